@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Conversion between code page 932 bytes (the sheet's text) and UTF-8, mapped exactly as Windows
+// maps code page 932.
+namespace quorvel::sjis {
+
+// Decodes code page 932 bytes. A byte sequence with no mapping becomes U+FFFD.
+std::string ToUtf8(std::string_view cp932);
+
+struct EncodeResult {
+    std::string bytes;  // the text up to the first character that has no code page 932 form
+    // Position (in characters, counted from 0) and value of the first character that code page 932
+    // cannot hold; empty when the whole text converted.
+    std::optional<std::size_t> badIndex;
+    char32_t badChar = 0;
+    bool ok() const { return !badIndex; }
+};
+
+// Encodes UTF-8 text. Invalid UTF-8 counts as an unmappable character at its position.
+EncodeResult FromUtf8(std::string_view utf8);
+
+// The code page 932 bytes of one character, or nothing when code page 932 has no form for it.
+std::optional<std::string> EncodeChar(char32_t ch);
+
+// True when the byte starts a double-byte character.
+constexpr bool IsLeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+}  // namespace quorvel::sjis

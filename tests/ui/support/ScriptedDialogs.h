@@ -1,0 +1,105 @@
+#pragma once
+
+#include "DialogSeam.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <optional>
+
+// A dialog seam that answers from queues the test fills, and records what was asked.
+// An unexpected question fails loudly instead of blocking the test.
+class ScriptedDialogs final : public DialogSeam {
+public:
+    struct Message {
+        QString text;
+        QString caption;
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButtons buttons;
+        QMessageBox::StandardButton defaultButton;
+    };
+    struct FileRequest {
+        bool save;
+        QString filter;
+        QString defaultSuffix;
+        QString fileName;
+    };
+
+    ScriptedDialogs() { setDialogs(this); }
+    ~ScriptedDialogs() override { setDialogs(nullptr); }
+
+    std::deque<QMessageBox::StandardButton> messageAnswers;  // empty: answers Ok
+    std::deque<std::optional<QString>> fileAnswers;
+    std::deque<std::optional<std::uint32_t>> colourAnswers;
+    std::deque<std::function<int(QDialog&)>> modalScripts;  // empty: rejects at once
+
+    std::vector<Message> messages;
+    std::vector<FileRequest> fileRequests;
+    std::vector<std::uint32_t> colourRequests;
+    std::vector<QString> modalShown;  // object names of the dialogs shown
+    int unexpected = 0;
+
+    QMessageBox::StandardButton message(QWidget*, const QString& text, const QString& caption,
+                                        QMessageBox::Icon icon,
+                                        QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton) override {
+        messages.push_back({text, caption, icon, buttons, defaultButton});
+        if (messageAnswers.empty()) {
+            if (buttons != QMessageBox::Ok) ++unexpected;
+            return QMessageBox::Ok;
+        }
+        const auto answer = messageAnswers.front();
+        messageAnswers.pop_front();
+        return answer;
+    }
+
+    std::optional<QString> openFileName(QWidget*, const QString& filter, const QString& suffix,
+                                        const QString& fileName) override {
+        return file(false, filter, suffix, fileName);
+    }
+    std::optional<QString> saveFileName(QWidget*, const QString& filter, const QString& suffix,
+                                        const QString& fileName) override {
+        return file(true, filter, suffix, fileName);
+    }
+
+    std::optional<std::uint32_t> chooseColour(QWidget*, std::uint32_t initial) override {
+        colourRequests.push_back(initial);
+        if (colourAnswers.empty()) {
+            ++unexpected;
+            return std::nullopt;
+        }
+        const auto answer = colourAnswers.front();
+        colourAnswers.pop_front();
+        return answer;
+    }
+
+    int execModal(QDialog& dialog) override {
+        modalShown.push_back(dialog.objectName());
+        if (modalScripts.empty()) {
+            ++unexpected;
+            return QDialog::Rejected;
+        }
+        auto script = std::move(modalScripts.front());
+        modalScripts.pop_front();
+        // Shown for real so the window's show handlers run, as they would under exec().
+        dialog.show();
+        const int result = script(dialog);
+        dialog.hide();
+        return result;
+    }
+
+private:
+    std::optional<QString> file(bool save, const QString& filter, const QString& suffix,
+                                const QString& fileName) {
+        fileRequests.push_back({save, filter, suffix, fileName});
+        if (fileAnswers.empty()) {
+            ++unexpected;
+            return std::nullopt;
+        }
+        const auto answer = fileAnswers.front();
+        fileAnswers.pop_front();
+        return answer;
+    }
+};
