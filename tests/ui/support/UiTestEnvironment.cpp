@@ -16,6 +16,5 @@ void prepareUiTestEnvironment() {
         setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
         setenv("XDG_RUNTIME_DIR", root.c_str(), 1);
         setenv("TMPDIR", root.c_str(), 1);
-        setenv("QUORVEL_SYSTEM_SETTINGS_ROOT", (root + "/system").c_str(), 1);
     }
 }

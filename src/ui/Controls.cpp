@@ -1,0 +1,30 @@
+#include "ui/Controls.h"
+
+#include <QIcon>
+#include <QToolButton>
+
+namespace ui {
+
+void applyHint(QWidget* widget, const QString& hint) {
+    const qsizetype bar = hint.indexOf(u'|');
+    const QString shortText = bar < 0 ? hint : hint.left(bar);
+    const QString longText = bar < 0 ? hint : hint.mid(bar + 1);
+    widget->setToolTip(shortText);
+    widget->setStatusTip(longText);
+}
+
+QToolButton* makeSpeedButton(QWidget* parent, const QString& objectName, const QString& hint,
+                             const QString& glyph, bool checkable, int width, int height) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(objectName);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setCheckable(checkable);
+    button->setFixedSize(width, height);
+    button->setIconSize(QSize(16, 16));
+    if (!glyph.isEmpty()) button->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(glyph)));
+    if (!hint.isEmpty()) applyHint(button, hint);
+    return button;
+}
+
+}  // namespace ui

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+class QAbstractButton;
+class QToolButton;
+class QWidget;
+
+// Small builders shared by the windows, so like controls are made alike.
+namespace ui {
+
+// A hint is "short|long": the short text is the tool tip, the long one goes to the status bar.
+// A hint without "|" serves as both.
+void applyHint(QWidget* widget, const QString& hint);
+
+// A flat 23 x 22 tool button that never takes the keyboard focus. The glyph is the SVG
+// ":/icons/<glyph>.svg" (none when empty); Qt greys it out while the button is disabled.
+QToolButton* makeSpeedButton(QWidget* parent, const QString& objectName, const QString& hint,
+                             const QString& glyph, bool checkable, int width = 23,
+                             int height = 22);
+
+
+}  // namespace ui
