@@ -1,0 +1,203 @@
+#include "store/DataFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorvel {
+namespace {
+
+constexpr char kMagic[16] = "QuorvelDataFile";  // 15 letters and the NUL
+
+constexpr char kSaveCaption[] = "データ保存";
+constexpr char kLoadCaption[] = "データ読み込み";
+
+FileError CannotCreate(const std::string& fileName) {
+    return {"ファイル " + fileName + " を作成できません", kSaveCaption};
+}
+FileError WriteFailed() { return {"ストリームへの書き込みエラー", kSaveCaption}; }
+FileError CannotOpen(const std::string& fileName) {
+    return {"ファイル " + fileName + " は開けません", kLoadCaption};
+}
+FileError ReadFailed() { return {"ストリームからの読み込みエラー", kLoadCaption}; }
+FileError Damaged() { return {"ファイルが壊れているか、異常なデータファイルです", kLoadCaption}; }
+
+void PutU32(std::string& image, std::size_t offset, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) image[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+void PutI32(std::string& image, std::size_t offset, int value) {
+    PutU32(image, offset, static_cast<std::uint32_t>(value));
+}
+std::uint32_t GetU32(std::string_view image, std::size_t offset) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i)
+        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(image[offset + i])) << (8 * i);
+    return value;
+}
+int GetI32(std::string_view image, std::size_t offset) {
+    return static_cast<int>(GetU32(image, offset));
+}
+unsigned char GetByte(std::string_view image, std::size_t offset) {
+    return static_cast<unsigned char>(image[offset]);
+}
+
+int ClampDigit(int value) { return std::clamp(value, 0, 9); }
+
+std::size_t RecordOffset(int index) { return kDataHeaderSize + kDataRecordSize * index; }
+
+// Writes all of data, retrying short writes.
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string& fileName) {
+    const auto slash = fileName.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : fileName.substr(0, slash);
+}
+
+}  // namespace
+
+std::string BuildDataImage(const TDescriptionSheet& sheet) {
+    std::string image(kDataFileSize, '\0');
+    std::memcpy(image.data(), kMagic, sizeof kMagic);
+    const TTableStyle& style = sheet.Style;
+    PutI32(image, 20, style.TableAlign);
+    PutI32(image, 44, style.BannerAlign);
+    PutI32(image, 24, style.BorderWidth);
+    image[28] = style.BorderColorSet ? 1 : 0;
+    PutU32(image, 32, style.BorderColor);
+    PutI32(image, 36, style.CellPadding);
+    for (int index = 0; index < kCellCount; ++index) {
+        const TSheetCell& cell = sheet.CellAt(index);
+        const std::size_t at = RecordOffset(index);
+        image[at] = sheet.IncludedByTag(cell.Tag) ? 1 : 0;
+        const std::size_t length = std::min(cell.Text.size(), kDataMaxTextBytes);
+        std::memcpy(image.data() + at + 1, cell.Text.data(), length);  // the NUL follows
+        const TCellFormat& format = cell.Format;
+        PutU32(image, at + 1028, format.FontColor);
+        PutI32(image, at + 1032, format.FontSize);
+        image[at + 1036] = static_cast<char>((format.Bold ? 1 : 0) | (format.Italic ? 2 : 0) |
+                                             (format.Underline ? 4 : 0));
+        PutU32(image, at + 1040, format.BackColor);
+        image[at + 1044] = static_cast<char>(format.HAlign);
+        PutI32(image, at + 1048, format.VAlign == kVAlignCenter   ? 1
+                                 : format.VAlign == kVAlignBottom ? 2
+                                                                  : 0);
+    }
+    return image;
+}
+
+std::optional<FileError> ApplyDataImage(TDescriptionSheet& sheet, std::string_view image) {
+    if (image.size() < kDataFileSize) return ReadFailed();
+    if (std::memcmp(image.data(), kMagic, sizeof kMagic) != 0) return Damaged();
+
+    TTableStyle& style = sheet.Style;
+    const int tableAlign = GetI32(image, 20);
+    if (tableAlign >= kAlignLeft && tableAlign <= kAlignRight) style.TableAlign = tableAlign;
+    const int bannerAlign = GetI32(image, 44);
+    if (bannerAlign >= kAlignLeft && bannerAlign <= kAlignRight) style.BannerAlign = bannerAlign;
+    // The panel's lists only offer 0 to 9: other widths and paddings go to the nearer end.
+    style.BorderWidth = ClampDigit(GetI32(image, 24));
+    style.BorderColor = GetU32(image, 32);
+    style.BorderColorSet = GetByte(image, 28) != 0;
+    style.CellPadding = ClampDigit(GetI32(image, 36));
+
+    for (int index = 0; index < kCellCount; ++index) {
+        TSheetCell& cell = sheet.CellAt(index);
+        const std::size_t at = RecordOffset(index);
+        sheet.IncludedByTag(cell.Tag) = GetByte(image, at) != 0;
+        // A field without a NUL is taken whole; nothing beyond it is read.
+        const std::string_view field = image.substr(at + 1, kDataTextFieldSize);
+        cell.Text.assign(field.substr(0, std::min(field.find('\0'), field.size())));
+        cell.Modified = false;
+        TCellFormat& format = cell.Format;
+        format.FontColor = GetU32(image, at + 1028);
+        format.FontSize = GetI32(image, at + 1032);
+        const unsigned char styleBits = GetByte(image, at + 1036);
+        format.Bold = styleBits & 1;
+        format.Italic = styleBits & 2;
+        format.Underline = styleBits & 4;
+        format.BackColor = GetU32(image, at + 1040);
+        const int hAlign = GetByte(image, at + 1044);
+        format.HAlign = hAlign <= kHAlignCenter ? hAlign : kHAlignLeft;
+        const int vAlign = GetI32(image, at + 1048);
+        format.VAlign = vAlign == 1 ? kVAlignCenter : vAlign == 2 ? kVAlignBottom : kVAlignTop;
+        if (format.FontSize < 7 || format.FontSize > 18) format.FontSize = 9;
+        if (format.FontColor == 0 && format.BackColor == 0) format.BackColor = 0x00FFFFFF;
+    }
+    return std::nullopt;
+}
+
+std::optional<FileError> SaveDataFile(const TDescriptionSheet& sheet, const std::string& fileName) {
+    const std::string image = BuildDataImage(sheet);
+    // A temporary file beside the target, renamed over it once complete, so a failed write never
+    // destroys the previous file.
+    std::string temporary = FolderOf(fileName) + "/.qvl-save-XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) return CannotCreate(fileName);
+    struct stat existing {};
+    if (::stat(fileName.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        ::fchmod(fd, existing.st_mode & 07777);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
+    const bool written = WriteAll(fd, image.data(), image.size()) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed) {
+        ::unlink(temporary.c_str());
+        return WriteFailed();
+    }
+    if (::rename(temporary.c_str(), fileName.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return CannotCreate(fileName);
+    }
+    return std::nullopt;
+}
+
+std::optional<FileError> LoadDataFile(TDescriptionSheet& sheet, const std::string& fileName) {
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return CannotOpen(fileName);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return CannotOpen(fileName);
+    }
+    std::string image(kDataFileSize, '\0');
+    std::size_t got = 0;
+    bool failed = false;
+    while (got < kDataFileSize) {
+        const ssize_t n = ::read(fd, image.data() + got, kDataFileSize - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            failed = n < 0 || got < kDataFileSize;
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    if (failed || got < kDataFileSize) return ReadFailed();
+    // Build the new sheet aside so a bad image leaves the caller's sheet as it was.
+    TDescriptionSheet loaded = sheet;
+    if (auto error = ApplyDataImage(loaded, image)) return error;
+    sheet = std::move(loaded);
+    return std::nullopt;
+}
+
+}  // namespace quorvel
