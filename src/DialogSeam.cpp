@@ -13,10 +13,10 @@ QString qtFilter(const QString& filter) {
     QStringList descriptions;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString description = parts[i];
-        if (!description.contains(u'(')) description += u" (" + parts[i + 1] + u')';
+        if (!description.contains(u'(')) description += QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
         descriptions << description;
     }
-    return descriptions.join(u";;");
+    return descriptions.join(QStringLiteral(";;"));
 }
 
 class PlatformDialogs final : public DialogSeam {

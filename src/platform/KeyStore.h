@@ -15,7 +15,7 @@ namespace quorvel {
 // An open key. Values are named; a value read with another type than the one asked for reads as
 // absent. Texts are byte strings (code page 932).
 class KeyHandle {
-public:
+  public:
     virtual ~KeyHandle() = default;
 
     // True when a value of that name exists, whatever its type.
@@ -31,7 +31,7 @@ public:
 };
 
 class KeyStore {
-public:
+  public:
     virtual ~KeyStore() = default;
 
     // Opens the key under the first root that allows it. Without `create` only an existing key is

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <optional>
+#include <string>
+
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QShowEvent;
+class QTabWidget;
+class QWebEngineView;
+class QWidget;
+
+// The preview window: the tag text rendered on one tab and as source on the other, with buttons
+// that copy the source to the clipboard. Shown modally by the main window; closing only hides it.
+class TFormPreview : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit TFormPreview(QWidget* parent = nullptr);
+    ~TFormPreview() override;
+
+    // Load step: reads the preview file into MemoHtml and hands it to the web view. Runs each
+    // time the window is shown; the tag copy calls it directly while the window stays hidden.
+    // On failure the message is shown, MemoHtml keeps its text and the view is left alone.
+    // Returns whether the file was loaded.
+    bool FormShow();
+    // Copy step: selects all of MemoHtml and puts its text on the clipboard as plain text.
+    void ButtonCopyClick();
+    // Copy step, then close.
+    void ButtonCopyCloseClick();
+
+    // Empties MemoHtml, so a later copy cannot hand out text of an earlier preview.
+    void ClearText();
+    // The text the copy step puts on the clipboard (the file as loaded, CR LF kept).
+    const QString& Text() const { return text_; }
+
+    // The file the load step reads. By default the shared preview file in the temporary folder.
+    void setFilePath(const std::string& path) { filePath_ = path; }
+
+    // The web view, created on the first successful load (nullptr before).
+    QWebEngineView* webView() const { return webView_; }
+
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QPlainTextEdit* MemoHtml = nullptr;
+    QFrame* Panel2 = nullptr;
+    QWidget* Panel1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QPushButton* ButtonCopy = nullptr;
+    QPushButton* ButtonCopyClose = nullptr;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    QWebEngineView* ensureWebView();
+    void showContent(const std::string& path, const std::string& bytes);
+
+    QWebEngineView* webView_ = nullptr;
+    QString text_;
+    std::optional<std::string> filePath_;
+};

@@ -1,0 +1,166 @@
+#include "store/PreviewFile.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace quorvel {
+
+namespace {
+
+PreviewFileError CreateError(const std::string& path) {
+    return {"ファイル " + path + " を作成できません", kPreviewWriteCaption};
+}
+PreviewFileError WriteError() {
+    return {"ストリームへの書き込みエラー", kPreviewWriteCaption};
+}
+PreviewFileError OpenError(const std::string& path) {
+    return {"ファイル " + path + " は開けません", kPreviewReadCaption};
+}
+PreviewFileError ReadError() {
+    return {"ストリームからの読み込みエラー", kPreviewReadCaption};
+}
+
+#ifdef _WIN32
+
+int OpenForWrite(const std::string& path) {
+    int fd = -1;
+    if (_sopen_s(&fd, path.c_str(), _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY, _SH_DENYNO,
+                 _S_IREAD | _S_IWRITE) != 0) {
+        return -1;
+    }
+    return fd;
+}
+int OpenForRead(const std::string& path) {
+    int fd = -1;
+    if (_sopen_s(&fd, path.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYNO, 0) != 0) return -1;
+    return fd;
+}
+bool IsRegularFile(int fd) {
+    struct _stat64 info {};
+    return _fstat64(fd, &info) == 0 && (info.st_mode & _S_IFREG) != 0;
+}
+long long WriteSome(int fd, const char* data, std::size_t size) {
+    const unsigned chunk = size > 0x40000000u ? 0x40000000u : static_cast<unsigned>(size);
+    return _write(fd, data, chunk);
+}
+long long ReadSome(int fd, char* data, std::size_t size) {
+    const unsigned chunk = size > 0x40000000u ? 0x40000000u : static_cast<unsigned>(size);
+    return _read(fd, data, chunk);
+}
+int CloseFile(int fd) {
+    return _close(fd);
+}
+
+#else
+
+// O_NONBLOCK keeps a FIFO planted at the path from blocking the open; it is refused right after.
+int OpenForWrite(const std::string& path) {
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                  0600);
+}
+int OpenForRead(const std::string& path) {
+    return ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+}
+bool IsRegularFile(int fd) {
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+}
+long long WriteSome(int fd, const char* data, std::size_t size) {
+    return ::write(fd, data, size);
+}
+long long ReadSome(int fd, char* data, std::size_t size) {
+    return ::read(fd, data, size);
+}
+int CloseFile(int fd) {
+    return ::close(fd);
+}
+
+#endif
+
+long long FileSize(int fd) {
+#ifdef _WIN32
+    struct _stat64 info {};
+    if (_fstat64(fd, &info) != 0) return -1;
+#else
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return -1;
+#endif
+    return static_cast<long long>(info.st_size);
+}
+
+}  // namespace
+
+std::optional<PreviewFileError> WritePreviewFile(const std::string& path, std::string_view bytes) {
+    const int fd = OpenForWrite(path);
+    if (fd < 0) return CreateError(path);
+    if (!IsRegularFile(fd)) {
+        CloseFile(fd);
+        return CreateError(path);
+    }
+    std::size_t written = 0;
+    bool failed = false;
+    while (written < bytes.size()) {
+        const long long count = WriteSome(fd, bytes.data() + written, bytes.size() - written);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) {
+            failed = true;
+            break;
+        }
+        written += static_cast<std::size_t>(count);
+    }
+    // A failing close can be the first report of a lost write (full disk, network drive).
+    if (CloseFile(fd) != 0) failed = true;
+    if (failed) return WriteError();
+    return std::nullopt;
+}
+
+PreviewReadResult ReadPreviewFile(const std::string& path) {
+    PreviewReadResult result;
+    const int fd = OpenForRead(path);
+    if (fd < 0) {
+        result.error = OpenError(path);
+        return result;
+    }
+    if (!IsRegularFile(fd)) {
+        CloseFile(fd);
+        result.error = OpenError(path);
+        return result;
+    }
+    const long long size = FileSize(fd);
+    if (size < 0) {
+        CloseFile(fd);
+        result.error = ReadError();
+        return result;
+    }
+    // Read to the end rather than exactly `size` bytes: another instance may rewrite the file
+    // meanwhile, and a shorter or longer file is still a whole one.
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(size));
+    char buffer[16384];
+    for (;;) {
+        const long long count = ReadSome(fd, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) {
+            CloseFile(fd);
+            result.error = ReadError();
+            return result;
+        }
+        if (count == 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+    CloseFile(fd);
+    result.bytes = std::move(bytes);
+    return result;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,125 @@
+#include "store/Settings.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace quorvel {
+
+// clang-format off
+const std::array<const char*, kSettingsValueCount> kSettingsValueNames = {
+    "Left", "Top", "Width", "Height",
+    "Pv_Left", "Pv_Top", "Pv_Width", "Pv_Height",
+    "PanelLeftWidth",
+    "SpeedButtonStayOnTop", "SpeedButtonMultiple", "SpeedButtonAll",
+    "EditAddress", "EditSubject",
+    "K1_Height", "K2_Height", "K3_Height", "K4_Height", "K5_Height",
+    "K6_Height", "K7_Height", "K8_Height", "K9_Height", "K10_Height",
+    "KWk_Height",
+    "ParamExist"};
+// clang-format on
+
+namespace {
+
+constexpr const char* kMarker = "ParamExist";
+
+std::string RowName(int row) {
+    return "K" + std::to_string(row + 1) + "_Height";
+}
+
+// A DWORD holds an int as its two's complement bits, so positions left of or above the primary
+// screen come back negative.
+std::optional<int> ReadInt(const KeyHandle& key, const char* name) {
+    auto value = key.ReadDword(name);
+    if (!value) return std::nullopt;
+    return static_cast<int>(static_cast<std::int32_t>(*value));
+}
+
+std::optional<int> ReadSize(const KeyHandle& key, const char* name) {
+    auto value = ReadInt(key, name);
+    if (value && *value <= 0) return std::nullopt;
+    return value;
+}
+
+std::optional<bool> ReadFlag(const KeyHandle& key, const char* name) {
+    auto value = key.ReadDword(name);
+    if (!value) return std::nullopt;
+    return *value != 0;
+}
+
+void WriteInt(KeyHandle& key, const std::string& name, int value) {
+    key.WriteDword(name, static_cast<std::uint32_t>(static_cast<std::int32_t>(value)));
+}
+
+}  // namespace
+
+int ClampPanelLeftWidth(int width) {
+    return std::max(width, kMinPanelLeftWidth);
+}
+int ClampRowHeight(int height) {
+    return std::clamp(height, kMinRowHeight, kMaxRowHeight);
+}
+int ClampNoteHeight(int height) {
+    return std::clamp(height, kMinNoteHeight, kMaxNoteHeight);
+}
+
+std::optional<StoredSettings> ReadStoredSettings(KeyStore& store) {
+    auto key = store.Open(false);
+    if (!key || !key->Exists(kMarker)) return std::nullopt;
+    StoredSettings s;
+    s.Left = ReadInt(*key, "Left");
+    s.Top = ReadInt(*key, "Top");
+    s.Width = ReadSize(*key, "Width");
+    s.Height = ReadSize(*key, "Height");
+    s.Pv_Left = ReadInt(*key, "Pv_Left");
+    s.Pv_Top = ReadInt(*key, "Pv_Top");
+    s.Pv_Width = ReadSize(*key, "Pv_Width");
+    s.Pv_Height = ReadSize(*key, "Pv_Height");
+    s.PanelLeftWidth = ReadInt(*key, "PanelLeftWidth");
+    s.SpeedButtonStayOnTop = ReadFlag(*key, "SpeedButtonStayOnTop");
+    s.SpeedButtonMultiple = ReadFlag(*key, "SpeedButtonMultiple");
+    s.SpeedButtonAll = ReadFlag(*key, "SpeedButtonAll");
+    for (int row = 0; row < kSettingsRowCount; ++row)
+        s.K_Height[row] = ReadInt(*key, RowName(row).c_str());
+    s.KWk_Height = ReadInt(*key, "KWk_Height");
+    return s;
+}
+
+LinkTexts ReadLinkTexts(KeyStore& store) {
+    LinkTexts texts;
+    auto key = store.Open(false);
+    if (!key || !key->Exists(kMarker)) return texts;
+    texts.Address = key->ReadString("EditAddress");
+    texts.Subject = key->ReadString("EditSubject");
+    return texts;
+}
+
+bool WriteSettings(KeyStore& store, const SettingsSnapshot& s) {
+    auto key = store.Open(true);
+    if (!key) return false;
+    WriteInt(*key, "Left", s.Left);
+    WriteInt(*key, "Top", s.Top);
+    WriteInt(*key, "Width", s.Width);
+    WriteInt(*key, "Height", s.Height);
+    WriteInt(*key, "Pv_Left", s.Pv_Left);
+    WriteInt(*key, "Pv_Top", s.Pv_Top);
+    WriteInt(*key, "Pv_Width", s.Pv_Width);
+    WriteInt(*key, "Pv_Height", s.Pv_Height);
+    WriteInt(*key, "PanelLeftWidth", s.PanelLeftWidth);
+    key->WriteDword("SpeedButtonStayOnTop", s.SpeedButtonStayOnTop ? 1 : 0);
+    key->WriteDword("SpeedButtonMultiple", s.SpeedButtonMultiple ? 1 : 0);
+    key->WriteDword("SpeedButtonAll", s.SpeedButtonAll ? 1 : 0);
+    key->WriteString("EditAddress", s.EditAddress);
+    key->WriteString("EditSubject", s.EditSubject);
+    for (int row = 0; row < kSettingsRowCount; ++row) WriteInt(*key, RowName(row), s.K_Height[row]);
+    WriteInt(*key, "KWk_Height", s.KWk_Height);
+    key->WriteDword(kMarker, 1);
+    return key->Commit();
+}
+
+bool ReadAllowMultiple(KeyStore& store) {
+    auto key = store.Open(false);
+    if (!key || !key->Exists(kMarker)) return false;
+    return ReadFlag(*key, "SpeedButtonMultiple").value_or(false);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,89 @@
+#include "ui/SjisText.h"
+
+#include <QList>
+
+#include "platform/Sjis.h"
+
+namespace ui {
+namespace {
+
+constexpr char32_t kByteEscape = 0xF700;
+
+bool isByteEscape(char32_t ch) { return ch >= kByteEscape && ch <= kByteEscape + 0xFF; }
+
+}  // namespace
+
+QString fromSjis(std::string_view bytes) {
+    QString out;
+    out.reserve(static_cast<qsizetype>(bytes.size()));
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = quorvel::sjis::IsLeadByte(lead) && i + 1 < bytes.size() ? 2 : 1;
+        if (lead < 0x80) {
+            out += QChar(lead);
+            i += 1;
+            continue;
+        }
+        const std::string utf8 = quorvel::sjis::ToUtf8(bytes.substr(i, length));
+        const QString decoded = QString::fromUtf8(utf8);
+        if (decoded.size() == 1 && decoded[0] == QChar(0xFFFD)) {
+            for (std::size_t k = 0; k < length; ++k)
+                out += QChar(static_cast<char16_t>(kByteEscape + static_cast<unsigned char>(bytes[i + k])));
+        } else {
+            out += decoded;
+        }
+        i += length;
+    }
+    return out;
+}
+
+std::string toSjis(const QString& text) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(text.size()) * 2);
+    for (char32_t ch : text.toUcs4()) {
+        if (isByteEscape(ch)) {
+            out += static_cast<char>(ch - kByteEscape);
+        } else if (auto bytes = quorvel::sjis::EncodeChar(ch)) {
+            out += *bytes;
+        } else {
+            out += '?';
+        }
+    }
+    return out;
+}
+
+std::string boxTextToCell(const QString& boxText) {
+    QString text = boxText;
+    text.replace(QChar::ParagraphSeparator, QChar(u'\n'));
+    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return toSjis(text);
+}
+
+QString cellTextToBox(std::string_view cellText) {
+    QString text = fromSjis(cellText);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+bool sjisCanHold(char32_t ch) {
+    return isByteEscape(ch) || ch == U'\n' || quorvel::sjis::EncodeChar(ch).has_value();
+}
+
+int cellByteLength(const QString& boxText) {
+    int length = 0;
+    for (char32_t ch : boxText.toUcs4()) {
+        if (ch == U'\n' || ch == QChar::ParagraphSeparator) {
+            length += 2;
+        } else if (ch < 0x80 || isByteEscape(ch)) {
+            length += 1;
+        } else if (auto bytes = quorvel::sjis::EncodeChar(ch)) {
+            length += static_cast<int>(bytes->size());
+        } else {
+            length += 2;
+        }
+    }
+    return length;
+}
+
+}  // namespace ui
