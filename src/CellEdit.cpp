@@ -3,12 +3,12 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QList>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
-#include <QList>
 
 #include "ui/SjisText.h"
 
@@ -20,9 +20,12 @@ QColor fromWinColour(quorvel::TColor colour) {
 
 Qt::Alignment boxAlignment(int hAlign) {
     switch (hAlign) {
-        case quorvel::kHAlignRight: return Qt::AlignRight | Qt::AlignAbsolute;
-        case quorvel::kHAlignCenter: return Qt::AlignHCenter;
-        default: return Qt::AlignLeft | Qt::AlignAbsolute;
+        case quorvel::kHAlignRight:
+            return Qt::AlignRight | Qt::AlignAbsolute;
+        case quorvel::kHAlignCenter:
+            return Qt::AlignHCenter;
+        default:
+            return Qt::AlignLeft | Qt::AlignAbsolute;
     }
 }
 
@@ -47,8 +50,7 @@ void TCellEdit::ShowCellText() {
     settingText_ = true;
     setPlainText(ui::cellTextToBox(cell_.Text));
     settingText_ = false;
-    document()->clearUndoRedoStacks();
-    // Program-set alignment goes through the default option; setPlainText keeps it.
+    ClearUndo();
 }
 
 void TCellEdit::ShowCellFormat() {
@@ -101,7 +103,29 @@ bool TCellEdit::InsertLikePaste(const QString& text) {
     return true;
 }
 
+void TCellEdit::UndoOnce() {
+    undoing_ = true;
+    if (lastWasUndo_ && document()->isRedoAvailable()) {
+        redo();
+        lastWasUndo_ = false;
+    } else if (document()->isUndoAvailable()) {
+        undo();
+        lastWasUndo_ = true;
+    }
+    undoing_ = false;
+}
+
+void TCellEdit::ClearUndo() {
+    document()->clearUndoRedoStacks();
+    lastWasUndo_ = false;
+}
+
+bool TCellEdit::CanUndo() const {
+    return document()->isUndoAvailable() || (lastWasUndo_ && document()->isRedoAvailable());
+}
+
 void TCellEdit::takeUserEdit() {
+    if (!undoing_) lastWasUndo_ = false;
     cell_.Text = ui::boxTextToCell(toPlainText());
     cell_.Modified = true;
     emit cellEdited(this);

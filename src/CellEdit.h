@@ -10,7 +10,7 @@
 // never gets in.
 class TCellEdit : public QTextEdit {
     Q_OBJECT
-public:
+  public:
     TCellEdit(quorvel::TSheetCell& cell, QWidget* parent = nullptr);
 
     int Tag() const { return cell_.Tag; }
@@ -25,13 +25,17 @@ public:
     bool InsertLikePaste(const QString& text);
     // Bytes still free for replacing the current selection.
     int RemainingBytes() const;
+    // One-step undo: undoes the last edit; a second call takes the undo back.
+    void UndoOnce();
+    bool CanUndo() const;
+    void ClearUndo();
 
-signals:
+  signals:
     void cellEntered(TCellEdit* cell);
     void cellLeft(TCellEdit* cell);
     void cellEdited(TCellEdit* cell);
 
-protected:
+  protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -39,11 +43,13 @@ protected:
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
 
-private:
+  private:
     // The part of text that fits in max bytes, without characters code page 932 cannot hold.
     static QString admissible(const QString& text, int maxBytes);
     void takeUserEdit();
 
     quorvel::TSheetCell& cell_;
     bool settingText_ = false;
+    bool undoing_ = false;
+    bool lastWasUndo_ = false;
 };

@@ -13,14 +13,15 @@ QString qtFilter(const QString& filter) {
     QStringList descriptions;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString description = parts[i];
-        if (!description.contains(u'(')) description += QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
+        if (!description.contains(u'('))
+            description += QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
         descriptions << description;
     }
     return descriptions.join(QStringLiteral(";;"));
 }
 
 class PlatformDialogs final : public DialogSeam {
-public:
+  public:
     QMessageBox::StandardButton message(QWidget* parent, const QString& text,
                                         const QString& caption, QMessageBox::Icon icon,
                                         QMessageBox::StandardButtons buttons,
@@ -59,7 +60,7 @@ public:
 
     int execModal(QDialog& dialog) override { return dialog.exec(); }
 
-private:
+  private:
     static std::optional<QString> run(QFileDialog& dialog, const QString& defaultSuffix,
                                       const QString& fileName) {
         dialog.setDefaultSuffix(defaultSuffix);
@@ -81,9 +82,13 @@ DialogSeam* installed = nullptr;
 
 }  // namespace
 
-DialogSeam& dialogs() { return installed ? *installed : platformDialogs(); }
+DialogSeam& dialogs() {
+    return installed ? *installed : platformDialogs();
+}
 
-void setDialogs(DialogSeam* seam) { installed = seam; }
+void setDialogs(DialogSeam* seam) {
+    installed = seam;
+}
 
 void showWarning(QWidget* parent, const QString& text, const QString& caption) {
     dialogs().message(parent, text, caption, QMessageBox::Warning, QMessageBox::Ok,

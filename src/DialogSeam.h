@@ -12,7 +12,7 @@ class QWidget;
 // Every modal question and dialog of the editor goes through this seam, so tests can script
 // answers while the real program shows the platform's dialogs.
 class DialogSeam {
-public:
+  public:
     virtual ~DialogSeam() = default;
 
     virtual QMessageBox::StandardButton message(QWidget* parent, const QString& text,

@@ -10,9 +10,10 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 
-#include <exception>
+#include <algorithm>
 
 #include "DialogSeam.h"
+#include "ErrorBox.h"
 #include "platform/Sjis.h"
 #include "sheet/LinkTag.h"
 #include "ui/Controls.h"
@@ -228,14 +229,9 @@ bool TLinkForm::FormCloseQuery(int result) {
 }
 
 void TLinkForm::done(int result) {
-    bool canClose = true;
-    try {
-        canClose = FormCloseQuery(result);
-    } catch (const std::exception& error) {
-        dialogs().message(this, QString::fromUtf8(error.what()), QStringLiteral("Quorvel"),
-                          QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok);
-        canClose = false;
-    }
+    // A failing check keeps the dialog open rather than closing on an unanswered question.
+    bool canClose = false;
+    RunGuarded(this, [&] { canClose = FormCloseQuery(result); });
     if (canClose) QDialog::done(result);
 }
 

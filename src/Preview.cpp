@@ -16,9 +16,8 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
-#include <exception>
-
 #include "DialogSeam.h"
+#include "ErrorBox.h"
 #include "platform/Sjis.h"
 #include "platform/TempDir.h"
 #include "store/PreviewFile.h"
@@ -98,29 +97,17 @@ TFormPreview::TFormPreview(QWidget* parent) : QDialog(parent) {
     setTabOrder(PageControl1, MemoHtml);
     ButtonCopyClose->setFocus();
 
-    connect(ButtonCopy, &QPushButton::clicked, this, [this] {
-        try {
-            ButtonCopyClick();
-        } catch (const std::exception& e) {
-            showWarning(this, QString::fromUtf8(e.what()), windowTitle());
-        }
-    });
-    connect(ButtonCopyClose, &QPushButton::clicked, this, [this] {
-        try {
-            ButtonCopyCloseClick();
-        } catch (const std::exception& e) {
-            showWarning(this, QString::fromUtf8(e.what()), windowTitle());
-        }
-    });
+    connect(ButtonCopy, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { ButtonCopyClick(); }); });
+    connect(ButtonCopyClose, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { ButtonCopyCloseClick(); }); });
 }
 
 TFormPreview::~TFormPreview() = default;
 
 bool TFormPreview::FormShow() {
-    std::string path;
-    if (filePath_) {
-        path = *filePath_;
-    } else {
+    std::string path = filePath_;
+    if (path.empty()) {
         const quorvel::TempPathResult preview = quorvel::PreviewFilePath();
         if (!preview.ok()) {
             showWarning(this, FromUtf8(preview.error), FromUtf8(quorvel::kPreviewReadCaption));
@@ -159,11 +146,7 @@ void TFormPreview::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // A restore by the window system is not a new showing.
     if (event->spontaneous()) return;
-    try {
-        FormShow();
-    } catch (const std::exception& e) {
-        showWarning(this, QString::fromUtf8(e.what()), windowTitle());
-    }
+    RunGuarded(this, [this] { FormShow(); });
 }
 
 QWebEngineView* TFormPreview::ensureWebView() {

@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <QString>
 
-#include <optional>
 #include <string>
 
 class QFrame;
@@ -39,7 +38,7 @@ class TFormPreview : public QDialog {
     // The text the copy step puts on the clipboard (the file as loaded, CR LF kept).
     const QString& Text() const { return text_; }
 
-    // The file the load step reads. By default the shared preview file in the temporary folder.
+    // The file the load step reads; empty means the shared preview file in the temporary folder.
     void setFilePath(const std::string& path) { filePath_ = path; }
 
     // The web view, created on the first successful load (nullptr before).
@@ -64,5 +63,5 @@ class TFormPreview : public QDialog {
 
     QWebEngineView* webView_ = nullptr;
     QString text_;
-    std::optional<std::string> filePath_;
+    std::string filePath_;
 };

@@ -9,9 +9,9 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <exception>
 
 #include "DialogSeam.h"
+#include "ErrorBox.h"
 #include "ui/Controls.h"
 #include "ui/StyleMiniature.h"
 
@@ -282,16 +282,13 @@ void TStyleStrip::CheckBoxBorderSetClick() {
 
 void TStyleStrip::SpeedButtonBorderColorClick() {
     if (!style_.BorderColorSet) return;
-    try {
+    RunGuarded(this, [this] {
         const auto picked = dialogs().chooseColour(this, style_.BorderColor);
         if (!picked) return;
         style_.BorderColor = *picked;
         applyOutlineColour();
         changed();
-    } catch (const std::exception& error) {
-        dialogs().message(this, QString::fromUtf8(error.what()), QStringLiteral("Quorvel"),
-                          QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok);
-    }
+    });
 }
 
 void TStyleStrip::ComboBoxSpacingChange() {

@@ -26,7 +26,7 @@ struct SharedResult {
 };
 
 class ThreadLookup final : public HostLookup {
-public:
+  public:
     explicit ThreadLookup(std::shared_ptr<SharedResult> result) : result_(std::move(result)) {}
     State Poll(std::uint32_t& address) override {
         std::lock_guard lock(result_->mutex);
@@ -34,7 +34,7 @@ public:
         return result_->state;
     }
 
-private:
+  private:
     std::shared_ptr<SharedResult> result_;
 };
 

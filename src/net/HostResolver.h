@@ -8,7 +8,7 @@ namespace quorvel::net {
 
 // One host-name lookup in progress. Poll never blocks.
 class HostLookup {
-public:
+  public:
     enum class State { Pending, Found, Failed };
     virtual ~HostLookup() = default;
     // When Found, `address` receives the IPv4 address in network byte order.
@@ -17,7 +17,7 @@ public:
 
 // Starts lookups without blocking the caller; tests substitute their own.
 class HostResolver {
-public:
+  public:
     virtual ~HostResolver() = default;
     virtual std::unique_ptr<HostLookup> Begin(const std::string& host) = 0;
 };
@@ -25,7 +25,7 @@ public:
 // The system's lookup (getaddrinfo) on a worker thread. A lookup whose caller gave up is left to
 // finish on its own; its result is dropped.
 class SystemResolver final : public HostResolver {
-public:
+  public:
     std::unique_ptr<HostLookup> Begin(const std::string& host) override;
 };
 

@@ -11,12 +11,12 @@
 #include <ws2tcpip.h>
 #else
 #include <arpa/inet.h>
-#include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
 #endif
 
 namespace quorvel::net {
@@ -36,34 +36,54 @@ void EnsureWinsock() {
     }();
     (void)started;
 }
-Handle ToHandle(std::intptr_t s) { return static_cast<Handle>(s); }
-bool InProgress(int code) { return code == WSAEWOULDBLOCK || code == WSAEINPROGRESS; }
-bool WouldBlock(int code) { return code == WSAEWOULDBLOCK; }
-bool Interrupted(int code) { return code == WSAEINTR; }
+Handle ToHandle(std::intptr_t s) {
+    return static_cast<Handle>(s);
+}
+bool InProgress(int code) {
+    return code == WSAEWOULDBLOCK || code == WSAEINPROGRESS;
+}
+bool WouldBlock(int code) {
+    return code == WSAEWOULDBLOCK;
+}
+bool Interrupted(int code) {
+    return code == WSAEINTR;
+}
 int PollOne(Handle s, short events, short& revents) {
     WSAPOLLFD entry{s, events, 0};
     const int rc = WSAPoll(&entry, 1, static_cast<int>(kTurn.count()));
     revents = entry.revents;
     return rc;
 }
-void CloseHandle_(Handle s) { closesocket(s); }
+void CloseHandle_(Handle s) {
+    closesocket(s);
+}
 constexpr int kSendFlags = 0;
 #else
 using Handle = int;
 constexpr std::intptr_t kNoSocket = -1;
 
 void EnsureWinsock() {}
-Handle ToHandle(std::intptr_t s) { return static_cast<Handle>(s); }
-bool InProgress(int code) { return code == 10036 || code == 10035; }
-bool WouldBlock(int code) { return code == socketerr::kWouldBlock; }
-bool Interrupted(int code) { return code == 10004; }
+Handle ToHandle(std::intptr_t s) {
+    return static_cast<Handle>(s);
+}
+bool InProgress(int code) {
+    return code == 10036 || code == 10035;
+}
+bool WouldBlock(int code) {
+    return code == socketerr::kWouldBlock;
+}
+bool Interrupted(int code) {
+    return code == 10004;
+}
 int PollOne(Handle s, short events, short& revents) {
     pollfd entry{s, events, 0};
     const int rc = poll(&entry, 1, static_cast<int>(kTurn.count()));
     revents = entry.revents;
     return rc;
 }
-void CloseHandle_(Handle s) { close(s); }
+void CloseHandle_(Handle s) {
+    close(s);
+}
 constexpr int kSendFlags = MSG_NOSIGNAL;
 #endif
 
@@ -119,7 +139,9 @@ THttpClient::THttpClient(std::shared_ptr<HostResolver> resolver)
     socket_ = kNoSocket;
 }
 
-THttpClient::~THttpClient() { CloseSocket(); }
+THttpClient::~THttpClient() {
+    CloseSocket();
+}
 
 void THttpClient::Get(const std::string& url) {
     // A handler run by the pump must not start a second request over the running one.
@@ -132,12 +154,6 @@ void THttpClient::Get(const std::string& url) {
 
     kind_ = kRequestGet;
     outcome_ = Outcome::None;
-    status_ = 0;
-    header_.clear();
-    location_.clear();
-    cookie_.clear();
-    contentLength_ = -1;
-    body_.clear();
     deadline_ = std::chrono::steady_clock::now() + limits_.timeout;
 
     std::string current = url;
@@ -161,6 +177,13 @@ void THttpClient::RunCycle(std::string& url, std::string& sendCookie) {
     ParseUrl(url, target_);
     url = target_.url;
     const std::string request = BuildGetRequest(target_, sendCookie);
+    // Each reply stands alone: a redirection's body and headers are not kept.
+    status_ = 0;
+    header_.clear();
+    location_.clear();
+    cookie_.clear();
+    contentLength_ = -1;
+    body_.clear();
 
     struct Closer {
         THttpClient& client;
@@ -237,8 +260,8 @@ void THttpClient::Connect() {
             if (rc > 0) {
                 int error = 0;
                 socklen_t length = sizeof error;
-                if (getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error),
-                               &length) != 0 ||
+                if (getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) !=
+                        0 ||
                     error != 0)
                     throw HttpError("Connection Failed");
                 break;
@@ -345,11 +368,11 @@ void THttpClient::ReadHeaders() {
         } else if (name == "SET-COOKIE") {
             cookie_ = value;
         } else if (name == "CONTENT-LENGTH") {
-            const std::size_t digits = std::min<std::size_t>(
-                value.find_first_not_of("0123456789") == std::string::npos
-                    ? value.size()
-                    : value.find_first_not_of("0123456789"),
-                18);
+            const std::size_t digits =
+                std::min<std::size_t>(value.find_first_not_of("0123456789") == std::string::npos
+                                          ? value.size()
+                                          : value.find_first_not_of("0123456789"),
+                                      18);
             contentLength_ = digits ? std::stoll(value.substr(0, digits)) : -1;
         }
     }

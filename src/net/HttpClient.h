@@ -20,7 +20,7 @@ inline constexpr int kRequestGet = 0;
 // every ~2 ms, so the caller's windows stay usable. Failures to find or reach the host raise
 // HttpError; a reply with an error status is no error.
 class THttpClient {
-public:
+  public:
     using Notify = std::function<void(int kind)>;
     using Pump = std::function<void()>;
 
@@ -67,7 +67,7 @@ public:
     bool Connected() const { return connected_; }
     Outcome LastOutcome() const { return outcome_; }
 
-private:
+  private:
     struct Bounded {
         Outcome outcome;
     };

@@ -7,7 +7,7 @@ namespace quorvel::net {
 
 // A failed request: what() is the message shown to the user, e.g. "Connection Failed".
 class HttpError : public std::runtime_error {
-public:
+  public:
     explicit HttpError(const std::string& text) : std::runtime_error(text) {}
 };
 

@@ -82,13 +82,13 @@ void ParseUrl(const std::string& rawUrl, HttpTarget& target) {
         host.resize(colon);
     }
 
+    // A URL without a host of its own (a relative redirection) keeps the previous host and port.
     if (!host.empty()) {
         target.host = host;
         target.port = port;
     }
-    // A URL without a host of its own (a relative redirection) keeps the previous host's port.
     if (path.empty()) {
-        path = "/";
+        path.assign(1, '/');
         url += '/';
     }
     target.url = url;
@@ -97,11 +97,12 @@ void ParseUrl(const std::string& rawUrl, HttpTarget& target) {
 
 std::string BuildGetRequest(const HttpTarget& target, const std::string& cookie) {
     std::string request;
-    request += "GET " + target.path + " HTTP/1.0\r\n";
-    request += "Host: " + target.host + "\r\n";
+    request += "GET " + StripControls(target.path) + " HTTP/1.0\r\n";
+    request += "Host: " + StripControls(target.host) + "\r\n";
     request += "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n";
     request += "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n";
-    if (!cookie.empty()) request += "Cookie: " + cookie + "\r\n";
+    if (const std::string value = StripControls(cookie); !value.empty())
+        request += "Cookie: " + value + "\r\n";
     request += "Content-type: application/x-www-form-urlencoded\r\n";
     request += "\r\n";
     return request;

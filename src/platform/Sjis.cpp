@@ -37,8 +37,11 @@ void AppendUtf8(std::string& out, char32_t ch) {
 std::optional<char32_t> NextUtf8(std::string_view text, std::size_t& pos) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char first = byte(pos);
-    int length = first < 0x80 ? 1 : (first >> 5) == 6 ? 2 : (first >> 4) == 14 ? 3
-                                 : (first >> 3) == 30 ? 4 : 0;
+    int length = first < 0x80         ? 1
+                 : (first >> 5) == 6  ? 2
+                 : (first >> 4) == 14 ? 3
+                 : (first >> 3) == 30 ? 4
+                                      : 0;
     if (length == 0 || pos + length > text.size()) {
         ++pos;
         return std::nullopt;
@@ -62,8 +65,8 @@ std::optional<char32_t> NextUtf8(std::string_view text, std::size_t& pos) {
 std::u32string DecodeAll(std::string_view bytes) {
     std::u32string out;
     if (bytes.empty()) return out;
-    const int n = MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                      nullptr, 0);
+    const int n =
+        MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring wide(n, L'\0');
     MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
     for (wchar_t w : wide) out += static_cast<char32_t>(w);
@@ -83,7 +86,7 @@ std::optional<std::string> EncodeUncached(char32_t ch) {
 #else
 // One iconv descriptor per direction; iconv keeps no state between whole characters of CP932.
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
     ~Converter() {
         if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
@@ -110,7 +113,7 @@ public:
         return ok;
     }
 
-private:
+  private:
     iconv_t cd_;
     std::mutex mutex_;
 };
@@ -127,7 +130,9 @@ Converter& Encoder() {
 std::u32string Utf32(std::string_view bytes) {
     std::u32string out;
     for (std::size_t i = 0; i + 4 <= bytes.size(); i += 4) {
-        const auto b = [&](std::size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(bytes[i + k])); };
+        const auto b = [&](std::size_t k) {
+            return static_cast<char32_t>(static_cast<unsigned char>(bytes[i + k]));
+        };
         out += b(0) | (b(1) << 8) | (b(2) << 16) | (b(3) << 24);
     }
     return out;

@@ -21,10 +21,18 @@ constexpr int kTitleTag = 1000;
 constexpr int kNoteTag = 1021;
 constexpr int kCellMaxInputBytes = 1000;
 
-constexpr int ItemTag(int row) { return 999 + 2 * row; }         // row 1..10
-constexpr int DescriptionTag(int row) { return 1000 + 2 * row; }  // row 1..10
-constexpr bool IsCellTag(int tag) { return tag >= kTitleTag && tag <= kNoteTag; }
-constexpr bool IsRowCellTag(int tag) { return tag > kTitleTag && tag < kNoteTag; }
+constexpr int ItemTag(int row) {
+    return 999 + 2 * row;
+}  // row 1..10
+constexpr int DescriptionTag(int row) {
+    return 1000 + 2 * row;
+}  // row 1..10
+constexpr bool IsCellTag(int tag) {
+    return tag >= kTitleTag && tag <= kNoteTag;
+}
+constexpr bool IsRowCellTag(int tag) {
+    return tag > kTitleTag && tag < kNoteTag;
+}
 
 struct TCellFormat {
     TColor FontColor = 0x00000000;
@@ -65,7 +73,7 @@ struct TTableStyle {
 };
 
 class TDescriptionSheet {
-public:
+  public:
     TDescriptionSheet();
 
     TSheetCell Title;

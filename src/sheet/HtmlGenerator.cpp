@@ -10,25 +10,34 @@ constexpr char kCrLf[] = "\r\n";
 
 const char* BlockAlignWord(int align) {
     switch (align) {
-        case kAlignCenter: return "center";
-        case kAlignRight: return "right";
-        default: return "left";
+        case kAlignCenter:
+            return "center";
+        case kAlignRight:
+            return "right";
+        default:
+            return "left";
     }
 }
 
 const char* CellHAlignWord(int align) {
     switch (align) {
-        case kHAlignRight: return "right";
-        case kHAlignCenter: return "center";
-        default: return "left";
+        case kHAlignRight:
+            return "right";
+        case kHAlignCenter:
+            return "center";
+        default:
+            return "left";
     }
 }
 
 const char* CellVAlignWord(int align) {
     switch (align) {
-        case kVAlignCenter: return "center";
-        case kVAlignBottom: return "bottom";
-        default: return "top";
+        case kVAlignCenter:
+            return "center";
+        case kVAlignBottom:
+            return "bottom";
+        default:
+            return "top";
     }
 }
 
@@ -70,12 +79,18 @@ std::string HtmlColor(TColor colour) {
 
 int HtmlFontSize(int points) {
     switch (points) {
-        case 7: return 1;
-        case 8: return 2;
-        case 9: return 3;
-        case 12: return 4;
-        case 14: return 5;
-        default: return 6;
+        case 7:
+            return 1;
+        case 8:
+            return 2;
+        case 9:
+            return 3;
+        case 12:
+            return 4;
+        case 14:
+            return 5;
+        default:
+            return 6;
     }
 }
 
@@ -101,7 +116,9 @@ std::string TableTag(bool open, const TTableStyle& style) {
     return line;
 }
 
-std::string RowTag(bool open) { return std::string(open ? "<TR>" : "</TR>") + kCrLf; }
+std::string RowTag(bool open) {
+    return std::string(open ? "<TR>" : "</TR>") + kCrLf;
+}
 
 std::string CellTag(bool open, bool spansBothColumns, const TSheetCell& cell) {
     if (!open) return std::string("</TD>") + kCrLf;

@@ -20,12 +20,18 @@ constexpr char kLoadCaption[] = "データ読み込み";
 FileError CannotCreate(const std::string& fileName) {
     return {"ファイル " + fileName + " を作成できません", kSaveCaption};
 }
-FileError WriteFailed() { return {"ストリームへの書き込みエラー", kSaveCaption}; }
+FileError WriteFailed() {
+    return {"ストリームへの書き込みエラー", kSaveCaption};
+}
 FileError CannotOpen(const std::string& fileName) {
     return {"ファイル " + fileName + " は開けません", kLoadCaption};
 }
-FileError ReadFailed() { return {"ストリームからの読み込みエラー", kLoadCaption}; }
-FileError Damaged() { return {"ファイルが壊れているか、異常なデータファイルです", kLoadCaption}; }
+FileError ReadFailed() {
+    return {"ストリームからの読み込みエラー", kLoadCaption};
+}
+FileError Damaged() {
+    return {"ファイルが壊れているか、異常なデータファイルです", kLoadCaption};
+}
 
 void PutU32(std::string& image, std::size_t offset, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) image[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -36,7 +42,8 @@ void PutI32(std::string& image, std::size_t offset, int value) {
 std::uint32_t GetU32(std::string_view image, std::size_t offset) {
     std::uint32_t value = 0;
     for (int i = 0; i < 4; ++i)
-        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(image[offset + i])) << (8 * i);
+        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(image[offset + i]))
+                 << (8 * i);
     return value;
 }
 int GetI32(std::string_view image, std::size_t offset) {
@@ -46,9 +53,13 @@ unsigned char GetByte(std::string_view image, std::size_t offset) {
     return static_cast<unsigned char>(image[offset]);
 }
 
-int ClampDigit(int value) { return std::clamp(value, 0, 9); }
+int ClampDigit(int value) {
+    return std::clamp(value, 0, 9);
+}
 
-std::size_t RecordOffset(int index) { return kDataHeaderSize + kDataRecordSize * index; }
+std::size_t RecordOffset(int index) {
+    return kDataHeaderSize + kDataRecordSize * index;
+}
 
 // Writes all of data, retrying short writes.
 bool WriteAll(int fd, const char* data, std::size_t size) {
@@ -95,9 +106,10 @@ std::string BuildDataImage(const TDescriptionSheet& sheet) {
                                              (format.Underline ? 4 : 0));
         PutU32(image, at + 1040, format.BackColor);
         image[at + 1044] = static_cast<char>(format.HAlign);
-        PutI32(image, at + 1048, format.VAlign == kVAlignCenter   ? 1
-                                 : format.VAlign == kVAlignBottom ? 2
-                                                                  : 0);
+        PutI32(image, at + 1048,
+               format.VAlign == kVAlignCenter   ? 1
+               : format.VAlign == kVAlignBottom ? 2
+                                                : 0);
     }
     return image;
 }

@@ -10,10 +10,11 @@
 namespace {
 
 int Usage() {
-    std::fputs("usage: qvltags [--utf8] FILE.qvl\n"
-               "  Writes the HTML tag text of the sheet stored in FILE.qvl to standard output,\n"
-               "  in Shift_JIS with CR LF line ends, or in UTF-8 with --utf8.\n",
-               stderr);
+    std::fputs(
+        "usage: qvltags [--utf8] FILE.qvl\n"
+        "  Writes the HTML tag text of the sheet stored in FILE.qvl to standard output,\n"
+        "  in Shift_JIS with CR LF line ends, or in UTF-8 with --utf8.\n",
+        stderr);
     return 2;
 }
 

@@ -16,8 +16,6 @@ void applyHint(QWidget* widget, const QString& hint);
 // A flat 23 x 22 tool button that never takes the keyboard focus. The glyph is the SVG
 // ":/icons/<glyph>.svg" (none when empty); Qt greys it out while the button is disabled.
 QToolButton* makeSpeedButton(QWidget* parent, const QString& objectName, const QString& hint,
-                             const QString& glyph, bool checkable, int width = 23,
-                             int height = 22);
-
+                             const QString& glyph, bool checkable, int width = 23, int height = 22);
 
 }  // namespace ui

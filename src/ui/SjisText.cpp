@@ -9,7 +9,9 @@ namespace {
 
 constexpr char32_t kByteEscape = 0xF700;
 
-bool isByteEscape(char32_t ch) { return ch >= kByteEscape && ch <= kByteEscape + 0xFF; }
+bool isByteEscape(char32_t ch) {
+    return ch >= kByteEscape && ch <= kByteEscape + 0xFF;
+}
 
 }  // namespace
 
@@ -29,7 +31,8 @@ QString fromSjis(std::string_view bytes) {
         const QString decoded = QString::fromUtf8(utf8);
         if (decoded.size() == 1 && decoded[0] == QChar(0xFFFD)) {
             for (std::size_t k = 0; k < length; ++k)
-                out += QChar(static_cast<char16_t>(kByteEscape + static_cast<unsigned char>(bytes[i + k])));
+                out += QChar(
+                    static_cast<char16_t>(kByteEscape + static_cast<unsigned char>(bytes[i + k])));
         } else {
             out += decoded;
         }

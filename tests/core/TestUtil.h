@@ -15,13 +15,13 @@ inline std::string Sj(std::string_view utf8) {
 
 // A fresh directory under the system temporary folder, removed with its contents at scope end.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -24,7 +24,9 @@ void Put32(std::string& image, std::size_t at, std::uint32_t v) {
     image[at + 3] = static_cast<char>((v >> 24) & 0xFF);
 }
 
-std::size_t Record(int k) { return 56 + 1068 * static_cast<std::size_t>(k); }
+std::size_t Record(int k) {
+    return 56 + 1068 * static_cast<std::size_t>(k);
+}
 
 // A valid image of the reset sheet, built byte by byte.
 std::string ResetImage() {
@@ -55,10 +57,10 @@ TDescriptionSheet OddSheet() {
     sheet.IncludeTitle = false;
     sheet.Rows[9].IncludeDescription = false;
     sheet.Title.Text = Sj("タイトル①～ｶﾒﾗ");
-    sheet.Rows[0].Item.Format = {0x0000FF, 18, true, false, true, 0x00ABCDEF, kHAlignCenter,
-                                 kVAlignBottom};
-    sheet.Rows[4].Description.Format = {0x010203, 7, false, true, false, 0, kHAlignRight,
-                                        kVAlignCenter};
+    sheet.Rows[0].Item.Format = {0x0000FF, 18,         true,          false,
+                                 true,     0x00ABCDEF, kHAlignCenter, kVAlignBottom};
+    sheet.Rows[4].Description.Format = {0x010203, 7, false,        true,
+                                        false,    0, kHAlignRight, kVAlignCenter};
     sheet.Rows[4].Description.Text = "a\r\nb";
     sheet.Note.Format.FontSize = 12;
     sheet.Note.Text = std::string(1000, 'n');
@@ -207,7 +209,7 @@ TEST(DataFileReader, LoadClearsModifiedAndReplacesEveryText) {
 }
 
 class DataFileOnDisk : public ::testing::Test {
-protected:
+  protected:
     TempFolder folder;
     TDescriptionSheet Marked() {
         TDescriptionSheet sheet;
@@ -249,7 +251,8 @@ TEST_F(DataFileOnDisk, SaveReplacesAnExistingFileAndLeavesNoTemporaries) {
 }
 
 TEST_F(DataFileOnDisk, LoadFailures) {
-    ExpectLoadFails(folder.file("missing.qvl"), "ファイル " + folder.file("missing.qvl") + " は開けません");
+    ExpectLoadFails(folder.file("missing.qvl"),
+                    "ファイル " + folder.file("missing.qvl") + " は開けません");
     ExpectLoadFails(folder.path(), "ファイル " + folder.path() + " は開けません");  // a folder
     const std::string shortFile = folder.file("short.qvl");
     WriteWholeFile(shortFile, ResetImage().substr(0, 23551));

@@ -138,8 +138,8 @@ TEST(HtmlGenerator, ColoursAndSizes) {
     EXPECT_EQ(HtmlColor(0x00FFFFFF), "#FFFFFF");
     EXPECT_EQ(HtmlColor(0x00010203), "#030201");
     EXPECT_EQ(HtmlColor(0x000AFF00), "#00FF0A");
-    const int expected[][2] = {{7, 1}, {8, 2}, {9, 3}, {12, 4}, {14, 5}, {18, 6}, {10, 6},
-                               {13, 6}, {0, 6}};
+    const int expected[][2] = {{7, 1},  {8, 2},  {9, 3},  {12, 4}, {14, 5},
+                               {18, 6}, {10, 6}, {13, 6}, {0, 6}};
     for (const auto& [points, size] : expected) EXPECT_EQ(HtmlFontSize(points), size) << points;
 }
 
@@ -157,14 +157,18 @@ TEST(HtmlGenerator, SystemColoursResolveThroughTheReplaceableResolver) {
 
 TEST(HtmlGenerator, TableAndParagraphLines) {
     TTableStyle style;
-    EXPECT_EQ(TableTag(true, style), "<TABLE BGCOLOR=\"#0000FF\" CELLSPACING=\"1\" CELLPADDING=\"0\">\r\n");
+    EXPECT_EQ(TableTag(true, style),
+              "<TABLE BGCOLOR=\"#0000FF\" CELLSPACING=\"1\" CELLPADDING=\"0\">\r\n");
     style.BorderColorSet = false;
-    EXPECT_EQ(TableTag(true, style), "<TABLE BORDER=\"1\" CELLSPACING=\"0\" CELLPADDING=\"0\">\r\n");
+    EXPECT_EQ(TableTag(true, style),
+              "<TABLE BORDER=\"1\" CELLSPACING=\"0\" CELLPADDING=\"0\">\r\n");
     style.BorderWidth = 0;
     style.CellPadding = 9;
-    EXPECT_EQ(TableTag(true, style), "<TABLE BORDER=\"0\" CELLSPACING=\"0\" CELLPADDING=\"9\">\r\n");
+    EXPECT_EQ(TableTag(true, style),
+              "<TABLE BORDER=\"0\" CELLSPACING=\"0\" CELLPADDING=\"9\">\r\n");
     style.BorderColorSet = true;
-    EXPECT_EQ(TableTag(true, style), "<TABLE BGCOLOR=\"#0000FF\" CELLSPACING=\"0\" CELLPADDING=\"9\">\r\n");
+    EXPECT_EQ(TableTag(true, style),
+              "<TABLE BGCOLOR=\"#0000FF\" CELLSPACING=\"0\" CELLPADDING=\"9\">\r\n");
     EXPECT_EQ(TableTag(false, style), "</TABLE>\r\n");
     EXPECT_EQ(AlignParagraphTag(true, kAlignRight), "<P ALIGN=\"right\">\r\n");
     EXPECT_EQ(AlignParagraphTag(true, kAlignCenter), "<P ALIGN=\"center\">\r\n");
@@ -179,7 +183,8 @@ TEST(HtmlGenerator, TableAndParagraphLines) {
     cell.Format.VAlign = kVAlignBottom;
     EXPECT_EQ(CellTag(true, true, cell),
               "<TD ALIGN=\"left\" VALIGN=\"bottom\" BGCOLOR=\"#FFFFFF\" COLSPAN=\"2\" NOWRAP>\r\n");
-    EXPECT_EQ(RowTag(true) + RowTag(false) + CellTag(false, false, cell), "<TR>\r\n</TR>\r\n</TD>\r\n");
+    EXPECT_EQ(RowTag(true) + RowTag(false) + CellTag(false, false, cell),
+              "<TR>\r\n</TR>\r\n</TD>\r\n");
 }
 
 TEST(HtmlGenerator, NoteAndBannerParagraphsAreIndependentOfTheTable) {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <array>
 #include <cstdio>
-#include <sys/wait.h>
 
 #include "TestUtil.h"
 #include "sheet/HtmlGenerator.h"
@@ -60,7 +60,8 @@ TEST(Qvltags, LoadFailureAndUsage) {
     const ToolRun broken = RunQvltags("'" + path + "'", folder);
     EXPECT_EQ(broken.status, 1);
     EXPECT_TRUE(broken.out.empty());
-    EXPECT_NE(broken.err.find("ファイルが壊れているか、異常なデータファイルです"), std::string::npos);
+    EXPECT_NE(broken.err.find("ファイルが壊れているか、異常なデータファイルです"),
+              std::string::npos);
 
     const ToolRun missing = RunQvltags("'" + folder.file("none.qvl") + "'", folder);
     EXPECT_EQ(missing.status, 1);

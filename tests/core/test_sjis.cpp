@@ -10,15 +10,15 @@ TEST(Sjis, EncodesAsWindowsCodePage932) {
         const char* bytes;
     };
     const Case cases[] = {
-        {"ABC\\~", "ABC\\~"},        // ASCII stays, 5C is the backslash
-        {"～", "\x81\x60"},          // U+FF5E, not the wave dash of JIS
-        {"①", "\x87\x40"},          // NEC special
+        {"ABC\\~", "ABC\\~"},  // ASCII stays, 5C is the backslash
+        {"～", "\x81\x60"},    // U+FF5E, not the wave dash of JIS
+        {"①", "\x87\x40"},     // NEC special
         {"㈱", "\x87\x8A"},
-        {"髙", "\xFB\xFC"},          // IBM extension
-        {"ｶﾒﾗ", "\xB6\xD2\xD7"},     // half-width katakana
+        {"髙", "\xFB\xFC"},            // IBM extension
+        {"ｶﾒﾗ", "\xB6\xD2\xD7"},       // half-width katakana
         {"表ソ", "\x95\x5C\x83\x5C"},  // trail byte 5C
-        {"　", "\x81\x40"},          // ideographic space
-        {"－", "\x81\x7C"},           // U+FF0D, as Windows decodes 817C
+        {"　", "\x81\x40"},            // ideographic space
+        {"－", "\x81\x7C"},            // U+FF0D, as Windows decodes 817C
         {"￢", "\x81\xCA"},
     };
     for (const auto& c : cases) {
@@ -39,7 +39,7 @@ TEST(Sjis, RefusesCharactersCodePage932CannotHold) {
     EXPECT_FALSE(sjis::EncodeChar(U'\u2016').has_value());  // ‖
     EXPECT_FALSE(sjis::EncodeChar(U'é').has_value());
     EXPECT_FALSE(sjis::EncodeChar(U'\u2212').has_value());  // − decodes back as －
-    EXPECT_FALSE(sjis::FromUtf8("\xFF").ok());  // not UTF-8
+    EXPECT_FALSE(sjis::FromUtf8("\xFF").ok());              // not UTF-8
     EXPECT_TRUE(sjis::FromUtf8("").ok());
 }
 

@@ -12,7 +12,7 @@
 // A dialog seam that answers from queues the test fills, and records what was asked.
 // An unexpected question fails loudly instead of blocking the test.
 class ScriptedDialogs final : public DialogSeam {
-public:
+  public:
     struct Message {
         QString text;
         QString caption;
@@ -90,7 +90,7 @@ public:
         return result;
     }
 
-private:
+  private:
     std::optional<QString> file(bool save, const QString& filter, const QString& suffix,
                                 const QString& fileName) {
         fileRequests.push_back({save, filter, suffix, fileName});

@@ -5,10 +5,10 @@
 // runtime directory so tests never touch the user's own.
 void prepareUiTestEnvironment();
 
-#define QUORVEL_UI_TEST_MAIN(TestClass)              \
-    int main(int argc, char** argv) {                \
-        prepareUiTestEnvironment();                  \
-        QApplication app(argc, argv);                \
-        TestClass test;                              \
-        return QTest::qExec(&test, argc, argv);      \
+#define QUORVEL_UI_TEST_MAIN(TestClass)         \
+    int main(int argc, char** argv) {           \
+        prepareUiTestEnvironment();             \
+        QApplication app(argc, argv);           \
+        TestClass test;                         \
+        return QTest::qExec(&test, argc, argv); \
     }

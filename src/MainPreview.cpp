@@ -1,0 +1,39 @@
+// The preview and tag-copy command.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QStatusBar>
+
+#include "DialogSeam.h"
+#include "Mainunit.h"
+#include "Preview.h"
+#include "platform/TempDir.h"
+#include "sheet/HtmlGenerator.h"
+#include "store/PreviewFile.h"
+
+void TFormMain::SpeedButtonPreviewClick(QObject* sender) {
+    const bool showPreview = sender && sender->objectName() == QStringLiteral("SpeedButtonPreview");
+    const quorvel::TempPathResult path = quorvel::PreviewFilePath();
+    bool written = path.ok();
+    if (!path.ok()) {
+        showWarning(this, QString::fromStdString(path.error),
+                    QString::fromUtf8(quorvel::kPreviewWriteCaption));
+    } else if (auto error = quorvel::WritePreviewFile(path.path, quorvel::BuildHtmlTags(sheet_))) {
+        showWarning(this, QString::fromStdString(error->message),
+                    QString::fromStdString(error->caption));
+        written = false;
+    }
+    preview_->setFilePath(path.path);
+    if (showPreview) {
+        dialogs().execModal(*preview_);
+        return;
+    }
+    const bool loaded = preview_->FormShow();
+    if (written && loaded) {
+        preview_->ButtonCopyClick();
+        StatusBar1->showMessage(QStringLiteral("コピー完了！"));
+    } else {
+        // Never leave an older text on the clipboard that the seller would take for this one.
+        QGuiApplication::clipboard()->clear();
+        StatusBar1->clearMessage();
+    }
+}

@@ -1,0 +1,55 @@
+// The once-a-second version check and the about box.
+#include <QCoreApplication>
+#include <QDialog>
+#include <QTimer>
+
+#include "About.h"
+#include "DialogSeam.h"
+#include "ErrorBox.h"
+#include "Mainunit.h"
+#include "Unitnewver.h"
+#include "net/HttpClient.h"
+#include "platform/NetworkState.h"
+#include "sheet/Maker.h"
+#include "update/HttpVersionFetcher.h"
+#include "update/VersionCheck.h"
+
+void TFormMain::buildVersionCheck() {
+    httpClient_ = std::make_unique<quorvel::net::THttpClient>();
+    // The client waits on the window's thread; keep the windows alive meanwhile.
+    httpClient_->SetPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 1); });
+    fetcher_ = std::make_unique<quorvel::update::HttpVersionFetcher>(*httpClient_);
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(1000);
+
+    quorvel::update::VersionCheckDeps deps;
+    deps.isOnline = [] { return quorvel::network::IsOnline(); };
+    deps.fetcher = fetcher_.get();
+    deps.showNotice = [this] {
+        if (!notice_) return;
+        notice_->SetVersionText(versionCheck_->VersionText);
+        dialogs().execModal(*notice_);
+    };
+    deps.stopTimer = [this] { timer1_->stop(); };
+    deps.url = quorvel::update::VersionFileUrl(quorvel::maker::kUpdateHost);
+    deps.otherInstanceRunning = otherInstanceRunning_;
+    deps.runningRelease = quorvel::maker::kRelease;
+    versionCheck_ = std::make_unique<quorvel::update::TVersionCheck>(std::move(deps));
+
+    connect(timer1_, &QTimer::timeout, this, &TFormMain::Timer1Timer);
+    timer1_->start();
+}
+
+void TFormMain::Timer1Timer() {
+    RunGuarded(this, [this] {
+        versionCheck_->Timer1Timer();
+        versionText_ = versionCheck_->VersionText;
+        fetchedVersionNumber_ = versionCheck_->FetchedVersionNumber;
+    });
+}
+
+void TFormMain::SpeedButtonHelpClick() {
+    if (about_) dialogs().execModal(*about_);
+}

@@ -1,0 +1,244 @@
+#include <QAction>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+
+#include "CellEdit.h"
+#include "Linkunit.h"
+#include "MainWindowFixture.h"
+#include "UiTestEnvironment.h"
+#include "platform/Sjis.h"
+#include "sheet/HtmlGenerator.h"
+#include "store/DataFile.h"
+#include "store/Settings.h"
+
+namespace {
+
+void type(TCellEdit* cell, const QString& text) {
+    cell->setFocus(Qt::TabFocusReason);
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(cell, &event);
+}
+
+void selectRange(TCellEdit* cell, int from, int to) {
+    QTextCursor cursor = cell->textCursor();
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    cell->setTextCursor(cursor);
+}
+
+std::string sj(const QString& text) {
+    return quorvel::sjis::FromUtf8(text.toStdString()).bytes;
+}
+
+}  // namespace
+
+class LinkMenuTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void init() {
+        fixture = std::make_unique<MainWindowFixture>();
+        captions.clear();
+    }
+    void cleanup() { fixture.reset(); }
+
+    // A script for the link dialog: fill it in and press OK (or Cancel).
+    std::function<int(QDialog&)> fill(int type, const QString& address, int target = 0,
+                                      const QString& subject = {}, bool ok = true) {
+        return [=, this](QDialog& dialog) {
+            auto& link = static_cast<TLinkForm&>(dialog);
+            captions << link.windowTitle();
+            link.RadioGroupType->SetItemIndex(type);
+            link.RadioGroupTypeClick();
+            link.EditAddress->setText(address);
+            if (type == 0)
+                link.RadioGroupTarget->SetItemIndex(target);
+            else
+                link.EditSubject->setText(subject);
+            (ok ? link.ButtonOk : link.ButtonCancel)->click();
+            return link.result();
+        };
+    }
+
+    void insertModeWebLinkAtTheCaret() {
+        TFormMain& main = fixture->start();
+        TCellEdit* cell = fixture->find<TCellEdit>("Memo2Right");
+        type(cell, QStringLiteral("詳細は"));
+        fixture->dialogs.modalScripts.push_back(fill(0, QStringLiteral("http://shop.example/")));
+        main.SpeedButtonLink->click();
+        QCOMPARE(captions, QStringList{QStringLiteral("リンクタグ挿入 - カーソル位置")});
+        const QString tag = QStringLiteral(
+            "<A HREF=\"http://shop.example/\" target=\"_blank\">http://shop.example/</A>");
+        QCOMPARE(cell->toPlainText(), QStringLiteral("詳細は") + tag);
+        QCOMPARE(main.Sheet().Rows[1].Description.Text, sj(QStringLiteral("詳細は") + tag));
+        QVERIFY(main.Sheet().Rows[1].Description.Modified);
+        QVERIFY(!cell->CanUndo());
+        QVERIFY(quorvel::BuildHtmlTags(main.Sheet()).find(sj(tag)) != std::string::npos);
+    }
+
+    void applyModeMailLinkWithEmptySubjectAndMultiLineSelection() {
+        TFormMain& main = fixture->start();
+        TCellEdit* cell = fixture->find<TCellEdit>("MemoTytle");
+        type(cell, QStringLiteral("ab\ncd!"));
+        selectRange(cell, 0, 5);
+        fixture->dialogs.modalScripts.push_back(fill(1, QStringLiteral("me@shop.example")));
+        main.SpeedButtonLink->click();
+        QCOMPARE(captions, QStringList{QStringLiteral("リンクタグ適用 - \"ab\ncd\"")});
+        QCOMPARE(cell->toPlainText(),
+                 QStringLiteral("<A HREF=\"mailto:me@shop.example?Subject=\">ab\ncd</A>!"));
+        QCOMPARE(main.Sheet().Title.Text,
+                 std::string("<A HREF=\"mailto:me@shop.example?Subject=\">ab\r\ncd</A>!"));
+    }
+
+    void selfTargetAndTheHttpWarning() {
+        TFormMain& main = fixture->start();
+        TCellEdit* cell = fixture->find<TCellEdit>("Memo1Left");
+        cell->setFocus(Qt::TabFocusReason);
+        for (const QString& address : {QStringLiteral("https://x.example/"),
+                                       QStringLiteral(" http://x/"), QStringLiteral("HTTP://X/")}) {
+            fixture->dialogs.messages.clear();
+            // First No keeps the dialog open, then Cancel closes it.
+            fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
+            bool stillOpen = false;
+            fixture->dialogs.modalScripts.push_back([&, address](QDialog& dialog) {
+                auto& link = static_cast<TLinkForm&>(dialog);
+                link.RadioGroupType->SetItemIndex(0);
+                link.RadioGroupTypeClick();
+                link.EditAddress->setText(address);
+                link.ButtonOk->click();
+                stillOpen = link.isVisible() && link.EditAddress->text() == address;
+                link.ButtonCancel->click();
+                return link.result();
+            });
+            main.SpeedButtonLink->click();
+            QVERIFY2(stillOpen, qPrintable(address));
+            QCOMPARE(int(fixture->dialogs.messages.size()), 1);
+            QCOMPARE(fixture->dialogs.messages[0].caption, QStringLiteral("リンク挿入"));
+            QCOMPARE(fixture->dialogs.messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+            QVERIFY(cell->toPlainText().isEmpty());
+        }
+        fixture->dialogs.messageAnswers.push_back(QMessageBox::Yes);
+        fixture->dialogs.modalScripts.push_back(fill(0, QStringLiteral("https://x/"), 1));
+        main.SpeedButtonLink->click();
+        QCOMPARE(cell->toPlainText(),
+                 QStringLiteral("<A HREF=\"https://x/\" target=\"_self\">https://x/</A>"));
+    }
+
+    void cancelLeavesTheCellAndTheDialogKeepsItsEntries() {
+        TFormMain& main = fixture->start();
+        TCellEdit* cell = fixture->find<TCellEdit>("Memo1Left");
+        type(cell, QStringLiteral("text"));
+        fixture->dialogs.modalScripts.push_back(
+            fill(1, QStringLiteral("a@b"), 0, QStringLiteral("件名"), false));
+        main.SpeedButtonLink->click();
+        QCOMPARE(cell->toPlainText(), QStringLiteral("text"));
+        auto* link = fixture->windows->link.get();
+        QCOMPARE(link->EditAddress->text(), QStringLiteral("a@b"));
+        QCOMPARE(link->EditSubject->text(), QStringLiteral("件名"));
+        // Stored at closing, read back by the next start.
+        fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
+        QVERIFY(main.close());
+        const quorvel::LinkTexts texts = quorvel::ReadLinkTexts(fixture->store());
+        QCOMPARE(texts.Address.value_or(""), std::string("a@b"));
+        QCOMPARE(texts.Subject.value_or(""), sj(QStringLiteral("件名")));
+        fixture->stop();
+        fixture->start();
+        QCOMPARE(fixture->windows->link->EditSubject->text(), QStringLiteral("件名"));
+    }
+
+    void menuItemsAndTheirTarget() {
+        TFormMain& main = fixture->start();
+        QStringList names, texts;
+        for (QAction* action : main.PopupMenu1->actions()) {
+            names << action->objectName();
+            texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        }
+        QCOMPARE(names, (QStringList{"Link", "N3", "Undo", "N1", "Cut", "Copy", "Paste", "Delete",
+                                     "N2", "SelectAll"}));
+        QCOMPARE(texts,
+                 (QStringList{"リンクタグの挿入(&L)", "-", "元に戻す(&U)", "-", "切り取り(&T)",
+                              "コピー(&C)", "貼り付け(&P)", "削除(&D)", "-", "すべて選択(&A)"}));
+
+        TCellEdit* focused = fixture->find<TCellEdit>("Memo1Left");
+        TCellEdit* other = fixture->find<TCellEdit>("Memo4Right");
+        type(other, QStringLiteral("切り取る文"));
+        type(focused, QStringLiteral("x"));
+        main.PopupMenu1Popup(other);
+        main.SelectAllClick();
+        QCOMPARE(other->textCursor().selectedText(), QStringLiteral("切り取る文"));
+        QVERIFY(focused->textCursor().selectedText().isEmpty());
+        main.CutClick();
+        QVERIFY(other->toPlainText().isEmpty());
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("切り取る文"));
+        TCellEdit* target = fixture->find<TCellEdit>("MemoKey");
+        main.PopupMenu1Popup(target);
+        main.PasteClick();
+        QCOMPARE(target->toPlainText(), QStringLiteral("切り取る文"));
+        QVERIFY(main.Sheet().Rows[3].Description.Modified);
+        QVERIFY(main.Sheet().Note.Modified);
+        QCOMPARE(focused->toPlainText(), QStringLiteral("x"));
+
+        // The link item works on the popup cell, not on the focused one.
+        fixture->dialogs.modalScripts.push_back(fill(0, QStringLiteral("http://a/")));
+        main.PopupMenu1Popup(other);
+        main.PopupMenu1->findChild<QAction*>("Link")->trigger();
+        QCOMPARE(other->toPlainText(),
+                 QStringLiteral("<A HREF=\"http://a/\" target=\"_blank\">http://a/</A>"));
+        QCOMPARE(focused->toPlainText(), QStringLiteral("x"));
+    }
+
+    void undoIsGreyedAfterLoadingAndAfterALinkAndLiveAfterTyping() {
+        const QString path = fixture->files.filePath("a.qvl");
+        quorvel::TDescriptionSheet sheet;
+        sheet.Title.Text = "loaded";
+        quorvel::SaveDataFile(sheet, path.toStdString());
+        TFormMain& main = fixture->start({path});
+        auto* undo = main.PopupMenu1->findChild<QAction*>("Undo");
+        TCellEdit* title = fixture->find<TCellEdit>("MemoTytle");
+        main.PopupMenu1Popup(title);
+        QVERIFY(!undo->isEnabled());
+        QVERIFY(main.PopupMenu1->findChild<QAction*>("Paste")->isEnabled());
+        title->moveCursor(QTextCursor::End);
+        type(title, QStringLiteral("!"));
+        main.PopupMenu1Popup(title);
+        QVERIFY(undo->isEnabled());
+        main.UndoClick();
+        QCOMPARE(title->toPlainText(), QStringLiteral("loaded"));
+        main.PopupMenu1Popup(title);
+        main.UndoClick();  // the second undo takes the first back
+        QCOMPARE(title->toPlainText(), QStringLiteral("loaded!"));
+        fixture->dialogs.modalScripts.push_back(fill(0, QStringLiteral("http://a/")));
+        main.SpeedButtonLink->click();
+        main.PopupMenu1Popup(title);
+        QVERIFY(!undo->isEnabled());
+    }
+
+    void deleteAndPasteRespectTheLimit() {
+        TFormMain& main = fixture->start();
+        TCellEdit* cell = fixture->find<TCellEdit>("Memo5Left");
+        cell->setFocus(Qt::TabFocusReason);
+        cell->InsertLikePaste(QString(995, u'a'));
+        QApplication::clipboard()->setText(QStringLiteral("漢字漢字"));
+        main.PopupMenu1Popup(cell);
+        main.PasteClick();
+        QCOMPARE(int(main.Sheet().Rows[4].Item.Text.size()), 999);
+        selectRange(cell, 0, 10);
+        main.DeleteClick();
+        QCOMPARE(int(main.Sheet().Rows[4].Item.Text.size()), 989);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("漢字漢字"));
+        main.CopyClick();  // nothing selected: the clipboard stays
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("漢字漢字"));
+    }
+
+  private:
+    std::unique_ptr<MainWindowFixture> fixture;
+    QStringList captions;
+};
+
+QUORVEL_UI_TEST_MAIN(LinkMenuTest)
+#include "test_link_menu.moc"

@@ -1,0 +1,312 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include <string>
+
+#include "Preview.h"
+#include "ScriptedDialogs.h"
+#include "UiTestEnvironment.h"
+#include "platform/Sjis.h"
+#include "platform/TempDir.h"
+#include "store/PreviewFile.h"
+
+namespace {
+
+std::string Sjis(const char* utf8) {
+    const auto encoded = quorvel::sjis::FromUtf8(utf8);
+    if (!encoded.ok()) qFatal("test text has no Shift_JIS form");
+    return encoded.bytes;
+}
+
+// Japanese text with katakana, half-width katakana, a circled digit and trail bytes 0x5C (ソ, 表).
+const char* const kTags =
+    "<P align=\"center\">\r\n<TABLE border=\"1\">\r\n<TR><TD>デジタルカメラ</TD><TD>ｶﾒﾗ ① "
+    "ソニー 表示</TD></TR>\r\n</TABLE>\r\n</P>\r\n";
+
+QString PageText(QWebEngineView* view) {
+    QString text;
+    bool done = false;
+    view->page()->toPlainText([&](const QString& result) {
+        text = result;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 20000)) return QStringLiteral("<no reply>");
+    return text;
+}
+
+}  // namespace
+
+class TestPreview : public QObject {
+    Q_OBJECT
+
+  private:
+    QTemporaryDir dir_;
+
+    std::string path(const char* name) const { return dir_.filePath(name).toStdString(); }
+    static void write(const std::string& file, const std::string& bytes) {
+        QVERIFY(!quorvel::WritePreviewFile(file, bytes).has_value());
+    }
+
+  private slots:
+    void controlsHaveTheirNamesAndTexts() {
+        TFormPreview form;
+        QCOMPARE(form.objectName(), QStringLiteral("FormPreview"));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Quorvel ﾌﾟﾚﾋﾞｭｰ"));
+        QCOMPARE(form.size(), QSize(510, 482));
+        const Qt::WindowFlags flags = form.windowFlags();
+        QVERIFY(flags.testFlag(Qt::WindowMaximizeButtonHint));
+        QVERIFY(flags.testFlag(Qt::WindowSystemMenuHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
+
+        auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+        QVERIFY(pages);
+        QCOMPARE(pages->count(), 2);
+        QCOMPARE(pages->widget(0)->objectName(), QStringLiteral("TabSheet1"));
+        QCOMPARE(pages->widget(1)->objectName(), QStringLiteral("TabSheet2"));
+        QCOMPARE(pages->tabText(0), QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"));
+        QCOMPARE(pages->tabText(1), QStringLiteral("HTMLﾀｸﾞ"));
+        QCOMPARE(pages->currentIndex(), 0);
+
+        auto* memo = form.findChild<QPlainTextEdit*>(QStringLiteral("MemoHtml"));
+        QVERIFY(memo);
+        QVERIFY(memo->isReadOnly());
+        QCOMPARE(memo->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(memo->parentWidget(), pages->widget(1));
+
+        auto* bar = form.findChild<QWidget*>(QStringLiteral("Panel2"));
+        auto* panel = form.findChild<QWidget*>(QStringLiteral("Panel1"));
+        QVERIFY(bar && panel);
+        QCOMPARE(panel->parentWidget(), bar);
+        QCOMPARE(bar->maximumHeight(), 29);
+        QCOMPARE(form.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+                 QStringLiteral("HTMLﾀｸﾞをｸﾘｯﾌﾟﾎﾞｰﾄﾞに"));
+        auto* copy = form.findChild<QPushButton*>(QStringLiteral("ButtonCopy"));
+        auto* copyClose = form.findChild<QPushButton*>(QStringLiteral("ButtonCopyClose"));
+        QVERIFY(copy && copyClose);
+        QCOMPARE(copy->text(), QStringLiteral("ｺﾋﾟｰ(&c)"));
+        QCOMPARE(copyClose->text(), QStringLiteral("ｺﾋﾟｰ後に閉じる(&x)"));
+        QVERIFY(copyClose->isDefault());
+        QCOMPARE(copyClose->nextInFocusChain(), static_cast<QWidget*>(copy));
+
+        // The web view costs a browser process; nothing is made before the first load.
+        QVERIFY(!form.webView());
+        QVERIFY(!form.findChild<QWebEngineView*>());
+    }
+
+    void loadReadsShiftJisFromThePreviewFileAtEachShowing() {
+        ScriptedDialogs scripted;
+        // The real preview file, in this run's private temporary folder.
+        const quorvel::TempPathResult file = quorvel::PreviewFilePath();
+        QVERIFY2(file.ok(), file.error.c_str());
+        write(file.path, Sjis(kTags));
+
+        TFormPreview form;
+        QVERIFY(form.FormShow());
+        QCOMPARE(form.Text(), QString::fromUtf8(kTags));
+        QCOMPARE(form.MemoHtml->toPlainText(),
+                 QString::fromUtf8(kTags).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QVERIFY(form.webView());
+        QVERIFY(!form.isVisible());  // the tag copy loads without showing
+
+        // Every showing reads the file again.
+        write(file.path, Sjis("<P>新しい説明</P>\r\n"));
+        form.show();
+        QCOMPARE(form.Text(), QStringLiteral("<P>新しい説明</P>\r\n"));
+        form.hide();
+        write(file.path, Sjis("<P>三度目</P>\r\n"));
+        form.show();
+        QCOMPARE(form.Text(), QStringLiteral("<P>三度目</P>\r\n"));
+        form.hide();
+
+        // An empty path falls back to the preview file.
+        form.setFilePath(path("absent.htm"));
+        form.setFilePath("");
+        QVERIFY(form.FormShow());
+        QCOMPARE(form.Text(), QStringLiteral("<P>三度目</P>\r\n"));
+        QVERIFY(scripted.messages.empty());
+    }
+
+    void copyPutsExactlyTheLoadedTextOnTheClipboard() {
+        ScriptedDialogs scripted;
+        TFormPreview form;
+        QClipboard* clipboard = QApplication::clipboard();
+
+        // Before any load the box is empty, and a copy still replaces an old clipboard.
+        clipboard->setText(QStringLiteral("stale"));
+        form.ButtonCopyClick();
+        QCOMPARE(clipboard->text(), QString());
+
+        const std::string file = path("copy.htm");
+        write(file, Sjis(kTags));
+        form.setFilePath(file);
+        QVERIFY(form.FormShow());
+        clipboard->setText(QStringLiteral("stale"));
+        form.ButtonCopy->click();
+        QCOMPARE(clipboard->text(), QString::fromUtf8(kTags));
+        QCOMPARE(form.MemoHtml->textCursor().selectedText().size(),
+                 form.MemoHtml->toPlainText().size());
+        QVERIFY(form.MemoHtml->textCursor().hasSelection());
+
+        // After ClearText a copy hands out nothing old.
+        form.ClearText();
+        QCOMPARE(form.MemoHtml->toPlainText(), QString());
+        form.ButtonCopyClick();
+        QCOMPARE(clipboard->text(), QString());
+        QVERIFY(scripted.messages.empty());
+    }
+
+    void enterOnFirstShowingCopiesAndCloses() {
+        ScriptedDialogs scripted;
+        TFormPreview form;
+        const std::string file = path("enter.htm");
+        write(file, Sjis(kTags));
+        form.setFilePath(file);
+        QApplication::clipboard()->setText(QStringLiteral("stale"));
+        QWidget* focused = nullptr;
+        scripted.modalScripts.push_back([&](QDialog& dialog) {
+            dialog.activateWindow();
+            if (!QTest::qWaitForWindowActive(&dialog)) return -1;
+            focused = dialog.focusWidget();
+            QTest::keyClick(focused, Qt::Key_Return);
+            return dialog.result();
+        });
+        const int result = dialogs().execModal(form);
+        QCOMPARE(focused, static_cast<QWidget*>(form.ButtonCopyClose));
+        QCOMPARE(result, static_cast<int>(QDialog::Accepted));
+        QCOMPARE(QApplication::clipboard()->text(), QString::fromUtf8(kTags));
+        QVERIFY(!form.isVisible());
+        QCOMPARE(scripted.modalShown.size(), size_t(1));
+        QCOMPARE(scripted.modalShown[0], QStringLiteral("FormPreview"));
+    }
+
+    void altCCopiesAndKeepsTheWindowOpen() {
+        ScriptedDialogs scripted;
+        TFormPreview form;
+        const std::string file = path("altc.htm");
+        write(file, Sjis(kTags));
+        form.setFilePath(file);
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QApplication::clipboard()->setText(QStringLiteral("stale"));
+        // A mnemonic clicks the button with a short animation, so the copy comes a moment later.
+        QTest::keyClick(&form, Qt::Key_C, Qt::AltModifier);
+        QTRY_COMPARE(QApplication::clipboard()->text(), QString::fromUtf8(kTags));
+        QTest::qWait(300);
+        QVERIFY(form.isVisible());
+        // Alt+X is the copy-and-close button.
+        QApplication::clipboard()->setText(QStringLiteral("stale"));
+        QTest::keyClick(&form, Qt::Key_X, Qt::AltModifier);
+        QTRY_VERIFY(!form.isVisible());
+        QCOMPARE(QApplication::clipboard()->text(), QString::fromUtf8(kTags));
+        QCOMPARE(form.result(), static_cast<int>(QDialog::Accepted));
+    }
+
+    void loadFailureWarnsAndKeepsTheOldText() {
+        ScriptedDialogs scripted;
+        TFormPreview form;
+        const std::string missing = path("missing/Preview.htm");
+
+        // A failing first load leaves an empty box and makes no web view.
+        form.setFilePath(missing);
+        QVERIFY(!form.FormShow());
+        QCOMPARE(scripted.messages.size(), size_t(1));
+        QCOMPARE(scripted.messages[0].text,
+                 QStringLiteral("ファイル %1 は開けません").arg(QString::fromStdString(missing)));
+        QCOMPARE(scripted.messages[0].caption, QStringLiteral("プレビューデータ読み込み"));
+        QCOMPARE(scripted.messages[0].icon, QMessageBox::Warning);
+        QCOMPARE(scripted.messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(form.MemoHtml->toPlainText(), QString());
+        QVERIFY(!form.webView());
+
+        const std::string good = path("good.htm");
+        write(good, Sjis(kTags));
+        form.setFilePath(good);
+        QVERIFY(form.FormShow());
+        QSignalSpy started(form.webView(), &QWebEngineView::loadStarted);
+        QSignalSpy finished(form.webView(), &QWebEngineView::loadFinished);
+        QVERIFY(finished.wait(20000));
+        started.clear();
+
+        // Through a showing too: the message appears and the old text stays.
+        form.setFilePath(missing);
+        form.show();
+        form.hide();
+        QCOMPARE(scripted.messages.size(), size_t(2));
+        QCOMPARE(scripted.messages[1].caption, QStringLiteral("プレビューデータ読み込み"));
+        QCOMPARE(form.Text(), QString::fromUtf8(kTags));
+        QCOMPARE(form.MemoHtml->toPlainText(),
+                 QString::fromUtf8(kTags).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QTest::qWait(200);
+        QCOMPARE(started.count(), 0);
+        QCOMPARE(scripted.unexpected, 0);
+    }
+
+    void chosenTabSurvivesHideAndShow() {
+        ScriptedDialogs scripted;
+        TFormPreview form;
+        const std::string file = path("tab.htm");
+        write(file, Sjis(kTags));
+        form.setFilePath(file);
+        form.show();
+        QCOMPARE(form.PageControl1->currentIndex(), 0);
+        form.PageControl1->setCurrentIndex(1);
+        form.hide();
+        form.show();
+        QCOMPARE(form.PageControl1->currentIndex(), 1);
+        QCOMPARE(form.PageControl1->currentWidget(), form.TabSheet2);
+        form.hide();
+    }
+
+    void renderedPageShowsJapaneseAndRunsNoScript() {
+        ScriptedDialogs scripted;
+        TFormPreview form;
+        const std::string file = path("render.htm");
+        write(file, Sjis(kTags) + "<SCRIPT>document.write('SCRIPT' + 'RAN');</SCRIPT>\r\n");
+        form.setFilePath(file);
+        QVERIFY(form.FormShow());
+        QWebEngineView* view = form.webView();
+        QVERIFY(view);
+        QSignalSpy finished(view, &QWebEngineView::loadFinished);
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(finished.first().first().toBool(), true);
+        QString text = PageText(view);
+        QVERIFY2(text.contains(QStringLiteral("デジタルカメラ")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("ｶﾒﾗ ①")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("ソニー 表示")), qPrintable(text));
+        QVERIFY2(!text.contains(QStringLiteral("SCRIPTRAN")), qPrintable(text));
+        QCOMPARE(view->url(), QUrl::fromLocalFile(QString::fromStdString(file)));
+
+        // Short, katakana-only text is where guessing the character set goes wrong.
+        const char* const shortPages[] = {"<P>ｶﾒﾗ</P>\r\n", "<B>デジカメ</B>\r\n",
+                                          "<P>ﾃﾞｼﾞﾀﾙｶﾒﾗ ①②</P>\r\n"};
+        for (const char* page : shortPages) {
+            write(file, Sjis(page));
+            finished.clear();
+            QVERIFY(form.FormShow());
+            QVERIFY(finished.wait(20000));
+            text = PageText(view);
+            QString expected = QString::fromUtf8(page);
+            expected = expected.remove(QRegularExpression(QStringLiteral("<[^>]*>"))).trimmed();
+            QVERIFY2(text.contains(expected), qPrintable(text));
+        }
+    }
+};
+
+QUORVEL_UI_TEST_MAIN(TestPreview)
+
+#include "test_preview.moc"
