@@ -1,13 +1,14 @@
 #include "FormatToolbar.h"
 
+#include <QFocusEvent>
 #include <QToolButton>
 
-#include <exception>
 #include <iterator>
 #include <utility>
 
 #include "CellEdit.h"
 #include "DialogSeam.h"
+#include "ErrorBox.h"
 #include "ui/Controls.h"
 
 namespace {
@@ -15,14 +16,6 @@ namespace {
 constexpr int kLadder[] = {7, 8, 9, 12, 14, 18};
 constexpr int kLargestSize = 18;
 constexpr int kSmallestSize = 7;
-
-// The application's error box: an error must not cross Qt's event dispatch.
-void showErrorBox(QWidget* parent, const std::exception& error) {
-    QString text = QString::fromUtf8(error.what());
-    if (!text.isEmpty() && text.back() > QChar(u'.')) text += u'.';
-    dialogs().message(parent, text, QStringLiteral("Quorvel"), QMessageBox::Critical,
-                      QMessageBox::Ok, QMessageBox::Ok);
-}
 
 }  // namespace
 
@@ -103,24 +96,30 @@ TFormatToolbar::TFormatToolbar(quorvel::TDescriptionSheet& sheet, CellBoxForTag 
 }
 
 void TFormatToolbar::connectCommand(QToolButton* button, void (TFormatToolbar::*command)()) {
-    connect(button, &QToolButton::clicked, this, [this, command] {
-        try {
-            (this->*command)();
-        } catch (const std::exception& error) {
-            showErrorBox(window(), error);
-        }
-    });
+    connect(button, &QToolButton::clicked, this,
+            [this, command] { RunGuarded(window(), [this, command] { (this->*command)(); }); });
 }
 
 void TFormatToolbar::AttachCell(TCellEdit* box) {
     connect(box, &TCellEdit::cellEntered, this, [this](TCellEdit* entered) {
-        try {
-            CellEntered(entered);
-        } catch (const std::exception& error) {
-            showErrorBox(window(), error);
-        }
+        RunGuarded(window(), [this, entered] { CellEntered(entered); });
     });
     connect(box, &TCellEdit::cellLeft, this, [this](TCellEdit*) { CellLeft(); });
+    box->installEventFilter(this);
+}
+
+bool TFormatToolbar::eventFilter(QObject* watched, QEvent* event) {
+    // The box does not report focus that comes with the window's activation, since coming back
+    // from a dialog is not entering anew; but the first cell focused when the window opens is
+    // entered, and the toolbar must show it. Font colour is enabled exactly while a cell is shown.
+    if (event->type() == QEvent::FocusIn &&
+        static_cast<QFocusEvent*>(event)->reason() == Qt::ActiveWindowFocusReason &&
+        !SpeedButtonFontColor->isEnabled()) {
+        if (auto* box = qobject_cast<TCellEdit*>(watched)) {
+            RunGuarded(window(), [this, box] { CellEntered(box); });
+        }
+    }
+    return QToolBar::eventFilter(watched, event);
 }
 
 void TFormatToolbar::CellLeft() {

@@ -26,7 +26,9 @@ class TFormatToolbar : public QToolBar {
     TFormatToolbar(quorvel::TDescriptionSheet& sheet, CellBoxForTag cellBox,
                    FocusedCellBox focusedCell, QToolButton* linkButton, QWidget* parent = nullptr);
 
-    // Follows the box's focus: cellEntered runs CellEntered, cellLeft runs CellLeft.
+    // Follows the box's focus: cellEntered runs CellEntered, cellLeft runs CellLeft. A box that
+    // gets the focus with its window's activation while no cell is shown (the first cell at
+    // start) is entered as well.
     void AttachCell(TCellEdit* box);
 
     void CellEntered(TCellEdit* box);
@@ -72,6 +74,9 @@ class TFormatToolbar : public QToolBar {
   signals:
     // After a command changed the format of one or more cells.
     void formatChanged();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     // Sets a value on the focused cell and, with apply-to-all down, on the row cells, then shows

@@ -43,10 +43,13 @@ class TRadioGroup : public QGroupBox {
 // The link dialog: asks for a web or mail address and builds the anchor tag the link command
 // writes into a cell. Created once; keeps what was entered between showings.
 //
-// Use from the main window:
-//   form.SetApplyCaption(selectedText);   // or form.SetInsertCaption();
+// Use from the main window (the cursor is the target cell's text cursor):
+//   const QString selected = cursor.selectedText();
+//   if (selected.isEmpty()) form.SetInsertCaption(); else form.SetApplyCaption(selected);
 //   if (dialogs().execModal(form) == QDialog::Accepted)
-//       cell.insert(form.BuildTag(selected.isEmpty() ? form.AddressText() : selected));
+//       cursor.insertText(form.BuildTag(selected.isEmpty() ? form.AddressText() : selected));
+// The visible text goes into the tag unchanged, so the selection's paragraph separators come
+// back as line breaks when the tag is inserted.
 class TLinkForm : public QDialog {
     Q_OBJECT
   public:

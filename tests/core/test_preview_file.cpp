@@ -3,6 +3,7 @@
 #include <csignal>
 #include <string>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -101,6 +102,13 @@ TEST(PreviewFile, LinksAndPipesAtThePathAreNotFollowed) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_TRUE(WritePreviewFile(fifo, "x").has_value());
     EXPECT_FALSE(ReadPreviewFile(fifo).ok());
+    // With a reader waiting, the text must still not go into the pipe.
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_TRUE(WritePreviewFile(fifo, "leaked").has_value());
+    char buffer[8];
+    EXPECT_LE(::read(reader, buffer, sizeof buffer), 0);
+    ::close(reader);
 }
 
 TEST(PreviewFile, WriteErrorKeepsWhatWasWritten) {
