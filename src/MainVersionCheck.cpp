@@ -15,17 +15,27 @@
 #include "update/VersionCheck.h"
 
 void TFormMain::buildVersionCheck() {
+    StartVersionCheck(quorvel::maker::kUpdateHost, [] { return quorvel::network::IsOnline(); });
+}
+
+void TFormMain::StartVersionCheck(const std::string& host, std::function<bool()> isOnline) {
+    if (timer1_) timer1_->stop();
+    versionCheck_.reset();
+    fetcher_.reset();
     httpClient_ = std::make_unique<quorvel::net::THttpClient>();
     // The client waits on the window's thread; keep the windows alive meanwhile.
     httpClient_->SetPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 1); });
     fetcher_ = std::make_unique<quorvel::update::HttpVersionFetcher>(*httpClient_);
 
-    timer1_ = new QTimer(this);
-    timer1_->setObjectName(QStringLiteral("Timer1"));
-    timer1_->setInterval(1000);
+    if (!timer1_) {
+        timer1_ = new QTimer(this);
+        timer1_->setObjectName(QStringLiteral("Timer1"));
+        timer1_->setInterval(1000);
+        connect(timer1_, &QTimer::timeout, this, &TFormMain::Timer1Timer);
+    }
 
     quorvel::update::VersionCheckDeps deps;
-    deps.isOnline = [] { return quorvel::network::IsOnline(); };
+    deps.isOnline = std::move(isOnline);
     deps.fetcher = fetcher_.get();
     deps.showNotice = [this] {
         if (!notice_) return;
@@ -33,12 +43,11 @@ void TFormMain::buildVersionCheck() {
         dialogs().execModal(*notice_);
     };
     deps.stopTimer = [this] { timer1_->stop(); };
-    deps.url = quorvel::update::VersionFileUrl(quorvel::maker::kUpdateHost);
+    deps.url = quorvel::update::VersionFileUrl(host);
     deps.otherInstanceRunning = otherInstanceRunning_;
     deps.runningRelease = quorvel::maker::kRelease;
     versionCheck_ = std::make_unique<quorvel::update::TVersionCheck>(std::move(deps));
 
-    connect(timer1_, &QTimer::timeout, this, &TFormMain::Timer1Timer);
     timer1_->start();
 }
 

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -99,6 +100,8 @@ class TFormMain : public QMainWindow {
     void SpeedButtonStayOnTopClick();
     void SpeedButtonHelpClick();
     void Timer1Timer();
+    // (Re)starts the version check against `host` ("host[:port]"; empty: never asks).
+    void StartVersionCheck(const std::string& host, std::function<bool()> isOnline);
 
     void LoadSettings();
     void SaveSettings();
