@@ -13,7 +13,7 @@ class TCellEdit;
 // every other widget's tool tip alone.
 class TCellHint : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TCellHint(QObject* parent = nullptr);
 
     // The cell box a widget belongs to (the box, its text area or its scroll bars), or none.
@@ -30,6 +30,6 @@ public:
     // The tool tip's text for a cell text, shown literally even when it looks like markup.
     static QString HintText(const QString& text);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
@@ -85,6 +86,8 @@ TRowsArea::TRowsArea(quorvel::TDescriptionSheet& sheet, QWidget* parent)
 
     const QList<QWidget*> order = FocusOrder();
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+    // Tab may come in from the bars outside, which the area's own focus handling never sees.
+    for (QWidget* widget : order) widget->installEventFilter(this);
 }
 
 void TRowsArea::buildRow(int row) {
@@ -97,10 +100,10 @@ void TRowsArea::buildRow(int row) {
     kouLabel->setFixedWidth(kLabelPanelWidth);
     CheckBoxKou[i] = makeIncludeBox(kouLabel, QStringLiteral("CheckBoxKou") + n,
                                     QStringLiteral("項目") + fullWidthNumber(row));
-    SpeedButtonU[i] = ui::makeSpeedButton(kouLabel, QStringLiteral("SpeedButtonU") + n,
-                                          QString(), QStringLiteral("row_grow"), false);
-    SpeedButtonD[i] = ui::makeSpeedButton(kouLabel, QStringLiteral("SpeedButtonD") + n,
-                                          QString(), QStringLiteral("row_shrink"), false);
+    SpeedButtonU[i] = ui::makeSpeedButton(kouLabel, QStringLiteral("SpeedButtonU") + n, QString(),
+                                          QStringLiteral("row_grow"), false);
+    SpeedButtonD[i] = ui::makeSpeedButton(kouLabel, QStringLiteral("SpeedButtonD") + n, QString(),
+                                          QStringLiteral("row_shrink"), false);
     SpeedButtonU[i]->setProperty("Tag", 1);
     SpeedButtonD[i]->setProperty("Tag", -1);
     SpeedButtonU[i]->move(3, 20);
@@ -108,7 +111,7 @@ void TRowsArea::buildRow(int row) {
     MemoLeft[i] = new TCellEdit(sheetRow.Item, PanelKou[i]);
     MemoLeft[i]->setObjectName(QStringLiteral("Memo%1Left").arg(row));
     auto* kouLayout = new QHBoxLayout(PanelKou[i]);
-    kouLayout->setContentsMargins(1, 1, 1, 1);
+    kouLayout->setContentsMargins(0, 0, 0, 0);
     kouLayout->setSpacing(0);
     kouLayout->addWidget(kouLabel);
     kouLayout->addWidget(MemoLeft[i], 1);
@@ -121,7 +124,7 @@ void TRowsArea::buildRow(int row) {
     MemoRight[i] = new TCellEdit(sheetRow.Description, PanelSet[i]);
     MemoRight[i]->setObjectName(QStringLiteral("Memo%1Right").arg(row));
     auto* setLayout = new QHBoxLayout(PanelSet[i]);
-    setLayout->setContentsMargins(1, 1, 1, 1);
+    setLayout->setContentsMargins(0, 0, 0, 0);
     setLayout->setSpacing(0);
     setLayout->addWidget(setLabel);
     setLayout->addWidget(MemoRight[i], 1);
@@ -207,8 +210,22 @@ void TRowsArea::wheelEvent(QWheelEvent* event) {
 
 bool TRowsArea::eventFilter(QObject* watched, QEvent* event) {
     const bool handled = QScrollArea::eventFilter(watched, event);
-    if (watched == content_ && event->type() == QEvent::Resize) layoutColumns();
+    if (watched == content_ && event->type() == QEvent::Resize) {
+        layoutColumns();
+    } else if (event->type() == QEvent::FocusIn) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // Moving there by keyboard brings the row into view; a click leaves the view alone.
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+            if (QWidget* row = rowPanelOf(qobject_cast<QWidget*>(watched)))
+                ensureWidgetVisible(row, 0, 0);
+    }
     return handled;
+}
+
+QWidget* TRowsArea::rowPanelOf(QWidget* widget) const {
+    for (QWidget* w = widget; w; w = w->parentWidget())
+        if (w->parentWidget() == PanelLeft || w->parentWidget() == PanelRight) return w;
+    return nullptr;
 }
 
 int TRowsArea::ShownLeftColumnWidth() const {
@@ -222,8 +239,8 @@ void TRowsArea::layoutColumns() {
     const int left = ShownLeftColumnWidth();
     PanelLeft->setGeometry(0, 0, left, height);
     Splitter2->setGeometry(left, 0, kSplitterWidth, height);
-    PanelRight->setGeometry(left + kSplitterWidth, 0,
-                            std::max(0, width - left - kSplitterWidth), height);
+    PanelRight->setGeometry(left + kSplitterWidth, 0, std::max(0, width - left - kSplitterWidth),
+                            height);
 }
 
 void TRowsArea::SetLeftColumnWidth(int width) {
@@ -235,7 +252,8 @@ void TRowsArea::SetLeftColumnWidth(int width) {
 }
 
 void TRowsArea::dragLeftColumnTo(int width) {
-    const int most = std::max(kMinColumnWidth, content_->width() - kSplitterWidth - kMinColumnWidth);
+    const int most =
+        std::max(kMinColumnWidth, content_->width() - kSplitterWidth - kMinColumnWidth);
     SetLeftColumnWidth(std::clamp(width, kMinColumnWidth, most));
 }
 
@@ -283,8 +301,7 @@ void TRowsArea::ShowCells() {
     }
 }
 
-TColumnSplitter::TColumnSplitter(TRowsArea& area, QWidget* parent)
-    : QWidget(parent), area_(area) {
+TColumnSplitter::TColumnSplitter(TRowsArea& area, QWidget* parent) : QWidget(parent), area_(area) {
     setObjectName(QStringLiteral("Splitter2"));
     setCursor(Qt::SplitHCursor);
     setFixedWidth(TRowsArea::kSplitterWidth);

@@ -23,7 +23,7 @@ class TColumnSplitter;
 // area, which then moves by one step of 8 pixels per event.
 class TRowsArea : public QScrollArea {
     Q_OBJECT
-public:
+  public:
     static constexpr int kMinRowHeight = 45;
     static constexpr int kMaxRowHeight = 300;
     static constexpr int kRowHeightStep = 15;
@@ -82,19 +82,20 @@ public:
     std::array<QCheckBox*, quorvel::kRowCount> CheckBoxSet{};
     std::array<TCellEdit*, quorvel::kRowCount> MemoRight{};
 
-signals:
+  signals:
     void rowHeightChanged(int row, int height);
     void leftColumnWidthChanged(int width);
 
-protected:
+  protected:
     void wheelEvent(QWheelEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     friend class TColumnSplitter;
 
     void buildRow(int row);
     void layoutColumns();
+    QWidget* rowPanelOf(QWidget* widget) const;
     // The splitter's drag: the column follows at once, held so both columns keep 100 pixels.
     void dragLeftColumnTo(int width);
 
@@ -108,16 +109,16 @@ private:
 // The blue bar between the columns; dragging it resizes the columns live.
 class TColumnSplitter : public QWidget {
     Q_OBJECT
-public:
+  public:
     TColumnSplitter(TRowsArea& area, QWidget* parent);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     TRowsArea& area_;
     int grabOffset_ = -1;
 };

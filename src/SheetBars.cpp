@@ -47,8 +47,8 @@ TTitleBar::TTitleBar(quorvel::TDescriptionSheet& sheet, QWidget* parent)
     setFixedHeight(kHeight);
 
     Panel9 = makeLabelPanel(this, QStringLiteral("Panel9"));
-    CheckBoxTytle = makeIncludeBox(Panel9, QStringLiteral("CheckBoxTytle"),
-                                   QStringLiteral("タイトル"));
+    CheckBoxTytle =
+        makeIncludeBox(Panel9, QStringLiteral("CheckBoxTytle"), QStringLiteral("タイトル"));
     auto* labelLayout = new QVBoxLayout(Panel9);
     labelLayout->setContentsMargins(3, 1, 2, 1);
     labelLayout->setSpacing(0);
@@ -59,7 +59,7 @@ TTitleBar::TTitleBar(quorvel::TDescriptionSheet& sheet, QWidget* parent)
     MemoTytle->setObjectName(QStringLiteral("MemoTytle"));
 
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(1, 1, 1, 1);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(Panel9);
     layout->addWidget(MemoTytle, 1);
@@ -92,16 +92,16 @@ TNoteBar::TNoteBar(quorvel::TDescriptionSheet& sheet, QWidget* parent)
     setFixedHeight(noteHeight_);
 
     Panel39 = makeLabelPanel(this, QStringLiteral("Panel39"));
-    CheckBoxSearch = makeIncludeBox(Panel39, QStringLiteral("CheckBoxSearch"),
-                                    QStringLiteral("枠外注記"));
+    CheckBoxSearch =
+        makeIncludeBox(Panel39, QStringLiteral("CheckBoxSearch"), QStringLiteral("枠外注記"));
 
     Panel2 = new QFrame(Panel39);
     Panel2->setObjectName(QStringLiteral("Panel2"));
     Panel2->setFixedHeight(27);
-    SpeedButtonUW = ui::makeSpeedButton(Panel2, QStringLiteral("SpeedButtonUW"), QString(),
-                                        QString(), false);
-    SpeedButtonDW = ui::makeSpeedButton(Panel2, QStringLiteral("SpeedButtonDW"), QString(),
-                                        QString(), false);
+    SpeedButtonUW =
+        ui::makeSpeedButton(Panel2, QStringLiteral("SpeedButtonUW"), QString(), QString(), false);
+    SpeedButtonDW =
+        ui::makeSpeedButton(Panel2, QStringLiteral("SpeedButtonDW"), QString(), QString(), false);
     SpeedButtonUW->setProperty("Tag", 1);
     SpeedButtonDW->setProperty("Tag", -1);
     auto* stripLayout = new QHBoxLayout(Panel2);
@@ -112,7 +112,7 @@ TNoteBar::TNoteBar(quorvel::TDescriptionSheet& sheet, QWidget* parent)
     stripLayout->addStretch(1);
 
     auto* labelLayout = new QVBoxLayout(Panel39);
-    labelLayout->setContentsMargins(1, 1, 1, 1);
+    labelLayout->setContentsMargins(0, 0, 0, 0);
     labelLayout->setSpacing(0);
     auto* boxRow = new QHBoxLayout;
     boxRow->setContentsMargins(2, 0, 1, 0);
@@ -125,7 +125,7 @@ TNoteBar::TNoteBar(quorvel::TDescriptionSheet& sheet, QWidget* parent)
     MemoKey->setObjectName(QStringLiteral("MemoKey"));
 
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(1, 1, 1, 1);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(Panel39);
     layout->addWidget(MemoKey, 1);

@@ -12,7 +12,7 @@ class TCellEdit;
 // The bar above the rows: the include box and the cell of the sheet's title.
 class TTitleBar : public QFrame {
     Q_OBJECT
-public:
+  public:
     static constexpr int kHeight = 36;
 
     explicit TTitleBar(quorvel::TDescriptionSheet& sheet, QWidget* parent = nullptr);
@@ -30,7 +30,7 @@ public:
     QCheckBox* CheckBoxTytle = nullptr;
     TCellEdit* MemoTytle = nullptr;
 
-private:
+  private:
     quorvel::TDescriptionSheet& sheet_;
 };
 
@@ -39,7 +39,7 @@ private:
 // gains or loses.
 class TNoteBar : public QFrame {
     Q_OBJECT
-public:
+  public:
     static constexpr int kMinHeight = 64;
     static constexpr int kMaxHeight = 128;
     static constexpr int kHeightStep = 15;
@@ -66,10 +66,10 @@ public:
     QToolButton* SpeedButtonDW = nullptr;
     TCellEdit* MemoKey = nullptr;
 
-signals:
+  signals:
     void noteHeightChanged(int height);
 
-private:
+  private:
     quorvel::TDescriptionSheet& sheet_;
     int noteHeight_ = kMinHeight;
 };

@@ -1,3 +1,4 @@
+#include <qtestspontaneevent.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QMouseEvent>
@@ -6,7 +7,6 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <QtTest>
-#include <qtestspontaneevent.h>
 
 #include <memory>
 
@@ -40,7 +40,7 @@ struct Window {
     }
     void settle() {
         frame.layout()->activate();
-        QApplication::processEvents();
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
     }
 };
 
@@ -48,9 +48,10 @@ void wheel(QWidget* target, int deltaY) {
     const QPointF at(target->width() / 2.0, target->height() / 2.0);
     QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, deltaY), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
-    // Only a wheel event from the system is passed on to the parents.
+    // Only a wheel event from the system is passed on to the parents; sendEvent would make
+    // it a program's own.
     QSpontaneKeyEvent::setSpontaneous(&event);
-    QApplication::sendEvent(target, &event);
+    qApp->notify(target, &event);
 }
 
 void dragSplitter(QWidget* bar, int byX) {
@@ -75,7 +76,7 @@ int bottomPosition(const TRowsArea& rows) {
 
 class RowsAreaTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init() {
         window = std::make_unique<Window>(QSize(414, 300));
         QVERIFY(QTest::qWaitForWindowExposed(&window->frame));
@@ -154,6 +155,9 @@ private slots:
             auto* left = f.findChild<TCellEdit*>(QStringLiteral("Memo%1Left").arg(row));
             auto* right = f.findChild<TCellEdit*>(QStringLiteral("Memo%1Right").arg(row));
             QVERIFY(left && right);
+            // Frame, label panel, then the cell to the frame's inner edge.
+            QCOMPARE(left->geometry(), QRect(83, 1, kou->width() - 84, 43));
+            QCOMPARE(right->geometry(), QRect(83, 1, set->width() - 84, 43));
             QCOMPARE(left->Tag(), quorvel::ItemTag(row));
             QCOMPARE(right->Tag(), quorvel::DescriptionTag(row));
             QCOMPARE(rows->Cell(quorvel::ItemTag(row)), left);
@@ -238,11 +242,6 @@ private slots:
     void wheelMovesOneStepPerEvent() {
         TRowsArea* rows = window->rows;
         QWidget* label = rows->CheckBoxKou[0];  // does not use the wheel itself
-        qDebug() << rows->verticalScrollBar()->maximum() << rows->viewport()->height();
-        for (QWidget* w : {rows->widget(), rows->PanelLeft, (QWidget*)rows->PanelKou[0], rows->CheckBoxKou[0]->parentWidget(), (QWidget*)rows->CheckBoxKou[0]}) {
-        wheel(w, -120);
-        qDebug() << w << rows->ScrollPosition();
-        }
         wheel(label, -120);
         QCOMPARE(rows->ScrollPosition(), 8);
         wheel(label, -360);  // a big turn is still one step
@@ -387,13 +386,29 @@ private slots:
         QCOMPARE(rows->focusPolicy(), Qt::NoFocus);
     }
 
+    void tabIntoAHiddenRowBringsItIntoView() {
+        TRowsArea* rows = window->rows;
+        window->frame.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window->frame));
+        window->note->MemoKey->setFocus(Qt::OtherFocusReason);
+        QCOMPARE(rows->ScrollPosition(), 0);
+        rows->MemoRight[9]->setFocus(Qt::BacktabFocusReason);
+        QVERIFY(rows->MemoRight[9]->hasFocus());
+        QCOMPARE(rows->ScrollPosition(), bottomPosition(*rows));
+        // The whole row, label included, is in view.
+        rows->CheckBoxKou[0]->setFocus(Qt::TabFocusReason);
+        QCOMPARE(rows->ScrollPosition(), 0);
+        // A click (or the program) does not move the view.
+        rows->MemoLeft[9]->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(rows->ScrollPosition(), 0);
+    }
+
     void splitterResizesTheColumnsLive() {
         TRowsArea* rows = window->rows;
         QSignalSpy changed(rows, &TRowsArea::leftColumnWidthChanged);
         QWidget* bar = rows->findChild<QWidget*>("Splitter2");
         dragSplitter(bar, 40);
         window->settle();
-        qDebug() << rows->viewport()->width() << rows->PanelLeft->geometry() << rows->PanelRight->geometry() << rows->MemoLeft[0]->geometry() << rows->MemoRight[0]->geometry() << rows->PanelSet[0]->geometry();
         QCOMPARE(rows->LeftColumnWidth(), 240);
         QCOMPARE(rows->PanelLeft->width(), 240);
         QCOMPARE(rows->PanelRight->x(), 243);
@@ -418,7 +433,7 @@ private slots:
         QCOMPARE(rows->ShownLeftColumnWidth(), 900);
     }
 
-private:
+  private:
     std::unique_ptr<Window> window;
 };
 
