@@ -18,8 +18,7 @@ void TFormMain::SpeedButtonPreviewClick(QObject* sender) {
         showWarning(this, QString::fromStdString(path.error),
                     QString::fromUtf8(quorvel::kPreviewWriteCaption));
     } else if (auto error = quorvel::WritePreviewFile(path.path, quorvel::BuildHtmlTags(sheet_))) {
-        showWarning(this, QString::fromStdString(error->message),
-                    QString::fromStdString(error->caption));
+        showFileError(*error);
         written = false;
     }
     preview_->setFilePath(path.path);

@@ -48,7 +48,7 @@ QComboBox* MakeNumberList(QWidget* parent, const QString& name, int left) {
     list->setEditable(false);
     for (int i = 0; i < kListItems; ++i) list->addItem(QString::number(i));
     list->setFocusPolicy(Qt::StrongFocus);
-    list->setGeometry(left, 17, 38, 22);
+    list->setGeometry(left, 17, 36, 22);
     return list;
 }
 
@@ -63,7 +63,7 @@ QGroupBox* MakeGroup(QWidget* parent, const QString& name, const QString& captio
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(name);
-    label->setGeometry(6, 20, 22, 16);
+    label->setGeometry(5, 20, 26, 16);
     return label;
 }
 
@@ -156,17 +156,17 @@ void TStyleStrip::buildGroups(QWidget* content) {
     LabelBorderWidth =
         MakeLabel(GroupBox2, QStringLiteral("LabelBorderWidth"), QStringLiteral("太さ"));
     ComboBoxTableBorderWidth =
-        MakeNumberList(GroupBox2, QStringLiteral("ComboBoxTableBorderWidth"), 28);
+        MakeNumberList(GroupBox2, QStringLiteral("ComboBoxTableBorderWidth"), 31);
     LabelBorderWidth->setBuddy(ComboBoxTableBorderWidth);
     CheckBoxBorderSet = new QCheckBox(QStringLiteral("色指定"), GroupBox2);
     CheckBoxBorderSet->setObjectName(QStringLiteral("CheckBoxBorderSet"));
-    CheckBoxBorderSet->setGeometry(70, 19, 54, 18);
+    CheckBoxBorderSet->setGeometry(70, 19, 56, 18);
     ui::applyHint(CheckBoxBorderSet, QStringLiteral("枠線色指定|"));
     CheckBoxBorderSet->setToolTip(QString());  // its tool tip is switched off
     SpeedButtonBorderColor =
         ui::makeSpeedButton(GroupBox2, QStringLiteral("SpeedButtonBorderColor"),
                             QStringLiteral("枠線色選択"), QStringLiteral("border_colour"), false);
-    SpeedButtonBorderColor->move(124, 17);
+    SpeedButtonBorderColor->move(126, 17);
     connect(ComboBoxTableBorderWidth, &QComboBox::currentIndexChanged, this,
             &TStyleStrip::ComboBoxTableBorderWidthChange);
     connect(CheckBoxBorderSet, &QCheckBox::clicked, this, &TStyleStrip::CheckBoxBorderSetClick);
@@ -176,7 +176,7 @@ void TStyleStrip::buildGroups(QWidget* content) {
     GroupBox3 =
         MakeGroup(content, QStringLiteral("GroupBox3"), QStringLiteral("セル内部"), 339, 70);
     LabelSpacing = MakeLabel(GroupBox3, QStringLiteral("LabelSpacing"), QStringLiteral("余白"));
-    ComboBoxSpacing = MakeNumberList(GroupBox3, QStringLiteral("ComboBoxSpacing"), 28);
+    ComboBoxSpacing = MakeNumberList(GroupBox3, QStringLiteral("ComboBoxSpacing"), 31);
     LabelSpacing->setBuddy(ComboBoxSpacing);
     connect(ComboBoxSpacing, &QComboBox::currentIndexChanged, this,
             &TStyleStrip::ComboBoxSpacingChange);

@@ -17,18 +17,6 @@ constexpr char kMagic[16] = "QuorvelDataFile";  // 15 letters and the NUL
 constexpr char kSaveCaption[] = "データ保存";
 constexpr char kLoadCaption[] = "データ読み込み";
 
-FileError CannotCreate(const std::string& fileName) {
-    return {"ファイル " + fileName + " を作成できません", kSaveCaption};
-}
-FileError WriteFailed() {
-    return {"ストリームへの書き込みエラー", kSaveCaption};
-}
-FileError CannotOpen(const std::string& fileName) {
-    return {"ファイル " + fileName + " は開けません", kLoadCaption};
-}
-FileError ReadFailed() {
-    return {"ストリームからの読み込みエラー", kLoadCaption};
-}
 FileError Damaged() {
     return {"ファイルが壊れているか、異常なデータファイルです", kLoadCaption};
 }
@@ -115,7 +103,7 @@ std::string BuildDataImage(const TDescriptionSheet& sheet) {
 }
 
 std::optional<FileError> ApplyDataImage(TDescriptionSheet& sheet, std::string_view image) {
-    if (image.size() < kDataFileSize) return ReadFailed();
+    if (image.size() < kDataFileSize) return ReadError(kLoadCaption);
     if (std::memcmp(image.data(), kMagic, sizeof kMagic) != 0) return Damaged();
 
     TTableStyle& style = sheet.Style;
@@ -161,7 +149,7 @@ std::optional<FileError> SaveDataFile(const TDescriptionSheet& sheet, const std:
     // destroys the previous file.
     std::string temporary = FolderOf(fileName) + "/.qvl-save-XXXXXX";
     const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return CannotCreate(fileName);
+    if (fd < 0) return CannotCreateError(fileName, kSaveCaption);
     struct stat existing {};
     if (::stat(fileName.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
         ::fchmod(fd, existing.st_mode & 07777);
@@ -174,22 +162,22 @@ std::optional<FileError> SaveDataFile(const TDescriptionSheet& sheet, const std:
     const bool closed = ::close(fd) == 0;
     if (!written || !closed) {
         ::unlink(temporary.c_str());
-        return WriteFailed();
+        return WriteError(kSaveCaption);
     }
     if (::rename(temporary.c_str(), fileName.c_str()) != 0) {
         ::unlink(temporary.c_str());
-        return CannotCreate(fileName);
+        return CannotCreateError(fileName, kSaveCaption);
     }
     return std::nullopt;
 }
 
 std::optional<FileError> LoadDataFile(TDescriptionSheet& sheet, const std::string& fileName) {
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return CannotOpen(fileName);
+    if (fd < 0) return CannotOpenError(fileName, kLoadCaption);
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        return CannotOpen(fileName);
+        return CannotOpenError(fileName, kLoadCaption);
     }
     std::string image(kDataFileSize, '\0');
     std::size_t got = 0;
@@ -204,7 +192,7 @@ std::optional<FileError> LoadDataFile(TDescriptionSheet& sheet, const std::strin
         got += static_cast<std::size_t>(n);
     }
     ::close(fd);
-    if (failed || got < kDataFileSize) return ReadFailed();
+    if (failed || got < kDataFileSize) return ReadError(kLoadCaption);
     // Build the new sheet aside so a bad image leaves the caller's sheet as it was.
     TDescriptionSheet loaded = sheet;
     if (auto error = ApplyDataImage(loaded, image)) return error;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "sheet/DescriptionSheet.h"
+#include "store/FileError.h"
 
 // The ".qvl" data file: a fixed 23552-byte little-endian image of the whole sheet.
 namespace quorvel {
@@ -14,12 +15,6 @@ constexpr std::size_t kDataHeaderSize = 56;
 constexpr std::size_t kDataRecordSize = 1068;
 constexpr std::size_t kDataTextFieldSize = 1027;
 constexpr std::size_t kDataMaxTextBytes = 1023;
-
-// A failure for the user: message and caption of its message box (UTF-8).
-struct FileError {
-    std::string message;
-    std::string caption;
-};
 
 // The image of a sheet, exactly kDataFileSize bytes.
 std::string BuildDataImage(const TDescriptionSheet& sheet);

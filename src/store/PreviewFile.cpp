@@ -18,19 +18,6 @@ namespace quorvel {
 
 namespace {
 
-PreviewFileError CreateError(const std::string& path) {
-    return {"ファイル " + path + " を作成できません", kPreviewWriteCaption};
-}
-PreviewFileError WriteError() {
-    return {"ストリームへの書き込みエラー", kPreviewWriteCaption};
-}
-PreviewFileError OpenError(const std::string& path) {
-    return {"ファイル " + path + " は開けません", kPreviewReadCaption};
-}
-PreviewFileError ReadError() {
-    return {"ストリームからの読み込みエラー", kPreviewReadCaption};
-}
-
 #ifdef _WIN32
 
 int OpenForWrite(const std::string& path) {
@@ -101,12 +88,12 @@ long long FileSize(int fd) {
 
 }  // namespace
 
-std::optional<PreviewFileError> WritePreviewFile(const std::string& path, std::string_view bytes) {
+std::optional<FileError> WritePreviewFile(const std::string& path, std::string_view bytes) {
     const int fd = OpenForWrite(path);
-    if (fd < 0) return CreateError(path);
+    if (fd < 0) return CannotCreateError(path, kPreviewWriteCaption);
     if (!IsRegularFile(fd)) {
         CloseFile(fd);
-        return CreateError(path);
+        return CannotCreateError(path, kPreviewWriteCaption);
     }
     std::size_t written = 0;
     bool failed = false;
@@ -121,7 +108,7 @@ std::optional<PreviewFileError> WritePreviewFile(const std::string& path, std::s
     }
     // A failing close can be the first report of a lost write (full disk, network drive).
     if (CloseFile(fd) != 0) failed = true;
-    if (failed) return WriteError();
+    if (failed) return WriteError(kPreviewWriteCaption);
     return std::nullopt;
 }
 
@@ -129,18 +116,18 @@ PreviewReadResult ReadPreviewFile(const std::string& path) {
     PreviewReadResult result;
     const int fd = OpenForRead(path);
     if (fd < 0) {
-        result.error = OpenError(path);
+        result.error = CannotOpenError(path, kPreviewReadCaption);
         return result;
     }
     if (!IsRegularFile(fd)) {
         CloseFile(fd);
-        result.error = OpenError(path);
+        result.error = CannotOpenError(path, kPreviewReadCaption);
         return result;
     }
     const long long size = FileSize(fd);
     if (size < 0) {
         CloseFile(fd);
-        result.error = ReadError();
+        result.error = ReadError(kPreviewReadCaption);
         return result;
     }
     // Read to the end rather than exactly `size` bytes: another instance may rewrite the file
@@ -153,7 +140,7 @@ PreviewReadResult ReadPreviewFile(const std::string& path) {
         if (count < 0 && errno == EINTR) continue;
         if (count < 0) {
             CloseFile(fd);
-            result.error = ReadError();
+            result.error = ReadError(kPreviewReadCaption);
             return result;
         }
         if (count == 0) break;

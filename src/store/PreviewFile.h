@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "store/FileError.h"
+
 // The preview file: the generated tag text, written for the preview window and read back by it
 // (and by the tag copy), so every copy gives the bytes that were written.
 namespace quorvel {
@@ -11,20 +13,14 @@ namespace quorvel {
 inline constexpr const char* kPreviewWriteCaption = "プレビューデータ作成";
 inline constexpr const char* kPreviewReadCaption = "プレビューデータ読み込み";
 
-// A failure for the user: message and caption of its message box (UTF-8).
-struct PreviewFileError {
-    std::string message;
-    std::string caption;
-};
-
 // Creates the file or empties an existing one, then writes all of `bytes`. A link at `path` is
 // not followed, and anything but a regular file there is refused. After a write error the file
 // keeps what was written so far.
-std::optional<PreviewFileError> WritePreviewFile(const std::string& path, std::string_view bytes);
+std::optional<FileError> WritePreviewFile(const std::string& path, std::string_view bytes);
 
 struct PreviewReadResult {
     std::string bytes;
-    std::optional<PreviewFileError> error;
+    std::optional<FileError> error;
     bool ok() const { return !error; }
 };
 

@@ -8,35 +8,16 @@
 #include "About.h"
 #include "ScriptedDialogs.h"
 #include "UiTestEnvironment.h"
+#include "UiTestHelpers.h"
 #include "UrlOpener.h"
 #include "sheet/Maker.h"
-
-namespace {
-
-void MoveOver(QWidget* widget, QPoint pos) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(pos), QPointF(widget->mapToGlobal(pos)),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &move);
-}
-
-QColor TextColour(QWidget* widget) {
-    return widget->palette().color(QPalette::WindowText);
-}
-
-}  // namespace
 
 class TestAbout : public QObject {
     Q_OBJECT
 
   private slots:
-    void init() {
-        opened.clear();
-        setUrlOpener([this](const QUrl& url) {
-            opened << url.toString();
-            return true;
-        });
-    }
-    void cleanup() { setUrlOpener(nullptr); }
+    void init() { opener = std::make_unique<uitest::RecordingUrlOpener>(); }
+    void cleanup() { opener.reset(); }
 
     void windowAndTexts() {
         TAboutForm form;
@@ -76,8 +57,8 @@ class TestAbout : public QObject {
         });
         dialogs().execModal(form);
         QVERIFY(closedByClick);
-        QCOMPARE(opened, QStringList{QStringLiteral("mailto:") +
-                                     QString::fromUtf8(quorvel::maker::kContactMail)});
+        QCOMPARE(opener->opened, QStringList{QStringLiteral("mailto:") +
+                                             QString::fromUtf8(quorvel::maker::kContactMail)});
     }
 
     void siteLinkOpensTheSiteAndCloses() {
@@ -91,7 +72,7 @@ class TestAbout : public QObject {
         });
         dialogs().execModal(form);
         QVERIFY(closedByClick);
-        QCOMPARE(opened, QStringList{QString::fromUtf8(quorvel::maker::kSiteUrl)});
+        QCOMPARE(opener->opened, QStringList{QString::fromUtf8(quorvel::maker::kSiteUrl)});
 
         // Shown again with the same contents; OK closes without opening anything.
         scripted.modalScripts.push_back([&](QDialog& dialog) {
@@ -101,7 +82,7 @@ class TestAbout : public QObject {
         });
         dialogs().execModal(form);
         QVERIFY(closedByClick);
-        QCOMPARE(opened.size(), 1);
+        QCOMPARE(opener->opened.size(), 1);
         QCOMPARE(form.LabelAppVer->text(), QStringLiteral("Ver. 1.72"));
     }
 
@@ -111,34 +92,34 @@ class TestAbout : public QObject {
         const QColor blue(0, 0, 255);
         const QColor black(0, 0, 0);
         const QColor start = form.palette().color(QPalette::WindowText);
-        QCOMPARE(TextColour(form.Label5), start);
-        QCOMPARE(TextColour(form.Label6), start);
+        QCOMPARE(uitest::TextColour(form.Label5), start);
+        QCOMPARE(uitest::TextColour(form.Label6), start);
 
-        MoveOver(form.Label5, QPoint(2, 2));
-        QCOMPARE(TextColour(form.Label5), blue);
-        QCOMPARE(TextColour(form.Label6), black);
+        uitest::MoveOver(form.Label5, QPoint(2, 2));
+        QCOMPARE(uitest::TextColour(form.Label5), blue);
+        QCOMPARE(uitest::TextColour(form.Label6), black);
         // Straight from the mail link to the web link.
-        MoveOver(form.Label6, QPoint(2, 2));
-        QCOMPARE(TextColour(form.Label5), black);
-        QCOMPARE(TextColour(form.Label6), blue);
+        uitest::MoveOver(form.Label6, QPoint(2, 2));
+        QCOMPARE(uitest::TextColour(form.Label5), black);
+        QCOMPARE(uitest::TextColour(form.Label6), blue);
 
         // Other controls change nothing.
-        MoveOver(form.Label3, QPoint(2, 2));
-        MoveOver(form.Button1, QPoint(2, 2));
-        QCOMPARE(TextColour(form.Label6), blue);
+        uitest::MoveOver(form.Label3, QPoint(2, 2));
+        uitest::MoveOver(form.Button1, QPoint(2, 2));
+        QCOMPARE(uitest::TextColour(form.Label6), blue);
         // Not even when such a move reaches the window itself, as a propagated one would.
-        MoveOver(&form, form.Label3->geometry().center());
-        QCOMPARE(TextColour(form.Label6), blue);
+        uitest::MoveOver(&form, form.Label3->geometry().center());
+        QCOMPARE(uitest::TextColour(form.Label6), blue);
 
         const QPoint background(200, 100);
         QVERIFY(!form.childAt(background));
-        MoveOver(&form, background);
-        QCOMPARE(TextColour(form.Label5), black);
-        QCOMPARE(TextColour(form.Label6), black);
+        uitest::MoveOver(&form, background);
+        QCOMPARE(uitest::TextColour(form.Label5), black);
+        QCOMPARE(uitest::TextColour(form.Label6), black);
     }
 
   private:
-    QStringList opened;
+    std::unique_ptr<uitest::RecordingUrlOpener> opener;
 };
 
 QUORVEL_UI_TEST_MAIN(TestAbout)

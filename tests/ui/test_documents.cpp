@@ -15,18 +15,12 @@
 #include "SheetBars.h"
 #include "StyleStrip.h"
 #include "UiTestEnvironment.h"
+#include "UiTestHelpers.h"
 #include "platform/Sjis.h"
 #include "store/DataFile.h"
 #include "store/Settings.h"
 
 namespace {
-
-void type(TCellEdit* cell, const QString& text) {
-    cell->setFocus(Qt::TabFocusReason);
-    QInputMethodEvent event;
-    event.setCommitString(text);
-    QApplication::sendEvent(cell, &event);
-}
 
 const QString kQuestion = QStringLiteral("変更を保存しますか？");
 
@@ -60,7 +54,7 @@ class DocumentsTest : public QObject {
         QFETCH(int, answer);
         QFETCH(bool, reset);
         TFormMain& main = fixture->start();
-        type(fixture->find<TCellEdit>("Memo3Left"), QStringLiteral("鞄"));
+        uitest::TypeInto(fixture->find<TCellEdit>("Memo3Left"), QStringLiteral("鞄"));
         fixture->dialogs.messageAnswers.push_back(QMessageBox::StandardButton(answer));
         main.SpeedButtonNewClick();
         QCOMPARE(int(fixture->dialogs.messages.size()), 1);
@@ -77,7 +71,7 @@ class DocumentsTest : public QObject {
 
     void yesOnAnUntitledSheetAsksForANameAndSaves() {
         TFormMain& main = fixture->start();
-        type(fixture->find<TCellEdit>("MemoTytle"), QStringLiteral("カメラ"));
+        uitest::TypeInto(fixture->find<TCellEdit>("MemoTytle"), QStringLiteral("カメラ"));
         const QString path = fixture->files.filePath("camera.qvl");
         fixture->dialogs.messageAnswers.push_back(QMessageBox::Yes);
         fixture->dialogs.fileAnswers.push_back(path);
@@ -100,7 +94,7 @@ class DocumentsTest : public QObject {
         const QString path = fixture->files.filePath("bag.qvl");
         quorvel::SaveDataFile(quorvel::TDescriptionSheet{}, path.toStdString());
         TFormMain& main = fixture->start({path});
-        type(fixture->find<TCellEdit>("Memo1Right"), QStringLiteral("革"));
+        uitest::TypeInto(fixture->find<TCellEdit>("Memo1Right"), QStringLiteral("革"));
         fixture->dialogs.messageAnswers.push_back(QMessageBox::Yes);
         fixture->dialogs.fileAnswers.push_back(std::nullopt);  // open dialog cancelled
         main.SpeedButtonOpenClick();
@@ -118,7 +112,7 @@ class DocumentsTest : public QObject {
 
     void yesThenACancelledSaveDialogStopsTheCommand() {
         TFormMain& main = fixture->start();
-        type(fixture->find<TCellEdit>("MemoKey"), QStringLiteral("注記"));
+        uitest::TypeInto(fixture->find<TCellEdit>("MemoKey"), QStringLiteral("注記"));
         fixture->dialogs.messageAnswers.push_back(QMessageBox::Yes);
         fixture->dialogs.fileAnswers.push_back(std::nullopt);
         main.SpeedButtonNewClick();
@@ -128,14 +122,14 @@ class DocumentsTest : public QObject {
 
     void saveOffersUntitledThenReusesTheName() {
         TFormMain& main = fixture->start();
-        type(fixture->find<TCellEdit>("Memo1Left"), QStringLiteral("メーカー"));
+        uitest::TypeInto(fixture->find<TCellEdit>("Memo1Left"), QStringLiteral("メーカー"));
         const QString path = fixture->files.filePath("bag.qvl");
         fixture->dialogs.fileAnswers.push_back(path);
         main.SpeedButtonSaveClick();
         QCOMPARE(fixture->dialogs.fileRequests.back().fileName, QStringLiteral("無題.qvl"));
         QCOMPARE(main.windowTitle(), QStringLiteral("Quorvel - bag"));
         QVERIFY(!main.AnyCellModified());
-        type(fixture->find<TCellEdit>("Memo1Left"), QStringLiteral("2"));
+        uitest::TypeInto(fixture->find<TCellEdit>("Memo1Left"), QStringLiteral("2"));
         main.SpeedButtonSaveClick();  // no dialog now
         QCOMPARE(int(fixture->dialogs.fileRequests.size()), 1);
         quorvel::TDescriptionSheet saved;
@@ -148,7 +142,7 @@ class DocumentsTest : public QObject {
 
     void failedSaveKeepsTitleAndModifiedState() {
         TFormMain& main = fixture->start();
-        type(fixture->find<TCellEdit>("Memo1Left"), QStringLiteral("x"));
+        uitest::TypeInto(fixture->find<TCellEdit>("Memo1Left"), QStringLiteral("x"));
         const QString path = fixture->files.filePath("no/such/folder/bag.qvl");
         fixture->dialogs.fileAnswers.push_back(path);
         main.SpeedButtonSaveAsClick();
@@ -168,7 +162,7 @@ class DocumentsTest : public QObject {
 
     void closingAsksWithItsOwnCaptionAndSavesSettings() {
         TFormMain& main = fixture->start();
-        type(fixture->find<TCellEdit>("Memo1Left"), QStringLiteral("x"));
+        uitest::TypeInto(fixture->find<TCellEdit>("Memo1Left"), QStringLiteral("x"));
         fixture->dialogs.messageAnswers.push_back(QMessageBox::Cancel);
         QVERIFY(!main.close());
         QCOMPARE(fixture->dialogs.messages.back().caption, QStringLiteral("終了確認"));
@@ -199,7 +193,7 @@ class DocumentsTest : public QObject {
 
     void openOfANonDataFileChangesNothing() {
         TFormMain& main = fixture->start();
-        type(fixture->find<TCellEdit>("Memo1Left"), QStringLiteral("keep"));
+        uitest::TypeInto(fixture->find<TCellEdit>("Memo1Left"), QStringLiteral("keep"));
         const QString path = fixture->files.filePath("junk.qvl");
         QFile file(path);
         file.open(QIODevice::WriteOnly);
@@ -228,7 +222,7 @@ class DocumentsTest : public QObject {
         const QString third = fixture->files.filePath("third.qvl");
         quorvel::SaveDataFile(sheet, third.toStdString());
         TFormMain& main = fixture->start();
-        type(fixture->find<TCellEdit>("Memo1Left"), QStringLiteral("unsaved"));
+        uitest::TypeInto(fixture->find<TCellEdit>("Memo1Left"), QStringLiteral("unsaved"));
         main.FilesDropped({bad, good, third});
         QCOMPARE(int(fixture->dialogs.messages.size()), 1);
         QCOMPARE(fixture->dialogs.messages[0].text,

@@ -11,19 +11,13 @@
 #include "Linkunit.h"
 #include "MainWindowFixture.h"
 #include "UiTestEnvironment.h"
+#include "UiTestHelpers.h"
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
 #include "store/DataFile.h"
 #include "store/Settings.h"
 
 namespace {
-
-void type(TCellEdit* cell, const QString& text) {
-    cell->setFocus(Qt::TabFocusReason);
-    QInputMethodEvent event;
-    event.setCommitString(text);
-    QApplication::sendEvent(cell, &event);
-}
 
 void selectRange(TCellEdit* cell, int from, int to) {
     QTextCursor cursor = cell->textCursor();
@@ -68,7 +62,7 @@ class LinkMenuTest : public QObject {
     void insertModeWebLinkAtTheCaret() {
         TFormMain& main = fixture->start();
         TCellEdit* cell = fixture->find<TCellEdit>("Memo2Right");
-        type(cell, QStringLiteral("詳細は"));
+        uitest::TypeInto(cell, QStringLiteral("詳細は"));
         fixture->dialogs.modalScripts.push_back(fill(0, QStringLiteral("http://shop.example/")));
         main.SpeedButtonLink->click();
         QCOMPARE(captions, QStringList{QStringLiteral("リンクタグ挿入 - カーソル位置")});
@@ -84,7 +78,7 @@ class LinkMenuTest : public QObject {
     void applyModeMailLinkWithEmptySubjectAndMultiLineSelection() {
         TFormMain& main = fixture->start();
         TCellEdit* cell = fixture->find<TCellEdit>("MemoTytle");
-        type(cell, QStringLiteral("ab\ncd!"));
+        uitest::TypeInto(cell, QStringLiteral("ab\ncd!"));
         selectRange(cell, 0, 5);
         fixture->dialogs.modalScripts.push_back(fill(1, QStringLiteral("me@shop.example")));
         main.SpeedButtonLink->click();
@@ -132,7 +126,7 @@ class LinkMenuTest : public QObject {
     void cancelLeavesTheCellAndTheDialogKeepsItsEntries() {
         TFormMain& main = fixture->start();
         TCellEdit* cell = fixture->find<TCellEdit>("Memo1Left");
-        type(cell, QStringLiteral("text"));
+        uitest::TypeInto(cell, QStringLiteral("text"));
         fixture->dialogs.modalScripts.push_back(
             fill(1, QStringLiteral("a@b"), 0, QStringLiteral("件名"), false));
         main.SpeedButtonLink->click();
@@ -166,8 +160,8 @@ class LinkMenuTest : public QObject {
 
         TCellEdit* focused = fixture->find<TCellEdit>("Memo1Left");
         TCellEdit* other = fixture->find<TCellEdit>("Memo4Right");
-        type(other, QStringLiteral("切り取る文"));
-        type(focused, QStringLiteral("x"));
+        uitest::TypeInto(other, QStringLiteral("切り取る文"));
+        uitest::TypeInto(focused, QStringLiteral("x"));
         main.PopupMenu1Popup(other);
         main.SelectAllClick();
         QCOMPARE(other->textCursor().selectedText(), QStringLiteral("切り取る文"));
@@ -204,7 +198,7 @@ class LinkMenuTest : public QObject {
         QVERIFY(!undo->isEnabled());
         QVERIFY(main.PopupMenu1->findChild<QAction*>("Paste")->isEnabled());
         title->moveCursor(QTextCursor::End);
-        type(title, QStringLiteral("!"));
+        uitest::TypeInto(title, QStringLiteral("!"));
         main.PopupMenu1Popup(title);
         QVERIFY(undo->isEnabled());
         main.UndoClick();

@@ -17,6 +17,7 @@
 #include "MainWindowFixture.h"
 #include "Preview.h"
 #include "UiTestEnvironment.h"
+#include "UiTestHelpers.h"
 #include "platform/TempDir.h"
 #include "sheet/HtmlGenerator.h"
 #include "store/DataFile.h"
@@ -29,13 +30,6 @@ QByteArray readFile(const QString& path) {
     QFile file(path);
     file.open(QIODevice::ReadOnly);
     return file.readAll();
-}
-
-void type(TCellEdit* cell, const QString& text) {
-    cell->setFocus(Qt::TabFocusReason);
-    QInputMethodEvent event;
-    event.setCommitString(text);
-    QApplication::sendEvent(cell, &event);
 }
 
 }  // namespace
@@ -191,8 +185,8 @@ class MainWindowTest : public QObject {
 
     void tagCopyPutsTheFileBytesOnTheClipboard() {
         TFormMain& main = fixture->start();
-        type(fixture->find<TCellEdit>("MemoTytle"), QStringLiteral("デジタルカメラ①"));
-        type(fixture->find<TCellEdit>("Memo1Right"), QStringLiteral("ｶﾒﾗ～"));
+        uitest::TypeInto(fixture->find<TCellEdit>("MemoTytle"), QStringLiteral("デジタルカメラ①"));
+        uitest::TypeInto(fixture->find<TCellEdit>("Memo1Right"), QStringLiteral("ｶﾒﾗ～"));
         fixture->find<QToolButton>("SpeedButtonTagCopy")->click();
         const QString path = QString::fromStdString(quorvel::PreviewFilePath().path);
         const QByteArray bytes = readFile(path);
@@ -206,7 +200,7 @@ class MainWindowTest : public QObject {
 
     void previewShowsTheSameTextAndCopyCloseCopiesIt() {
         TFormMain& main = fixture->start();
-        type(fixture->find<TCellEdit>("Memo2Left"), QStringLiteral("付属品"));
+        uitest::TypeInto(fixture->find<TCellEdit>("Memo2Left"), QStringLiteral("付属品"));
         QApplication::clipboard()->setText(QStringLiteral("old"));
         QString shownText;
         bool copyCloseIsDefaultFocus = false;

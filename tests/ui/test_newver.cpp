@@ -8,6 +8,7 @@
 
 #include "ScriptedDialogs.h"
 #include "UiTestEnvironment.h"
+#include "UiTestHelpers.h"
 #include "Unitnewver.h"
 #include "UrlOpener.h"
 #include "platform/Sjis.h"
@@ -19,30 +20,14 @@ std::string Cp932(const char* utf8) {
     return quorvel::sjis::FromUtf8(utf8).bytes;
 }
 
-void MoveOver(QWidget* widget, QPoint pos) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(pos), QPointF(widget->mapToGlobal(pos)),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &move);
-}
-
-QColor TextColour(QWidget* widget) {
-    return widget->palette().color(QPalette::WindowText);
-}
-
 }  // namespace
 
 class TestNewVer : public QObject {
     Q_OBJECT
 
   private slots:
-    void init() {
-        opened.clear();
-        setUrlOpener([this](const QUrl& url) {
-            opened << url.toString();
-            return true;
-        });
-    }
-    void cleanup() { setUrlOpener(nullptr); }
+    void init() { opener = std::make_unique<uitest::RecordingUrlOpener>(); }
+    void cleanup() { opener.reset(); }
 
     void windowAndControls() {
         TNewVerForm form;
@@ -98,12 +83,12 @@ class TestNewVer : public QObject {
         TNewVerForm form;
         form.show();
         QTest::mouseClick(form.Label6, Qt::LeftButton);
-        QCOMPARE(opened, QStringList{QString::fromUtf8(quorvel::maker::kSiteUrl)});
+        QCOMPARE(opener->opened, QStringList{QString::fromUtf8(quorvel::maker::kSiteUrl)});
         QVERIFY(form.isVisible());
         // A press that is released outside the link opens nothing.
         QTest::mousePress(form.Label6, Qt::LeftButton);
         QTest::mouseRelease(form.Label6, Qt::LeftButton, {}, QPoint(-5, -5));
-        QCOMPARE(opened.size(), 1);
+        QCOMPARE(opener->opened.size(), 1);
     }
 
     void hoverColours() {
@@ -111,29 +96,29 @@ class TestNewVer : public QObject {
         form.show();
         const QColor blue(0, 0, 255);
         const QColor red(255, 0, 0);
-        QCOMPARE(TextColour(form.Label6), blue);
+        QCOMPARE(uitest::TextColour(form.Label6), blue);
 
-        MoveOver(form.Label6, QPoint(3, 3));
-        QCOMPARE(TextColour(form.Label6), red);
-        MoveOver(form.MemoInfo->viewport(), QPoint(20, 20));
-        QCOMPARE(TextColour(form.Label6), blue);
+        uitest::MoveOver(form.Label6, QPoint(3, 3));
+        QCOMPARE(uitest::TextColour(form.Label6), red);
+        uitest::MoveOver(form.MemoInfo->viewport(), QPoint(20, 20));
+        QCOMPARE(uitest::TextColour(form.Label6), blue);
 
-        MoveOver(form.Label6, QPoint(3, 3));
+        uitest::MoveOver(form.Label6, QPoint(3, 3));
         const QPoint background(390, 30);
         QVERIFY(!form.childAt(background));
-        MoveOver(&form, background);
-        QCOMPARE(TextColour(form.Label6), blue);
+        uitest::MoveOver(&form, background);
+        QCOMPARE(uitest::TextColour(form.Label6), blue);
 
         // The OK button is neither background nor text box: the colour stays.
-        MoveOver(form.Label6, QPoint(3, 3));
-        MoveOver(form.Button1, QPoint(5, 5));
-        QCOMPARE(TextColour(form.Label6), red);
-        MoveOver(&form, form.Button1->geometry().center());
-        QCOMPARE(TextColour(form.Label6), red);
+        uitest::MoveOver(form.Label6, QPoint(3, 3));
+        uitest::MoveOver(form.Button1, QPoint(5, 5));
+        QCOMPARE(uitest::TextColour(form.Label6), red);
+        uitest::MoveOver(&form, form.Button1->geometry().center());
+        QCOMPARE(uitest::TextColour(form.Label6), red);
     }
 
   private:
-    QStringList opened;
+    std::unique_ptr<uitest::RecordingUrlOpener> opener;
 };
 
 QUORVEL_UI_TEST_MAIN(TestNewVer)
