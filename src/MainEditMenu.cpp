@@ -11,7 +11,7 @@
 
 namespace {
 
-struct MenuItemSpec {
+struct MenuItemEntry {
     const char* name;
     const char* caption;  // empty: a separator
     void (TFormMain::*handler)();
@@ -22,7 +22,7 @@ struct MenuItemSpec {
 void TFormMain::buildPopupMenu() {
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    const MenuItemSpec items[] = {
+    const MenuItemEntry items[] = {
         {"Link", "リンクタグの挿入(&L)", nullptr},
         {"N3", "", nullptr},
         {"Undo", "元に戻す(&U)", &TFormMain::UndoClick},
@@ -34,7 +34,7 @@ void TFormMain::buildPopupMenu() {
         {"N2", "", nullptr},
         {"SelectAll", "すべて選択(&A)", &TFormMain::SelectAllClick},
     };
-    for (const MenuItemSpec& item : items) {
+    for (const MenuItemEntry& item : items) {
         QAction* action = *item.caption ? PopupMenu1->addAction(QString::fromUtf8(item.caption))
                                         : PopupMenu1->addSeparator();
         action->setObjectName(QString::fromUtf8(item.name));

@@ -32,7 +32,7 @@
 namespace {
 
 // The file toolbar, left to right; an empty name is a separator.
-struct ToolButtonSpec {
+struct ToolButtonEntry {
     const char* name;
     const char* hint;
     const char* glyph;
@@ -41,7 +41,7 @@ struct ToolButtonSpec {
     QToolButton* TFormMain::*member;
 };
 
-const ToolButtonSpec kFileToolbar[] = {
+const ToolButtonEntry kFileToolbar[] = {
     {"SpeedButtonNew", "新規作成|編集中の内容を破棄して新規に作成", "new", false, 23,
      &TFormMain::SpeedButtonNew},
     {"SpeedButtonOpen", "開く|保存しているデータを読み込み編集", "open", false, 23,
@@ -144,16 +144,16 @@ TFormMain::~TFormMain() {
 
 void TFormMain::buildFileToolbar() {
     ToolBar1 = makeToolBar(this, QStringLiteral("ToolBar1"));
-    for (const ToolButtonSpec& spec : kFileToolbar) {
-        if (!spec.member) {
+    for (const ToolButtonEntry& entry : kFileToolbar) {
+        if (!entry.member) {
             ToolBar1->addSeparator();
             continue;
         }
         QToolButton* button = ui::makeSpeedButton(
-            ToolBar1, QString::fromUtf8(spec.name), QString::fromUtf8(spec.hint),
-            QString::fromUtf8(spec.glyph), spec.toggle, spec.width, 22);
+            ToolBar1, QString::fromUtf8(entry.name), QString::fromUtf8(entry.hint),
+            QString::fromUtf8(entry.glyph), entry.toggle, entry.width, 22);
         ToolBar1->addWidget(button);
-        this->*spec.member = button;
+        this->*entry.member = button;
     }
     SpeedButtonLink->setEnabled(false);
 
