@@ -7,6 +7,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/KeyStore.h"
 #include "store/Settings.h"
+#include "ui/SystemPalette.h"
 
 int main(int argc, char** argv) {
     // One instance unless the user allowed several; a refused start ends silently.
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
+    ui::UseDesktopPaletteForSystemColours();
     std::unique_ptr<TQuorvelWindows> windows;
     try {
         windows = std::make_unique<TQuorvelWindows>(settings.get(), otherInstanceRunning,

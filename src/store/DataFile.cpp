@@ -1,13 +1,10 @@
 #include "store/DataFile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/FileIo.h"
 
 namespace quorvel {
 namespace {
@@ -47,26 +44,6 @@ int ClampDigit(int value) {
 
 std::size_t RecordOffset(int index) {
     return kDataHeaderSize + kDataRecordSize * index;
-}
-
-// Writes all of data, retrying short writes.
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-std::string FolderOf(const std::string& fileName) {
-    const auto slash = fileName.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : fileName.substr(0, slash);
 }
 
 }  // namespace
@@ -144,55 +121,27 @@ std::optional<FileError> ApplyDataImage(TDescriptionSheet& sheet, std::string_vi
 }
 
 std::optional<FileError> SaveDataFile(const TDescriptionSheet& sheet, const std::string& fileName) {
-    const std::string image = BuildDataImage(sheet);
-    // A temporary file beside the target, renamed over it once complete, so a failed write never
-    // destroys the previous file.
-    std::string temporary = FolderOf(fileName) + "/.qvl-save-XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return CannotCreateError(fileName, kSaveCaption);
-    struct stat existing {};
-    if (::stat(fileName.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-        ::fchmod(fd, existing.st_mode & 07777);
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
+    switch (fileio::ReplaceFileContents(fileName, BuildDataImage(sheet))) {
+        case fileio::WriteOutcome::Ok:
+            return std::nullopt;
+        case fileio::WriteOutcome::CannotCreate:
+            return CannotCreateError(fileName, kSaveCaption);
+        case fileio::WriteOutcome::WriteFailed:
+            break;
     }
-    const bool written = WriteAll(fd, image.data(), image.size()) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed) {
-        ::unlink(temporary.c_str());
-        return WriteError(kSaveCaption);
-    }
-    if (::rename(temporary.c_str(), fileName.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return CannotCreateError(fileName, kSaveCaption);
-    }
-    return std::nullopt;
+    return WriteError(kSaveCaption);
 }
 
 std::optional<FileError> LoadDataFile(TDescriptionSheet& sheet, const std::string& fileName) {
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return CannotOpenError(fileName, kLoadCaption);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return CannotOpenError(fileName, kLoadCaption);
-    }
-    std::string image(kDataFileSize, '\0');
-    std::size_t got = 0;
-    bool failed = false;
-    while (got < kDataFileSize) {
-        const ssize_t n = ::read(fd, image.data() + got, kDataFileSize - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            failed = n < 0 || got < kDataFileSize;
+    std::string image;
+    switch (fileio::ReadFilePrefix(fileName, kDataFileSize, image)) {
+        case fileio::ReadOutcome::Ok:
             break;
-        }
-        got += static_cast<std::size_t>(n);
+        case fileio::ReadOutcome::CannotOpen:
+            return CannotOpenError(fileName, kLoadCaption);
+        case fileio::ReadOutcome::ReadFailed:
+            return ReadError(kLoadCaption);
     }
-    ::close(fd);
-    if (failed || got < kDataFileSize) return ReadError(kLoadCaption);
     // Build the new sheet aside so a bad image leaves the caller's sheet as it was.
     TDescriptionSheet loaded = sheet;
     if (auto error = ApplyDataImage(loaded, image)) return error;

@@ -238,6 +238,13 @@ class MainWindowTest : public QObject {
         QVERIFY(main.StatusBar1->currentMessage() != QStringLiteral("コピー完了！"));
     }
 
+    void helpOpensTheAboutBox() {
+        fixture->start();
+        fixture->dialogs.modalScripts.push_back([](QDialog& dialog) { return dialog.result(); });
+        fixture->find<QToolButton>("SpeedButtonHelp")->click();
+        QCOMPARE(fixture->dialogs.modalShown, std::vector<QString>{"AboutForm"});
+    }
+
     void stayOnTopFollowsTheToggleWithoutMoving() {
         TFormMain& main = fixture->start();
         const QSize size = main.size();
