@@ -11,12 +11,9 @@
 #include <QTextDocumentFragment>
 
 #include "ui/SjisText.h"
+#include "ui/WinColour.h"
 
 namespace {
-
-QColor fromWinColour(quorvel::TColor colour) {
-    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-}
 
 Qt::Alignment boxAlignment(int hAlign) {
     switch (hAlign) {
@@ -62,8 +59,8 @@ void TCellEdit::ShowCellFormat() {
     font.setUnderline(format.Underline);
     setFont(font);
     QPalette colours = palette();
-    colours.setColor(QPalette::Text, fromWinColour(format.FontColor));
-    colours.setColor(QPalette::Base, fromWinColour(format.BackColor));
+    colours.setColor(QPalette::Text, qColorFromWin(format.FontColor));
+    colours.setColor(QPalette::Base, qColorFromWin(format.BackColor));
     setPalette(colours);
     QTextOption option = document()->defaultTextOption();
     option.setAlignment(boxAlignment(format.HAlign));

@@ -5,6 +5,8 @@
 #include <QFileDialog>
 #include <QStringList>
 
+#include "ui/WinColour.h"
+
 namespace {
 
 // "desc|pattern|desc|pattern" to Qt's "desc;;desc"; each description already names its pattern.
@@ -50,12 +52,9 @@ class PlatformDialogs final : public DialogSeam {
     }
 
     std::optional<std::uint32_t> chooseColour(QWidget* parent, std::uint32_t initial) override {
-        const QColor start(initial & 0xFF, (initial >> 8) & 0xFF, (initial >> 16) & 0xFF);
-        const QColor chosen = QColorDialog::getColor(start, parent);
+        const QColor chosen = QColorDialog::getColor(qColorFromWin(initial), parent);
         if (!chosen.isValid()) return std::nullopt;
-        return static_cast<std::uint32_t>(chosen.red()) |
-               (static_cast<std::uint32_t>(chosen.green()) << 8) |
-               (static_cast<std::uint32_t>(chosen.blue()) << 16);
+        return winColourOf(chosen);
     }
 
     int execModal(QDialog& dialog) override { return dialog.exec(); }

@@ -1,7 +1,6 @@
 // The document commands of the main window: New, Open, Save, Save As, dropped files, closing.
 #include <QFile>
 
-#include "CellEdit.h"
 #include "DialogSeam.h"
 #include "Mainunit.h"
 #include "RowsArea.h"
@@ -49,10 +48,9 @@ void TFormMain::showWholeSheet() {
     titleBar_->ShowIncludeFlags();
     rowsArea_->ShowIncludeFlags();
     noteBar_->ShowIncludeFlags();
-    for (TCellEdit* cell : cells_) {
-        cell->ShowCellText();
-        cell->ShowCellFormat();
-    }
+    titleBar_->ShowCells();
+    rowsArea_->ShowCells();
+    noteBar_->ShowCells();
 }
 
 bool TFormMain::saveTo(const QString& path) {

@@ -52,11 +52,7 @@ void TFormMain::StartVersionCheck(const std::string& host, std::function<bool()>
 }
 
 void TFormMain::Timer1Timer() {
-    RunGuarded(this, [this] {
-        versionCheck_->Timer1Timer();
-        versionText_ = versionCheck_->VersionText;
-        fetchedVersionNumber_ = versionCheck_->FetchedVersionNumber;
-    });
+    RunGuarded(this, [this] { versionCheck_->Timer1Timer(); });
 }
 
 void TFormMain::SpeedButtonHelpClick() {

@@ -148,8 +148,6 @@ class TFormMain : public QMainWindow {
     quorvel::TDescriptionSheet sheet_;
     QString currentFileName_;
     QString saveDialogFileName_;
-    std::string versionText_;
-    int fetchedVersionNumber_ = 0;
     quorvel::KeyStore* settings_;
     bool otherInstanceRunning_;
 

@@ -27,7 +27,8 @@ std::string FolderOf(const std::string& path) {
 
 #ifdef _WIN32
 
-WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes) {
+WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes,
+                                 std::optional<unsigned>) {
     char temporary[MAX_PATH];
     if (GetTempFileNameA(FolderOf(path).c_str(), "qvl", 0, temporary) == 0)
         return WriteOutcome::CannotCreate;
@@ -82,12 +83,18 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes) {
-    std::string temporary = FolderOf(path) + "/.qvl-save-XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
+WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes,
+                                 std::optional<unsigned> mode) {
+    const std::string folder = FolderOf(path);
+    const auto slash = path.find_last_of('/');
+    std::string temporary =
+        folder + "/." + (slash == std::string::npos ? path : path.substr(slash + 1)) + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return WriteOutcome::CannotCreate;
     struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+    if (mode) {
+        ::fchmod(fd, static_cast<mode_t>(*mode));
+    } else if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
         ::fchmod(fd, existing.st_mode & 07777);
     } else {
         const mode_t mask = ::umask(0);
@@ -103,6 +110,12 @@ WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return WriteOutcome::CannotCreate;
+    }
+    // Make the rename itself durable; the data is already safe, so a failure here is none.
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
     }
     return WriteOutcome::Ok;
 }

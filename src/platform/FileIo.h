@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,8 +12,10 @@ enum class WriteOutcome { Ok, CannotCreate, WriteFailed };
 
 // Replaces the file's contents with `bytes` safely: the bytes go to a temporary file in the same
 // folder, which is flushed to disk and then put in the file's place, so a failed write leaves the
-// previous file as it was. An existing file keeps its permissions.
-WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes);
+// previous file as it was. The file gets `mode` where one is given (POSIX permission bits);
+// otherwise an existing file keeps its permissions and a new one gets the usual ones.
+WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes,
+                                 std::optional<unsigned> mode = std::nullopt);
 
 enum class ReadOutcome { Ok, CannotOpen, ReadFailed };
 

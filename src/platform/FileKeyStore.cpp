@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/FileIo.h"
 #include "platform/Sjis.h"
 
 namespace quorvel {
@@ -170,18 +171,6 @@ std::string FormatFile(const std::vector<Value>& values) {
     return out;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 bool ReadFile(int fd, std::string& out) {
     char buffer[8192];
     while (out.size() < kMaxFileBytes) {
@@ -195,29 +184,6 @@ bool ReadFile(int fd, std::string& out) {
     }
     // Cut off at the limit: the last line is incomplete.
     out.resize(out.rfind('\n') == std::string::npos ? 0 : out.rfind('\n') + 1);
-    return true;
-}
-
-// Replaces `path` by a file holding `content`: the old file stays whole until the new one is on
-// disk.
-bool WriteAtomically(const std::string& folder, const std::string& path, const std::string& name,
-                     std::string_view content, mode_t mode) {
-    std::string temp = folder + "/." + name + ".XXXXXX";
-    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, content) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    // Make the rename itself durable; the data is already safe, so a failure here is not one.
-    int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
     return true;
 }
 
@@ -265,8 +231,9 @@ class FileKeyHandle : public KeyHandle {
 
     bool Commit() override {
         if (!dirty_) return true;
-        if (!WriteAtomically(folder_, folder_ + "/" + fileName_, fileName_, FormatFile(values_),
-                             mode_))
+        // The old file stays whole until the new one is on disk.
+        if (fileio::ReplaceFileContents(folder_ + "/" + fileName_, FormatFile(values_), mode_) !=
+            fileio::WriteOutcome::Ok)
             return false;
         dirty_ = false;
         return true;

@@ -4,15 +4,6 @@
 
 #include <algorithm>
 
-#include "platform/SystemColours.h"
-
-QColor qColorFromWin(quorvel::TColor colour) {
-    if ((colour >> 24) == 0x80)
-        colour = quorvel::syscolour::Resolve(static_cast<int>(colour & 0xFF));
-    return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                  static_cast<int>((colour >> 16) & 0xFF));
-}
-
 TShape::TShape(QWidget* parent, const QString& objectName) : QWidget(parent) {
     setObjectName(objectName);
     setAutoFillBackground(false);

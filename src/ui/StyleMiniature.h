@@ -4,9 +4,7 @@
 #include <QWidget>
 
 #include "sheet/DescriptionSheet.h"
-
-// A Windows colour value 0x00BBGGRR (system colours resolved) as a Qt colour.
-QColor qColorFromWin(quorvel::TColor colour);
+#include "ui/WinColour.h"
 
 // One filled rectangle of the table-style miniature. The outline, of the pen's width, lies inside
 // the bounds; the fill covers what is left. Hatched brushes draw only their lines, so the widgets
