@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Plain file-system questions about one folder, with names as the system's own byte strings.
+namespace quorvel {
+
+// The names in a folder, without "." and ".."; empty when it cannot be read.
+std::vector<std::string> FolderEntries(const std::string& folder);
+
+struct FileFacts {
+    std::uint64_t size = 0;
+    // Orders last writes: a larger value is later. The unit is the system's own.
+    std::int64_t lastWritten = 0;
+};
+
+// Size and last write of a regular file; nothing when there is no such file.
+std::optional<FileFacts> RegularFileFacts(const std::string& path);
+
+// Deletes a file; false when it could not be deleted (or was not there).
+bool DeleteFileAt(const std::string& path);
+
+}  // namespace quorvel
