@@ -6,6 +6,7 @@
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
 #include "store/DataFile.h"
+#include "tools/MergeCommand.h"
 
 namespace {
 
@@ -21,6 +22,8 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--merge") == 0) return RunMergeCommand(argc, argv);
     bool utf8 = false;
     const char* fileName = nullptr;
     for (int i = 1; i < argc; ++i) {

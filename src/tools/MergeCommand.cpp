@@ -1,0 +1,119 @@
+#include "tools/MergeCommand.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "store/DataFile.h"
+#include "store/MergeBatch.h"
+
+namespace {
+
+int MergeUsage() {
+    std::fputs(
+        "usage: qvltags --merge ITEMS.csv TEMPLATE.qvl --out DIR [--skip-empty] [--qvl]\n"
+        "                         [--encoding utf-8|cp932]\n"
+        "       qvltags --merge ITEMS.csv TEMPLATE.qvl --csv OUT.csv [--skip-empty]\n"
+        "                         [--encoding utf-8|cp932]\n"
+        "  Fills the sheet in TEMPLATE.qvl from each row of ITEMS.csv, whose first row names the\n"
+        "  cells (タイトル, 項目１..項目１０, 説明１..説明１０, 枠外注記) and the file "
+        "(ファイル名).\n"
+        "  --out writes one Shift_JIS tag file per row into DIR (--qvl: also the sheet as .qvl);\n"
+        "  --csv writes the spreadsheet again with a last column 説明HTML holding the tags.\n"
+        "  --skip-empty leaves out a named cell whose text is empty.\n",
+        stderr);
+    return 2;
+}
+
+struct MergeArguments {
+    const char* csvPath = nullptr;
+    const char* templatePath = nullptr;
+    const char* outFolder = nullptr;
+    const char* csvOut = nullptr;
+    quorvel::MergeOptions options;
+};
+
+// Parses everything after the program name; false for wrong usage.
+bool ParseMergeArguments(int argc, char** argv, MergeArguments& args) {
+    bool merge = false;
+    bool skipEmpty = false;
+    bool dataFiles = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(arg, "--merge") == 0 && !merge) {
+            merge = true;
+        } else if (std::strcmp(arg, "--skip-empty") == 0 && !skipEmpty) {
+            skipEmpty = true;
+        } else if (std::strcmp(arg, "--qvl") == 0 && !dataFiles) {
+            dataFiles = true;
+        } else if (std::strcmp(arg, "--out") == 0 && hasValue && !args.outFolder) {
+            args.outFolder = argv[++i];
+        } else if (std::strcmp(arg, "--csv") == 0 && hasValue && !args.csvOut) {
+            args.csvOut = argv[++i];
+        } else if (std::strcmp(arg, "--encoding") == 0 && hasValue && !args.options.encoding) {
+            const char* name = argv[++i];
+            if (std::strcmp(name, "utf-8") == 0)
+                args.options.encoding = quorvel::CsvEncoding::Utf8;
+            else if (std::strcmp(name, "cp932") == 0)
+                args.options.encoding = quorvel::CsvEncoding::Cp932;
+            else
+                return false;
+        } else if (arg[0] == '-' && arg[1] != '\0') {
+            return false;
+        } else if (!args.csvPath) {
+            args.csvPath = arg;
+        } else if (!args.templatePath) {
+            args.templatePath = arg;
+        } else {
+            return false;
+        }
+    }
+    args.options.skipEmpty = skipEmpty;
+    args.options.dataFiles = dataFiles;
+    const bool oneTarget = (args.outFolder != nullptr) != (args.csvOut != nullptr);
+    return merge && args.templatePath && oneTarget && !(dataFiles && args.csvOut);
+}
+
+void PrintError(const quorvel::FileError& error) {
+    std::fprintf(stderr, "%s: %s\n", error.caption.c_str(), error.message.c_str());
+}
+
+}  // namespace
+
+int RunMergeCommand(int argc, char** argv) {
+    MergeArguments args;
+    if (!ParseMergeArguments(argc, argv, args)) return MergeUsage();
+
+    quorvel::TDescriptionSheet templateSheet;
+    if (auto error = quorvel::LoadDataFile(templateSheet, args.templatePath)) {
+        PrintError(*error);
+        return 1;
+    }
+    quorvel::MergeResult result;
+    if (args.outFolder) {
+        std::error_code ignored;
+        std::filesystem::create_directories(args.outFolder, ignored);
+        result = quorvel::MergeToFolder(templateSheet, args.csvPath, args.outFolder, args.options);
+    } else {
+        result = quorvel::MergeToCsv(templateSheet, args.csvPath, args.csvOut, args.options);
+    }
+    if (result.error) {
+        PrintError(*result.error);
+        return 1;
+    }
+    if (!result.ignoredColumns.empty()) {
+        std::string list;
+        for (const std::string& column : result.ignoredColumns)
+            list += (list.empty() ? "" : ", ") + column;
+        std::fprintf(stderr, "%s: 使わない列: %s\n", quorvel::kMergeCaption, list.c_str());
+    }
+    for (const std::string& message : result.rowErrors)
+        std::fprintf(stderr, "%s: %s\n", quorvel::kMergeCaption, message.c_str());
+    std::fprintf(stderr, "%s: %d 件のタグを作成しました\n", quorvel::kMergeCaption,
+                 result.produced);
+    return result.ok() ? 0 : 1;
+}

@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+
+#include "TestUtil.h"
+#include "sheet/HtmlGenerator.h"
+#include "sheet/ListingMerge.h"
+#include "store/DataFile.h"
+#include "store/MergeBatch.h"
+
+using namespace quorvel;
+
+namespace {
+
+TDescriptionSheet Template() {
+    TDescriptionSheet sheet;
+    sheet.Title.Format.FontSize = 14;
+    sheet.Rows[0].Item.Text = Sj("メーカー");
+    sheet.Rows[1].Item.Text = Sj("型番");
+    sheet.Rows[1].Description.Format.Bold = true;
+    sheet.Note.Text = Sj("よろしくお願いします");
+    return sheet;
+}
+
+// What one row must give: the template with these cells set by hand.
+std::string ExpectedTags(const std::string& title, const std::string& description1,
+                         const std::string& description2) {
+    TDescriptionSheet sheet = Template();
+    sheet.Title.Text = title;
+    sheet.Rows[0].Description.Text = description1;
+    sheet.Rows[1].Description.Text = description2;
+    return BuildHtmlTags(sheet);
+}
+
+// The spreadsheet every encoding test uses (UTF-8 text): a named row with a quoted comma and
+// quotes, a numbered row with a line break in a field, an ignored column.
+const std::string kItems =
+    "ファイル名,タイトル,説明１,説明2,価格\r\n"
+    "camera,\"カメラ, 中古\",\"キヤノン \"\"EOS\"\"\",X-10,100\r\n"
+    ",テレビ,\"ソニー\n４Ｋ\",,5\r\n";
+
+struct ToolRun {
+    int status;
+    std::string err;
+};
+
+ToolRun RunQvltags(const std::string& arguments, const TempFolder& folder) {
+    const std::string errFile = folder.file("stderr.txt");
+    const std::string command =
+        std::string(QVLTAGS_PATH) + " " + arguments + " >/dev/null 2>" + errFile;
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadWholeFile(errFile)};
+}
+
+std::string Quoted(const std::string& path) {
+    return "'" + path + "'";
+}
+
+// The test's own reading of a CSV file, kept apart from the reader under test.
+std::vector<std::vector<std::string>> ParseCsv(const std::string& bytes) {
+    std::vector<std::vector<std::string>> rows(1);
+    std::string field;
+    bool quoted = false;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (quoted && c == '"' && i + 1 < bytes.size() && bytes[i + 1] == '"') {
+            field += '"';
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && c == ',') {
+            rows.back().push_back(field);
+            field.clear();
+        } else if (!quoted && c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            rows.back().push_back(field);
+            field.clear();
+            rows.emplace_back();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    if (rows.back().empty()) rows.pop_back();
+    return rows;
+}
+
+}  // namespace
+
+TEST(MergeBatch, NamedAndNumberedFilesInBothEncodings) {
+    const std::string cameraTags = ExpectedTags(Sj("カメラ, 中古"), Sj("キヤノン \"EOS\""), "X-10");
+    const std::string tvTags = ExpectedTags(Sj("テレビ"), Sj("ソニー\r\n４Ｋ"), "");
+    const std::vector<std::pair<std::string, std::string>> inputs{
+        {"utf8", kItems}, {"bom", "\xEF\xBB\xBF" + kItems}, {"sjis", Sj(kItems)}};
+    for (const auto& [label, bytes] : inputs) {
+        TempFolder folder;
+        WriteWholeFile(folder.file("items.csv"), bytes);
+        const MergeResult result =
+            MergeToFolder(Template(), folder.file("items.csv"), folder.path(), {});
+        EXPECT_TRUE(result.ok()) << label;
+        EXPECT_EQ(result.produced, 2) << label;
+        EXPECT_EQ(result.ignoredColumns, std::vector<std::string>{"E列「価格」"}) << label;
+        EXPECT_EQ(ReadWholeFile(folder.file("camera.html")), cameraTags) << label;
+        // The first data row is 0001, so the second is 0002.
+        EXPECT_EQ(ReadWholeFile(folder.file("0002.html")), tvTags) << label;
+        EXPECT_FALSE(std::filesystem::exists(folder.file("0001.html"))) << label;
+        EXPECT_FALSE(std::filesystem::exists(folder.file("camera.qvl"))) << label;
+    }
+}
+
+TEST(MergeBatch, FileNamesKeepHtmlEndingsAndRefuseUnsafeOrRepeatedNames) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder.file("out"));
+    WriteWholeFile(folder.file("items.csv"),
+                   "タイトル,ファイル名\n"
+                   "a,page.htm\n"
+                   "b,Page.HTML\n"
+                   "c,../escape\n"
+                   "d,sub/x\n"
+                   "e,PAGE.htm\n"  // the first row's name in other letters
+                   "f,品番\n"
+                   ",,\n"  // blank: skipped, but it keeps its row number
+                   "g,\n");
+    const MergeResult result =
+        MergeToFolder(Template(), folder.file("items.csv"), folder.file("out"), {});
+    EXPECT_EQ(result.produced, 4);
+    ASSERT_EQ(result.rowErrors.size(), 3u);
+    EXPECT_EQ(result.rowErrors[0].rfind("4行目 B列「ファイル名」: ", 0), 0u) << result.rowErrors[0];
+    EXPECT_NE(result.rowErrors[0].find("../escape"), std::string::npos);
+    EXPECT_EQ(result.rowErrors[1].rfind("5行目 ", 0), 0u);
+    EXPECT_EQ(result.rowErrors[2].rfind("6行目 ", 0), 0u);
+    EXPECT_NE(result.rowErrors[2].find("2行目と重なっています"), std::string::npos);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.file("out")))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"0008.html", "Page.HTML", "page.htm", "品番.html"}));
+    EXPECT_FALSE(std::filesystem::exists(folder.file("escape.html")));
+}
+
+TEST(MergeBatch, SkipEmptyDropsEmptyCells) {
+    TempFolder folder;
+    WriteWholeFile(folder.file("items.csv"), "説明１,説明２,項目２\r\nキヤノン,,\r\n");
+    MergeOptions options;
+    options.skipEmpty = true;
+    ASSERT_TRUE(MergeToFolder(Template(), folder.file("items.csv"), folder.path(), options).ok());
+    TDescriptionSheet expected = Template();
+    expected.Rows[0].Description.Text = Sj("キヤノン");
+    expected.Rows[1].Item.Text.clear();
+    expected.Rows[1].IncludeItem = false;
+    expected.Rows[1].IncludeDescription = false;
+    EXPECT_EQ(ReadWholeFile(folder.file("0001.html")), BuildHtmlTags(expected));
+    // Without the option the empty cells stay in, row 2 as an empty row.
+    ASSERT_TRUE(MergeToFolder(Template(), folder.file("items.csv"), folder.path(), {}).ok());
+    expected.Rows[1].IncludeItem = expected.Rows[1].IncludeDescription = true;
+    EXPECT_EQ(ReadWholeFile(folder.file("0001.html")), BuildHtmlTags(expected));
+}
+
+TEST(MergeBatch, DataFilesLoadBackToTheSameTags) {
+    TempFolder folder;
+    WriteWholeFile(folder.file("items.csv"), kItems);
+    MergeOptions options;
+    options.dataFiles = true;
+    ASSERT_TRUE(MergeToFolder(Template(), folder.file("items.csv"), folder.path(), options).ok());
+    for (const char* stem : {"camera", "0002"}) {
+        TDescriptionSheet loaded;
+        ASSERT_FALSE(LoadDataFile(loaded, folder.file(std::string(stem) + ".qvl"))) << stem;
+        EXPECT_EQ(BuildHtmlTags(loaded), ReadWholeFile(folder.file(std::string(stem) + ".html")));
+    }
+}
+
+TEST(MergeBatch, CsvOutputAddsTheTagsInTheInputEncoding) {
+    const std::string cameraTags = ExpectedTags(Sj("カメラ, 中古"), Sj("キヤノン \"EOS\""), "X-10");
+    for (const bool sjisInput : {false, true}) {
+        TempFolder folder;
+        const std::string input = sjisInput ? Sj(kItems) : "\xEF\xBB\xBF" + kItems;
+        WriteWholeFile(folder.file("items.csv"), input);
+        const MergeResult result =
+            MergeToCsv(Template(), folder.file("items.csv"), folder.file("out.csv"), {});
+        ASSERT_TRUE(result.ok());
+        EXPECT_EQ(result.produced, 2);
+        std::string bytes = ReadWholeFile(folder.file("out.csv"));
+        if (!sjisInput) {
+            ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+            bytes = Sj(bytes.substr(3));
+        }
+        const auto rows = ParseCsv(bytes);
+        ASSERT_EQ(rows.size(), 3u) << sjisInput;
+        ASSERT_EQ(rows[0].size(), 6u);
+        EXPECT_EQ(rows[0][5], Sj("説明HTML"));
+        EXPECT_EQ(rows[1][1], Sj("カメラ, 中古"));
+        EXPECT_EQ(rows[1][4], "100");
+        EXPECT_EQ(rows[1][5], cameraTags);
+        EXPECT_EQ(rows[2][2], Sj("ソニー\n４Ｋ"));  // the input's own field, unchanged
+        EXPECT_EQ(rows[2][5], ExpectedTags(Sj("テレビ"), Sj("ソニー\r\n４Ｋ"), ""));
+    }
+}
+
+TEST(MergeBatch, BadRowsFailAloneThroughTheTool) {
+    TempFolder folder;
+    ASSERT_FALSE(SaveDataFile(Template(), folder.file("template.qvl")));
+    const std::string longText(1001, 'x');
+    WriteWholeFile(folder.file("items.csv"),
+                   "タイトル,説明１\r\n"
+                   "ok1,a\r\n"
+                   "bad,絵文字😀です\r\n" +
+                       std::string("long,") + longText +
+                       "\r\n"
+                       "ok2,\"" +
+                       std::string(500, 'y') + "\n" + std::string(498, 'y') +
+                       "\"\r\n"  // 1000 bytes once the LF becomes CR LF
+                       "extra,b,c\r\n");
+    const ToolRun run =
+        RunQvltags("--merge " + Quoted(folder.file("items.csv")) + " " +
+                       Quoted(folder.file("template.qvl")) + " --out " + Quoted(folder.file("out")),
+                   folder);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("3行目 B列「説明１」: Shift_JIS にない文字「😀」(U+1F600)"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("4行目 B列「説明１」: 1001 バイト"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("6行目 C列"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("2 件のタグを作成しました"), std::string::npos) << run.err;
+    EXPECT_TRUE(std::filesystem::exists(folder.file("out/0001.html")));
+    EXPECT_FALSE(std::filesystem::exists(folder.file("out/0002.html")));
+    EXPECT_FALSE(std::filesystem::exists(folder.file("out/0003.html")));
+    TDescriptionSheet expected = Template();
+    expected.Title.Text = "ok2";
+    expected.Rows[0].Description.Text = std::string(500, 'y') + "\r\n" + std::string(498, 'y');
+    EXPECT_EQ(ReadWholeFile(folder.file("out/0004.html")), BuildHtmlTags(expected));
+
+    // Shift_JIS input with a byte pair code page 932 has no character for.
+    WriteWholeFile(folder.file("sjis.csv"), Sj("タイトル\r\n良い\r\n") + "\x85\x40\r\n");
+    const ToolRun sjisRun = RunQvltags("--merge " + Quoted(folder.file("sjis.csv")) + " " +
+                                           Quoted(folder.file("template.qvl")) + " --csv " +
+                                           Quoted(folder.file("out.csv")),
+                                       folder);
+    EXPECT_EQ(sjisRun.status, 1);
+    EXPECT_NE(sjisRun.err.find("3行目 A列「タイトル」: Shift_JIS として読めないバイト 85 40"),
+              std::string::npos)
+        << sjisRun.err;
+    EXPECT_EQ(ParseCsv(ReadWholeFile(folder.file("out.csv"))).size(), 2u);
+
+    // Every row good: status 0.
+    WriteWholeFile(folder.file("good.csv"), "タイトル\r\nA\r\n");
+    EXPECT_EQ(RunQvltags("--merge " + Quoted(folder.file("good.csv")) + " " +
+                             Quoted(folder.file("template.qvl")) + " --out " +
+                             Quoted(folder.file("good")) + " --qvl --encoding cp932",
+                         folder)
+                  .status,
+              0);
+    EXPECT_TRUE(std::filesystem::exists(folder.file("good/0001.qvl")));
+}
+
+TEST(MergeBatch, ToolUsageAndTemplateFailures) {
+    TempFolder folder;
+    WriteWholeFile(folder.file("items.csv"), "タイトル\r\nA\r\n");
+    WriteWholeFile(folder.file("broken.qvl"), std::string(23552, 'x'));
+    const std::string csv = Quoted(folder.file("items.csv"));
+    const std::string broken = Quoted(folder.file("broken.qvl"));
+    const ToolRun load = RunQvltags(
+        "--merge " + csv + " " + broken + " --out " + Quoted(folder.file("out")), folder);
+    EXPECT_EQ(load.status, 1);
+    EXPECT_NE(load.err.find("ファイルが壊れているか、異常なデータファイルです"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder.file("out/0001.html")));
+
+    for (const std::string& usage : std::vector<std::string>{
+             "--merge", "--merge " + csv, "--merge " + csv + " t.qvl",
+             "--merge " + csv + " t.qvl --out d --csv o.csv",
+             "--merge " + csv + " t.qvl --csv o --qvl",
+             "--merge " + csv + " t.qvl --out d --encoding latin1",
+             "--merge " + csv + " t.qvl --out", "--merge " + csv + " t.qvl --out d --bogus",
+             "--merge " + csv + " t.qvl extra --out d",
+             "--merge " + csv + " t.qvl --out d --out e"}) {
+        const ToolRun run = RunQvltags(usage, folder);
+        EXPECT_EQ(run.status, 2) << usage;
+        EXPECT_NE(run.err.find("usage"), std::string::npos) << usage;
+    }
+}
