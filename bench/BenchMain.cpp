@@ -16,7 +16,8 @@ std::vector<std::pair<std::string, std::string>>& Pairs() {
     return pairs;
 }
 
-// The console report as usual, keeping each run's real time per iteration for the summary.
+// The console report as usual, keeping each run's processor time per iteration for the summary:
+// on a shared machine the wall-clock time mostly measures the other processes.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -24,7 +25,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
         for (const Run& run : runs) {
             if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
             nanoseconds_[run.benchmark_name()] =
-                run.real_accumulated_time * 1e9 / static_cast<double>(run.iterations);
+                run.cpu_accumulated_time * 1e9 / static_cast<double>(run.iterations);
         }
     }
 
@@ -35,8 +36,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
             const auto base = nanoseconds_.find(baseline);
             if (measured == nanoseconds_.end() || base == nanoseconds_.end()) continue;
             if (!header) {
-                std::printf("\n%-40s %12s  %-40s %12s  %7s\n", "benchmark", "ns", "baseline", "ns",
-                            "ratio");
+                std::printf("\n%-40s %12s  %-40s %12s  %7s\n", "benchmark", "cpu ns", "baseline",
+                            "cpu ns", "ratio");
                 header = true;
             }
             std::printf("%-40s %12.0f  %-40s %12.0f  %6.2fx\n", name.c_str(), measured->second,
