@@ -71,8 +71,36 @@ void BM_DecodeCell(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeCell)->Arg(12)->Arg(1000);
 
+// A keystroke counted by what it changed: the byte length of the typed fragment alone, the same
+// in a full cell as in an empty one.
+void BM_KeystrokeFragmentLength(benchmark::State& state) {
+    const std::u16string typed = u"\u30AB";  // one kana, as an input method commits it
+    for (auto _ : state) benchmark::DoNotOptimize(sjis::EncodedLength(typed));
+    PerCharacter(state, typed.size());
+}
+BENCHMARK(BM_KeystrokeFragmentLength);
+
+// The whole cell's byte length in UTF-16, as a text box holds it.
+void BM_CellLength(benchmark::State& state) {
+    const std::string utf8 = sjis::ToUtf8(CellBytes(static_cast<std::size_t>(state.range(0))));
+    std::u16string wide;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;  // the cell is all BMP
+        char32_t ch = length == 1 ? lead : lead & (0x7F >> length);
+        for (int k = 1; k < length; ++k) ch = (ch << 6) | (utf8[i + k] & 0x3F);
+        wide += static_cast<char16_t>(ch);
+        i += length;
+    }
+    for (auto _ : state) benchmark::DoNotOptimize(sjis::EncodedLength(wide));
+    PerCharacter(state, wide.size());
+}
+BENCHMARK(BM_CellLength)->Arg(12)->Arg(1000);
+
 BENCH_RATIO("BM_EncodeCell/1000", "BM_EncodeCell/12");
 BENCH_RATIO("BM_EncodeCharEach/1000", "BM_EncodeCharEach/12");
 BENCH_RATIO("BM_DecodeCell/1000", "BM_DecodeCell/12");
+BENCH_RATIO("BM_CellLength/1000", "BM_CellLength/12");
+BENCH_RATIO("BM_KeystrokeFragmentLength", "BM_CellLength/12");
 
 }  // namespace
