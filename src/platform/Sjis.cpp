@@ -250,9 +250,10 @@ bool AppendEncoded(std::string& out, char32_t ch) {
 }
 
 std::optional<std::string> EncodeChar(char32_t ch) {
-    std::string bytes;
-    if (!AppendEncoded(bytes, ch)) return std::nullopt;
-    return bytes;
+    const std::uint16_t code = CodeOf(ch);
+    if (code == 0 && ch != 0) return std::nullopt;
+    if (code < 0x100) return std::string(1, static_cast<char>(code));
+    return std::string{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
 }
 
 int EncodedLength(char32_t ch) {
@@ -318,6 +319,12 @@ EncodeResult FromUtf8(std::string_view utf8) {
     std::size_t pos = 0;
     std::size_t index = 0;
     while (pos < utf8.size()) {
+        // ASCII runs are the same bytes in both encodings.
+        const std::size_t runStart = pos;
+        while (pos < utf8.size() && static_cast<unsigned char>(utf8[pos]) < 0x80) ++pos;
+        result.bytes.append(utf8.data() + runStart, pos - runStart);
+        index += pos - runStart;
+        if (pos == utf8.size()) break;
         const auto ch = NextUtf8(utf8, pos);
         if (!ch || !AppendEncoded(result.bytes, *ch)) {
             result.badIndex = index;
