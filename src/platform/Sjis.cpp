@@ -1,10 +1,9 @@
 #include "platform/Sjis.h"
 
-#include <algorithm>
 #include <array>
-#include <cerrno>
-#include <mutex>
-#include <unordered_map>
+#include <cstdint>
+#include <memory>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -12,25 +11,191 @@
 #include <iconv.h>
 #endif
 
+// Every conversion is a look-up in tables filled once, on first use, from the platform's own
+// converter; typing then costs a few memory reads per character and takes no lock.
 namespace quorvel::sjis {
 namespace {
 
-void AppendUtf8(std::string& out, char32_t ch) {
-    if (ch < 0x80) {
-        out += static_cast<char>(ch);
-    } else if (ch < 0x800) {
-        out += static_cast<char>(0xC0 | (ch >> 6));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    } else if (ch < 0x10000) {
-        out += static_cast<char>(0xE0 | (ch >> 12));
-        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (ch >> 18));
-        out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
+constexpr char16_t kNoCharacter = 0xFFFF;  // a noncharacter: no code decodes to it
+constexpr char16_t kReplacement = 0xFFFD;
+// What Windows decodes an undecodable code to; genuine only at its own code, 81 45.
+constexpr char16_t kWindowsDefault = 0x30FB;
+
+constexpr bool IsTrailByte(unsigned byte) {
+    return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
+}
+
+constexpr int kLeadCount = (0x9F - 0x81 + 1) + (0xFC - 0xE0 + 1);
+
+constexpr int LeadIndex(unsigned lead) {
+    return lead <= 0x9F ? static_cast<int>(lead - 0x81) : static_cast<int>(lead - 0xE0 + 0x1F);
+}
+
+// ---- the platform's converter, one character at a time, used only while filling the tables --
+
+#ifdef _WIN32
+class PlatformCodec {
+  public:
+    // The one character the bytes decode to, or kNoCharacter.
+    char16_t Decode(const char* bytes, int length) {
+        wchar_t wide[4];
+        const int n = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes, length, wide, 4);
+        return n == 1 ? static_cast<char16_t>(wide[0]) : kNoCharacter;
     }
+    // The bytes of one character (one or two), or an empty string.
+    std::string Encode(char16_t ch) {
+        const wchar_t wide = static_cast<wchar_t>(ch);
+        char buffer[4];
+        BOOL usedDefault = FALSE;
+        const int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, &wide, 1, buffer,
+                                          sizeof buffer, nullptr, &usedDefault);
+        if (n <= 0 || n > 2 || usedDefault) return {};
+        return std::string(buffer, n);
+    }
+};
+#else
+// glibc's "CP932" is Windows' code page 932 (its "SHIFT_JIS" is a different table).
+class PlatformCodec {
+  public:
+    PlatformCodec()
+        : decoder_(iconv_open("UTF-32LE", "CP932")), encoder_(iconv_open("CP932", "UTF-32LE")) {}
+    ~PlatformCodec() {
+        if (decoder_ != kFailed) iconv_close(decoder_);
+        if (encoder_ != kFailed) iconv_close(encoder_);
+    }
+    PlatformCodec(const PlatformCodec&) = delete;
+    PlatformCodec& operator=(const PlatformCodec&) = delete;
+
+    char16_t Decode(const char* bytes, int length) {
+        unsigned char out[16];
+        const std::size_t produced = Run(decoder_, bytes, length, out, sizeof out);
+        if (produced != 4) return kNoCharacter;
+        const char32_t ch = out[0] | (out[1] << 8) | (out[2] << 16) | (char32_t{out[3]} << 24);
+        return ch < kNoCharacter ? static_cast<char16_t>(ch) : kNoCharacter;
+    }
+    std::string Encode(char16_t ch) {
+        const char in[4] = {static_cast<char>(ch & 0xFF), static_cast<char>(ch >> 8), 0, 0};
+        unsigned char out[16];
+        const std::size_t produced = Run(encoder_, in, 4, out, sizeof out);
+        if (produced < 1 || produced > 2) return {};
+        return std::string(reinterpret_cast<const char*>(out), produced);
+    }
+
+  private:
+    static inline const iconv_t kFailed = reinterpret_cast<iconv_t>(-1);
+
+    // Bytes written for the whole input, or 0 when any of it did not convert.
+    static std::size_t Run(iconv_t cd, const char* in, std::size_t length, unsigned char* out,
+                           std::size_t room) {
+        if (cd == kFailed) return 0;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        char* inPtr = const_cast<char*>(in);
+        char* outPtr = reinterpret_cast<char*>(out);
+        std::size_t inLeft = length;
+        std::size_t outLeft = room;
+        if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) ||
+            inLeft != 0)
+            return 0;
+        return room - outLeft;
+    }
+
+    iconv_t decoder_;
+    iconv_t encoder_;
+};
+#endif
+
+// ---- the tables ------------------------------------------------------------------------------
+
+struct Tables {
+    // Character of each single byte 80-FF that is not a lead byte, or kNoCharacter.
+    std::array<char16_t, 256> single{};
+    // Character of each lead byte (by LeadIndex) and following byte, or kNoCharacter.
+    std::vector<char16_t> pairs = std::vector<char16_t>(kLeadCount * 256, kNoCharacter);
+    // Code of each BMP character: 0 none, below 100 hex one byte, otherwise lead * 256 + trail.
+    // ASCII is not kept here: it is always itself.
+    std::vector<std::uint16_t> codes = std::vector<std::uint16_t>(0x10000, 0);
+
+    char16_t Decode(unsigned lead, unsigned trail) const {
+        return pairs[LeadIndex(lead) * 256 + trail];
+    }
+    char16_t DecodeCode(std::uint16_t code) const {
+        return code < 0x100 ? single[code] : Decode(code >> 8, code & 0xFF);
+    }
+};
+
+std::unique_ptr<Tables> BuildTables() {
+    auto tables = std::make_unique<Tables>();
+    PlatformCodec codec;
+    // Portable rules decide what counts as undecodable, so every platform agrees: the only single
+    // bytes above 7F are the half-width katakana A1-DF; a trail byte is 40-7E or 80-FC; and ・
+    // is what Windows substitutes for any code it cannot decode, so it counts only at its own code.
+    tables->single.fill(kNoCharacter);
+    for (unsigned byte = 0xA1; byte <= 0xDF; ++byte) {
+        const char in = static_cast<char>(byte);
+        tables->single[byte] = codec.Decode(&in, 1);
+    }
+    const std::string defaultCode = codec.Encode(kWindowsDefault);
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+        if (!IsLeadByte(static_cast<unsigned char>(lead))) continue;
+        for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+            if (!IsTrailByte(trail)) continue;
+            const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            char16_t ch = codec.Decode(in, 2);
+            if (ch == kWindowsDefault && std::string(in, 2) != defaultCode) ch = kNoCharacter;
+            tables->pairs[LeadIndex(lead) * 256 + trail] = ch;
+        }
+    }
+    // A character is encoded only when its bytes decode back to it: one-way conveniences
+    // (‖ to 81 61, which decodes as ∥) would not survive a save and load.
+    const auto learn = [&](char16_t ch) {
+        if (ch == kNoCharacter || ch < 0x80 || tables->codes[ch] != 0) return;
+        const std::string bytes = codec.Encode(ch);
+        if (bytes.empty()) return;
+        const std::uint16_t code =
+            bytes.size() == 1
+                ? static_cast<unsigned char>(bytes[0])
+                : static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) << 8 |
+                                             static_cast<unsigned char>(bytes[1]));
+        if (bytes.size() == 2 && !IsLeadByte(static_cast<unsigned char>(bytes[0]))) return;
+        if (bytes.size() == 1 && IsLeadByte(static_cast<unsigned char>(bytes[0]))) return;
+        if (tables->DecodeCode(code) == ch) tables->codes[ch] = code;
+    };
+    for (char16_t ch : tables->single) learn(ch);
+    for (char16_t ch : tables->pairs) learn(ch);
+    return tables;
+}
+
+// Built once; C++ makes the first use thread-safe, and every later use is a plain read.
+const Tables& TheTables() {
+    static const std::unique_ptr<Tables> tables = BuildTables();
+    return *tables;
+}
+
+// ---- UTF-8 -----------------------------------------------------------------------------------
+
+void AppendUtf8(std::string& out, char32_t ch) {
+    char buffer[4];
+    std::size_t length;
+    if (ch < 0x80) {
+        buffer[0] = static_cast<char>(ch);
+        length = 1;
+    } else if (ch < 0x800) {
+        buffer[0] = static_cast<char>(0xC0 | (ch >> 6));
+        buffer[1] = static_cast<char>(0x80 | (ch & 0x3F));
+        length = 2;
+    } else if (ch < 0x10000) {
+        buffer[0] = static_cast<char>(0xE0 | (ch >> 12));
+        buffer[1] = static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
+        buffer[2] = static_cast<char>(0x80 | (ch & 0x3F));
+        length = 3;
+    } else {
+        buffer[0] = static_cast<char>(0xF0 | (ch >> 18));
+        buffer[1] = static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
+        buffer[2] = static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
+        buffer[3] = static_cast<char>(0x80 | (ch & 0x3F));
+        length = 4;
+    }
+    out.append(buffer, length);
 }
 
 // Reads one UTF-8 character at pos; returns nothing for a malformed sequence (pos moves one byte).
@@ -61,142 +226,89 @@ std::optional<char32_t> NextUtf8(std::string_view text, std::size_t& pos) {
     return ch;
 }
 
-#ifdef _WIN32
-std::u32string DecodeAll(std::string_view bytes) {
-    std::u32string out;
-    if (bytes.empty()) return out;
-    const int n =
-        MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring wide(n, L'\0');
-    MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
-    for (wchar_t w : wide) out += static_cast<char32_t>(w);
-    return out;
+std::uint16_t CodeOf(char32_t ch) {
+    if (ch < 0x80) return static_cast<std::uint16_t>(ch);
+    return ch > 0xFFFF ? 0 : TheTables().codes[ch];
 }
-
-std::optional<std::string> EncodeUncached(char32_t ch) {
-    if (ch > 0xFFFF) return std::nullopt;
-    const wchar_t wide = static_cast<wchar_t>(ch);
-    char buffer[4];
-    BOOL usedDefault = FALSE;
-    const int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, &wide, 1, buffer, sizeof buffer,
-                                      nullptr, &usedDefault);
-    if (n <= 0 || usedDefault) return std::nullopt;
-    return std::string(buffer, n);
-}
-#else
-// One iconv descriptor per direction; iconv keeps no state between whole characters of CP932.
-class Converter {
-  public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~Converter() {
-        if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
-    }
-    // Converts in; returns false at the first byte that does not convert (consumed tells where).
-    bool Run(std::string_view in, std::string& out, std::size_t& consumed) {
-        std::lock_guard lock(mutex_);
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        char* inPtr = const_cast<char*>(in.data());
-        std::size_t inLeft = in.size();
-        char buffer[256];
-        bool ok = true;
-        while (inLeft > 0) {
-            char* outPtr = buffer;
-            std::size_t outLeft = sizeof buffer;
-            const std::size_t rc = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
-            out.append(buffer, outPtr - buffer);
-            if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
-                ok = false;
-                break;
-            }
-        }
-        consumed = in.size() - inLeft;
-        return ok;
-    }
-
-  private:
-    iconv_t cd_;
-    std::mutex mutex_;
-};
-
-Converter& Decoder() {
-    static Converter converter("UTF-32LE", "CP932");
-    return converter;
-}
-Converter& Encoder() {
-    static Converter converter("CP932", "UTF-32LE");
-    return converter;
-}
-
-std::u32string Utf32(std::string_view bytes) {
-    std::u32string out;
-    for (std::size_t i = 0; i + 4 <= bytes.size(); i += 4) {
-        const auto b = [&](std::size_t k) {
-            return static_cast<char32_t>(static_cast<unsigned char>(bytes[i + k]));
-        };
-        out += b(0) | (b(1) << 8) | (b(2) << 16) | (b(3) << 24);
-    }
-    return out;
-}
-
-std::u32string DecodeAll(std::string_view bytes) {
-    std::u32string out;
-    while (!bytes.empty()) {
-        std::string utf32;
-        std::size_t consumed = 0;
-        const bool ok = Decoder().Run(bytes, utf32, consumed);
-        out += Utf32(utf32);
-        if (ok) break;
-        // Skip the sequence that has no mapping: a lead byte takes its trail byte with it.
-        const auto lead = static_cast<unsigned char>(bytes[consumed]);
-        const std::size_t skip = IsLeadByte(lead) && consumed + 1 < bytes.size() ? 2 : 1;
-        out += U'\uFFFD';
-        bytes.remove_prefix(consumed + skip);
-    }
-    return out;
-}
-
-std::optional<std::string> EncodeUncached(char32_t ch) {
-    std::string in(4, '\0');
-    for (int k = 0; k < 4; ++k) in[k] = static_cast<char>((ch >> (8 * k)) & 0xFF);
-    std::string bytes;
-    std::size_t consumed = 0;
-    if (!Encoder().Run(in, bytes, consumed) || bytes.empty()) return std::nullopt;
-    // One-way conveniences (a character that decodes back to another) are not code page 932.
-    const std::u32string back = DecodeAll(bytes);
-    if (back.size() != 1 || back[0] != ch) return std::nullopt;
-    return bytes;
-}
-#endif
 
 }  // namespace
 
+bool AppendEncoded(std::string& out, char32_t ch) {
+    if (ch < 0x80) {
+        out += static_cast<char>(ch);
+        return true;
+    }
+    const std::uint16_t code = CodeOf(ch);
+    if (code == 0) return false;
+    if (code < 0x100) {
+        out += static_cast<char>(code);
+    } else {
+        const char bytes[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+        out.append(bytes, 2);
+    }
+    return true;
+}
+
 std::optional<std::string> EncodeChar(char32_t ch) {
-    if (ch < 0x80) return std::string(1, static_cast<char>(ch));
-    static std::mutex mutex;
-    static std::unordered_map<char32_t, std::optional<std::string>> cache;
-    std::lock_guard lock(mutex);
-    auto found = cache.find(ch);
-    if (found == cache.end()) found = cache.emplace(ch, EncodeUncached(ch)).first;
-    return found->second;
+    const std::uint16_t code = CodeOf(ch);
+    if (code == 0 && ch != 0) return std::nullopt;
+    if (code < 0x100) return std::string(1, static_cast<char>(code));
+    return std::string{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+}
+
+int EncodedLength(char32_t ch) {
+    if (ch < 0x80) return 1;
+    const std::uint16_t code = CodeOf(ch);
+    return code == 0 ? 0 : code < 0x100 ? 1 : 2;
+}
+
+std::size_t EncodedLength(std::u16string_view utf16, std::size_t unmappableBytes) {
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        const char16_t unit = utf16[i];
+        if (unit < 0x80) {
+            ++length;
+        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+            // No character beyond the BMP has a code page 932 form; a pair counts as one.
+            const bool pair = unit <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+                              utf16[i + 1] <= 0xDFFF;
+            if (pair) ++i;
+            length += unmappableBytes;
+        } else {
+            const int bytes = EncodedLength(static_cast<char32_t>(unit));
+            length += bytes == 0 ? unmappableBytes : static_cast<std::size_t>(bytes);
+        }
+    }
+    return length;
 }
 
 std::string ToUtf8(std::string_view cp932) {
     std::string out;
     out.reserve(cp932.size() * 3 / 2);
-    // ASCII runs need no table.
-    std::size_t start = 0;
-    while (start < cp932.size()) {
-        std::size_t end = start;
-        while (end < cp932.size() && static_cast<unsigned char>(cp932[end]) < 0x80) ++end;
-        out.append(cp932.substr(start, end - start));
-        if (end == cp932.size()) break;
-        std::size_t next = end;
-        while (next < cp932.size() && static_cast<unsigned char>(cp932[next]) >= 0x80) {
-            next += IsLeadByte(static_cast<unsigned char>(cp932[next])) ? 2 : 1;
+    const std::size_t size = cp932.size();
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(cp932[i]); };
+    std::size_t pos = 0;
+    while (pos < size) {
+        // ASCII runs need no table.
+        const std::size_t runStart = pos;
+        while (pos < size && byte(pos) < 0x80) ++pos;
+        out.append(cp932.data() + runStart, pos - runStart);
+        if (pos == size) break;
+        const Tables& tables = TheTables();
+        const unsigned char lead = byte(pos);
+        char16_t ch;
+        if (!IsLeadByte(lead)) {
+            ch = tables.single[lead];
+            pos += 1;
+        } else if (pos + 1 < size) {
+            // A lead byte always takes the next byte with it, even when the pair does not decode.
+            ch = tables.Decode(lead, byte(pos + 1));
+            pos += 2;
+        } else {
+            ch = kNoCharacter;
+            pos += 1;
         }
-        next = std::min(next, cp932.size());
-        for (char32_t ch : DecodeAll(cp932.substr(end, next - end))) AppendUtf8(out, ch);
-        start = next;
+        AppendUtf8(out, ch == kNoCharacter ? kReplacement : ch);
     }
     return out;
 }
@@ -207,14 +319,18 @@ EncodeResult FromUtf8(std::string_view utf8) {
     std::size_t pos = 0;
     std::size_t index = 0;
     while (pos < utf8.size()) {
+        // ASCII runs are the same bytes in both encodings.
+        const std::size_t runStart = pos;
+        while (pos < utf8.size() && static_cast<unsigned char>(utf8[pos]) < 0x80) ++pos;
+        result.bytes.append(utf8.data() + runStart, pos - runStart);
+        index += pos - runStart;
+        if (pos == utf8.size()) break;
         const auto ch = NextUtf8(utf8, pos);
-        const auto bytes = ch ? EncodeChar(*ch) : std::nullopt;
-        if (!bytes) {
+        if (!ch || !AppendEncoded(result.bytes, *ch)) {
             result.badIndex = index;
             result.badChar = ch.value_or(U'\uFFFD');
             return result;
         }
-        result.bytes += *bytes;
         ++index;
     }
     return result;

@@ -9,7 +9,8 @@
 // maps code page 932.
 namespace quorvel::sjis {
 
-// Decodes code page 932 bytes. A byte sequence with no mapping becomes U+FFFD.
+// Decodes code page 932 bytes. A byte sequence with no mapping becomes U+FFFD, on every platform:
+// a lead byte with its following byte, or a single byte (80, A0, FD-FF and a final lead byte).
 std::string ToUtf8(std::string_view cp932);
 
 struct EncodeResult {
@@ -26,6 +27,18 @@ EncodeResult FromUtf8(std::string_view utf8);
 
 // The code page 932 bytes of one character, or nothing when code page 932 has no form for it.
 std::optional<std::string> EncodeChar(char32_t ch);
+
+// Appends the code page 932 bytes of one character; false, with nothing appended, when code
+// page 932 has no form for it. The typing path's form of EncodeChar: no string per character.
+bool AppendEncoded(std::string& out, char32_t ch);
+
+// Bytes one character takes in code page 932: 1 or 2, or 0 when it has no form there.
+int EncodedLength(char32_t ch);
+
+// Bytes a UTF-16 fragment (a text box's own text) takes in code page 932, so an edit can count
+// only the text it changed. A character code page 932 cannot hold, or a lone surrogate, counts
+// as unmappableBytes.
+std::size_t EncodedLength(std::u16string_view utf16, std::size_t unmappableBytes = 2);
 
 // True when the byte starts a double-byte character.
 constexpr bool IsLeadByte(unsigned char byte) {

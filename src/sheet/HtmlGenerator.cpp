@@ -1,14 +1,23 @@
 #include "sheet/HtmlGenerator.h"
 
+#include <charconv>
+#include <cstring>
+#include <string_view>
+
 #include "platform/SystemColours.h"
+#include "sheet/HexDigits.h"
 #include "sheet/Maker.h"
 
 namespace quorvel {
 namespace {
 
-constexpr char kCrLf[] = "\r\n";
+// Literals are appended with their length known at compile time; no strlen, no temporaries.
+template <std::size_t N>
+void Put(std::string& out, const char (&literal)[N]) {
+    out.append(literal, N - 1);
+}
 
-const char* BlockAlignWord(int align) {
+std::string_view BlockAlignWord(int align) {
     switch (align) {
         case kAlignCenter:
             return "center";
@@ -19,7 +28,7 @@ const char* BlockAlignWord(int align) {
     }
 }
 
-const char* CellHAlignWord(int align) {
+std::string_view CellHAlignWord(int align) {
     switch (align) {
         case kHAlignRight:
             return "right";
@@ -30,7 +39,7 @@ const char* CellHAlignWord(int align) {
     }
 }
 
-const char* CellVAlignWord(int align) {
+std::string_view CellVAlignWord(int align) {
     switch (align) {
         case kVAlignCenter:
             return "center";
@@ -41,13 +50,38 @@ const char* CellVAlignWord(int align) {
     }
 }
 
-std::string Attribute(const char* name, const std::string& value) {
-    return std::string(name) + "=\"" + value + "\"";
+void AppendDecimal(std::string& out, int value) {
+    char digits[12];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end);
 }
 
-std::string Paragraph(bool open, const char* word) {
-    if (!open) return std::string("</p>") + kCrLf;
-    return std::string("<P ALIGN=\"") + word + "\">" + kCrLf;
+void AppendParagraph(std::string& out, bool open, std::string_view word) {
+    if (!open) return Put(out, "</p>\r\n");
+    Put(out, "<P ALIGN=\"");
+    out += word;
+    Put(out, "\">\r\n");
+}
+
+// Copies the text in runs between CR LF pairs, each pair becoming <BR>. Lone CR and LF stay;
+// no byte of a double-byte character is CR or LF, so the search may work on bytes.
+void AppendCellText(std::string& out, std::string_view text) {
+    const char* const data = text.data();
+    const std::size_t size = text.size();
+    std::size_t runStart = 0;
+    std::size_t searchFrom = 0;
+    while (searchFrom < size) {
+        const void* found = std::memchr(data + searchFrom, '\r', size - searchFrom);
+        if (!found) break;
+        const std::size_t cr = static_cast<const char*>(found) - data;
+        if (cr + 1 < size && data[cr + 1] == '\n') {
+            out.append(data + runStart, cr - runStart);
+            Put(out, "<BR>");
+            runStart = cr + 2;
+        }
+        searchFrom = cr + 1;
+    }
+    out.append(data + runStart, size - runStart);
 }
 
 // Shift_JIS literals of the footer; the generated page carries no charset, so these stay bytes.
@@ -63,17 +97,69 @@ constexpr char kFooterTrail[] =
     "B<BR><BR>";
 constexpr char kFooterLastLine[] = "<!--\x82\xB1\x82\xB1\x82\xDC\x82\xC5-->";
 
+std::string MakeFooter() {
+    std::string block;
+    Put(block, kFooterFirstLine);
+    Put(block, "\r\n<BR><FONT COLOR=\"#FF0000\" SIZE=\"3\">");
+    Put(block, kFooterLead);
+    Put(block, "<A HREF=\"");
+    Put(block, maker::kSiteUrl);
+    Put(block, "\" TARGET=\"_blank\">");
+    Put(block, maker::kAppTitle);
+    Put(block, " (");
+    Put(block, maker::kVersionText);
+    Put(block, ")</A>");
+    Put(block, kFooterTrail);
+    Put(block, "</FONT>\r\n");
+    Put(block, kFooterLastLine);
+    Put(block, "\r\n");
+    return block;
+}
+
+// The footer never changes while the program runs.
+const std::string& Footer() {
+    static const std::string footer = MakeFooter();
+    return footer;
+}
+
+// Upper bound of the bytes one cell adds (its TD lines and FONT line), text aside.
+constexpr std::size_t kCellMarkupBytes = 192;
+// Upper bound of the paragraph, table and row lines around the cells.
+constexpr std::size_t kFrameBytes = 256 + 14 * kRowCount;
+
+// Room for the whole page, so it is written without one reallocation: every CR LF of a text
+// (two bytes) becomes <BR> (four), so a text takes at most twice its size.
+std::size_t PageCapacity(const TDescriptionSheet& sheet) {
+    std::size_t capacity = kFrameBytes + Footer().size();
+    for (int i = 0; i < kCellCount; ++i)
+        capacity += kCellMarkupBytes + 2 * sheet.CellAt(i).Text.size();
+    return capacity;
+}
+
+void AppendCell(std::string& out, const TSheetCell& cell, bool spansBothColumns) {
+    AppendCellTag(out, true, spansBothColumns, cell);
+    AppendCellBody(out, cell);
+    AppendCellTag(out, false, spansBothColumns, cell);
+}
+
 }  // namespace
 
-std::string HtmlColor(TColor colour) {
+void AppendHtmlColor(std::string& out, TColor colour) {
     if ((colour >> 24) == 0x80) colour = syscolour::Resolve(static_cast<int>(colour & 0xFF));
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string text = "#";
+    char text[7];
+    text[0] = '#';
+    char* digit = text + 1;
     for (int shift : {0, 8, 16}) {  // red, green, blue
         const unsigned component = (colour >> shift) & 0xFF;
-        text += kHex[component >> 4];
-        text += kHex[component & 0xF];
+        *digit++ = kUpperHexDigits[component >> 4];
+        *digit++ = kUpperHexDigits[component & 0xF];
     }
+    out.append(text, sizeof text);
+}
+
+std::string HtmlColor(TColor colour) {
+    std::string text;
+    AppendHtmlColor(text, colour);
     return text;
 }
 
@@ -94,121 +180,139 @@ int HtmlFontSize(int points) {
     }
 }
 
+void AppendAlignParagraphTag(std::string& out, bool open, int blockAlign) {
+    AppendParagraph(out, open, BlockAlignWord(blockAlign));
+}
+
+void AppendNoteParagraphTag(std::string& out, bool open, const TSheetCell& note) {
+    AppendParagraph(out, open, CellHAlignWord(note.Format.HAlign));
+}
+
+void AppendTableTag(std::string& out, bool open, const TTableStyle& style) {
+    if (!open) return Put(out, "</TABLE>\r\n");
+    if (style.BorderColorSet) {
+        Put(out, "<TABLE BGCOLOR=\"");
+        AppendHtmlColor(out, style.BorderColor);
+        Put(out, "\" CELLSPACING=\"");
+        AppendDecimal(out, style.BorderWidth);
+    } else {
+        Put(out, "<TABLE BORDER=\"");
+        AppendDecimal(out, style.BorderWidth);
+        Put(out, "\" CELLSPACING=\"0");
+    }
+    Put(out, "\" CELLPADDING=\"");
+    AppendDecimal(out, style.CellPadding);
+    Put(out, "\">\r\n");
+}
+
+void AppendRowTag(std::string& out, bool open) {
+    if (open) return Put(out, "<TR>\r\n");
+    Put(out, "</TR>\r\n");
+}
+
+void AppendCellTag(std::string& out, bool open, bool spansBothColumns, const TSheetCell& cell) {
+    if (!open) return Put(out, "</TD>\r\n");
+    const TCellFormat& format = cell.Format;
+    Put(out, "<TD ALIGN=\"");
+    out += CellHAlignWord(format.HAlign);
+    Put(out, "\" VALIGN=\"");
+    out += CellVAlignWord(format.VAlign);
+    Put(out, "\" BGCOLOR=\"");
+    AppendHtmlColor(out, format.BackColor);
+    if (spansBothColumns) return Put(out, "\" COLSPAN=\"2\" NOWRAP>\r\n");
+    Put(out, "\" NOWRAP>\r\n");
+}
+
+void AppendCellBody(std::string& out, const TSheetCell& cell) {
+    const TCellFormat& format = cell.Format;
+    Put(out, "<FONT COLOR=\"");
+    AppendHtmlColor(out, format.FontColor);
+    Put(out, "\" SIZE=\"");
+    out += static_cast<char>('0' + HtmlFontSize(format.FontSize));
+    Put(out, "\" >");
+    if (format.Bold) Put(out, "<B>");
+    if (format.Italic) Put(out, "<I>");
+    if (format.Underline) Put(out, "<U>");
+    AppendCellText(out, cell.Text);
+    // Closing tags in the opening order, not mirrored: pages already pasted rely on it.
+    if (format.Bold) Put(out, "</B>");
+    if (format.Italic) Put(out, "</I>");
+    if (format.Underline) Put(out, "</U>");
+    Put(out, "</FONT>\r\n");
+}
+
+void AppendFooterBlock(std::string& out) {
+    out += Footer();
+}
+
 std::string AlignParagraphTag(bool open, int blockAlign) {
-    return Paragraph(open, BlockAlignWord(blockAlign));
+    std::string line;
+    AppendAlignParagraphTag(line, open, blockAlign);
+    return line;
 }
 
 std::string NoteParagraphTag(bool open, const TSheetCell& note) {
-    return Paragraph(open, CellHAlignWord(note.Format.HAlign));
+    std::string line;
+    AppendNoteParagraphTag(line, open, note);
+    return line;
 }
 
 std::string TableTag(bool open, const TTableStyle& style) {
-    if (!open) return std::string("</TABLE>") + kCrLf;
-    std::string line = "<TABLE ";
-    if (style.BorderColorSet) {
-        line += Attribute("BGCOLOR", HtmlColor(style.BorderColor)) + " ";
-        line += Attribute("CELLSPACING", std::to_string(style.BorderWidth)) + " ";
-    } else {
-        line += Attribute("BORDER", std::to_string(style.BorderWidth)) + " ";
-        line += Attribute("CELLSPACING", "0") + " ";
-    }
-    line += Attribute("CELLPADDING", std::to_string(style.CellPadding)) + ">" + kCrLf;
+    std::string line;
+    AppendTableTag(line, open, style);
     return line;
 }
 
 std::string RowTag(bool open) {
-    return std::string(open ? "<TR>" : "</TR>") + kCrLf;
+    std::string line;
+    AppendRowTag(line, open);
+    return line;
 }
 
 std::string CellTag(bool open, bool spansBothColumns, const TSheetCell& cell) {
-    if (!open) return std::string("</TD>") + kCrLf;
-    const TCellFormat& format = cell.Format;
-    std::string line = "<TD ";
-    line += Attribute("ALIGN", CellHAlignWord(format.HAlign)) + " ";
-    line += Attribute("VALIGN", CellVAlignWord(format.VAlign)) + " ";
-    line += Attribute("BGCOLOR", HtmlColor(format.BackColor)) + " ";
-    if (spansBothColumns) line += Attribute("COLSPAN", "2") + " ";
-    line += "NOWRAP>";
-    line += kCrLf;
+    std::string line;
+    AppendCellTag(line, open, spansBothColumns, cell);
     return line;
 }
 
 std::string CellBody(const TSheetCell& cell) {
-    const TCellFormat& format = cell.Format;
-    std::string line = "<FONT ";
-    line += Attribute("COLOR", HtmlColor(format.FontColor)) + " ";
-    line += Attribute("SIZE", std::to_string(HtmlFontSize(format.FontSize))) + " >";
-    if (format.Bold) line += "<B>";
-    if (format.Italic) line += "<I>";
-    if (format.Underline) line += "<U>";
-    // Only CR LF pairs become <BR>; no byte of a double-byte character is CR or LF.
-    const std::string& text = cell.Text;
-    line.reserve(line.size() + text.size() + 32);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            line += "<BR>";
-            ++i;
-        } else {
-            line += text[i];
-        }
-    }
-    if (format.Bold) line += "</B>";
-    if (format.Italic) line += "</I>";
-    if (format.Underline) line += "</U>";
-    line += "</FONT>";
-    line += kCrLf;
+    std::string line;
+    line.reserve(kCellMarkupBytes + 2 * cell.Text.size());
+    AppendCellBody(line, cell);
     return line;
 }
 
 std::string FooterBlock() {
-    std::string block = kFooterFirstLine;
-    block += kCrLf;
-    block += "<BR><FONT COLOR=\"#FF0000\" SIZE=\"3\">";
-    block += kFooterLead;
-    block += "<A HREF=\"";
-    block += maker::kSiteUrl;
-    block += "\" TARGET=\"_blank\">";
-    block += std::string(maker::kAppTitle) + " (" + maker::kVersionText + ")</A>";
-    block += kFooterTrail;
-    block += "</FONT>";
-    block += kCrLf;
-    block += kFooterLastLine;
-    block += kCrLf;
-    return block;
+    return Footer();
 }
 
 std::string BuildHtmlTags(const TDescriptionSheet& sheet) {
     std::string out;
-    out.reserve(4096);
-    out += AlignParagraphTag(true, sheet.Style.TableAlign);
-    out += TableTag(true, sheet.Style);
-    const auto cell = [&out](const TSheetCell& c, bool spans) {
-        out += CellTag(true, spans, c);
-        out += CellBody(c);
-        out += CellTag(false, spans, c);
-    };
+    out.reserve(PageCapacity(sheet));
+    AppendAlignParagraphTag(out, true, sheet.Style.TableAlign);
+    AppendTableTag(out, true, sheet.Style);
     if (sheet.IncludeTitle) {
-        out += RowTag(true);
-        cell(sheet.Title, true);
-        out += RowTag(false);
+        AppendRowTag(out, true);
+        AppendCell(out, sheet.Title, true);
+        AppendRowTag(out, false);
     }
     for (const TSheetRow& row : sheet.Rows) {
         if (!row.IncludeItem && !row.IncludeDescription) continue;
-        out += RowTag(true);
-        if (row.IncludeItem) cell(row.Item, !row.IncludeDescription);
-        if (row.IncludeDescription) cell(row.Description, !row.IncludeItem);
-        out += RowTag(false);
+        AppendRowTag(out, true);
+        if (row.IncludeItem) AppendCell(out, row.Item, !row.IncludeDescription);
+        if (row.IncludeDescription) AppendCell(out, row.Description, !row.IncludeItem);
+        AppendRowTag(out, false);
     }
-    out += TableTag(false, sheet.Style);
-    out += AlignParagraphTag(false, sheet.Style.TableAlign);
+    AppendTableTag(out, false, sheet.Style);
+    AppendAlignParagraphTag(out, false, sheet.Style.TableAlign);
     if (sheet.IncludeNote) {
-        out += NoteParagraphTag(true, sheet.Note);
-        out += CellBody(sheet.Note);
-        out += NoteParagraphTag(false, sheet.Note);
+        AppendNoteParagraphTag(out, true, sheet.Note);
+        AppendCellBody(out, sheet.Note);
+        AppendNoteParagraphTag(out, false, sheet.Note);
     }
-    out += AlignParagraphTag(true, sheet.Style.BannerAlign);
-    out += FooterBlock();
-    out += AlignParagraphTag(false, sheet.Style.BannerAlign);
+    AppendAlignParagraphTag(out, true, sheet.Style.BannerAlign);
+    AppendFooterBlock(out);
+    AppendAlignParagraphTag(out, false, sheet.Style.BannerAlign);
     return out;
 }
 

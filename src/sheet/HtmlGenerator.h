@@ -24,4 +24,14 @@ std::string CellTag(bool open, bool spansBothColumns, const TSheetCell& cell);
 std::string CellBody(const TSheetCell& cell);
 std::string FooterBlock();
 
+// The same fragments appended to the caller's string, so a whole page is written into one buffer.
+void AppendHtmlColor(std::string& out, TColor colour);
+void AppendAlignParagraphTag(std::string& out, bool open, int blockAlign);
+void AppendNoteParagraphTag(std::string& out, bool open, const TSheetCell& note);
+void AppendTableTag(std::string& out, bool open, const TTableStyle& style);
+void AppendRowTag(std::string& out, bool open);
+void AppendCellTag(std::string& out, bool open, bool spansBothColumns, const TSheetCell& cell);
+void AppendCellBody(std::string& out, const TSheetCell& cell);
+void AppendFooterBlock(std::string& out);
+
 }  // namespace quorvel
