@@ -37,9 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto close = tag.find('"', open.size());
     if (close == std::string::npos) std::abort();
     const std::string_view after = std::string_view(tag).substr(close);
-    const std::string_view tail =
-        mail ? "\">" : target == quorvel::kTargetNormal ? "\" target=\"_self\">"
-                                                         : "\" target=\"_blank\">";
+    const std::string_view tail = mail                               ? "\">"
+                                  : target == quorvel::kTargetNormal ? "\" target=\"_self\">"
+                                                                     : "\" target=\"_blank\">";
     if (!after.starts_with(tail)) std::abort();
     if (after.substr(tail.size()) != std::string(text) + "</A>") std::abort();
     return 0;

@@ -37,8 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const auto encoded = sjis::FromUtf8(input);
-    const std::string_view converted =
-        encoded.ok() ? input : Prefix(input, *encoded.badIndex);
+    const std::string_view converted = encoded.ok() ? input : Prefix(input, *encoded.badIndex);
     if (sjis::ToUtf8(encoded.bytes) != converted) std::abort();
     if (!encoded.ok()) {
         // The character named as unmappable really has no form of its own.
