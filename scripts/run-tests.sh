@@ -6,13 +6,7 @@ bash scripts/install-deps.sh
 jobs=$(nproc)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
-# The data-file reader under libFuzzer for a bounded time, seeded from tests/fuzz/corpus.
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQUORVEL_FUZZ=ON -DQUORVEL_BUILD_UI=OFF -DQUORVEL_BUILD_BENCH=OFF
-cmake --build build-fuzz -j"$jobs" --target fuzz_datafile
-work=$(mktemp -d)
-cp tests/fuzz/corpus/* "$work"/
-./build-fuzz/fuzz_datafile -max_total_time=30 -max_len=24000 "$work"
-rm -rf "$work"
+# Every fuzz harness for a few seconds each, seeded from tests/fuzz/corpus/<harness>/.
+bash scripts/fuzz-long.sh "${QUORVEL_FUZZ_SECONDS:-8}"
 export QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 QTEST_FUNCTION_TIMEOUT=120000
 ctest --test-dir build --output-on-failure --timeout 300 -j"$jobs"

@@ -5,12 +5,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/KeyFileCodec.h"
 #include "platform/KeyStore.h"
 
 namespace quorvel {
 
-// The key as a text file, one value a line ("Left=dword:120", "EditAddress=sz:..."), texts kept
-// readable as UTF-8 with escapes for anything that would not come back byte for byte. A handle
+// The key as a text file (its lines are written and read by KeyFileCodec). A handle
 // reads the whole file when opened and writes it back atomically (temporary file in the same
 // folder, flushed, then renamed over) when committed or destroyed, so a crash mid-save leaves the
 // previous file. A damaged file is read line by line; lines that make no sense are dropped and
@@ -37,11 +37,6 @@ class FileKeyStore : public KeyStore {
     std::string userRoot_;
     std::string fileName_;
 };
-
-// The escaped file form of a code page 932 text and back. Decoding fails (nothing) on an unknown
-// escape, invalid UTF-8 or a character code page 932 cannot hold.
-std::string EncodeKeyFileText(std::string_view cp932);
-std::optional<std::string> DecodeKeyFileText(std::string_view escaped);
 
 }  // namespace quorvel
 

@@ -5,7 +5,8 @@
 
 // Anchor tags written into a cell by the link command. Every piece is taken as given: the address,
 // subject and visible text are neither trimmed nor escaped, so what the seller typed is what the
-// page gets.
+// page gets, except that a double quote in the address or subject is written as "%22" so that
+// they never end the HREF attribute.
 namespace quorvel {
 
 enum LinkTypeCode : int { kLinkWeb = 0, kLinkMail = 1 };

@@ -8,6 +8,7 @@
 #include <io.h>
 #include <share.h>
 #include <sys/stat.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,12 +21,17 @@ namespace {
 
 #ifdef _WIN32
 
+// A link (reparse point) planted at the path is removed and the file created anew, never
+// written through.
 int OpenForWrite(const std::string& path) {
-    int fd = -1;
-    if (_sopen_s(&fd, path.c_str(), _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY, _SH_DENYNO,
-                 _S_IREAD | _S_IWRITE) != 0) {
-        return -1;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    int flags = _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        if (!DeleteFileA(path.c_str())) return -1;
+        flags |= _O_EXCL;
     }
+    int fd = -1;
+    if (_sopen_s(&fd, path.c_str(), flags, _SH_DENYNO, _S_IREAD | _S_IWRITE) != 0) return -1;
     return fd;
 }
 int OpenForRead(const std::string& path) {
@@ -33,7 +39,7 @@ int OpenForRead(const std::string& path) {
     if (_sopen_s(&fd, path.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYNO, 0) != 0) return -1;
     return fd;
 }
-bool IsRegularFile(int fd) {
+bool IsUsableFile(int fd) {
     struct _stat64 info {};
     return _fstat64(fd, &info) == 0 && (info.st_mode & _S_IFREG) != 0;
 }
@@ -51,17 +57,56 @@ int CloseFile(int fd) {
 
 #else
 
-// O_NONBLOCK keeps a FIFO planted at the path from blocking the open; it is refused right after.
+// Only a plain file of this user with no other name is reused: a link, a FIFO or a file another
+// user planted (or linked to elsewhere) would let the text go somewhere else or be read by
+// someone else.
+bool IsOwnPlainFile(const struct stat& info) {
+    return S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_nlink == 1;
+}
+
+int ReuseOwnFile(const std::string& path) {
+    // O_NONBLOCK keeps a FIFO swapped in meanwhile from holding the open; O_TRUNC waits for the
+    // check, since the file opened may not be the one looked at.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !IsOwnPlainFile(info) || ::ftruncate(fd, 0) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    ::fchmod(fd, 0600);
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
 int OpenForWrite(const std::string& path) {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                  0600);
+    // Twice at most: a name that changes between the look and the open gets one more round.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0) {
+            if (IsOwnPlainFile(info)) {
+                const int fd = ReuseOwnFile(path);
+                if (fd >= 0) return fd;
+            } else if (S_ISDIR(info.st_mode)) {
+                return -1;
+            }
+            if (::unlink(path.c_str()) != 0 && errno != ENOENT) return -1;
+        } else if (errno != ENOENT) {
+            return -1;
+        }
+        const int fd =
+            ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
 }
 int OpenForRead(const std::string& path) {
     return ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
 }
-bool IsRegularFile(int fd) {
+bool IsUsableFile(int fd) {
     struct stat info {};
-    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    return ::fstat(fd, &info) == 0 && IsOwnPlainFile(info);
 }
 long long WriteSome(int fd, const char* data, std::size_t size) {
     return ::write(fd, data, size);
@@ -91,7 +136,7 @@ long long FileSize(int fd) {
 std::optional<FileError> WritePreviewFile(const std::string& path, std::string_view bytes) {
     const int fd = OpenForWrite(path);
     if (fd < 0) return CannotCreateError(path, kPreviewWriteCaption);
-    if (!IsRegularFile(fd)) {
+    if (!IsUsableFile(fd)) {
         CloseFile(fd);
         return CannotCreateError(path, kPreviewWriteCaption);
     }
@@ -119,7 +164,7 @@ PreviewReadResult ReadPreviewFile(const std::string& path) {
         result.error = CannotOpenError(path, kPreviewReadCaption);
         return result;
     }
-    if (!IsRegularFile(fd)) {
+    if (!IsUsableFile(fd)) {
         CloseFile(fd);
         result.error = CannotOpenError(path, kPreviewReadCaption);
         return result;

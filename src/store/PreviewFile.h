@@ -13,9 +13,10 @@ namespace quorvel {
 inline constexpr const char* kPreviewWriteCaption = "プレビューデータ作成";
 inline constexpr const char* kPreviewReadCaption = "プレビューデータ読み込み";
 
-// Creates the file or empties an existing one, then writes all of `bytes`. A link at `path` is
-// not followed, and anything but a regular file there is refused. After a write error the file
-// keeps what was written so far.
+// Creates the file or empties an existing one, then writes all of `bytes`. Only a regular file of
+// this user with a single link is reused; anything else at `path` (a link, a FIFO, another user's
+// file, a file with a second name) is removed and the file created anew, never written through.
+// A folder there is refused. After a write error the file keeps what was written so far.
 std::optional<FileError> WritePreviewFile(const std::string& path, std::string_view bytes);
 
 struct PreviewReadResult {
@@ -24,7 +25,8 @@ struct PreviewReadResult {
     bool ok() const { return !error; }
 };
 
-// Reads the whole file; a link at `path` is not followed.
+// Reads the whole file; a link at `path` is not followed, and a file that is not this user's own
+// plain file is refused.
 PreviewReadResult ReadPreviewFile(const std::string& path);
 
 }  // namespace quorvel

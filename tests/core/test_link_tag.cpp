@@ -25,11 +25,17 @@ TEST(LinkTag, MailLinkKeepsEmptySubject) {
               "<A HREF=\"mailto:a@b?Subject=" + subject + "\">" + Sj("連絡先") + "</A>");
 }
 
-TEST(LinkTag, NothingTrimmedOrEscaped) {
-    // Spaces, quotes, ampersands and line breaks pass through untouched.
-    const std::string visible = Sj("一行目\r\n二行目 ") + "&<b>";
+TEST(LinkTag, NothingTrimmedOrEscapedButQuotesInTheAttribute) {
+    // Spaces, ampersands and line breaks pass through untouched; a quote in the address would end
+    // the attribute, so it goes in as %22.
+    const std::string visible = Sj("一行目\r\n二行目 ") + "&<b>\"";
     EXPECT_EQ(BuildWebLinkTag(" http://x?a=1&b=\"2\" ", true, visible),
-              "<A HREF=\" http://x?a=1&b=\"2\" \" target=\"_blank\">" + visible + "</A>");
+              "<A HREF=\" http://x?a=1&b=%222%22 \" target=\"_blank\">" + visible + "</A>");
+    EXPECT_EQ(BuildMailLinkTag("a\"@b", "\" onclick=\"x", "t"),
+              "<A HREF=\"mailto:a%22@b?Subject=%22 onclick=%22x\">t</A>");
+    // A Shift_JIS character whose second byte is 0x5C or 0x7C is not touched.
+    EXPECT_EQ(BuildWebLinkTag(Sj("ソ表"), true, "t"),
+              "<A HREF=\"" + Sj("ソ表") + "\" target=\"_blank\">t</A>");
     EXPECT_EQ(BuildMailLinkTag(" a@b ", " s t ", "\r\n"),
               "<A HREF=\"mailto: a@b ?Subject= s t \">\r\n</A>");
     // An empty address gives an empty link target.

@@ -75,40 +75,75 @@ TEST(PreviewFile, CreateAndOpenFailuresNameThePath) {
     EXPECT_EQ(ReadPreviewFile(dirPath).error->message, "ファイル " + dirPath + " は開けません");
 }
 
-TEST(PreviewFile, LinksAndPipesAtThePathAreNotFollowed) {
+// Whatever was planted as Preview.htm is removed and the file made anew; the text never goes
+// through it, and what it held is never read back as the preview.
+TEST(PreviewFile, PlantedFilesAreReplacedNeverWrittenThrough) {
     TempFolder folder;
-    const std::string target = folder.file("victim.txt");
-    WriteWholeFile(target, "precious");
+    const std::string victim = folder.file("victim.txt");
     const std::string path = folder.file("Preview.htm");
-    ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0);
+    auto expectFreshFile = [&](const char* planted) {
+        struct stat info {};
+        ASSERT_EQ(::lstat(path.c_str(), &info), 0) << planted;
+        EXPECT_TRUE(S_ISREG(info.st_mode)) << planted;
+        EXPECT_EQ(info.st_nlink, 1u) << planted;
+        EXPECT_EQ(info.st_uid, ::geteuid()) << planted;
+        EXPECT_EQ(info.st_mode & 0777, 0600u) << planted;
+        const PreviewReadResult read = ReadPreviewFile(path);
+        ASSERT_TRUE(read.ok()) << planted;
+        EXPECT_EQ(read.bytes, SampleTags()) << planted;
+        EXPECT_EQ(ReadWholeFile(victim), "precious") << planted;
+    };
 
-    const auto writeError = WritePreviewFile(path, SampleTags());
-    ASSERT_TRUE(writeError.has_value());
-    EXPECT_EQ(writeError->message, "ファイル " + path + " を作成できません");
-    EXPECT_EQ(ReadWholeFile(target), "precious");
+    WriteWholeFile(victim, "precious");
+    ASSERT_EQ(::symlink(victim.c_str(), path.c_str()), 0);
+    EXPECT_FALSE(ReadPreviewFile(path).ok());
+    ASSERT_EQ(WritePreviewFile(path, SampleTags()), std::nullopt);
+    expectFreshFile("symbolic link");
 
-    const PreviewReadResult read = ReadPreviewFile(path);
-    ASSERT_FALSE(read.ok());
-    EXPECT_EQ(read.error->message, "ファイル " + path + " は開けません");
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    ASSERT_EQ(::link(victim.c_str(), path.c_str()), 0);
+    EXPECT_FALSE(ReadPreviewFile(path).ok());  // a second name: not ours alone
+    ASSERT_EQ(WritePreviewFile(path, SampleTags()), std::nullopt);
+    expectFreshFile("hard link");
 
-    // A dangling link must not create its target either.
-    const std::string dangling = folder.file("Dangling.htm");
-    ASSERT_EQ(::symlink(folder.file("created.txt").c_str(), dangling.c_str()), 0);
-    EXPECT_TRUE(WritePreviewFile(dangling, "x").has_value());
+    // A dangling link must not create its target.
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    ASSERT_EQ(::symlink(folder.file("created.txt").c_str(), path.c_str()), 0);
+    ASSERT_EQ(WritePreviewFile(path, SampleTags()), std::nullopt);
     EXPECT_NE(::access(folder.file("created.txt").c_str(), F_OK), 0);
+    expectFreshFile("dangling link");
 
-    // A FIFO with no reader would block a plain open for ever.
-    const std::string fifo = folder.file("Fifo.htm");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_TRUE(WritePreviewFile(fifo, "x").has_value());
-    EXPECT_FALSE(ReadPreviewFile(fifo).ok());
-    // With a reader waiting, the text must still not go into the pipe.
-    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    // A FIFO, with a reader waiting: nothing may go into the pipe, and nothing may block.
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    EXPECT_FALSE(ReadPreviewFile(path).ok());
+    const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
-    EXPECT_TRUE(WritePreviewFile(fifo, "leaked").has_value());
+    ASSERT_EQ(WritePreviewFile(path, SampleTags()), std::nullopt);
     char buffer[8];
     EXPECT_LE(::read(reader, buffer, sizeof buffer), 0);
     ::close(reader);
+    expectFreshFile("FIFO");
+
+    // Another user's file, left when the folder was once open to others.
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::unlink(path.c_str()), 0);
+        WriteWholeFile(path, "other user's text");
+        ASSERT_EQ(::chown(path.c_str(), kOrdinaryId, kOrdinaryId), 0);
+        EXPECT_FALSE(ReadPreviewFile(path).ok());
+        ASSERT_EQ(WritePreviewFile(path, SampleTags()), std::nullopt);
+        expectFreshFile("another user's file");
+    }
+
+    // Our own plain file is reused, and made private again.
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    ASSERT_EQ(WritePreviewFile(path, SampleTags()), std::nullopt);
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    expectFreshFile("own file");
 }
 
 TEST(PreviewFile, WriteErrorKeepsWhatWasWritten) {

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds every libFuzzer harness tests/fuzz/fuzz_*.cpp and runs each for SECONDS (default 300),
+# seeded from a copy of tests/fuzz/corpus/<harness>/ so the seeds in the tree stay as they are.
+# Extra libFuzzer flags for one harness go in tests/fuzz/<harness>.options. A finding stops the
+# run with a failure; its reproducer is left in the working folder named at the end.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-300}
+[[ "$seconds" =~ ^[0-9]+$ ]] || { echo "usage: $0 [SECONDS]" >&2; exit 2; }
+jobs=$(nproc)
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DQUORVEL_FUZZ=ON -DQUORVEL_BUILD_UI=OFF -DQUORVEL_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
+
+harnesses=()
+for source in tests/fuzz/fuzz_*.cpp; do
+  harnesses+=("$(basename "$source" .cpp)")
+done
+cmake --build build-fuzz -j"$jobs" --target "${harnesses[@]}"
+
+work=$(mktemp -d)
+for harness in "${harnesses[@]}"; do
+  corpus="$work/$harness"
+  mkdir -p "$corpus"
+  if [[ -d "tests/fuzz/corpus/$harness" ]]; then cp -R "tests/fuzz/corpus/$harness/." "$corpus/"; fi
+  options=()
+  if [[ -f "tests/fuzz/$harness.options" ]]; then read -r -a options < "tests/fuzz/$harness.options"; fi
+  log="$work/$harness.log"
+  if ! (cd "$work" && "$OLDPWD/build-fuzz/$harness" -max_total_time="$seconds" \
+      -print_final_stats=1 "${options[@]}" "$corpus" >"$log" 2>&1); then
+    tail -n 40 "$log" >&2
+    echo "$harness: FAILED (reproducer and log in $work)" >&2
+    exit 1
+  fi
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  echo "$harness: ${runs:-?} executions in ${seconds} s, no finding"
+done
+rm -rf "$work"
