@@ -1,84 +1,39 @@
 #include "net/HostResolver.h"
 
-#include <atomic>
-#include <cstring>
-#include <mutex>
-#include <thread>
-
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#else
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#endif
+#include "platform/NameLookup.h"
 
 namespace quorvel::net {
 
 namespace {
 
-struct SharedResult {
-    std::mutex mutex;
-    HostLookup::State state = HostLookup::State::Pending;
-    std::uint32_t address = 0;
-};
-
-class ThreadLookup final : public HostLookup {
+class SystemLookup final : public HostLookup {
   public:
-    explicit ThreadLookup(std::shared_ptr<SharedResult> result) : result_(std::move(result)) {}
+    explicit SystemLookup(std::unique_ptr<sockets::NameLookup> lookup)
+        : lookup_(std::move(lookup)) {}
     State Poll(std::uint32_t& address) override {
-        std::lock_guard lock(result_->mutex);
-        if (result_->state == State::Found) address = result_->address;
-        return result_->state;
+        switch (lookup_->Poll(address)) {
+            case sockets::NameLookup::State::Found:
+                return State::Found;
+            case sockets::NameLookup::State::Failed:
+                return State::Failed;
+            case sockets::NameLookup::State::Pending:
+                break;
+        }
+        return State::Pending;
     }
 
   private:
-    std::shared_ptr<SharedResult> result_;
+    std::unique_ptr<sockets::NameLookup> lookup_;
 };
-
-void Resolve(const std::string& host, const std::shared_ptr<SharedResult>& result) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* list = nullptr;
-    HostLookup::State state = HostLookup::State::Failed;
-    std::uint32_t address = 0;
-    if (!host.empty() && getaddrinfo(host.c_str(), nullptr, &hints, &list) == 0) {
-        for (const addrinfo* entry = list; entry; entry = entry->ai_next) {
-            if (entry->ai_family != AF_INET || !entry->ai_addr) continue;
-            sockaddr_in in{};
-            std::memcpy(&in, entry->ai_addr, sizeof in);
-            address = in.sin_addr.s_addr;
-            state = HostLookup::State::Found;
-            break;
-        }
-    }
-    if (list) freeaddrinfo(list);
-    std::lock_guard lock(result->mutex);
-    result->address = address;
-    result->state = state;
-}
 
 }  // namespace
 
 std::unique_ptr<HostLookup> SystemResolver::Begin(const std::string& host) {
-    auto result = std::make_shared<SharedResult>();
-    try {
-        std::thread([host, result] { Resolve(host, result); }).detach();
-    } catch (const std::system_error&) {
-        // No thread to spare: the lookup fails like an unknown host.
-        result->state = HostLookup::State::Failed;
-    }
-    return std::make_unique<ThreadLookup>(result);
+    return std::make_unique<SystemLookup>(sockets::BeginNameLookup(host));
 }
 
 bool ParseDottedIPv4(const std::string& text, std::uint32_t& address) {
-    in_addr parsed{};
-    if (inet_pton(AF_INET, text.c_str(), &parsed) != 1) return false;
-    address = parsed.s_addr;
-    return true;
+    return sockets::ParseDottedIPv4(text, address);
 }
 
 }  // namespace quorvel::net

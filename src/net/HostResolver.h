@@ -22,8 +22,8 @@ class HostResolver {
     virtual std::unique_ptr<HostLookup> Begin(const std::string& host) = 0;
 };
 
-// The system's lookup (getaddrinfo) on a worker thread. A lookup whose caller gave up is left to
-// finish on its own; its result is dropped.
+// The system's lookup on a worker thread (platform/NameLookup.h). A lookup whose caller gave up is
+// left to finish on its own; its result is dropped.
 class SystemResolver final : public HostResolver {
   public:
     std::unique_ptr<HostLookup> Begin(const std::string& host) override;

@@ -1,143 +1,25 @@
 #include "net/HttpClient.h"
 
 #include <algorithm>
-#include <cctype>
 #include <thread>
 
 #include "platform/SocketErrors.h"
-
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#else
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#include <cerrno>
-#endif
 
 namespace quorvel::net {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+using Kind = sockets::IoResult::Kind;
+
+// The longest a wait step lasts, and so the longest the windows go without a turn.
 constexpr auto kTurn = std::chrono::milliseconds(2);
-
-#ifdef _WIN32
-using Handle = SOCKET;
-constexpr std::intptr_t kNoSocket = static_cast<std::intptr_t>(INVALID_SOCKET);
-
-void EnsureWinsock() {
-    static const bool started = [] {
-        WSADATA data;
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
-    (void)started;
-}
-Handle ToHandle(std::intptr_t s) {
-    return static_cast<Handle>(s);
-}
-bool InProgress(int code) {
-    return code == WSAEWOULDBLOCK || code == WSAEINPROGRESS;
-}
-bool WouldBlock(int code) {
-    return code == WSAEWOULDBLOCK;
-}
-bool Interrupted(int code) {
-    return code == WSAEINTR;
-}
-int PollOne(Handle s, short events, short& revents) {
-    WSAPOLLFD entry{s, events, 0};
-    const int rc = WSAPoll(&entry, 1, static_cast<int>(kTurn.count()));
-    revents = entry.revents;
-    return rc;
-}
-void CloseHandle_(Handle s) {
-    closesocket(s);
-}
-constexpr int kSendFlags = 0;
-#else
-using Handle = int;
-constexpr std::intptr_t kNoSocket = -1;
-
-void EnsureWinsock() {}
-Handle ToHandle(std::intptr_t s) {
-    return static_cast<Handle>(s);
-}
-bool InProgress(int code) {
-    return code == 10036 || code == 10035;
-}
-bool WouldBlock(int code) {
-    return code == socketerr::kWouldBlock;
-}
-bool Interrupted(int code) {
-    return code == 10004;
-}
-int PollOne(Handle s, short events, short& revents) {
-    pollfd entry{s, events, 0};
-    const int rc = poll(&entry, 1, static_cast<int>(kTurn.count()));
-    revents = entry.revents;
-    return rc;
-}
-void CloseHandle_(Handle s) {
-    close(s);
-}
-constexpr int kSendFlags = MSG_NOSIGNAL;
-#endif
-
-std::string TrimLineEnd(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return text;
-}
-
-std::string TrimSpaces(const std::string& text) {
-    std::size_t start = 0;
-    std::size_t end = text.size();
-    while (start < end && (text[start] == ' ' || text[start] == '\t')) ++start;
-    while (end > start && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
-    return text.substr(start, end - start);
-}
-
-std::string Upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
 
 }  // namespace
 
-int ParseStatusLine(const std::string& rawLine) {
-    const std::string line = TrimLineEnd(rawLine);
-    std::size_t pos = line.find_first_not_of(' ');
-    if (pos == std::string::npos) return 0;
-    pos = line.find(' ', pos);
-    if (pos == std::string::npos) return 0;
-    pos = line.find_first_not_of(' ', pos);
-    if (pos == std::string::npos) return 0;
-    const std::size_t end = line.find(' ', pos);
-    const std::string word = line.substr(pos, end == std::string::npos ? end : end - pos);
-
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < word.size() && (word[i] == '+' || word[i] == '-')) negative = word[i++] == '-';
-    if (i == word.size()) return 0;
-    long value = 0;
-    for (; i < word.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(word[i]))) return 0;
-        value = value * 10 + (word[i] - '0');
-        if (value > 32768) return 0;
-    }
-    if (negative) value = -value;
-    if (value < -32768 || value > 32767) return 0;
-    return static_cast<int>(value);
-}
-
-THttpClient::THttpClient(std::shared_ptr<HostResolver> resolver)
-    : resolver_(resolver ? std::move(resolver) : std::make_shared<SystemResolver>()) {
-    socket_ = kNoSocket;
-}
+THttpClient::THttpClient(std::shared_ptr<HostResolver> resolver, SocketFactory sockets)
+    : resolver_(resolver ? std::move(resolver) : std::make_shared<SystemResolver>()),
+      sockets_(sockets ? std::move(sockets) : SocketFactory(&sockets::MakeTcpSocket)) {}
 
 THttpClient::~THttpClient() {
     CloseSocket();
@@ -154,7 +36,10 @@ void THttpClient::Get(const std::string& url) {
 
     kind_ = kRequestGet;
     outcome_ = Outcome::None;
-    deadline_ = std::chrono::steady_clock::now() + limits_.timeout;
+    // Cleared once per Get, not per cycle: a Cancel during a redirection ends the whole Get.
+    abort_ = false;
+    lastPump_ = Clock::now();
+    deadline_ = lastPump_ + limits_.timeout;
 
     std::string current = url;
     std::string sendCookie;
@@ -216,6 +101,23 @@ void THttpClient::RunCycle(std::string& url, std::string& sendCookie) {
     }
 }
 
+// Between two waits, whether data came or not: a Cancel ends the Get, the windows get their
+// turn, and the deadline holds however fast or slowly the server sends.
+void THttpClient::Step(const char* abortText) {
+    if (abort_) throw HttpError(abortText);
+    if (Clock::now() >= deadline_) throw Bounded{Outcome::TimedOut};
+    if (!pump_ || Clock::now() - lastPump_ < kTurn) return;
+    lastPump_ = Clock::now();
+    pump_();
+    if (abort_) throw HttpError(abortText);
+    if (Clock::now() >= deadline_) throw Bounded{Outcome::TimedOut};
+}
+
+std::chrono::milliseconds THttpClient::StepWait() const {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
+    return std::clamp(left, std::chrono::milliseconds(0), std::chrono::milliseconds(kTurn));
+}
+
 std::uint32_t THttpClient::ResolveHost() {
     std::uint32_t address = 0;
     if (ParseDottedIPv4(target_.host, address)) return address;
@@ -224,53 +126,21 @@ std::uint32_t THttpClient::ResolveHost() {
         const HostLookup::State state = lookup->Poll(address);
         if (state == HostLookup::State::Found) return address;
         if (state == HostLookup::State::Failed) throw HttpError("Null Remote Address");
-        if (abort_) throw HttpError("Host Lookup Canceled");
-        std::this_thread::sleep_for(kTurn);
-        Turn();
+        Step("Host Lookup Canceled");
+        std::this_thread::sleep_for(StepWait());
     }
 }
 
 void THttpClient::Connect() {
-    if (connected_ || socket_ != kNoSocket) throw HttpError("Already connected");
-    abort_ = false;
-    EnsureWinsock();
+    if (connected_ || socket_) throw HttpError("Already connected");
     const std::uint32_t address = ResolveHost();
-
-#ifdef _WIN32
-    Handle s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (s == INVALID_SOCKET) throw HttpError(socketerr::ErrorText(socketerr::LastError()));
-    u_long nonBlocking = 1;
-    ioctlsocket(s, FIONBIO, &nonBlocking);
-#else
-    Handle s = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (s < 0) throw HttpError(socketerr::ErrorText(socketerr::LastError()));
-#endif
-    socket_ = static_cast<std::intptr_t>(s);
-
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(target_.port);
-    peer.sin_addr.s_addr = address;
-    if (connect(s, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
-        if (!InProgress(socketerr::LastError())) throw HttpError("Connection Failed");
-        for (;;) {
-            if (abort_) throw HttpError("Connection Canceled");
-            short revents = 0;
-            const int rc = PollOne(s, POLLOUT, revents);
-            if (rc > 0) {
-                int error = 0;
-                socklen_t length = sizeof error;
-                if (getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) !=
-                        0 ||
-                    error != 0)
-                    throw HttpError("Connection Failed");
-                break;
-            }
-            if (rc < 0 && !Interrupted(socketerr::LastError()))
-                throw HttpError("Connection Failed");
-            Turn();
-        }
+    socket_ = sockets_();
+    sockets::IoResult result = socket_->Connect(address, target_.port);
+    while (result.kind == Kind::Idle) {
+        Step("Connection Canceled");
+        result = socket_->AwaitConnected(StepWait());
     }
+    if (result.kind != Kind::Done) throw HttpError("Connection Failed");
     connected_ = true;
     pending_.clear();
     ended_ = false;
@@ -279,54 +149,31 @@ void THttpClient::Connect() {
 void THttpClient::Send(const std::string& data) {
     std::size_t sent = 0;
     while (sent < data.size()) {
-        const auto n = send(ToHandle(socket_), data.data() + sent,
-                            static_cast<int>(data.size() - sent), kSendFlags);
-        if (n > 0) {
-            sent += static_cast<std::size_t>(n);
-            continue;
-        }
-        const int code = socketerr::LastError();
-        if (n < 0 && Interrupted(code)) continue;
-        if (n < 0 && !WouldBlock(code)) throw HttpError(socketerr::ErrorText(code));
-        WaitFor(POLLOUT, "Connection Canceled");
+        const sockets::IoResult result =
+            socket_->Send(data.data() + sent, data.size() - sent, StepWait());
+        if (result.kind == Kind::Failed) throw HttpError(socketerr::ErrorText(result.error));
+        if (result.kind == Kind::Done) sent += result.count;
+        if (sent < data.size()) Step("Connection Canceled");
     }
-}
-
-short THttpClient::WaitFor(short events, const char* abortText) {
-    for (;;) {
-        if (abort_) throw HttpError(abortText);
-        short revents = 0;
-        const int rc = PollOne(ToHandle(socket_), events, revents);
-        if (rc > 0) return revents;
-        if (rc < 0) {
-            const int code = socketerr::LastError();
-            if (!Interrupted(code)) throw HttpError(socketerr::ErrorText(code));
-        }
-        Turn();
-    }
-}
-
-void THttpClient::Turn() {
-    if (pump_) pump_();
-    if (std::chrono::steady_clock::now() >= deadline_) throw Bounded{Outcome::TimedOut};
 }
 
 bool THttpClient::FillSome(const char* abortText) {
     for (;;) {
-        WaitFor(POLLIN, abortText);
+        Step(abortText);
         char chunk[4096];
-        const auto n = recv(ToHandle(socket_), chunk, sizeof chunk, 0);
-        if (n > 0) {
-            pending_.append(chunk, static_cast<std::size_t>(n));
-            return true;
+        const sockets::IoResult result = socket_->Receive(chunk, sizeof chunk, StepWait());
+        switch (result.kind) {
+            case Kind::Done:
+                pending_.append(chunk, std::min(result.count, sizeof chunk));
+                return true;
+            case Kind::Closed:
+                ended_ = true;
+                return false;
+            case Kind::Failed:
+                throw HttpError(socketerr::ErrorText(result.error));
+            case Kind::Idle:
+                break;
         }
-        if (n == 0) {
-            ended_ = true;
-            return false;
-        }
-        const int code = socketerr::LastError();
-        if (WouldBlock(code) || Interrupted(code)) continue;
-        throw HttpError(socketerr::ErrorText(code));
     }
 }
 
@@ -348,49 +195,50 @@ bool THttpClient::ReadLine(std::string& line) {
     }
 }
 
+void THttpClient::AddHeaderLine(const std::string& line) {
+    if (line.size() > limits_.maxHeader - std::min(header_.size(), limits_.maxHeader))
+        throw Bounded{Outcome::TooLarge};
+    header_ += line;
+}
+
 void THttpClient::ReadHeaders() {
     std::string line;
     if (!ReadLine(line)) return;
-    header_ += line;
+    AddHeaderLine(line);
     status_ = ParseStatusLine(line);
     while (ReadLine(line)) {
         if (line == "\n" || line == "\r\n") break;
-        header_ += line;
-        if (header_.size() > limits_.maxHeader) throw Bounded{Outcome::TooLarge};
-        const std::string text = TrimLineEnd(line);
-        const std::size_t colon = text.find(':');
-        if (colon == std::string::npos) continue;
-        const std::string name = Upper(TrimSpaces(text.substr(0, colon)));
-        // Values come from the server; they must not carry line breaks into our next request.
-        const std::string value = StripControls(TrimSpaces(text.substr(colon + 1)));
-        if (name == "LOCATION") {
-            location_ = value;
-        } else if (name == "SET-COOKIE") {
-            cookie_ = value;
-        } else if (name == "CONTENT-LENGTH") {
-            const std::size_t digits =
-                std::min<std::size_t>(value.find_first_not_of("0123456789") == std::string::npos
-                                          ? value.size()
-                                          : value.find_first_not_of("0123456789"),
-                                      18);
-            contentLength_ = digits ? std::stoll(value.substr(0, digits)) : -1;
-        }
+        AddHeaderLine(line);
+        HeaderField field;
+        if (!ParseHeaderLine(line, field)) continue;
+        if (field.name == "LOCATION")
+            location_ = field.value;
+        else if (field.name == "SET-COOKIE")
+            cookie_ = field.value;
+        else if (field.name == "CONTENT-LENGTH")
+            contentLength_ = ParseContentLength(field.value);
     }
 }
 
 void THttpClient::ReadBody() {
     for (;;) {
+        // The body never holds more than the limit, even for the reply that overruns it.
+        const std::size_t room = limits_.maxBody - std::min(body_.size(), limits_.maxBody);
+        if (pending_.size() > room) {
+            body_.append(pending_, 0, room);
+            pending_.clear();
+            throw Bounded{Outcome::TooLarge};
+        }
         body_ += pending_;
         pending_.clear();
-        if (body_.size() > limits_.maxBody) throw Bounded{Outcome::TooLarge};
         if (ended_) return;
         FillSome("Socket capture aborted");
     }
 }
 
 void THttpClient::CloseSocket() {
-    if (socket_ != kNoSocket) CloseHandle_(ToHandle(socket_));
-    socket_ = kNoSocket;
+    if (socket_) socket_->Close();
+    socket_.reset();
     connected_ = false;
 }
 

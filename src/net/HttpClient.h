@@ -9,20 +9,23 @@
 
 #include "net/HostResolver.h"
 #include "net/HttpError.h"
+#include "net/HttpReply.h"
 #include "net/HttpUrl.h"
+#include "platform/Socket.h"
 
 namespace quorvel::net {
 
 inline constexpr int kRequestGet = 0;
 
 // An HTTP/1.0 client: one GET per call on its own connection, redirections followed. Get returns
-// only when the request is over; while it waits it calls the pump (the window's event handling)
-// every ~2 ms, so the caller's windows stay usable. Failures to find or reach the host raise
-// HttpError; a reply with an error status is no error.
+// only when the request is over; while it waits, and while data streams in, it calls the pump
+// (the window's event handling) every ~2 ms, so the caller's windows stay usable. Failures to
+// find or reach the host raise HttpError; a reply with an error status is no error.
 class THttpClient {
   public:
     using Notify = std::function<void(int kind)>;
     using Pump = std::function<void()>;
+    using SocketFactory = std::function<std::unique_ptr<sockets::StreamSocket>()>;
 
     // How a Get ended. The bounds keep a stalling or hostile server from holding the client.
     enum class Outcome { None, Success, Failure, TimedOut, TooManyCycles, TooLarge };
@@ -34,8 +37,10 @@ class THttpClient {
         std::size_t maxHeader = 64 * 1024;
     };
 
-    // Without a resolver the system's asynchronous lookup is used.
-    explicit THttpClient(std::shared_ptr<HostResolver> resolver = nullptr);
+    // Without a resolver the system's asynchronous lookup is used, without a socket factory the
+    // system's TCP sockets.
+    explicit THttpClient(std::shared_ptr<HostResolver> resolver = nullptr,
+                         SocketFactory sockets = nullptr);
     ~THttpClient();
     THttpClient(const THttpClient&) = delete;
     THttpClient& operator=(const THttpClient&) = delete;
@@ -43,7 +48,8 @@ class THttpClient {
     // Raises HttpError with the texts of the failure table. A bound that is hit ends Get without
     // error and without a notification; LastOutcome tells which.
     void Get(const std::string& url);
-    // Makes a wait in progress end with its cancel error. A later Get is not affected.
+    // Makes a Get in progress end with its cancel error at its next wait step (within ~2 ms). A
+    // later Get is not affected.
     void Cancel() { abort_ = true; }
 
     Notify OnSuccess;  // final status 298 or less (0 included)
@@ -77,17 +83,20 @@ class THttpClient {
     std::uint32_t ResolveHost();
     void Send(const std::string& data);
     void ReadHeaders();
+    void AddHeaderLine(const std::string& line);
     void ReadBody();
     bool ReadLine(std::string& line);
     bool FillSome(const char* abortText);
-    short WaitFor(short events, const char* abortText);
-    void Turn();
+    void Step(const char* abortText);
+    std::chrono::milliseconds StepWait() const;
     void CloseSocket();
 
     std::shared_ptr<HostResolver> resolver_;
+    SocketFactory sockets_;
     Pump pump_;
     Limits limits_;
     std::chrono::steady_clock::time_point deadline_{};
+    std::chrono::steady_clock::time_point lastPump_{};
 
     HttpTarget target_;
     int kind_ = kRequestGet;
@@ -103,12 +112,8 @@ class THttpClient {
     bool abort_ = false;
     bool connected_ = false;
     bool inGet_ = false;
-    std::intptr_t socket_ = -1;
+    std::unique_ptr<sockets::StreamSocket> socket_;
     Outcome outcome_ = Outcome::None;
 };
-
-// The status of a status line: its second word as a 16-bit signed number, 0 when missing or not
-// a number.
-int ParseStatusLine(const std::string& line);
 
 }  // namespace quorvel::net
