@@ -16,3 +16,4 @@ cp tests/fuzz/corpus/* "$work"/
 rm -rf "$work"
 export QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 QTEST_FUNCTION_TIMEOUT=120000
 ctest --test-dir build --output-on-failure --timeout 300 -j"$jobs"
+bash scripts/run-windows-tests.sh
