@@ -124,3 +124,12 @@ std::string ProgramFolder() {
     return fs::canonical("/proc/self/exe").parent_path().string() + "/";
 #endif
 }
+
+bool RunningUnderWine() {
+#ifdef _WIN32
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
+}

@@ -59,3 +59,7 @@ ProgramRun RunCommand(const std::string& commandLine, const TempFolder& scratch)
 
 // The test program's own folder, with its trailing separator.
 std::string ProgramFolder();
+
+// True when a Windows build runs under wine, whose emulation differs from Windows in a few
+// documented places.
+bool RunningUnderWine();

@@ -59,6 +59,8 @@ TEST(FileReplace, MissingFolderCannotCreateAndAFolderIsNotReplaced) {
 
 #ifdef _WIN32
 TEST(FileReplace, ReadOnlyFileIsRefusedAndKept) {
+    // Windows refuses to move a file over a read-only one; wine 8 moves it.
+    if (RunningUnderWine()) GTEST_SKIP() << "wine replaces read-only files";
     TempFolder folder;
     const std::string path = folder.file("locked.qvl");
     WriteWholeFile(path, "precious");

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "TestUtil.h"
 #include "net/HttpClient.h"
 #include "test_http_server.h"
 
@@ -334,6 +335,8 @@ TEST(HttpClient, SecondGetFromThePumpIsRefused) {
 }
 
 TEST(HttpClient, ResetByPeerGivesTheSocketErrorText) {
+    // Measured: under wine 8 the zero-linger close below reaches the client as a plain end.
+    if (RunningUnderWine()) GTEST_SKIP() << "wine closes gracefully despite a zero linger";
     LoopbackServer server(1, [](SocketFd fd, int, const std::string&) {
         // Unread request data plus a zero linger makes the close a reset.
         SendAll(fd, "HTTP/1.0 200 OK\r\n");
