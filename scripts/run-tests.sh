@@ -10,3 +10,4 @@ cmake --build build -j"$jobs"
 bash scripts/fuzz-long.sh "${QUORVEL_FUZZ_SECONDS:-8}"
 export QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 QTEST_FUNCTION_TIMEOUT=120000
 ctest --test-dir build --output-on-failure --timeout 300 -j"$jobs"
+bash scripts/run-windows-tests.sh

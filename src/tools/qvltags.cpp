@@ -8,20 +8,56 @@
 #include "store/DataFile.h"
 #include "tools/MergeCommand.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#endif
+
 namespace {
 
+// A Windows console shows bytes in its own code page, so text for a console goes to it as UTF-16;
+// true when it did. A redirected stream is not a console and gets the bytes themselves.
+bool WriteToConsole(bool toStderr, const std::string& utf8) {
+#ifdef _WIN32
+    HANDLE console = GetStdHandle(toStderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (console == INVALID_HANDLE_VALUE || !GetConsoleMode(console, &mode)) return false;
+    const int length = static_cast<int>(utf8.size());
+    const int wide = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
+    std::wstring buffer(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, buffer.data(), wide);
+    std::fflush(toStderr ? stderr : stdout);
+    DWORD written = 0;
+    return WriteConsoleW(console, buffer.data(), static_cast<DWORD>(buffer.size()), &written,
+                         nullptr) != FALSE;
+#else
+    (void)toStderr;
+    (void)utf8;
+    return false;
+#endif
+}
+
+// Messages are UTF-8.
+void PrintMessage(const std::string& text) {
+    if (!WriteToConsole(true, text)) std::fputs(text.c_str(), stderr);
+}
+
 int Usage() {
-    std::fputs(
+    PrintMessage(
         "usage: qvltags [--utf8] FILE.qvl\n"
         "  Writes the HTML tag text of the sheet stored in FILE.qvl to standard output,\n"
-        "  in Shift_JIS with CR LF line ends, or in UTF-8 with --utf8.\n",
-        stderr);
+        "  in Shift_JIS with CR LF line ends, or in UTF-8 with --utf8.\n");
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The tag text is exact bytes: no LF to CR LF translation.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--merge") == 0) return RunMergeCommand(argc, argv);
     bool utf8 = false;
@@ -41,11 +77,12 @@ int main(int argc, char** argv) {
 
     quorvel::TDescriptionSheet sheet;
     if (auto error = quorvel::LoadDataFile(sheet, fileName)) {
-        std::fprintf(stderr, "%s: %s\n", error->caption.c_str(), error->message.c_str());
+        PrintMessage(error->caption + ": " + error->message + "\n");
         return 1;
     }
     const std::string tags = quorvel::BuildHtmlTags(sheet);
     const std::string out = utf8 ? quorvel::sjis::ToUtf8(tags) : tags;
+    if (WriteToConsole(false, utf8 ? out : quorvel::sjis::ToUtf8(tags))) return 0;
     if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0)
         return 1;
     return 0;

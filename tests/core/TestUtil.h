@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -18,6 +19,8 @@ class TempFolder {
   public:
     TempFolder();
     ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
 
@@ -27,6 +30,39 @@ class TempFolder {
 
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, std::string_view bytes);
+
+// Sets (or, with no value, removes) an environment variable for one scope.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, std::optional<std::string> value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// One argument quoted for the platform's shell.
+std::string ShellQuote(const std::string& argument);
+
+struct ProgramRun {
+    int status = -1;  // exit code, -1 when the program did not exit normally
+    std::string out;  // standard output, exact bytes
+    std::string err;  // standard error, exact bytes
+};
+
+// Runs a shell command line (arguments already quoted) and captures both output streams; standard
+// error goes through a file in `scratch`.
+ProgramRun RunCommand(const std::string& commandLine, const TempFolder& scratch);
+
+// The test program's own folder, with its trailing separator.
+std::string ProgramFolder();
+
+// True when a Windows build runs under wine, whose emulation differs from Windows in a few
+// documented places.
+bool RunningUnderWine();
 
 #ifndef _WIN32
 #include <chrono>
@@ -39,11 +75,6 @@ void WriteWholeFile(const std::string& path, std::string_view bytes);
 int RunInChildWithin(std::chrono::milliseconds limit, const std::function<int()>& body,
                      bool asOrdinaryUser = false);
 
-struct ProgramRun {
-    int status = -1;  // exit code; -1 after a time-out or a signal
-    std::string out;
-    std::string err;
-};
 // Runs a program with these arguments (no shell), bounded by `limit` like RunInChildWithin.
 ProgramRun RunProgramWithin(std::chrono::milliseconds limit, const std::vector<std::string>& argv);
 

@@ -4,10 +4,12 @@
 #include <cstring>
 #include <filesystem>
 
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include "TestUtil.h"
 #include "store/DataFile.h"
@@ -277,6 +279,8 @@ TEST_F(DataFileOnDisk, LongerFileLoadsAndIgnoresTheRest) {
     EXPECT_EQ(sheet.Title.Text, OddSheet().Title.Text);
 }
 
+#ifndef _WIN32
+// Folder permissions, fork and file-size limits are POSIX matters.
 TEST_F(DataFileOnDisk, SaveIntoReadOnlyFolderKeepsTheOldFile) {
     const std::string path = folder.file("bag.qvl");
     ASSERT_FALSE(SaveDataFile(OddSheet(), path));
@@ -299,6 +303,8 @@ TEST_F(DataFileOnDisk, SaveIntoReadOnlyFolderKeepsTheOldFile) {
     EXPECT_EQ(ReadWholeFile(path), BuildDataImage(OddSheet()));
 }
 
+#endif
+
 TEST_F(DataFileOnDisk, SaveIntoMissingFolderCannotCreate) {
     const std::string path = folder.file("no/such/bag.qvl");
     auto error = SaveDataFile(TDescriptionSheet{}, path);
@@ -306,6 +312,7 @@ TEST_F(DataFileOnDisk, SaveIntoMissingFolderCannotCreate) {
     EXPECT_EQ(error->message, "ファイル " + path + " を作成できません");
 }
 
+#ifndef _WIN32
 TEST_F(DataFileOnDisk, FailingWriteKeepsTheOldFile) {
     const std::string path = folder.file("bag.qvl");
     ASSERT_FALSE(SaveDataFile(OddSheet(), path));
@@ -330,3 +337,4 @@ TEST_F(DataFileOnDisk, FailingWriteKeepsTheOldFile) {
     for (auto& e : std::filesystem::directory_iterator(folder.path())) (void)e, ++entries;
     EXPECT_EQ(entries, 1);
 }
+#endif

@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "TestUtil.h"
 #include "platform/SystemColours.h"
 #include "sheet/HtmlGenerator.h"
@@ -143,16 +150,39 @@ TEST(HtmlGenerator, ColoursAndSizes) {
     for (const auto& [points, size] : expected) EXPECT_EQ(HtmlFontSize(points), size) << points;
 }
 
+namespace {
+
+// What the platform reports for a system colour, as #RRGGBB: the machine's scheme on Windows,
+// the standard scheme elsewhere.
+std::string SystemReports(int index) {
+#ifdef _WIN32
+    const std::uint32_t bgr = GetSysColor(index) & 0x00FFFFFF;
+#else
+    const std::uint32_t bgr = syscolour::StandardColour(index);
+#endif
+    char text[16];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", static_cast<unsigned>(bgr & 0xFF),
+                  static_cast<unsigned>((bgr >> 8) & 0xFF), static_cast<unsigned>((bgr >> 16) & 0xFF));
+    return text;
+}
+
+}  // namespace
+
 TEST(HtmlGenerator, SystemColoursResolveThroughTheReplaceableResolver) {
+#ifndef _WIN32
     EXPECT_EQ(HtmlColor(0x80000005), "#FFFFFF");  // COLOR_WINDOW of the standard scheme
     EXPECT_EQ(HtmlColor(0x8000000F), "#F0F0F0");  // COLOR_BTNFACE
+#endif
+    for (int index : {0, 1, 5, 8, 15, 18, 30})
+        EXPECT_EQ(HtmlColor(0x80000000u | static_cast<std::uint32_t>(index)), SystemReports(index))
+            << index;
     syscolour::SetResolver([](int index) { return index == 5 ? 0x00123456u : 0u; });
     TSheetCell cell;
     cell.Format.BackColor = 0x80000005;
     EXPECT_EQ(CellTag(true, false, cell),
               "<TD ALIGN=\"left\" VALIGN=\"top\" BGCOLOR=\"#563412\" NOWRAP>\r\n");
     syscolour::SetResolver({});
-    EXPECT_EQ(HtmlColor(0x80000005), "#FFFFFF");
+    EXPECT_EQ(HtmlColor(0x80000005), SystemReports(5));
 }
 
 TEST(HtmlGenerator, TableAndParagraphLines) {

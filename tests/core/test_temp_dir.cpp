@@ -1,16 +1,55 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "TestUtil.h"
 #include "platform/TempDir.h"
 
 using namespace quorvel;
+
+#ifdef _WIN32
+
+namespace {
+
+std::string WindowsPath(const std::string& path) {
+    return std::filesystem::path(path).make_preferred().string();
+}
+
+}  // namespace
+
+TEST(TempDir, IsTheSystemTemporaryFolderWithItsSeparator) {
+    TempFolder tmp;
+    const std::string folder = WindowsPath(tmp.path());
+    // GetTempPath takes TMP first, then TEMP.
+    ScopedEnv tmpVariable("TMP", folder);
+    ScopedEnv tempVariable("TEMP", WindowsPath(tmp.file("unused")));
+    const TempPathResult dir = TempDirectory();
+    ASSERT_TRUE(dir.ok()) << dir.error;
+    EXPECT_EQ(dir.path, folder + "\\");
+    const TempPathResult file = PreviewFilePath();
+    ASSERT_TRUE(file.ok()) << file.error;
+    EXPECT_EQ(file.path, folder + "\\Preview.htm");
+
+    // A folder given with its separator is not doubled.
+    ScopedEnv withSeparator("TMP", folder + "\\");
+    EXPECT_EQ(PreviewFilePath().path, folder + "\\Preview.htm");
+}
+
+TEST(TempDir, FallsBackToTempWhenTmpIsUnset) {
+    TempFolder tmp;
+    const std::string folder = WindowsPath(tmp.path());
+    ScopedEnv tmpVariable("TMP", std::nullopt);
+    ScopedEnv tempVariable("TEMP", folder);
+    EXPECT_EQ(PreviewFilePath().path, folder + "\\Preview.htm");
+}
+
+#else
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -141,3 +180,5 @@ TEST(TempDir, PlantedLinkInSharedFolderGivesErrorNotPath) {
     EXPECT_EQ(file.path, "");
     EXPECT_NE(file.error.find(planted), std::string::npos) << file.error;
 }
+
+#endif

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Cross-builds the core, qvltags.exe and the core tests for 64-bit Windows with Debian's MinGW-w64
+# and runs them under wine without a display. Installs what it needs first; may be run again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=$root/build-windows
+
+packages=(cmake g++ make libgtest-dev g++-mingw-w64-x86-64-posix wine wine64)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=300 -o Acquire::Retries=3 update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=300 \
+    -o Acquire::Retries=3 -y --no-install-recommends install "${missing[@]}"
+fi
+
+jobs=$(nproc)
+[ "$jobs" -le 2 ] || jobs=2
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+toolchain=$root/cmake/mingw-w64-x86_64.cmake
+
+# GoogleTest from Debian's source copy, built once for MinGW.
+gtest_prefix=$build/googletest-install
+if [ ! -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
+  cmake -S /usr/src/googletest -B "$build/googletest" --toolchain "$toolchain" "${launcher[@]}" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON \
+    -DCMAKE_INSTALL_PREFIX="$gtest_prefix" >/dev/null
+  cmake --build "$build/googletest" -j"$jobs" >/dev/null
+  cmake --install "$build/googletest" >/dev/null
+fi
+
+cmake -S . -B "$build" --toolchain "$toolchain" "${launcher[@]}" -DCMAKE_BUILD_TYPE=Release \
+  -DQUORVEL_BUILD_UI=OFF -DQUORVEL_BUILD_BENCH=OFF -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" \
+  >/dev/null
+cmake --build "$build" -j"$jobs" --target qvltags core_tests
+
+# A private wine prefix inside the build folder, made quietly and without a display.
+export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+unset DISPLAY WAYLAND_DISPLAY
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  wineboot --init >/dev/null 2>&1 || true
+  wineserver -w
+fi
+
+status=0
+echo "== core tests under wine"
+wine "$build/core_tests.exe" || status=1
+
+# qvltags.exe alone in an empty folder must give the Linux tool's bytes exactly.
+echo "== qvltags.exe alone in a folder"
+if [ ! -x build/qvltags ]; then
+  cmake -S . -B build-windows-host "${launcher[@]}" -DQUORVEL_BUILD_UI=OFF -DQUORVEL_BUILD_BENCH=OFF \
+    >/dev/null
+  cmake --build build-windows-host -j"$jobs" --target qvltags >/dev/null
+  linux_tool=$root/build-windows-host/qvltags
+else
+  linux_tool=$root/build/qvltags
+fi
+alone=$(mktemp -d)
+trap 'rm -rf "$alone"' EXIT
+cp "$build/qvltags.exe" "$alone/"
+cp tests/fuzz/corpus/*.qvl "$alone/"
+sheets=()
+for f in "$alone"/*; do
+  case "$f" in *.exe) ;; *) sheets+=("$f") ;; esac
+done
+mkdir "$alone/run"
+mv "$alone/qvltags.exe" "$alone/run/"
+[ "$(ls "$alone/run")" = qvltags.exe ] || { echo "folder not bare"; status=1; }
+compared=0
+for sheet in "${sheets[@]}"; do
+  for mode in "" --utf8; do
+    set +e
+    "$linux_tool" $mode "$sheet" >"$alone/linux.out" 2>/dev/null
+    linux_rc=$?
+    (cd "$alone/run" && wine ./qvltags.exe $mode "../$(basename "$sheet")") >"$alone/windows.out" 2>/dev/null
+    windows_rc=$?
+    set -e
+    if [ "$linux_rc" != "$windows_rc" ] || ! cmp -s "$alone/linux.out" "$alone/windows.out"; then
+      echo "FAILED: qvltags.exe $mode $(basename "$sheet"): exit $windows_rc (Linux $linux_rc)"
+      status=1
+    fi
+    compared=$((compared + 1))
+  done
+done
+head -c 23552 /dev/zero | tr '\0' x >"$alone/damaged.qvl"
+set +e
+(cd "$alone/run" && wine ./qvltags.exe ../damaged.qvl) >/dev/null 2>&1
+damaged_rc=$?
+set -e
+if [ "$damaged_rc" != 1 ]; then
+  echo "FAILED: qvltags.exe on a damaged file exited $damaged_rc, not 1"
+  status=1
+fi
+echo "qvltags.exe: $compared runs compared with Linux, damaged file exit $damaged_rc"
+exit $status
