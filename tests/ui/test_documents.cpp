@@ -8,14 +8,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "CellEdit.h"
-#include "FormatToolbar.h"
 #include "MainWindowFixture.h"
-#include "RowsArea.h"
-#include "SheetBars.h"
-#include "StyleStrip.h"
 #include "UiTestEnvironment.h"
 #include "UiTestHelpers.h"
+#include "editor/CellEdit.h"
+#include "editor/FormatToolbar.h"
+#include "editor/RowsArea.h"
+#include "editor/SheetBars.h"
+#include "editor/StyleStrip.h"
 #include "platform/Sjis.h"
 #include "store/DataFile.h"
 #include "store/Settings.h"

@@ -11,10 +11,10 @@
 #include <memory>
 #include <string>
 
-#include "CellEdit.h"
-#include "FormatToolbar.h"
 #include "ScriptedDialogs.h"
 #include "UiTestEnvironment.h"
+#include "editor/CellEdit.h"
+#include "editor/FormatToolbar.h"
 #include "sheet/DescriptionSheet.h"
 #include "sheet/HtmlGenerator.h"
 

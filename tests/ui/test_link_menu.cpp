@@ -7,11 +7,11 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "CellEdit.h"
-#include "Linkunit.h"
 #include "MainWindowFixture.h"
 #include "UiTestEnvironment.h"
 #include "UiTestHelpers.h"
+#include "dialogs/Linkunit.h"
+#include "editor/CellEdit.h"
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
 #include "store/DataFile.h"

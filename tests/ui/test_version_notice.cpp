@@ -3,7 +3,7 @@
 #include "../core/test_http_server.h"
 #include "MainWindowFixture.h"
 #include "UiTestEnvironment.h"
-#include "Unitnewver.h"
+#include "dialogs/Unitnewver.h"
 #include "platform/Sjis.h"
 #include "update/VersionCheck.h"
 

@@ -1,4 +1,4 @@
-#include "Mainunit.h"
+#include "editor/Mainunit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,16 +16,16 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "CellEdit.h"
-#include "CellHint.h"
-#include "ErrorBox.h"
-#include "FormatToolbar.h"
-#include "Preview.h"
-#include "RowsArea.h"
-#include "SheetBars.h"
-#include "StyleStrip.h"
+#include "dialogs/Preview.h"
+#include "editor/CellEdit.h"
+#include "editor/CellHint.h"
+#include "editor/FormatToolbar.h"
+#include "editor/RowsArea.h"
+#include "editor/SheetBars.h"
+#include "editor/StyleStrip.h"
 #include "net/HttpClient.h"
 #include "ui/Controls.h"
+#include "ui/ErrorBox.h"
 #include "ui/Placement.h"
 #include "update/VersionCheck.h"
 

@@ -1,6 +1,6 @@
-#include "ErrorBox.h"
+#include "ui/ErrorBox.h"
 
-#include "DialogSeam.h"
+#include "ui/DialogSeam.h"
 
 QString ErrorBoxText(const QString& message) {
     if (!message.isEmpty() && message.back() > QChar(u'.')) return message + u'.';

@@ -1,4 +1,4 @@
-#include "Preview.h"
+#include "dialogs/Preview.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -16,11 +16,11 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
-#include "DialogSeam.h"
-#include "ErrorBox.h"
 #include "platform/Sjis.h"
 #include "platform/TempDir.h"
 #include "store/PreviewFile.h"
+#include "ui/DialogSeam.h"
+#include "ui/ErrorBox.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Unitnewver.h"
+#include "dialogs/Unitnewver.h"
 
 #include <QFont>
 #include <QGuiApplication>
@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "UrlOpener.h"
 #include "platform/Sjis.h"
 #include "sheet/Maker.h"
+#include "ui/UrlOpener.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "DialogSeam.h"
+#include "ui/DialogSeam.h"
 
 #include <QColorDialog>
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "About.h"
+#include "dialogs/About.h"
 
 #include <QFont>
 #include <QFrame>
@@ -11,8 +11,8 @@
 #include <QScreen>
 #include <QSvgRenderer>
 
-#include "UrlOpener.h"
 #include "sheet/Maker.h"
+#include "ui/UrlOpener.h"
 
 namespace {
 

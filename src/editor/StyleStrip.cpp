@@ -1,4 +1,4 @@
-#include "StyleStrip.h"
+#include "editor/StyleStrip.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -10,9 +10,9 @@
 
 #include <algorithm>
 
-#include "DialogSeam.h"
-#include "ErrorBox.h"
 #include "ui/Controls.h"
+#include "ui/DialogSeam.h"
+#include "ui/ErrorBox.h"
 #include "ui/StyleMiniature.h"
 
 using quorvel::TColor;

@@ -1,4 +1,4 @@
-#include "RowsArea.h"
+#include "editor/RowsArea.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "CellEdit.h"
+#include "editor/CellEdit.h"
 #include "ui/Controls.h"
 
 namespace {

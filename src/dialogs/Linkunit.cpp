@@ -1,4 +1,4 @@
-#include "Linkunit.h"
+#include "dialogs/Linkunit.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -12,11 +12,11 @@
 
 #include <algorithm>
 
-#include "DialogSeam.h"
-#include "ErrorBox.h"
 #include "platform/Sjis.h"
 #include "sheet/LinkTag.h"
 #include "ui/Controls.h"
+#include "ui/DialogSeam.h"
+#include "ui/ErrorBox.h"
 
 namespace {
 

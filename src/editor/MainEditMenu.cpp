@@ -3,11 +3,11 @@
 #include <QMenu>
 #include <QTextCursor>
 
-#include "CellEdit.h"
-#include "DialogSeam.h"
-#include "ErrorBox.h"
-#include "Linkunit.h"
-#include "Mainunit.h"
+#include "dialogs/Linkunit.h"
+#include "editor/CellEdit.h"
+#include "editor/Mainunit.h"
+#include "ui/DialogSeam.h"
+#include "ui/ErrorBox.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 #include <QGuiApplication>
 #include <QStatusBar>
 
-#include "DialogSeam.h"
-#include "Mainunit.h"
-#include "Preview.h"
+#include "dialogs/Preview.h"
+#include "editor/Mainunit.h"
 #include "platform/TempDir.h"
 #include "sheet/HtmlGenerator.h"
 #include "store/PreviewFile.h"
+#include "ui/DialogSeam.h"
 
 void TFormMain::SpeedButtonPreviewClick(QObject* sender) {
     const bool showPreview = sender && sender->objectName() == QStringLiteral("SpeedButtonPreview");

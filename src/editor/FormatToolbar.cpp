@@ -1,4 +1,4 @@
-#include "FormatToolbar.h"
+#include "editor/FormatToolbar.h"
 
 #include <QFocusEvent>
 #include <QToolButton>
@@ -6,10 +6,10 @@
 #include <iterator>
 #include <utility>
 
-#include "CellEdit.h"
-#include "DialogSeam.h"
-#include "ErrorBox.h"
+#include "editor/CellEdit.h"
 #include "ui/Controls.h"
+#include "ui/DialogSeam.h"
+#include "ui/ErrorBox.h"
 
 namespace {
 

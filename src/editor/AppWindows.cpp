@@ -1,4 +1,4 @@
-#include "AppWindows.h"
+#include "editor/AppWindows.h"
 
 #include "store/Settings.h"
 

@@ -4,10 +4,10 @@
 
 #include <memory>
 
-#include "About.h"
-#include "Linkunit.h"
-#include "Mainunit.h"
-#include "Unitnewver.h"
+#include "dialogs/About.h"
+#include "dialogs/Linkunit.h"
+#include "dialogs/Unitnewver.h"
+#include "editor/Mainunit.h"
 
 namespace quorvel {
 class KeyStore;

@@ -1,14 +1,14 @@
 // The document commands of the main window: New, Open, Save, Save As, dropped files, closing.
 #include <QFile>
 
-#include "DialogSeam.h"
-#include "Mainunit.h"
-#include "RowsArea.h"
-#include "SheetBars.h"
-#include "StyleStrip.h"
+#include "editor/Mainunit.h"
+#include "editor/RowsArea.h"
+#include "editor/SheetBars.h"
+#include "editor/StyleStrip.h"
 #include "sheet/DisplayName.h"
 #include "sheet/Maker.h"
 #include "store/DataFile.h"
+#include "ui/DialogSeam.h"
 #include "ui/SjisText.h"
 
 namespace {

@@ -1,12 +1,12 @@
 // Remembered window geometry, row layout and toggles.
 #include <QToolButton>
 
-#include "FormatToolbar.h"
-#include "Linkunit.h"
-#include "Mainunit.h"
-#include "Preview.h"
-#include "RowsArea.h"
-#include "SheetBars.h"
+#include "dialogs/Linkunit.h"
+#include "dialogs/Preview.h"
+#include "editor/FormatToolbar.h"
+#include "editor/Mainunit.h"
+#include "editor/RowsArea.h"
+#include "editor/SheetBars.h"
 #include "store/Settings.h"
 
 void TFormMain::LoadSettings() {

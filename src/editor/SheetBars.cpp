@@ -1,4 +1,4 @@
-#include "SheetBars.h"
+#include "editor/SheetBars.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "CellEdit.h"
+#include "editor/CellEdit.h"
 #include "ui/Controls.h"
 
 namespace {

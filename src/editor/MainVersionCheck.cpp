@@ -3,14 +3,14 @@
 #include <QDialog>
 #include <QTimer>
 
-#include "About.h"
-#include "DialogSeam.h"
-#include "ErrorBox.h"
-#include "Mainunit.h"
-#include "Unitnewver.h"
+#include "dialogs/About.h"
+#include "dialogs/Unitnewver.h"
+#include "editor/Mainunit.h"
 #include "net/HttpClient.h"
 #include "platform/NetworkState.h"
 #include "sheet/Maker.h"
+#include "ui/DialogSeam.h"
+#include "ui/ErrorBox.h"
 #include "update/HttpVersionFetcher.h"
 #include "update/VersionCheck.h"
 

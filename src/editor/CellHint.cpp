@@ -1,4 +1,4 @@
-#include "CellHint.h"
+#include "editor/CellHint.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -11,7 +11,7 @@
 
 #include <algorithm>
 
-#include "CellEdit.h"
+#include "editor/CellEdit.h"
 #include "sheet/DescriptionSheet.h"
 
 TCellHint::TCellHint(QObject* parent) : QObject(parent) {}

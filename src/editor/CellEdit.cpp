@@ -1,4 +1,4 @@
-#include "CellEdit.h"
+#include "editor/CellEdit.h"
 
 #include <QApplication>
 #include <QFocusEvent>
