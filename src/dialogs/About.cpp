@@ -12,15 +12,11 @@
 #include <QSvgRenderer>
 
 #include "sheet/Maker.h"
+#include "ui/Controls.h"
+#include "ui/Guarded.h"
 #include "ui/UrlOpener.h"
 
 namespace {
-
-QFont PixelFont(const QString& family, int pixels) {
-    QFont font(family);
-    font.setPixelSize(pixels);
-    return font;
-}
 
 QPixmap AppIcon() {
     QPixmap pixmap(32, 32);
@@ -50,7 +46,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(244, 113);
-    setFont(PixelFont(QStringLiteral("ＭＳ Ｐゴシック"), 12));
+    setFont(ui::pixelFont(QStringLiteral("ＭＳ Ｐゴシック"), 12));
     setMouseTracking(true);
 
     Image1 = new QLabel(this);
@@ -59,7 +55,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->setPixmap(AppIcon());
 
-    const QFont gothic = PixelFont(QStringLiteral("ＭＳ ゴシック"), 12);
+    const QFont gothic = ui::pixelFont(QStringLiteral("ＭＳ ゴシック"), 12);
     LabelAppTytle = MakeLabel(this, "LabelAppTytle", QStringLiteral("APP_TYTLE"), 92, 8);
     LabelAppTytle->setFont(gothic);
     LabelAppVer = MakeLabel(this, "LabelAppVer", QStringLiteral("APP_VER"), 92, 24);
@@ -72,7 +68,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(174, 40, 63, 21);
     Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    ui::connectGuarded(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 
     Bevel1 = new QFrame(this);
     Bevel1->setObjectName(QStringLiteral("Bevel1"));

@@ -17,6 +17,7 @@
 #include "ui/Controls.h"
 #include "ui/DialogSeam.h"
 #include "ui/ErrorBox.h"
+#include "ui/Guarded.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ TRadioGroup::TRadioGroup(QWidget* parent, const QString& objectName, const QStri
     for (int i = 0; i < items.size(); ++i) {
         auto* item = new QRadioButton(items[i], this);
         item->setObjectName(QStringLiteral("%1Item%2").arg(objectName).arg(i));
+        // A relay, not a handler: the group's Click handler is connected guarded.
         connect(item, &QRadioButton::clicked, this, [this] { emit Click(); });
         items_.append(item);
     }
@@ -141,13 +143,13 @@ TLinkForm::TLinkForm(QWidget* parent) : QDialog(parent) {
     ButtonOk->setObjectName(QStringLiteral("ButtonOk"));
     ButtonOk->setGeometry(145, 151, 75, 25);
     ButtonOk->setDefault(true);
-    connect(ButtonOk, &QPushButton::clicked, this, &QDialog::accept);
+    ui::connectGuarded(ButtonOk, &QPushButton::clicked, this, [this] { accept(); });
 
     ButtonCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ(&C)"), this);
     ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
     ButtonCancel->setGeometry(235, 151, 75, 25);
     ButtonCancel->setAutoDefault(false);
-    connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
+    ui::connectGuarded(ButtonCancel, &QPushButton::clicked, this, [this] { reject(); });
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -164,7 +166,8 @@ TLinkForm::TLinkForm(QWidget* parent) : QDialog(parent) {
                         ButtonCancel};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
-    connect(RadioGroupType, &TRadioGroup::Click, this, &TLinkForm::RadioGroupTypeClick);
+    ui::connectGuarded(RadioGroupType, &TRadioGroup::Click, this,
+                       [this] { RadioGroupTypeClick(); });
 
     // Every run starts with a web link that opens in a new window.
     RadioGroupType->SetItemIndex(quorvel::kLinkWeb);

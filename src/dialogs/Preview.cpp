@@ -21,6 +21,7 @@
 #include "store/PreviewFile.h"
 #include "ui/DialogSeam.h"
 #include "ui/ErrorBox.h"
+#include "ui/Guarded.h"
 
 namespace {
 
@@ -97,10 +98,9 @@ TFormPreview::TFormPreview(QWidget* parent) : QDialog(parent) {
     setTabOrder(PageControl1, MemoHtml);
     ButtonCopyClose->setFocus();
 
-    connect(ButtonCopy, &QPushButton::clicked, this,
-            [this] { RunGuarded(this, [this] { ButtonCopyClick(); }); });
-    connect(ButtonCopyClose, &QPushButton::clicked, this,
-            [this] { RunGuarded(this, [this] { ButtonCopyCloseClick(); }); });
+    ui::connectGuarded(ButtonCopy, &QPushButton::clicked, this, [this] { ButtonCopyClick(); });
+    ui::connectGuarded(ButtonCopyClose, &QPushButton::clicked, this,
+                       [this] { ButtonCopyCloseClick(); });
 }
 
 TFormPreview::~TFormPreview() = default;

@@ -10,15 +10,11 @@
 
 #include "platform/Sjis.h"
 #include "sheet/Maker.h"
+#include "ui/Controls.h"
+#include "ui/Guarded.h"
 #include "ui/UrlOpener.h"
 
 namespace {
-
-QFont PixelFont(const QString& family, int pixels) {
-    QFont font(family);
-    font.setPixelSize(pixels);
-    return font;
-}
 
 const QColor kLinkBlue(0, 0, 255);
 const QColor kLinkRed(255, 0, 0);
@@ -43,7 +39,7 @@ TNewVerForm::TNewVerForm(QWidget* parent) : QDialog(parent) {
     resize(398, 251);
     setMouseTracking(true);
 
-    const QFont gothic = PixelFont(QStringLiteral("ＭＳ ゴシック"), 12);
+    const QFont gothic = ui::pixelFont(QStringLiteral("ＭＳ ゴシック"), 12);
 
     Label1 = new QLabel(QStringLiteral("最新の Quorvel が公開されています。"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -59,7 +55,7 @@ TNewVerForm::TNewVerForm(QWidget* parent) : QDialog(parent) {
 
     Label6 = new QLabel(QString::fromUtf8(quorvel::maker::kSiteUrl), this);
     Label6->setObjectName(QStringLiteral("Label6"));
-    Label6->setFont(PixelFont(QStringLiteral("ＭＳ Ｐゴシック"), 16));
+    Label6->setFont(ui::pixelFont(QStringLiteral("ＭＳ Ｐゴシック"), 16));
     Label6->setCursor(Qt::PointingHandCursor);
     Label6->setMouseTracking(true);
     Label6->move(6, 42);
@@ -84,7 +80,7 @@ TNewVerForm::TNewVerForm(QWidget* parent) : QDialog(parent) {
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(319, 190, 63, 21);
     Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    ui::connectGuarded(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 }
 
 void TNewVerForm::SetVersionText(const std::string& cp932) {

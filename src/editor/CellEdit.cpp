@@ -10,6 +10,7 @@
 #include <QTextCursor>
 #include <QTextDocumentFragment>
 
+#include "ui/Guarded.h"
 #include "ui/SjisText.h"
 #include "ui/WinColour.h"
 
@@ -36,9 +37,10 @@ TCellEdit::TCellEdit(quorvel::TSheetCell& cell, QWidget* parent) : QTextEdit(par
     setTabChangesFocus(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
     setProperty("Tag", cell.Tag);
-    connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
-        if (!settingText_ && (removed || added)) takeUserEdit();
-    });
+    ui::connectGuarded(document(), &QTextDocument::contentsChange, this,
+                       [this](int, int removed, int added) {
+                           if (!settingText_ && (removed || added)) takeUserEdit();
+                       });
     ShowCellText();
     ShowCellFormat();
 }

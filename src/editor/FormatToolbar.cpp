@@ -7,15 +7,92 @@
 #include <utility>
 
 #include "editor/CellEdit.h"
-#include "ui/Controls.h"
 #include "ui/DialogSeam.h"
 #include "ui/ErrorBox.h"
+#include "ui/Guarded.h"
+#include "ui/ToolButtons.h"
 
 namespace {
+
+using quorvel::TCellFormat;
 
 constexpr int kLadder[] = {7, 8, 9, 12, 14, 18};
 constexpr int kLargestSize = 18;
 constexpr int kSmallestSize = 7;
+
+// One button of the toolbar: how it is built, whether it works on the cell being edited (the note
+// has no background colour and no vertical alignment of its own), and, for a state button,
+// whether it shows down for that cell. A row without a name is a separator.
+struct FormatButton {
+    ui::ToolButtonEntry<TFormatToolbar> entry;
+    bool (*enabledFor)(const TCellFormat& format, bool note) = nullptr;
+    bool (*downFor)(const TCellFormat& format, bool note) = nullptr;
+};
+
+bool always(const TCellFormat&, bool) {
+    return true;
+}
+bool notOnNote(const TCellFormat&, bool note) {
+    return !note;
+}
+
+using T = TFormatToolbar;
+const FormatButton kFormatButtons[] = {
+    {{"SpeedButtonAll", "全セル適用|全てのセルに編集を適用", "fmt_all", true, &T::SpeedButtonAll},
+     always},
+    {},
+    {{"SpeedButtonFontColor", "フォント色|文字（フォント）の色を設定", "fmt_font_colour", false,
+      &T::SpeedButtonFontColor, &T::SpeedButtonFontColorClick},
+     always},
+    {{"SpeedButtonFontSizeUp", "フォント大|文字（フォント）サイズを大きく", "fmt_size_up", false,
+      &T::SpeedButtonFontSizeUp, &T::SpeedButtonFontSizeUpClick},
+     [](const TCellFormat& f, bool) { return f.FontSize < kLargestSize; }},
+    {{"SpeedButtonFontSizeDown", "フォント小|文字（フォント）サイズを小さく", "fmt_size_down",
+      false, &T::SpeedButtonFontSizeDown, &T::SpeedButtonFontSizeDownClick},
+     [](const TCellFormat& f, bool) { return f.FontSize > kSmallestSize; }},
+    {{"SpeedButtonBold", "太字|文字（フォント）を太く", "fmt_bold", true, &T::SpeedButtonBold,
+      &T::SpeedButtonBoldClick},
+     always,
+     [](const TCellFormat& f, bool) { return f.Bold; }},
+    {{"SpeedButtonItalic", "斜体|文字（フォント）を斜め", "fmt_italic", true, &T::SpeedButtonItalic,
+      &T::SpeedButtonBoldClick},
+     always,
+     [](const TCellFormat& f, bool) { return f.Italic; }},
+    {{"SpeedButtonUnder", "下線|文字（フォント）を下線つき", "fmt_underline", true,
+      &T::SpeedButtonUnder, &T::SpeedButtonBoldClick},
+     always,
+     [](const TCellFormat& f, bool) { return f.Underline; }},
+    {},
+    {{"SpeedButtonBackColor", "背景色|セルの背景色を設定", "fmt_back_colour", false,
+      &T::SpeedButtonBackColor, &T::SpeedButtonBackColorClick},
+     notOnNote},
+    {},
+    {{"SpeedButtonLeft", "左揃え|セル内の文字を左揃え", "fmt_left", true, &T::SpeedButtonLeft,
+      &T::SpeedButtonLeftClick},
+     always,
+     [](const TCellFormat& f, bool) { return f.HAlign == quorvel::kHAlignLeft; }},
+    {{"SpeedButtonCenter", "中央揃え|セル内の文字を中央揃え", "fmt_center", true,
+      &T::SpeedButtonCenter, &T::SpeedButtonCenterClick},
+     always,
+     [](const TCellFormat& f, bool) { return f.HAlign == quorvel::kHAlignCenter; }},
+    {{"SpeedButtonRight", "右揃え|セル内の文字を右揃え", "fmt_right", true, &T::SpeedButtonRight,
+      &T::SpeedButtonRightClick},
+     always,
+     [](const TCellFormat& f, bool) { return f.HAlign == quorvel::kHAlignRight; }},
+    {},
+    {{"SpeedButtonVTop", "上寄せ|セル内の文字を上寄せ", "fmt_top", true, &T::SpeedButtonVTop,
+      &T::SpeedButtonVTopClick},
+     notOnNote,
+     [](const TCellFormat& f, bool note) { return !note && f.VAlign == quorvel::kVAlignTop; }},
+    {{"SpeedButtonVCenter", "中央寄せ|セル内の文字を中央寄せ", "fmt_vcenter", true,
+      &T::SpeedButtonVCenter, &T::SpeedButtonVCenterClick},
+     notOnNote,
+     [](const TCellFormat& f, bool note) { return !note && f.VAlign == quorvel::kVAlignCenter; }},
+    {{"SpeedButtonVBottom", "下寄せ|セル内の文字を下寄せ", "fmt_bottom", true,
+      &T::SpeedButtonVBottom, &T::SpeedButtonVBottomClick},
+     notOnNote,
+     [](const TCellFormat& f, bool note) { return !note && f.VAlign == quorvel::kVAlignBottom; }},
+};
 
 }  // namespace
 
@@ -31,80 +108,25 @@ TFormatToolbar::TFormatToolbar(quorvel::TDescriptionSheet& sheet, CellBoxForTag 
     setMovable(false);
     setFloatable(false);
 
-    auto add = [this](const char* name, const QString& hint, const char* glyph, bool toggle) {
-        QToolButton* button = ui::makeSpeedButton(this, QString::fromLatin1(name), hint,
-                                                  QString::fromLatin1(glyph), toggle);
-        addWidget(button);
-        button->setEnabled(false);
-        return button;
-    };
-
-    SpeedButtonAll =
-        add("SpeedButtonAll", QStringLiteral("全セル適用|全てのセルに編集を適用"), "fmt_all", true);
-    addSeparator();
-    SpeedButtonFontColor =
-        add("SpeedButtonFontColor", QStringLiteral("フォント色|文字（フォント）の色を設定"),
-            "fmt_font_colour", false);
-    SpeedButtonFontSizeUp =
-        add("SpeedButtonFontSizeUp", QStringLiteral("フォント大|文字（フォント）サイズを大きく"),
-            "fmt_size_up", false);
-    SpeedButtonFontSizeDown =
-        add("SpeedButtonFontSizeDown", QStringLiteral("フォント小|文字（フォント）サイズを小さく"),
-            "fmt_size_down", false);
-    SpeedButtonBold =
-        add("SpeedButtonBold", QStringLiteral("太字|文字（フォント）を太く"), "fmt_bold", true);
-    SpeedButtonItalic =
-        add("SpeedButtonItalic", QStringLiteral("斜体|文字（フォント）を斜め"), "fmt_italic", true);
-    SpeedButtonUnder = add("SpeedButtonUnder", QStringLiteral("下線|文字（フォント）を下線つき"),
-                           "fmt_underline", true);
-    addSeparator();
-    SpeedButtonBackColor = add("SpeedButtonBackColor", QStringLiteral("背景色|セルの背景色を設定"),
-                               "fmt_back_colour", false);
-    addSeparator();
-    SpeedButtonLeft =
-        add("SpeedButtonLeft", QStringLiteral("左揃え|セル内の文字を左揃え"), "fmt_left", true);
-    SpeedButtonCenter = add("SpeedButtonCenter", QStringLiteral("中央揃え|セル内の文字を中央揃え"),
-                            "fmt_center", true);
-    SpeedButtonRight =
-        add("SpeedButtonRight", QStringLiteral("右揃え|セル内の文字を右揃え"), "fmt_right", true);
-    addSeparator();
-    SpeedButtonVTop =
-        add("SpeedButtonVTop", QStringLiteral("上寄せ|セル内の文字を上寄せ"), "fmt_top", true);
-    SpeedButtonVCenter =
-        add("SpeedButtonVCenter", QStringLiteral("中央寄せ|セル内の文字を中央寄せ"), "fmt_vcenter",
-            true);
-    SpeedButtonVBottom = add("SpeedButtonVBottom", QStringLiteral("下寄せ|セル内の文字を下寄せ"),
-                             "fmt_bottom", true);
-
     // Exclusive groups are kept by hand: a QButtonGroup would not let the leave step raise the
     // horizontal group, nor let the vertical button that is down be raised by its click.
-    connectCommand(SpeedButtonFontColor, &TFormatToolbar::SpeedButtonFontColorClick);
-    connectCommand(SpeedButtonFontSizeUp, &TFormatToolbar::SpeedButtonFontSizeUpClick);
-    connectCommand(SpeedButtonFontSizeDown, &TFormatToolbar::SpeedButtonFontSizeDownClick);
-    connectCommand(SpeedButtonBold, &TFormatToolbar::SpeedButtonBoldClick);
-    connectCommand(SpeedButtonItalic, &TFormatToolbar::SpeedButtonBoldClick);
-    connectCommand(SpeedButtonUnder, &TFormatToolbar::SpeedButtonBoldClick);
-    connectCommand(SpeedButtonBackColor, &TFormatToolbar::SpeedButtonBackColorClick);
-    connectCommand(SpeedButtonLeft, &TFormatToolbar::SpeedButtonLeftClick);
-    connectCommand(SpeedButtonCenter, &TFormatToolbar::SpeedButtonCenterClick);
-    connectCommand(SpeedButtonRight, &TFormatToolbar::SpeedButtonRightClick);
-    connectCommand(SpeedButtonVTop, &TFormatToolbar::SpeedButtonVTopClick);
-    connectCommand(SpeedButtonVCenter, &TFormatToolbar::SpeedButtonVCenterClick);
-    connectCommand(SpeedButtonVBottom, &TFormatToolbar::SpeedButtonVBottomClick);
+    for (const FormatButton& button : kFormatButtons)
+        if (QToolButton* built = ui::addToolButton(this, *this, this, button.entry))
+            built->setEnabled(false);
+    hAlign_ =
+        ui::AlignmentGroup({SpeedButtonLeft, SpeedButtonCenter, SpeedButtonRight},
+                           {quorvel::kHAlignLeft, quorvel::kHAlignCenter, quorvel::kHAlignRight});
+    vAlign_ =
+        ui::AlignmentGroup({SpeedButtonVTop, SpeedButtonVCenter, SpeedButtonVBottom},
+                           {quorvel::kVAlignTop, quorvel::kVAlignCenter, quorvel::kVAlignBottom});
 
     if (linkButton_) linkButton_->setEnabled(false);
 }
 
-void TFormatToolbar::connectCommand(QToolButton* button, void (TFormatToolbar::*command)()) {
-    connect(button, &QToolButton::clicked, this,
-            [this, command] { RunGuarded(window(), [this, command] { (this->*command)(); }); });
-}
-
 void TFormatToolbar::AttachCell(TCellEdit* box) {
-    connect(box, &TCellEdit::cellEntered, this, [this](TCellEdit* entered) {
-        RunGuarded(window(), [this, entered] { CellEntered(entered); });
-    });
-    connect(box, &TCellEdit::cellLeft, this, [this](TCellEdit*) { CellLeft(); });
+    ui::connectGuarded(box, &TCellEdit::cellEntered, this,
+                       [this](TCellEdit* entered) { CellEntered(entered); });
+    ui::connectGuarded(box, &TCellEdit::cellLeft, this, [this] { CellLeft(); });
     box->installEventFilter(this);
 }
 
@@ -123,64 +145,28 @@ bool TFormatToolbar::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFormatToolbar::CellLeft() {
-    SpeedButtonAll->setEnabled(false);
-    SpeedButtonFontColor->setEnabled(false);
-    SpeedButtonFontSizeUp->setEnabled(false);
-    SpeedButtonFontSizeDown->setEnabled(false);
-    SpeedButtonBold->setEnabled(false);
-    SpeedButtonItalic->setEnabled(false);
-    SpeedButtonUnder->setEnabled(false);
-    SpeedButtonBold->setChecked(false);
-    SpeedButtonItalic->setChecked(false);
-    SpeedButtonUnder->setChecked(false);
-    SpeedButtonBackColor->setEnabled(false);
-    SpeedButtonLeft->setEnabled(false);
-    SpeedButtonCenter->setEnabled(false);
-    SpeedButtonRight->setEnabled(false);
-    SpeedButtonLeft->setChecked(false);
-    SpeedButtonCenter->setChecked(false);
-    SpeedButtonRight->setChecked(false);
-    SpeedButtonVTop->setEnabled(false);
-    SpeedButtonVCenter->setEnabled(false);
-    SpeedButtonVBottom->setEnabled(false);
-    SpeedButtonVTop->setChecked(false);
-    SpeedButtonVCenter->setChecked(false);
-    SpeedButtonVBottom->setChecked(false);
+    for (const FormatButton& row : kFormatButtons) {
+        if (!row.entry.member) continue;
+        QToolButton* button = this->*row.entry.member;
+        button->setEnabled(false);
+        if (row.downFor) button->setChecked(false);
+    }
     if (linkButton_) linkButton_->setEnabled(false);
 }
 
 void TFormatToolbar::CellEntered(TCellEdit* box) {
     if (!box) return;
-    const quorvel::TCellFormat& format = box->Cell().Format;
+    const TCellFormat& format = box->Cell().Format;
+    const bool note = box->Tag() == quorvel::kNoteTag;
     // Each state is set outright rather than only switched on, so that entering without a
     // leave before it (the window re-showing the focused cell) still shows the truth.
-    SpeedButtonAll->setEnabled(true);
-    SpeedButtonFontColor->setEnabled(true);
-    SpeedButtonFontSizeUp->setEnabled(format.FontSize < kLargestSize);
-    SpeedButtonFontSizeDown->setEnabled(format.FontSize > kSmallestSize);
-    SpeedButtonBold->setEnabled(true);
-    SpeedButtonItalic->setEnabled(true);
-    SpeedButtonUnder->setEnabled(true);
-    SpeedButtonBold->setChecked(format.Bold);
-    SpeedButtonItalic->setChecked(format.Italic);
-    SpeedButtonUnder->setChecked(format.Underline);
-    SpeedButtonLeft->setEnabled(true);
-    SpeedButtonCenter->setEnabled(true);
-    SpeedButtonRight->setEnabled(true);
-    SpeedButtonLeft->setChecked(format.HAlign == quorvel::kHAlignLeft);
-    SpeedButtonRight->setChecked(format.HAlign == quorvel::kHAlignRight);
-    SpeedButtonCenter->setChecked(format.HAlign == quorvel::kHAlignCenter);
+    for (const FormatButton& row : kFormatButtons) {
+        if (!row.entry.member) continue;
+        QToolButton* button = this->*row.entry.member;
+        button->setEnabled(row.enabledFor(format, note));
+        if (row.downFor) button->setChecked(row.downFor(format, note));
+    }
     if (linkButton_) linkButton_->setEnabled(true);
-
-    // The note has no background colour and no vertical alignment of its own.
-    const bool note = box->Tag() == quorvel::kNoteTag;
-    SpeedButtonBackColor->setEnabled(!note);
-    SpeedButtonVTop->setEnabled(!note);
-    SpeedButtonVCenter->setEnabled(!note);
-    SpeedButtonVBottom->setEnabled(!note);
-    SpeedButtonVTop->setChecked(!note && format.VAlign == quorvel::kVAlignTop);
-    SpeedButtonVCenter->setChecked(!note && format.VAlign == quorvel::kVAlignCenter);
-    SpeedButtonVBottom->setChecked(!note && format.VAlign == quorvel::kVAlignBottom);
 }
 
 bool TFormatToolbar::ApplyToAll() const {
@@ -271,50 +257,46 @@ void TFormatToolbar::SpeedButtonBoldClick() {
     });
 }
 
-void TFormatToolbar::setHAlign(QToolButton* clicked, int code) {
+void TFormatToolbar::setHAlign(QToolButton* clicked) {
     TCellEdit* focused = focusedCell_ ? focusedCell_() : nullptr;
     if (!focused) return;
     // One of the three is always down: the clicked one.
-    SpeedButtonLeft->setChecked(clicked == SpeedButtonLeft);
-    SpeedButtonCenter->setChecked(clicked == SpeedButtonCenter);
-    SpeedButtonRight->setChecked(clicked == SpeedButtonRight);
-    applyFormat(focused, [code](quorvel::TCellFormat& format) { format.HAlign = code; });
+    const int code = hAlign_.CodeOf(clicked, focused->Cell().Format.HAlign);
+    hAlign_.Show(code);
+    applyFormat(focused, [code](TCellFormat& format) { format.HAlign = code; });
 }
 
 void TFormatToolbar::SpeedButtonLeftClick() {
-    setHAlign(SpeedButtonLeft, quorvel::kHAlignLeft);
+    setHAlign(SpeedButtonLeft);
 }
 
 void TFormatToolbar::SpeedButtonCenterClick() {
-    setHAlign(SpeedButtonCenter, quorvel::kHAlignCenter);
+    setHAlign(SpeedButtonCenter);
 }
 
 void TFormatToolbar::SpeedButtonRightClick() {
-    setHAlign(SpeedButtonRight, quorvel::kHAlignRight);
+    setHAlign(SpeedButtonRight);
 }
 
-void TFormatToolbar::setVAlign(QToolButton* clicked, int code) {
+void TFormatToolbar::setVAlign(QToolButton* clicked) {
     TCellEdit* focused = focusedCell_ ? focusedCell_() : nullptr;
     if (!focused) return;
     if (focused->Tag() == quorvel::kNoteTag) return;
+    const int code = vAlign_.CodeOf(clicked, focused->Cell().Format.VAlign);
     // The click has already toggled the button: raised, it stays raised (none shows the
     // alignment the cell still gets); pressed, it raises the other two.
-    if (clicked->isChecked()) {
-        for (QToolButton* other : {SpeedButtonVTop, SpeedButtonVCenter, SpeedButtonVBottom}) {
-            if (other != clicked) other->setChecked(false);
-        }
-    }
-    applyFormat(focused, [code](quorvel::TCellFormat& format) { format.VAlign = code; });
+    if (clicked->isChecked()) vAlign_.Show(code);
+    applyFormat(focused, [code](TCellFormat& format) { format.VAlign = code; });
 }
 
 void TFormatToolbar::SpeedButtonVTopClick() {
-    setVAlign(SpeedButtonVTop, quorvel::kVAlignTop);
+    setVAlign(SpeedButtonVTop);
 }
 
 void TFormatToolbar::SpeedButtonVCenterClick() {
-    setVAlign(SpeedButtonVCenter, quorvel::kVAlignCenter);
+    setVAlign(SpeedButtonVCenter);
 }
 
 void TFormatToolbar::SpeedButtonVBottomClick() {
-    setVAlign(SpeedButtonVBottom, quorvel::kVAlignBottom);
+    setVAlign(SpeedButtonVBottom);
 }

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "sheet/DescriptionSheet.h"
+#include "ui/AlignmentGroup.h"
 
 class QToolButton;
 class TCellEdit;
@@ -83,12 +84,13 @@ class TFormatToolbar : public QToolBar {
     // every changed box's format.
     void applyFormat(TCellEdit* focused, const std::function<void(quorvel::TCellFormat&)>& set);
     void chooseColour(quorvel::TColor quorvel::TCellFormat::*field, bool noteAllowed);
-    void setHAlign(QToolButton* clicked, int code);
-    void setVAlign(QToolButton* clicked, int code);
-    void connectCommand(QToolButton* button, void (TFormatToolbar::*command)());
+    void setHAlign(QToolButton* clicked);
+    void setVAlign(QToolButton* clicked);
 
     quorvel::TDescriptionSheet& sheet_;
     CellBoxForTag cellBox_;
     FocusedCellBox focusedCell_;
     QToolButton* linkButton_ = nullptr;
+    ui::AlignmentGroup hAlign_;
+    ui::AlignmentGroup vAlign_;
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
@@ -16,73 +17,67 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "dialogs/About.h"
+#include "dialogs/Linkunit.h"
 #include "dialogs/Preview.h"
 #include "editor/CellEdit.h"
 #include "editor/CellHint.h"
+#include "editor/DocumentController.h"
+#include "editor/EditMenu.h"
 #include "editor/FormatToolbar.h"
 #include "editor/RowsArea.h"
 #include "editor/SheetBars.h"
 #include "editor/StyleStrip.h"
-#include "net/HttpClient.h"
+#include "editor/VersionCheckDriver.h"
+#include "platform/NetworkState.h"
+#include "platform/TempDir.h"
+#include "sheet/HtmlGenerator.h"
+#include "sheet/Maker.h"
+#include "store/PreviewFile.h"
+#include "store/Settings.h"
 #include "ui/Controls.h"
+#include "ui/DialogSeam.h"
 #include "ui/ErrorBox.h"
 #include "ui/Placement.h"
+#include "ui/ToolButtons.h"
 #include "update/VersionCheck.h"
 
 namespace {
 
-// The file toolbar, left to right; an empty name is a separator.
-struct ToolButtonEntry {
-    const char* name;
-    const char* hint;
-    const char* glyph;
-    bool toggle;
-    int width;
-    QToolButton* TFormMain::*member;
-};
+using FileButton = ui::ToolButtonEntry<TFormMain>;
 
-const ToolButtonEntry kFileToolbar[] = {
-    {"SpeedButtonNew", "新規作成|編集中の内容を破棄して新規に作成", "new", false, 23,
-     &TFormMain::SpeedButtonNew},
-    {"SpeedButtonOpen", "開く|保存しているデータを読み込み編集", "open", false, 23,
-     &TFormMain::SpeedButtonOpen},
-    {"SpeedButtonSave", "上書き保存|編集中データを現在のファイル名で上書き保存", "save", false, 23,
-     &TFormMain::SpeedButtonSave},
+// The file toolbar, left to right; a row without a name is a separator.
+const FileButton kFileToolbar[] = {
+    {"SpeedButtonNew", "新規作成|編集中の内容を破棄して新規に作成", "new", false,
+     &TFormMain::SpeedButtonNew, &TFormMain::SpeedButtonNewClick},
+    {"SpeedButtonOpen", "開く|保存しているデータを読み込み編集", "open", false,
+     &TFormMain::SpeedButtonOpen, &TFormMain::SpeedButtonOpenClick},
+    {"SpeedButtonSave", "上書き保存|編集中データを現在のファイル名で上書き保存", "save", false,
+     &TFormMain::SpeedButtonSave, &TFormMain::SpeedButtonSaveClick},
     {"SpeedButtonSaveAs", "名前を付けて保存|編集中データに名前をつけてファイル保存", "saveas",
-     false, 23, &TFormMain::SpeedButtonSaveAs},
-    {"", nullptr, nullptr, false, 0, nullptr},
-    {"SpeedButtonPreview", "プレビュー|プレビューを表示／HTMLタグ内容コピー", "preview", false, 19,
-     &TFormMain::SpeedButtonPreview},
-    {"SpeedButtonTagCopy", "タグコピー|プレビューなしタグコピー", "tagcopy", false, 19,
-     &TFormMain::SpeedButtonTagCopy},
-    {"", nullptr, nullptr, false, 0, nullptr},
-    {"SpeedButtonLink", "リンクタグ|リンクタグを挿入", "link", false, 23,
-     &TFormMain::SpeedButtonLink},
-    {"", nullptr, nullptr, false, 0, nullptr},
-    {"SpeedButtonStayOnTop", "最前面表示|他のｱﾌﾟﾘｹｰｼｮﾝよりも前面で実行", "stayontop", true, 23,
-     &TFormMain::SpeedButtonStayOnTop},
-    {"SpeedButtonMulti", "多重起動許可（次回起動から有効）|複数起動を許可", "multi", true, 23,
+     false, &TFormMain::SpeedButtonSaveAs, &TFormMain::SpeedButtonSaveAsClick},
+    {},
+    {"SpeedButtonPreview", "プレビュー|プレビューを表示／HTMLタグ内容コピー", "preview", false,
+     &TFormMain::SpeedButtonPreview, nullptr, &TFormMain::SpeedButtonPreviewClick, 19},
+    {"SpeedButtonTagCopy", "タグコピー|プレビューなしタグコピー", "tagcopy", false,
+     &TFormMain::SpeedButtonTagCopy, nullptr, &TFormMain::SpeedButtonPreviewClick, 19},
+    {},
+    {"SpeedButtonLink", "リンクタグ|リンクタグを挿入", "link", false, &TFormMain::SpeedButtonLink,
+     nullptr, &TFormMain::LinkClick},
+    {},
+    {"SpeedButtonStayOnTop", "最前面表示|他のｱﾌﾟﾘｹｰｼｮﾝよりも前面で実行", "stayontop", true,
+     &TFormMain::SpeedButtonStayOnTop, &TFormMain::SpeedButtonStayOnTopClick},
+    {"SpeedButtonMulti", "多重起動許可（次回起動から有効）|複数起動を許可", "multi", true,
      &TFormMain::SpeedButtonMulti},
-    {"", nullptr, nullptr, false, 0, nullptr},
-    {"SpeedButtonHelp", "バージョン情報", "help", false, 23, &TFormMain::SpeedButtonHelp},
+    {},
+    {"SpeedButtonHelp", "バージョン情報", "help", false, &TFormMain::SpeedButtonHelp,
+     &TFormMain::SpeedButtonHelpClick},
 };
-
-QToolBar* makeToolBar(QMainWindow* window, const QString& name) {
-    auto* bar = new QToolBar(window);
-    bar->setObjectName(name);
-    bar->setMovable(false);
-    bar->setFloatable(false);
-    bar->setFixedHeight(30);
-    bar->setIconSize(QSize(16, 16));
-    bar->setContextMenuPolicy(Qt::PreventContextMenu);
-    window->addToolBar(Qt::TopToolBarArea, bar);
-    return bar;
-}
 
 }  // namespace
 
 TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWidget* parent)
-    : QMainWindow(parent), settings_(settings), otherInstanceRunning_(otherInstanceRunning) {
+    : QMainWindow(parent), settings_(settings) {
     setObjectName(QStringLiteral("FormMain"));
     resize(414, 432);
     setAcceptDrops(true);
@@ -114,28 +109,34 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
     StatusBar1->setSizeGripEnabled(true);
     setStatusBar(StatusBar1);
 
-    cells_[0] = titleBar_->MemoTytle;
-    for (int tag : quorvel::TDescriptionSheet::ApplyToAllTags())
-        cells_[tag - quorvel::kTitleTag] = rowsArea_->Cell(tag);
-    cells_[quorvel::kCellCount - 1] = noteBar_->MemoKey;
+    // The 22 boxes in the sheet's order, whichever pane shows them.
+    for (const QList<TCellEdit*>& pane :
+         {titleBar_->Cells(), rowsArea_->Cells(), noteBar_->Cells()})
+        for (TCellEdit* cell : pane) cells_[cell->Tag() - quorvel::kTitleTag] = cell;
 
-    buildPopupMenu();
+    editMenu_ = new TEditMenu(this);
     wireCells();
     setTabOrder();
+
+    document_ = new TDocumentController(sheet_, this, this);
+    connect(document_, &TDocumentController::titleChanged, this, &QWidget::setWindowTitle);
+    connect(document_, &TDocumentController::sheetReplaced, this, &TFormMain::showWholeSheet);
+    connect(document_, &TDocumentController::scrollToTopWanted, rowsArea_, &TRowsArea::ScrollToTop);
 
     preview_ = new TFormPreview(this);
     sheet_.ResetSheet();
     showWholeSheet();
-    showTitle();
+    setWindowTitle(document_->Title());
     cellHint_ = new TCellHint(this);
     qApp->installEventFilter(cellHint_);
 
-    buildVersionCheck();
+    versionCheck_ = new TVersionCheckDriver(this, otherInstanceRunning);
+    StartVersionCheck(quorvel::maker::kUpdateHost, [] { return quorvel::network::IsOnline(); });
     styleStrip_->ComboBoxTableBorderWidth->setFocus(Qt::OtherFocusReason);
 }
 
 TFormMain::~TFormMain() {
-    if (timer1_) timer1_->stop();
+    versionCheck_->Cancel();
     // The preview window goes before the rest of the main window.
     delete preview_;
     preview_ = nullptr;
@@ -143,49 +144,19 @@ TFormMain::~TFormMain() {
 }
 
 void TFormMain::buildFileToolbar() {
-    ToolBar1 = makeToolBar(this, QStringLiteral("ToolBar1"));
-    for (const ToolButtonEntry& entry : kFileToolbar) {
-        if (!entry.member) {
-            ToolBar1->addSeparator();
-            continue;
-        }
-        QToolButton* button = ui::makeSpeedButton(
-            ToolBar1, QString::fromUtf8(entry.name), QString::fromUtf8(entry.hint),
-            QString::fromUtf8(entry.glyph), entry.toggle, entry.width, 22);
-        ToolBar1->addWidget(button);
-        this->*entry.member = button;
-    }
+    ToolBar1 = new QToolBar(this);
+    ui::setUpToolBar(ToolBar1, QStringLiteral("ToolBar1"));
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+    for (const FileButton& entry : kFileToolbar) ui::addToolButton(ToolBar1, *this, this, entry);
     SpeedButtonLink->setEnabled(false);
-
-    const auto on = [this](QToolButton* button, auto handler) {
-        connect(button, &QToolButton::clicked, this,
-                [this, handler] { RunGuarded(this, [this, handler] { (this->*handler)(); }); });
-    };
-    on(SpeedButtonNew, &TFormMain::SpeedButtonNewClick);
-    on(SpeedButtonOpen, &TFormMain::SpeedButtonOpenClick);
-    on(SpeedButtonSave, &TFormMain::SpeedButtonSaveClick);
-    on(SpeedButtonSaveAs, &TFormMain::SpeedButtonSaveAsClick);
-    on(SpeedButtonStayOnTop, &TFormMain::SpeedButtonStayOnTopClick);
-    on(SpeedButtonHelp, &TFormMain::SpeedButtonHelpClick);
-    for (QToolButton* button : {SpeedButtonPreview, SpeedButtonTagCopy, SpeedButtonLink}) {
-        connect(button, &QToolButton::clicked, this, [this, button] {
-            RunGuarded(this, [this, button] {
-                if (button == SpeedButtonLink)
-                    LinkClick(button);
-                else
-                    SpeedButtonPreviewClick(button);
-            });
-        });
-    }
 }
 
 void TFormMain::wireCells() {
     for (TCellEdit* cell : cells_) {
         formatToolbar_->AttachCell(cell);
-        connect(cell, &QWidget::customContextMenuRequested, this, [this, cell](const QPoint& at) {
-            PopupMenu1Popup(cell);
-            PopupMenu1->exec(cell->mapToGlobal(at));
-        });
+        ui::connectGuarded(
+            cell, &QWidget::customContextMenuRequested, this,
+            [this, cell](const QPoint& at) { editMenu_->ShowFor(cell, cell->mapToGlobal(at)); });
     }
 }
 
@@ -216,19 +187,17 @@ void TFormMain::FormCreate(const QStringList& arguments) {
     placeOnScreen(this);
     placeOnScreen(preview_);
     applyStayOnTop();
-    for (const QString& argument : arguments) {
-        if (!QFileInfo::exists(argument)) continue;
-        if (!loadFrom(argument)) continue;
-        currentFileName_ = argument;
-        showTitle();
-        break;
-    }
+    QStringList existing;
+    for (const QString& argument : arguments)
+        if (QFileInfo::exists(argument)) existing << argument;
+    document_->OpenFirstOf(existing);
 }
 
 void TFormMain::AttachWindows(TAboutForm* about, TLinkForm* link, TNewVerForm* notice) {
     about_ = about;
     link_ = link;
-    notice_ = notice;
+    editMenu_->SetLinkForm(link);
+    versionCheck_->SetNotice(notice);
 }
 
 void TFormMain::placeOnScreen(QWidget* window) {
@@ -255,9 +224,11 @@ void TFormMain::applyStayOnTop() {
 void TFormMain::closeEvent(QCloseEvent* event) {
     bool canClose = false;
     RunGuarded(this, [&] { canClose = FormCloseQuery(); });
-    if (canClose)
+    if (canClose) {
+        // Nothing may come back from the maker's site into a window that is going.
+        CancelVersionCheck();
         event->accept();
-    else
+    } else
         event->ignore();
 }
 
@@ -271,4 +242,152 @@ void TFormMain::dropEvent(QDropEvent* event) {
         if (url.isLocalFile()) paths << url.toLocalFile();
     event->acceptProposedAction();
     RunGuarded(this, [&] { FilesDropped(paths); });
+}
+
+const QString& TFormMain::CurrentFileName() const {
+    return document_->CurrentFileName();
+}
+
+// After the sheet was replaced as a whole: every box, check box and the style strip follow it.
+void TFormMain::showWholeSheet() {
+    styleStrip_->ShowWholeStyle();
+    titleBar_->ShowIncludeFlags();
+    rowsArea_->ShowIncludeFlags();
+    noteBar_->ShowIncludeFlags();
+    titleBar_->ShowCells();
+    rowsArea_->ShowCells();
+    noteBar_->ShowCells();
+}
+
+void TFormMain::SpeedButtonNewClick() {
+    document_->New();
+}
+
+void TFormMain::SpeedButtonOpenClick() {
+    document_->Open();
+}
+
+void TFormMain::SpeedButtonSaveClick() {
+    document_->Save();
+}
+
+void TFormMain::SpeedButtonSaveAsClick() {
+    document_->SaveAs();
+}
+
+bool TFormMain::FormCloseQuery() {
+    if (!document_->QueryClose()) return false;
+    SaveSettings();
+    return true;
+}
+
+void TFormMain::FilesDropped(const QStringList& paths) {
+    document_->OpenFirstOf(paths);
+}
+
+void TFormMain::LinkClick(QObject* sender) {
+    const bool fromToolbar = sender && sender->objectName() == QStringLiteral("SpeedButtonLink");
+    editMenu_->InsertLink(fromToolbar ? FocusedCell() : editMenu_->PopupCell());
+}
+
+void TFormMain::SpeedButtonHelpClick() {
+    if (about_) dialogs().execModal(*about_);
+}
+
+void TFormMain::StartVersionCheck(const std::string& host, std::function<bool()> isOnline) {
+    versionCheck_->Start(host, std::move(isOnline));
+}
+
+void TFormMain::Timer1Timer() {
+    versionCheck_->Timer1Timer();
+}
+
+void TFormMain::CancelVersionCheck() {
+    versionCheck_->Cancel();
+}
+
+QTimer* TFormMain::Timer1() const {
+    return versionCheck_->Timer1();
+}
+
+quorvel::update::TVersionCheck* TFormMain::VersionCheck() const {
+    return versionCheck_->VersionCheck();
+}
+
+void TFormMain::SpeedButtonPreviewClick(QObject* sender) {
+    const bool showPreview = sender && sender->objectName() == QStringLiteral("SpeedButtonPreview");
+    const quorvel::TempPathResult path = quorvel::PreviewFilePath();
+    bool written = path.ok();
+    if (!path.ok()) {
+        showWarning(this, QString::fromStdString(path.error),
+                    QString::fromUtf8(quorvel::kPreviewWriteCaption));
+    } else if (auto error = quorvel::WritePreviewFile(path.path, quorvel::BuildHtmlTags(sheet_))) {
+        showFileError(this, *error);
+        written = false;
+    }
+    preview_->setFilePath(path.path);
+    if (showPreview) {
+        dialogs().execModal(*preview_);
+        return;
+    }
+    const bool loaded = preview_->FormShow();
+    if (written && loaded) {
+        preview_->ButtonCopyClick();
+        StatusBar1->showMessage(QStringLiteral("コピー完了！"));
+    } else {
+        // Never leave an older text on the clipboard that the seller would take for this one.
+        QGuiApplication::clipboard()->clear();
+        StatusBar1->clearMessage();
+    }
+}
+
+void TFormMain::LoadSettings() {
+    if (!settings_) return;
+    const auto stored = quorvel::ReadStoredSettings(*settings_);
+    if (!stored) return;
+    const auto moveResize = [](QWidget* window, const std::optional<int>& left,
+                               const std::optional<int>& top, const std::optional<int>& width,
+                               const std::optional<int>& height) {
+        window->move(left.value_or(window->x()), top.value_or(window->y()));
+        window->resize(width.value_or(window->width()), height.value_or(window->height()));
+    };
+    moveResize(this, stored->Left, stored->Top, stored->Width, stored->Height);
+    moveResize(preview_, stored->Pv_Left, stored->Pv_Top, stored->Pv_Width, stored->Pv_Height);
+    if (stored->PanelLeftWidth)
+        rowsArea_->SetLeftColumnWidth(quorvel::ClampPanelLeftWidth(*stored->PanelLeftWidth));
+    if (stored->SpeedButtonStayOnTop)
+        SpeedButtonStayOnTop->setChecked(*stored->SpeedButtonStayOnTop);
+    if (stored->SpeedButtonMultiple) SpeedButtonMulti->setChecked(*stored->SpeedButtonMultiple);
+    if (stored->SpeedButtonAll) formatToolbar_->SetApplyToAll(*stored->SpeedButtonAll);
+    for (int row = 1; row <= quorvel::kRowCount; ++row) {
+        if (const auto& height = stored->K_Height[row - 1])
+            rowsArea_->SetRowHeight(row, quorvel::ClampRowHeight(*height));
+    }
+    if (stored->KWk_Height) noteBar_->SetNoteHeight(quorvel::ClampNoteHeight(*stored->KWk_Height));
+    rowsArea_->UpdateRowsScrollRange();
+}
+
+void TFormMain::SaveSettings() {
+    if (!settings_) return;
+    quorvel::SettingsSnapshot snapshot;
+    snapshot.Left = x();
+    snapshot.Top = y();
+    snapshot.Width = width();
+    snapshot.Height = height();
+    snapshot.Pv_Left = preview_->x();
+    snapshot.Pv_Top = preview_->y();
+    snapshot.Pv_Width = preview_->width();
+    snapshot.Pv_Height = preview_->height();
+    snapshot.PanelLeftWidth = rowsArea_->LeftColumnWidth();
+    snapshot.SpeedButtonStayOnTop = SpeedButtonStayOnTop->isChecked();
+    snapshot.SpeedButtonMultiple = SpeedButtonMulti->isChecked();
+    snapshot.SpeedButtonAll = formatToolbar_->ApplyToAll();
+    if (link_) {
+        snapshot.EditAddress = link_->AddressBytes();
+        snapshot.EditSubject = link_->SubjectBytes();
+    }
+    for (int row = 1; row <= quorvel::kRowCount; ++row)
+        snapshot.K_Height[row - 1] = rowsArea_->RowHeight(row);
+    snapshot.KWk_Height = noteBar_->NoteHeight();
+    quorvel::WriteSettings(*settings_, snapshot);
 }

@@ -6,17 +6,13 @@
 
 #include <array>
 #include <functional>
-#include <memory>
-#include <optional>
 #include <string>
 
 #include "sheet/DescriptionSheet.h"
 
-class QAction;
 class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
-class QLabel;
 class QMenu;
 class QStatusBar;
 class QTimer;
@@ -25,6 +21,8 @@ class QToolButton;
 class TAboutForm;
 class TCellEdit;
 class TCellHint;
+class TDocumentController;
+class TEditMenu;
 class TFormatToolbar;
 class TFormPreview;
 class TLinkForm;
@@ -33,21 +31,19 @@ class TNoteBar;
 class TRowsArea;
 class TStyleStrip;
 class TTitleBar;
+class TVersionCheckDriver;
 
 namespace quorvel {
 class KeyStore;
-struct FileError;
-namespace net {
-class THttpClient;
-}
 namespace update {
 class TVersionCheck;
-class VersionFetcher;
-}  // namespace update
+}
 }  // namespace quorvel
 
-// The main window: owns the one sheet, shows it in 22 cell boxes, and runs the document,
-// formatting, preview and link commands on it.
+// The main window: owns the one sheet, the preview window and the version check, shows the sheet
+// in 22 cell boxes, and composes the panes and collaborators that work on it: the document
+// controller (files), the edit menu (cell commands and links), the format toolbar and the
+// version-check driver. The handlers of its own buttons are here and forward to them.
 class TFormMain : public QMainWindow {
     Q_OBJECT
   public:
@@ -61,7 +57,9 @@ class TFormMain : public QMainWindow {
     void AttachWindows(TAboutForm* about, TLinkForm* link, TNewVerForm* notice);
 
     quorvel::TDescriptionSheet& Sheet() { return sheet_; }
-    const QString& CurrentFileName() const { return currentFileName_; }
+    const QString& CurrentFileName() const;
+    TDocumentController* Document() const { return document_; }
+    TEditMenu* EditMenu() const { return editMenu_; }
     TCellEdit* FocusedCell() const;
     TCellEdit* CellByTag(int tag) const;
     TFormPreview* Preview() const { return preview_; }
@@ -69,8 +67,8 @@ class TFormMain : public QMainWindow {
     TRowsArea* RowsArea() const { return rowsArea_; }
     TNoteBar* NoteBar() const { return noteBar_; }
     TFormatToolbar* FormatToolbar() const { return formatToolbar_; }
-    quorvel::update::TVersionCheck* VersionCheck() const { return versionCheck_.get(); }
-    QTimer* Timer1() const { return timer1_; }
+    quorvel::update::TVersionCheck* VersionCheck() const;
+    QTimer* Timer1() const;
 
     // Document commands and the window title.
     void SpeedButtonNewClick();
@@ -81,25 +79,17 @@ class TFormMain : public QMainWindow {
     void FilesDropped(const QStringList& paths);
     bool AnyCellModified() const { return sheet_.AnyCellModified(); }
     void ClearModified() { sheet_.ClearModified(); }
-    static QString DisplayName(const QString& path);
 
     // Preview and tag copy, told apart by the sender's object name.
     void SpeedButtonPreviewClick(QObject* sender);
     // Link insertion: from "SpeedButtonLink" into the focused cell, else into the popup cell.
     void LinkClick(QObject* sender);
-    // The edit menu, opened on `cell`.
-    void PopupMenu1Popup(TCellEdit* cell);
-    TCellEdit* PopupCell() const { return popupCell_; }
-    void UndoClick();
-    void CutClick();
-    void CopyClick();
-    void PasteClick();
-    void DeleteClick();
-    void SelectAllClick();
 
     void SpeedButtonStayOnTopClick();
     void SpeedButtonHelpClick();
     void Timer1Timer();
+    // Ends a version request in flight (closing does so).
+    void CancelVersionCheck();
     // (Re)starts the version check against `host` ("host[:port]"; empty: never asks).
     void StartVersionCheck(const std::string& host, std::function<bool()> isOnline);
 
@@ -119,7 +109,6 @@ class TFormMain : public QMainWindow {
     QToolButton* SpeedButtonMulti = nullptr;
     QToolButton* SpeedButtonHelp = nullptr;
     QStatusBar* StatusBar1 = nullptr;
-    QMenu* PopupMenu1 = nullptr;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -128,29 +117,18 @@ class TFormMain : public QMainWindow {
 
   private:
     void buildFileToolbar();
-    void buildPopupMenu();
-    void buildVersionCheck();
     void wireCells();
     void setTabOrder();
     void placeOnScreen(QWidget* window);
     void applyStayOnTop();
-
-    // Document helpers.
-    enum class SaveQuestion { Proceed, Stop };
-    SaveQuestion askToSave(const QString& caption);
-    bool saveTo(const QString& path);
-    bool loadFrom(const QString& path);
-    void showTitle();
     void showWholeSheet();
-    void showFileError(const quorvel::FileError& error);
-    std::optional<QString> runSaveDialog(const QString& fileName);
 
     quorvel::TDescriptionSheet sheet_;
-    QString currentFileName_;
-    QString saveDialogFileName_;
     quorvel::KeyStore* settings_;
-    bool otherInstanceRunning_;
 
+    TDocumentController* document_ = nullptr;
+    TEditMenu* editMenu_ = nullptr;
+    TVersionCheckDriver* versionCheck_ = nullptr;
     TFormPreview* preview_ = nullptr;
     TStyleStrip* styleStrip_ = nullptr;
     TTitleBar* titleBar_ = nullptr;
@@ -159,14 +137,7 @@ class TFormMain : public QMainWindow {
     TFormatToolbar* formatToolbar_ = nullptr;
     TCellHint* cellHint_ = nullptr;
     std::array<TCellEdit*, quorvel::kCellCount> cells_{};
-    TCellEdit* popupCell_ = nullptr;
 
     TAboutForm* about_ = nullptr;
     TLinkForm* link_ = nullptr;
-    TNewVerForm* notice_ = nullptr;
-
-    QTimer* timer1_ = nullptr;
-    std::unique_ptr<quorvel::net::THttpClient> httpClient_;
-    std::unique_ptr<quorvel::update::VersionFetcher> fetcher_;
-    std::unique_ptr<quorvel::update::TVersionCheck> versionCheck_;
 };

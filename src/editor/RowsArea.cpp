@@ -16,11 +16,9 @@
 #include <cstdlib>
 
 #include "editor/CellEdit.h"
-#include "ui/Controls.h"
+#include "ui/Guarded.h"
 
 namespace {
-
-constexpr int kLabelPanelWidth = 82;
 
 QString fullWidthNumber(int n) {
     QString digits = QString::number(n);
@@ -34,15 +32,6 @@ QFrame* makeRowPanel(QWidget* parent, const QString& name) {
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setLineWidth(1);
     return panel;
-}
-
-QCheckBox* makeIncludeBox(QWidget* parent, const QString& name, const QString& caption) {
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(name);
-    box->setChecked(true);
-    // Placed by hand: a 45-pixel row has no room for a layout's margins.
-    box->setGeometry(3, 1, kLabelPanelWidth - 6, 19);
-    return box;
 }
 
 QWidget* makeColumn(QWidget* parent, const QString& name) {
@@ -95,39 +84,31 @@ void TRowsArea::buildRow(int row) {
     const QString n = QString::number(row);
     quorvel::TSheetRow& sheetRow = sheet_.Rows[i];
 
+    const CellPanelSpec item{QStringLiteral("CheckBoxKou") + n,
+                             QStringLiteral("項目") + fullWidthNumber(row),
+                             &sheetRow.IncludeItem,
+                             &sheetRow.Item,
+                             QStringLiteral("Memo%1Left").arg(row),
+                             QString(),
+                             QStringLiteral("SpeedButtonU") + n,
+                             QStringLiteral("SpeedButtonD") + n,
+                             QStringLiteral("row_grow"),
+                             QStringLiteral("row_shrink")};
     PanelKou[i] = makeRowPanel(PanelLeft, QStringLiteral("PanelKou") + n);
-    auto* kouLabel = new QWidget(PanelKou[i]);
-    kouLabel->setFixedWidth(kLabelPanelWidth);
-    CheckBoxKou[i] = makeIncludeBox(kouLabel, QStringLiteral("CheckBoxKou") + n,
-                                    QStringLiteral("項目") + fullWidthNumber(row));
-    SpeedButtonU[i] = ui::makeSpeedButton(kouLabel, QStringLiteral("SpeedButtonU") + n, QString(),
-                                          QStringLiteral("row_grow"), false);
-    SpeedButtonD[i] = ui::makeSpeedButton(kouLabel, QStringLiteral("SpeedButtonD") + n, QString(),
-                                          QStringLiteral("row_shrink"), false);
-    SpeedButtonU[i]->setProperty("Tag", 1);
-    SpeedButtonD[i]->setProperty("Tag", -1);
-    SpeedButtonU[i]->move(3, 20);
-    SpeedButtonD[i]->move(26, 20);
-    MemoLeft[i] = new TCellEdit(sheetRow.Item, PanelKou[i]);
-    MemoLeft[i]->setObjectName(QStringLiteral("Memo%1Left").arg(row));
-    auto* kouLayout = new QHBoxLayout(PanelKou[i]);
-    kouLayout->setContentsMargins(0, 0, 0, 0);
-    kouLayout->setSpacing(0);
-    kouLayout->addWidget(kouLabel);
-    kouLayout->addWidget(MemoLeft[i], 1);
+    itemPanels_[i] = BuildCellPanel(PanelKou[i], item);
+    CheckBoxKou[i] = itemPanels_[i].Include;
+    SpeedButtonU[i] = itemPanels_[i].Grow;
+    SpeedButtonD[i] = itemPanels_[i].Shrink;
+    MemoLeft[i] = itemPanels_[i].Edit;
 
+    const CellPanelSpec description{QStringLiteral("CheckBoxSet") + n,
+                                    QStringLiteral("説明") + fullWidthNumber(row),
+                                    &sheetRow.IncludeDescription, &sheetRow.Description,
+                                    QStringLiteral("Memo%1Right").arg(row)};
     PanelSet[i] = makeRowPanel(PanelRight, QStringLiteral("PanelSet") + n);
-    auto* setLabel = new QWidget(PanelSet[i]);
-    setLabel->setFixedWidth(kLabelPanelWidth);
-    CheckBoxSet[i] = makeIncludeBox(setLabel, QStringLiteral("CheckBoxSet") + n,
-                                    QStringLiteral("説明") + fullWidthNumber(row));
-    MemoRight[i] = new TCellEdit(sheetRow.Description, PanelSet[i]);
-    MemoRight[i]->setObjectName(QStringLiteral("Memo%1Right").arg(row));
-    auto* setLayout = new QHBoxLayout(PanelSet[i]);
-    setLayout->setContentsMargins(0, 0, 0, 0);
-    setLayout->setSpacing(0);
-    setLayout->addWidget(setLabel);
-    setLayout->addWidget(MemoRight[i], 1);
+    descriptionPanels_[i] = BuildCellPanel(PanelSet[i], description);
+    CheckBoxSet[i] = descriptionPanels_[i].Include;
+    MemoRight[i] = descriptionPanels_[i].Edit;
 
     PanelKou[i]->setFixedHeight(heights_[i]);
     PanelSet[i]->setFixedHeight(heights_[i]);
@@ -135,10 +116,8 @@ void TRowsArea::buildRow(int row) {
     PanelRight->layout()->addWidget(PanelSet[i]);
 
     for (QToolButton* button : {SpeedButtonU[i], SpeedButtonD[i]})
-        connect(button, &QToolButton::clicked, this,
-                [this, row, button] { SpeedButtonUNClick(row, button); });
-    connect(CheckBoxKou[i], &QCheckBox::clicked, this, [this, row] { CheckBoxKouClick(row); });
-    connect(CheckBoxSet[i], &QCheckBox::clicked, this, [this, row] { CheckBoxSetClick(row); });
+        ui::connectGuarded(button, &QToolButton::clicked, this,
+                           [this, row, button] { SpeedButtonUNClick(row, button); });
 }
 
 int TRowsArea::RowHeight(int row) const {
@@ -278,19 +257,18 @@ QList<QWidget*> TRowsArea::FocusOrder() const {
 
 void TRowsArea::CheckBoxKouClick(int row) {
     if (row < 1 || row > quorvel::kRowCount) return;
-    // An include flag is a presentation choice: the sheet does not become modified.
-    sheet_.Rows[row - 1].IncludeItem = CheckBoxKou[row - 1]->isChecked();
+    itemPanels_[row - 1].IncludeClick();
 }
 
 void TRowsArea::CheckBoxSetClick(int row) {
     if (row < 1 || row > quorvel::kRowCount) return;
-    sheet_.Rows[row - 1].IncludeDescription = CheckBoxSet[row - 1]->isChecked();
+    descriptionPanels_[row - 1].IncludeClick();
 }
 
 void TRowsArea::ShowIncludeFlags() {
     for (int i = 0; i < quorvel::kRowCount; ++i) {
-        CheckBoxKou[i]->setChecked(sheet_.Rows[i].IncludeItem);
-        CheckBoxSet[i]->setChecked(sheet_.Rows[i].IncludeDescription);
+        itemPanels_[i].ShowIncludeFlag();
+        descriptionPanels_[i].ShowIncludeFlag();
     }
 }
 

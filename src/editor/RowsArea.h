@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "editor/CellPanel.h"
 #include "sheet/DescriptionSheet.h"
 
 class QCheckBox;
@@ -101,6 +102,8 @@ class TRowsArea : public QScrollArea {
 
     quorvel::TDescriptionSheet& sheet_;
     QWidget* content_ = nullptr;
+    std::array<TCellPanel, quorvel::kRowCount> itemPanels_{};
+    std::array<TCellPanel, quorvel::kRowCount> descriptionPanels_{};
     std::array<int, quorvel::kRowCount> heights_{};
     int leftWidth_ = kStartColumnWidth;
     int range_ = 0;

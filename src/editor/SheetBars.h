@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QList>
 
+#include "editor/CellPanel.h"
 #include "sheet/DescriptionSheet.h"
 
 class QCheckBox;
@@ -23,15 +24,16 @@ class TTitleBar : public QFrame {
     void ShowCells();
     // The widgets that take the focus, in Tab order.
     QList<QWidget*> FocusOrder() const;
+    QList<TCellEdit*> Cells() const { return {MemoTytle}; }
 
     void CheckBoxTytleClick();
 
-    QFrame* Panel9 = nullptr;
+    QWidget* Panel9 = nullptr;
     QCheckBox* CheckBoxTytle = nullptr;
     TCellEdit* MemoTytle = nullptr;
 
   private:
-    quorvel::TDescriptionSheet& sheet_;
+    TCellPanel panel_;
 };
 
 // The bar below the rows: the include box, the height buttons and the note cell. Its height is
@@ -49,6 +51,7 @@ class TNoteBar : public QFrame {
     void ShowIncludeFlags();
     void ShowCells();
     QList<QWidget*> FocusOrder() const;
+    QList<TCellEdit*> Cells() const { return {MemoKey}; }
 
     // The bar's height; setting it holds it within 64 to 128 (stored settings may be anything).
     int NoteHeight() const { return noteHeight_; }
@@ -59,7 +62,7 @@ class TNoteBar : public QFrame {
     // Tag (+1 or -1).
     void SpeedButtonUWClick(const QObject* button);
 
-    QFrame* Panel39 = nullptr;
+    QWidget* Panel39 = nullptr;
     QCheckBox* CheckBoxSearch = nullptr;
     QFrame* Panel2 = nullptr;
     QToolButton* SpeedButtonUW = nullptr;
@@ -70,6 +73,6 @@ class TNoteBar : public QFrame {
     void noteHeightChanged(int height);
 
   private:
-    quorvel::TDescriptionSheet& sheet_;
+    TCellPanel panel_;
     int noteHeight_ = kMinHeight;
 };

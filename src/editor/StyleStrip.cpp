@@ -10,9 +10,11 @@
 
 #include <algorithm>
 
+#include "ui/AlignmentGroup.h"
 #include "ui/Controls.h"
 #include "ui/DialogSeam.h"
 #include "ui/ErrorBox.h"
+#include "ui/Guarded.h"
 #include "ui/StyleMiniature.h"
 
 using quorvel::TColor;
@@ -65,6 +67,40 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption) 
     label->setObjectName(name);
     label->setGeometry(5, 20, 26, 16);
     return label;
+}
+
+struct AlignButtonSpec {
+    const char* name;
+    const char* hint;
+    const char* glyph;
+};
+
+const AlignButtonSpec kTableAlignButtons[] = {
+    {"SpeedButtonTableAlignLeft", "左揃え|表全体を左揃え", "table_left"},
+    {"SpeedButtonTableAlignCenter", "中央揃え|表全体を中央揃え", "table_center"},
+    {"SpeedButtonTableAlignRight", "右揃え|表全体を右揃え", "table_right"},
+};
+
+const AlignButtonSpec kBannerAlignButtons[] = {
+    {"SpeedButtonBannerLeft", "左揃え|広告リンク表示位置を左揃え", "banner_left"},
+    {"SpeedButtonBannerCenter", "中央揃え|広告リンク表示位置を中央揃え", "banner_center"},
+    {"SpeedButtonBannerRight", "右揃え|広告リンク表示位置を右揃え", "banner_right"},
+};
+
+// Three exclusive toggle buttons in a row inside `group`, from `left`.
+ui::AlignmentGroup makeAlignGroup(QGroupBox* group, QButtonGroup* exclusive,
+                                  const AlignButtonSpec (&specs)[3], int left) {
+    std::array<QToolButton*, 3> buttons{};
+    exclusive->setExclusive(true);
+    for (int i = 0; i < 3; ++i) {
+        buttons[i] = ui::makeSpeedButton(group, QString::fromUtf8(specs[i].name),
+                                         QString::fromUtf8(specs[i].hint),
+                                         QString::fromUtf8(specs[i].glyph), true);
+        buttons[i]->move(left + 24 * i, 17);
+        exclusive->addButton(buttons[i]);
+    }
+    return ui::AlignmentGroup(buttons,
+                              {quorvel::kAlignLeft, quorvel::kAlignCenter, quorvel::kAlignRight});
 }
 
 }  // namespace
@@ -126,30 +162,14 @@ void TStyleStrip::buildMiniature(QWidget* content) {
 void TStyleStrip::buildGroups(QWidget* content) {
     GroupBox1 =
         MakeGroup(content, QStringLiteral("GroupBox1"), QStringLiteral("表の水平揃え"), 102, 83);
-    SpeedButtonTableAlignLeft = ui::makeSpeedButton(
-        GroupBox1, QStringLiteral("SpeedButtonTableAlignLeft"),
-        QStringLiteral("左揃え|表全体を左揃え"), QStringLiteral("table_left"), true);
-    SpeedButtonTableAlignCenter = ui::makeSpeedButton(
-        GroupBox1, QStringLiteral("SpeedButtonTableAlignCenter"),
-        QStringLiteral("中央揃え|表全体を中央揃え"), QStringLiteral("table_center"), true);
-    SpeedButtonTableAlignRight = ui::makeSpeedButton(
-        GroupBox1, QStringLiteral("SpeedButtonTableAlignRight"),
-        QStringLiteral("右揃え|表全体を右揃え"), QStringLiteral("table_right"), true);
     tableAlignGroup_ = new QButtonGroup(this);
-    tableAlignGroup_->setExclusive(true);
-    int left = 6;
-    for (QToolButton* button :
-         {SpeedButtonTableAlignLeft, SpeedButtonTableAlignCenter, SpeedButtonTableAlignRight}) {
-        button->move(left, 17);
-        left += 24;
-        tableAlignGroup_->addButton(button);
-    }
-    connect(SpeedButtonTableAlignLeft, &QToolButton::clicked, this,
-            &TStyleStrip::SpeedButtonTableAlignLeftClick);
-    connect(SpeedButtonTableAlignCenter, &QToolButton::clicked, this,
-            &TStyleStrip::SpeedButtonTableAlignCenterClick);
-    connect(SpeedButtonTableAlignRight, &QToolButton::clicked, this,
-            &TStyleStrip::SpeedButtonTableAlignRightClick);
+    tableAlign_ = makeAlignGroup(GroupBox1, tableAlignGroup_, kTableAlignButtons, 6);
+    SpeedButtonTableAlignLeft = tableAlign_.Buttons()[0];
+    SpeedButtonTableAlignCenter = tableAlign_.Buttons()[1];
+    SpeedButtonTableAlignRight = tableAlign_.Buttons()[2];
+    for (QToolButton* button : tableAlign_.Buttons())
+        ui::connectGuarded(button, &QToolButton::clicked, this,
+                           [this, button] { tableAlignClick(button); });
 
     GroupBox2 =
         MakeGroup(content, QStringLiteral("GroupBox2"), QStringLiteral("表の枠線"), 187, 150);
@@ -167,47 +187,31 @@ void TStyleStrip::buildGroups(QWidget* content) {
         ui::makeSpeedButton(GroupBox2, QStringLiteral("SpeedButtonBorderColor"),
                             QStringLiteral("枠線色選択"), QStringLiteral("border_colour"), false);
     SpeedButtonBorderColor->move(126, 17);
-    connect(ComboBoxTableBorderWidth, &QComboBox::currentIndexChanged, this,
-            &TStyleStrip::ComboBoxTableBorderWidthChange);
-    connect(CheckBoxBorderSet, &QCheckBox::clicked, this, &TStyleStrip::CheckBoxBorderSetClick);
-    connect(SpeedButtonBorderColor, &QToolButton::clicked, this,
-            &TStyleStrip::SpeedButtonBorderColorClick);
+    ui::connectGuarded(ComboBoxTableBorderWidth, &QComboBox::currentIndexChanged, this,
+                       [this] { ComboBoxTableBorderWidthChange(); });
+    ui::connectGuarded(CheckBoxBorderSet, &QCheckBox::clicked, this,
+                       [this] { CheckBoxBorderSetClick(); });
+    ui::connectGuarded(SpeedButtonBorderColor, &QToolButton::clicked, this,
+                       [this] { SpeedButtonBorderColorClick(); });
 
     GroupBox3 =
         MakeGroup(content, QStringLiteral("GroupBox3"), QStringLiteral("セル内部"), 339, 70);
     LabelSpacing = MakeLabel(GroupBox3, QStringLiteral("LabelSpacing"), QStringLiteral("余白"));
     ComboBoxSpacing = MakeNumberList(GroupBox3, QStringLiteral("ComboBoxSpacing"), 31);
     LabelSpacing->setBuddy(ComboBoxSpacing);
-    connect(ComboBoxSpacing, &QComboBox::currentIndexChanged, this,
-            &TStyleStrip::ComboBoxSpacingChange);
+    ui::connectGuarded(ComboBoxSpacing, &QComboBox::currentIndexChanged, this,
+                       [this] { ComboBoxSpacingChange(); });
 
     GroupBox4 =
         MakeGroup(content, QStringLiteral("GroupBox4"), QStringLiteral("広告水平揃え"), 411, 90);
-    SpeedButtonBannerLeft = ui::makeSpeedButton(GroupBox4, QStringLiteral("SpeedButtonBannerLeft"),
-                                                QStringLiteral("左揃え|広告リンク表示位置を左揃え"),
-                                                QStringLiteral("banner_left"), true);
-    SpeedButtonBannerCenter =
-        ui::makeSpeedButton(GroupBox4, QStringLiteral("SpeedButtonBannerCenter"),
-                            QStringLiteral("中央揃え|広告リンク表示位置を中央揃え"),
-                            QStringLiteral("banner_center"), true);
-    SpeedButtonBannerRight = ui::makeSpeedButton(
-        GroupBox4, QStringLiteral("SpeedButtonBannerRight"),
-        QStringLiteral("右揃え|広告リンク表示位置を右揃え"), QStringLiteral("banner_right"), true);
     bannerAlignGroup_ = new QButtonGroup(this);
-    bannerAlignGroup_->setExclusive(true);
-    left = 8;
-    for (QToolButton* button :
-         {SpeedButtonBannerLeft, SpeedButtonBannerCenter, SpeedButtonBannerRight}) {
-        button->move(left, 17);
-        left += 24;
-        bannerAlignGroup_->addButton(button);
-    }
-    connect(SpeedButtonBannerLeft, &QToolButton::clicked, this,
-            &TStyleStrip::SpeedButtonBannerLeftClick);
-    connect(SpeedButtonBannerCenter, &QToolButton::clicked, this,
-            &TStyleStrip::SpeedButtonBannerCenterClick);
-    connect(SpeedButtonBannerRight, &QToolButton::clicked, this,
-            &TStyleStrip::SpeedButtonBannerRightClick);
+    bannerAlign_ = makeAlignGroup(GroupBox4, bannerAlignGroup_, kBannerAlignButtons, 8);
+    SpeedButtonBannerLeft = bannerAlign_.Buttons()[0];
+    SpeedButtonBannerCenter = bannerAlign_.Buttons()[1];
+    SpeedButtonBannerRight = bannerAlign_.Buttons()[2];
+    for (QToolButton* button : bannerAlign_.Buttons())
+        ui::connectGuarded(button, &QToolButton::clicked, this,
+                           [this, button] { bannerAlignClick(button); });
 }
 
 void TStyleStrip::changed() {
@@ -226,34 +230,38 @@ void TStyleStrip::setBannerAlign(int code) {
     changed();
 }
 
+void TStyleStrip::tableAlignClick(QToolButton* button) {
+    button->setChecked(true);
+    setTableAlign(tableAlign_.CodeOf(button, style_.TableAlign));
+}
+
+void TStyleStrip::bannerAlignClick(QToolButton* button) {
+    button->setChecked(true);
+    setBannerAlign(bannerAlign_.CodeOf(button, style_.BannerAlign));
+}
+
 void TStyleStrip::SpeedButtonTableAlignLeftClick() {
-    SpeedButtonTableAlignLeft->setChecked(true);
-    setTableAlign(quorvel::kAlignLeft);
+    tableAlignClick(SpeedButtonTableAlignLeft);
 }
 
 void TStyleStrip::SpeedButtonTableAlignCenterClick() {
-    SpeedButtonTableAlignCenter->setChecked(true);
-    setTableAlign(quorvel::kAlignCenter);
+    tableAlignClick(SpeedButtonTableAlignCenter);
 }
 
 void TStyleStrip::SpeedButtonTableAlignRightClick() {
-    SpeedButtonTableAlignRight->setChecked(true);
-    setTableAlign(quorvel::kAlignRight);
+    tableAlignClick(SpeedButtonTableAlignRight);
 }
 
 void TStyleStrip::SpeedButtonBannerLeftClick() {
-    SpeedButtonBannerLeft->setChecked(true);
-    setBannerAlign(quorvel::kAlignLeft);
+    bannerAlignClick(SpeedButtonBannerLeft);
 }
 
 void TStyleStrip::SpeedButtonBannerCenterClick() {
-    SpeedButtonBannerCenter->setChecked(true);
-    setBannerAlign(quorvel::kAlignCenter);
+    bannerAlignClick(SpeedButtonBannerCenter);
 }
 
 void TStyleStrip::SpeedButtonBannerRightClick() {
-    SpeedButtonBannerRight->setChecked(true);
-    setBannerAlign(quorvel::kAlignRight);
+    bannerAlignClick(SpeedButtonBannerRight);
 }
 
 void TStyleStrip::ComboBoxTableBorderWidthChange() {
@@ -325,32 +333,9 @@ void TStyleStrip::ShowWholeStyle() {
     const bool borderColourSet = style_.BorderColorSet;
     const int cellPadding = style_.CellPadding;
 
-    switch (style_.TableAlign) {
-        case quorvel::kAlignLeft:
-            SpeedButtonTableAlignLeftClick();
-            break;
-        case quorvel::kAlignCenter:
-            SpeedButtonTableAlignCenterClick();
-            break;
-        case quorvel::kAlignRight:
-            SpeedButtonTableAlignRightClick();
-            break;
-        default:
-            break;
-    }
-    switch (style_.BannerAlign) {
-        case quorvel::kAlignLeft:
-            SpeedButtonBannerLeftClick();
-            break;
-        case quorvel::kAlignCenter:
-            SpeedButtonBannerCenterClick();
-            break;
-        case quorvel::kAlignRight:
-            SpeedButtonBannerRightClick();
-            break;
-        default:
-            break;
-    }
+    // An alignment code outside the three leaves the buttons as they are.
+    if (QToolButton* button = tableAlign_.ButtonOf(style_.TableAlign)) tableAlignClick(button);
+    if (QToolButton* button = bannerAlign_.ButtonOf(style_.BannerAlign)) bannerAlignClick(button);
     {
         const QSignalBlocker blocker(ComboBoxTableBorderWidth);
         ComboBoxTableBorderWidth->setCurrentIndex(style_.BorderWidth);

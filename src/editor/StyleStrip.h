@@ -3,6 +3,7 @@
 #include <QScrollArea>
 
 #include "sheet/DescriptionSheet.h"
+#include "ui/AlignmentGroup.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -71,11 +72,15 @@ class TStyleStrip : public QScrollArea {
     void buildGroups(QWidget* content);
     void setTableAlign(int code);
     void setBannerAlign(int code);
+    void tableAlignClick(QToolButton* button);
+    void bannerAlignClick(QToolButton* button);
     void changed();
     void applyOutlineColour();
 
     quorvel::TTableStyle& style_;
     QButtonGroup* tableAlignGroup_ = nullptr;
     QButtonGroup* bannerAlignGroup_ = nullptr;
+    ui::AlignmentGroup tableAlign_;
+    ui::AlignmentGroup bannerAlign_;
     bool showingWhole_ = false;
 };

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QStringList>
 
+#include "store/FileError.h"
 #include "ui/WinColour.h"
 
 namespace {
@@ -92,4 +93,9 @@ void setDialogs(DialogSeam* seam) {
 void showWarning(QWidget* parent, const QString& text, const QString& caption) {
     dialogs().message(parent, text, caption, QMessageBox::Warning, QMessageBox::Ok,
                       QMessageBox::Ok);
+}
+
+void showFileError(QWidget* parent, const quorvel::FileError& error) {
+    showWarning(parent, QString::fromStdString(error.message),
+                QString::fromStdString(error.caption));
 }

@@ -9,6 +9,10 @@
 class QDialog;
 class QWidget;
 
+namespace quorvel {
+struct FileError;
+}
+
 // Every modal question and dialog of the editor goes through this seam, so tests can script
 // answers while the real program shows the platform's dialogs.
 class DialogSeam {
@@ -42,3 +46,5 @@ void setDialogs(DialogSeam* seam);
 
 // Shortcuts for the editor's message boxes.
 void showWarning(QWidget* parent, const QString& text, const QString& caption);
+// A file error as a warning box: its message under its caption.
+void showFileError(QWidget* parent, const quorvel::FileError& error);

@@ -1,38 +1,38 @@
-// The cells' shared edit menu and the link command.
+#include "editor/EditMenu.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QTextCursor>
 
 #include "dialogs/Linkunit.h"
 #include "editor/CellEdit.h"
-#include "editor/Mainunit.h"
 #include "ui/DialogSeam.h"
-#include "ui/ErrorBox.h"
+#include "ui/Guarded.h"
 
 namespace {
 
 struct MenuItemEntry {
     const char* name;
     const char* caption;  // empty: a separator
-    void (TFormMain::*handler)();
+    void (TEditMenu::*handler)();
 };
 
 }  // namespace
 
-void TFormMain::buildPopupMenu() {
-    PopupMenu1 = new QMenu(this);
+TEditMenu::TEditMenu(QWidget* window) : QObject(window) {
+    PopupMenu1 = new QMenu(window);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     const MenuItemEntry items[] = {
         {"Link", "リンクタグの挿入(&L)", nullptr},
         {"N3", "", nullptr},
-        {"Undo", "元に戻す(&U)", &TFormMain::UndoClick},
+        {"Undo", "元に戻す(&U)", &TEditMenu::UndoClick},
         {"N1", "", nullptr},
-        {"Cut", "切り取り(&T)", &TFormMain::CutClick},
-        {"Copy", "コピー(&C)", &TFormMain::CopyClick},
-        {"Paste", "貼り付け(&P)", &TFormMain::PasteClick},
-        {"Delete", "削除(&D)", &TFormMain::DeleteClick},
+        {"Cut", "切り取り(&T)", &TEditMenu::CutClick},
+        {"Copy", "コピー(&C)", &TEditMenu::CopyClick},
+        {"Paste", "貼り付け(&P)", &TEditMenu::PasteClick},
+        {"Delete", "削除(&D)", &TEditMenu::DeleteClick},
         {"N2", "", nullptr},
-        {"SelectAll", "すべて選択(&A)", &TFormMain::SelectAllClick},
+        {"SelectAll", "すべて選択(&A)", &TEditMenu::SelectAllClick},
     };
     for (const MenuItemEntry& item : items) {
         QAction* action = *item.caption ? PopupMenu1->addAction(QString::fromUtf8(item.caption))
@@ -40,50 +40,51 @@ void TFormMain::buildPopupMenu() {
         action->setObjectName(QString::fromUtf8(item.name));
         if (!*item.caption) continue;
         const auto handler = item.handler;
-        connect(action, &QAction::triggered, this, [this, action, handler] {
-            RunGuarded(this, [&] {
-                if (handler)
-                    (this->*handler)();
-                else
-                    LinkClick(action);
-            });
+        ui::connectGuarded(action, &QAction::triggered, window, [this, handler] {
+            if (handler)
+                (this->*handler)();
+            else
+                InsertLink(popupCell_);
         });
     }
 }
 
-void TFormMain::PopupMenu1Popup(TCellEdit* cell) {
+void TEditMenu::ShowFor(TCellEdit* cell, const QPoint& globalPos) {
+    PopupMenu1Popup(cell);
+    PopupMenu1->exec(globalPos);
+}
+
+void TEditMenu::PopupMenu1Popup(TCellEdit* cell) {
     popupCell_ = cell;
     auto* undo = PopupMenu1->findChild<QAction*>(QStringLiteral("Undo"));
     undo->setEnabled(cell && cell->isVisible() && cell->CanUndo());
 }
 
-void TFormMain::UndoClick() {
+void TEditMenu::UndoClick() {
     if (popupCell_) popupCell_->UndoOnce();
 }
 
-void TFormMain::CutClick() {
+void TEditMenu::CutClick() {
     if (popupCell_) popupCell_->cut();
 }
 
-void TFormMain::CopyClick() {
+void TEditMenu::CopyClick() {
     if (popupCell_) popupCell_->copy();
 }
 
-void TFormMain::PasteClick() {
+void TEditMenu::PasteClick() {
     if (popupCell_) popupCell_->paste();
 }
 
-void TFormMain::DeleteClick() {
+void TEditMenu::DeleteClick() {
     if (popupCell_) popupCell_->textCursor().removeSelectedText();
 }
 
-void TFormMain::SelectAllClick() {
+void TEditMenu::SelectAllClick() {
     if (popupCell_) popupCell_->selectAll();
 }
 
-void TFormMain::LinkClick(QObject* sender) {
-    const bool fromToolbar = sender && sender->objectName() == QStringLiteral("SpeedButtonLink");
-    TCellEdit* target = fromToolbar ? FocusedCell() : popupCell_;
+void TEditMenu::InsertLink(TCellEdit* target) {
     if (!target || !link_) return;
     QString selected = target->textCursor().selectedText();
     selected.replace(QChar::ParagraphSeparator, QChar(u'\n'));
@@ -95,6 +96,5 @@ void TFormMain::LinkClick(QObject* sender) {
     if (dialogs().execModal(*link_) != QDialog::Accepted) return;
     const QString visible = applyMode ? selected : link_->AddressText();
     target->InsertLikePaste(link_->BuildTag(visible));
-    // The insertion is final: the box's undo does not take it back.
     target->ClearUndo();
 }

@@ -1,38 +1,39 @@
-// The once-a-second version check and the about box.
-#include <QCoreApplication>
-#include <QDialog>
-#include <QTimer>
+#include "editor/VersionCheckDriver.h"
 
-#include "dialogs/About.h"
+#include <QCoreApplication>
+#include <QTimer>
+#include <QWidget>
+
 #include "dialogs/Unitnewver.h"
-#include "editor/Mainunit.h"
 #include "net/HttpClient.h"
-#include "platform/NetworkState.h"
 #include "sheet/Maker.h"
 #include "ui/DialogSeam.h"
 #include "ui/ErrorBox.h"
+#include "ui/Guarded.h"
 #include "update/HttpVersionFetcher.h"
 #include "update/VersionCheck.h"
 
-void TFormMain::buildVersionCheck() {
-    StartVersionCheck(quorvel::maker::kUpdateHost, [] { return quorvel::network::IsOnline(); });
+TVersionCheckDriver::TVersionCheckDriver(QWidget* window, bool otherInstanceRunning)
+    : QObject(window), window_(window), otherInstanceRunning_(otherInstanceRunning) {
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(1000);
+    ui::connectGuarded(timer1_, &QTimer::timeout, window_, [this] { tick(); });
 }
 
-void TFormMain::StartVersionCheck(const std::string& host, std::function<bool()> isOnline) {
-    if (timer1_) timer1_->stop();
+TVersionCheckDriver::~TVersionCheckDriver() {
+    timer1_->stop();
+}
+
+void TVersionCheckDriver::Start(const std::string& host, std::function<bool()> isOnline) {
+    timer1_->stop();
+    cancelled_ = false;
     versionCheck_.reset();
     fetcher_.reset();
     httpClient_ = std::make_unique<quorvel::net::THttpClient>();
     // The client waits on the window's thread; keep the windows alive meanwhile.
     httpClient_->SetPump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 1); });
     fetcher_ = std::make_unique<quorvel::update::HttpVersionFetcher>(*httpClient_);
-
-    if (!timer1_) {
-        timer1_ = new QTimer(this);
-        timer1_->setObjectName(QStringLiteral("Timer1"));
-        timer1_->setInterval(1000);
-        connect(timer1_, &QTimer::timeout, this, &TFormMain::Timer1Timer);
-    }
 
     quorvel::update::VersionCheckDeps deps;
     deps.isOnline = std::move(isOnline);
@@ -51,10 +52,22 @@ void TFormMain::StartVersionCheck(const std::string& host, std::function<bool()>
     timer1_->start();
 }
 
-void TFormMain::Timer1Timer() {
-    RunGuarded(this, [this] { versionCheck_->Timer1Timer(); });
+void TVersionCheckDriver::Timer1Timer() {
+    RunGuarded(window_, [this] { tick(); });
 }
 
-void TFormMain::SpeedButtonHelpClick() {
-    if (about_) dialogs().execModal(*about_);
+void TVersionCheckDriver::tick() {
+    if (!versionCheck_) return;
+    try {
+        versionCheck_->Timer1Timer();
+    } catch (...) {
+        // A request cancelled because the window closed is no error to show.
+        if (!cancelled_) throw;
+    }
+}
+
+void TVersionCheckDriver::Cancel() {
+    cancelled_ = true;
+    timer1_->stop();
+    if (httpClient_) httpClient_->Cancel();
 }

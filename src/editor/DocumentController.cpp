@@ -1,10 +1,7 @@
-// The document commands of the main window: New, Open, Save, Save As, dropped files, closing.
+#include "editor/DocumentController.h"
+
 #include <QFile>
 
-#include "editor/Mainunit.h"
-#include "editor/RowsArea.h"
-#include "editor/SheetBars.h"
-#include "editor/StyleStrip.h"
 #include "sheet/DisplayName.h"
 #include "sheet/Maker.h"
 #include "store/DataFile.h"
@@ -24,7 +21,11 @@ std::string nativePath(const QString& path) {
 
 }  // namespace
 
-QString TFormMain::DisplayName(const QString& path) {
+TDocumentController::TDocumentController(quorvel::TDescriptionSheet& sheet, QWidget* dialogParent,
+                                         QObject* parent)
+    : QObject(parent), sheet_(sheet), dialogParent_(dialogParent) {}
+
+QString TDocumentController::DisplayName(const QString& path) {
 #ifdef _WIN32
     return ui::fromSjis(quorvel::DisplayName(ui::toSjis(path), false));
 #else
@@ -32,56 +33,46 @@ QString TFormMain::DisplayName(const QString& path) {
 #endif
 }
 
-void TFormMain::showTitle() {
+QString TDocumentController::Title() const {
     const QString name =
         currentFileName_.isEmpty() ? QStringLiteral("無題") : DisplayName(currentFileName_);
-    setWindowTitle(QString::fromUtf8(quorvel::maker::kAppTitle) + QStringLiteral(" - ") + name);
+    return QString::fromUtf8(quorvel::maker::kAppTitle) + QStringLiteral(" - ") + name;
 }
 
-void TFormMain::showFileError(const quorvel::FileError& error) {
-    showWarning(this, QString::fromStdString(error.message), QString::fromStdString(error.caption));
+void TDocumentController::setFileName(const QString& path) {
+    currentFileName_ = path;
+    emit titleChanged(Title());
 }
 
-// After the sheet was replaced as a whole: every box, check box and the style strip follow it.
-void TFormMain::showWholeSheet() {
-    styleStrip_->ShowWholeStyle();
-    titleBar_->ShowIncludeFlags();
-    rowsArea_->ShowIncludeFlags();
-    noteBar_->ShowIncludeFlags();
-    titleBar_->ShowCells();
-    rowsArea_->ShowCells();
-    noteBar_->ShowCells();
-}
-
-bool TFormMain::saveTo(const QString& path) {
+bool TDocumentController::saveTo(const QString& path) {
     if (auto error = quorvel::SaveDataFile(sheet_, nativePath(path))) {
-        showFileError(*error);
+        showFileError(dialogParent_, *error);
         return false;
     }
     return true;
 }
 
-bool TFormMain::loadFrom(const QString& path) {
+bool TDocumentController::loadFrom(const QString& path) {
     if (auto error = quorvel::LoadDataFile(sheet_, nativePath(path))) {
-        showFileError(*error);
+        showFileError(dialogParent_, *error);
         return false;
     }
-    showWholeSheet();
+    emit sheetReplaced();
     return true;
 }
 
-std::optional<QString> TFormMain::runSaveDialog(const QString& fileName) {
+std::optional<QString> TDocumentController::runSaveDialog(const QString& fileName) {
     saveDialogFileName_ = fileName;
-    auto chosen = dialogs().saveFileName(this, kSaveFilter, kDefaultSuffix, fileName);
+    auto chosen = dialogs().saveFileName(dialogParent_, kSaveFilter, kDefaultSuffix, fileName);
     if (chosen) saveDialogFileName_ = *chosen;
     return chosen;
 }
 
 // A failed save stops the command: the edits it was meant to keep are still only on screen.
-TFormMain::SaveQuestion TFormMain::askToSave(const QString& caption) {
+TDocumentController::SaveQuestion TDocumentController::askToSave(const QString& caption) {
     if (!sheet_.AnyCellModified()) return SaveQuestion::Proceed;
     const auto answer = dialogs().message(
-        this, QStringLiteral("変更を保存しますか？"), caption, QMessageBox::Question,
+        dialogParent_, QStringLiteral("変更を保存しますか？"), caption, QMessageBox::Question,
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     if (answer == QMessageBox::No) return SaveQuestion::Proceed;
     if (answer != QMessageBox::Yes) return SaveQuestion::Stop;
@@ -96,26 +87,25 @@ TFormMain::SaveQuestion TFormMain::askToSave(const QString& caption) {
     return SaveQuestion::Proceed;
 }
 
-void TFormMain::SpeedButtonNewClick() {
+void TDocumentController::New() {
     if (askToSave(QStringLiteral("確認")) == SaveQuestion::Stop) return;
     sheet_.ResetSheet();
-    showWholeSheet();
-    currentFileName_.clear();
-    showTitle();
-    rowsArea_->ScrollToTop();
+    emit sheetReplaced();
+    setFileName(QString());
+    emit scrollToTopWanted();
 }
 
-void TFormMain::SpeedButtonOpenClick() {
+void TDocumentController::Open() {
     if (askToSave(QStringLiteral("確認")) == SaveQuestion::Stop) return;
-    const auto chosen = dialogs().openFileName(this, kOpenFilter, kDefaultSuffix, QString());
+    const auto chosen =
+        dialogs().openFileName(dialogParent_, kOpenFilter, kDefaultSuffix, QString());
     if (!chosen) return;
     if (!loadFrom(*chosen)) return;
-    currentFileName_ = *chosen;
-    showTitle();
-    rowsArea_->ScrollToTop();
+    setFileName(*chosen);
+    emit scrollToTopWanted();
 }
 
-void TFormMain::SpeedButtonSaveClick() {
+void TDocumentController::Save() {
     QString path = currentFileName_;
     if (path.isEmpty()) {
         const auto chosen = runSaveDialog(kUntitledFile);
@@ -123,32 +113,27 @@ void TFormMain::SpeedButtonSaveClick() {
         path = *chosen;
     }
     if (!saveTo(path)) return;
-    currentFileName_ = path;
-    showTitle();
-    ClearModified();
+    setFileName(path);
+    sheet_.ClearModified();
 }
 
-void TFormMain::SpeedButtonSaveAsClick() {
+void TDocumentController::SaveAs() {
     const auto chosen =
         runSaveDialog(currentFileName_.isEmpty() ? kUntitledFile : currentFileName_);
     if (!chosen) return;
     if (!saveTo(*chosen)) return;
-    currentFileName_ = *chosen;
-    showTitle();
-    ClearModified();
+    setFileName(*chosen);
+    sheet_.ClearModified();
 }
 
-bool TFormMain::FormCloseQuery() {
-    if (askToSave(QStringLiteral("終了確認")) == SaveQuestion::Stop) return false;
-    SaveSettings();
-    return true;
-}
-
-void TFormMain::FilesDropped(const QStringList& paths) {
+void TDocumentController::OpenFirstOf(const QStringList& paths) {
     for (const QString& path : paths) {
         if (!loadFrom(path)) continue;
-        currentFileName_ = path;
-        showTitle();
+        setFileName(path);
         break;
     }
+}
+
+bool TDocumentController::QueryClose() {
+    return askToSave(QStringLiteral("終了確認")) == SaveQuestion::Proceed;
 }
