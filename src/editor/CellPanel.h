@@ -17,17 +17,17 @@ inline constexpr int kLabelPanelWidth = 82;
 // height buttons in a strip at its foot; a row's (no `labelName`) is plain, with the buttons
 // under the include box. Without `growName` there are no height buttons.
 struct CellPanelSpec {
-    QString includeName;
-    QString caption;
+    QString includeName = QString();
+    QString caption = QString();
     bool* includeFlag = nullptr;  // the sheet's flag the include box edits
     quorvel::TSheetCell* cell = nullptr;
-    QString cellName;
-    QString labelName;
-    QString growName;
-    QString shrinkName;
-    QString growGlyph;
-    QString shrinkGlyph;
-    QString stripName;
+    QString cellName = QString();
+    QString labelName = QString();
+    QString growName = QString();
+    QString shrinkName = QString();
+    QString growGlyph = QString();
+    QString shrinkGlyph = QString();
+    QString stripName = QString();
 };
 
 // A built panel: the label block, its include box and height buttons, and the cell's box.

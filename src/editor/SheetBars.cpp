@@ -9,18 +9,30 @@
 #include "editor/CellEdit.h"
 #include "ui/Guarded.h"
 
-namespace {
-
-void frameAsBar(QFrame* bar, const QString& name) {
-    bar->setObjectName(name);
-    bar->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    bar->setLineWidth(1);
+TCellBar::TCellBar(const QString& name, QWidget* parent) : QFrame(parent) {
+    setObjectName(name);
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(1);
 }
 
-}  // namespace
+void TCellBar::ShowIncludeFlags() {
+    panel_.ShowIncludeFlag();
+}
 
-TTitleBar::TTitleBar(quorvel::TDescriptionSheet& sheet, QWidget* parent) : QFrame(parent) {
-    frameAsBar(this, QStringLiteral("PanelTop"));
+void TCellBar::ShowCells() {
+    panel_.ShowCell();
+}
+
+QList<QWidget*> TCellBar::FocusOrder() const {
+    return {panel_.Include, panel_.Edit};
+}
+
+QList<TCellEdit*> TCellBar::Cells() const {
+    return {panel_.Edit};
+}
+
+TTitleBar::TTitleBar(quorvel::TDescriptionSheet& sheet, QWidget* parent)
+    : TCellBar(QStringLiteral("PanelTop"), parent) {
     setFixedHeight(kHeight);
     panel_ = BuildCellPanel(
         this, {QStringLiteral("CheckBoxTytle"), QStringLiteral("タイトル"), &sheet.IncludeTitle,
@@ -34,20 +46,8 @@ void TTitleBar::CheckBoxTytleClick() {
     panel_.IncludeClick();
 }
 
-void TTitleBar::ShowIncludeFlags() {
-    panel_.ShowIncludeFlag();
-}
-
-void TTitleBar::ShowCells() {
-    panel_.ShowCell();
-}
-
-QList<QWidget*> TTitleBar::FocusOrder() const {
-    return {CheckBoxTytle, MemoTytle};
-}
-
-TNoteBar::TNoteBar(quorvel::TDescriptionSheet& sheet, QWidget* parent) : QFrame(parent) {
-    frameAsBar(this, QStringLiteral("PanelBottom"));
+TNoteBar::TNoteBar(quorvel::TDescriptionSheet& sheet, QWidget* parent)
+    : TCellBar(QStringLiteral("PanelBottom"), parent) {
     setFixedHeight(noteHeight_);
     // The height buttons have no glyphs of their own.
     panel_ = BuildCellPanel(
@@ -68,18 +68,6 @@ TNoteBar::TNoteBar(quorvel::TDescriptionSheet& sheet, QWidget* parent) : QFrame(
 
 void TNoteBar::CheckBoxSearchClick() {
     panel_.IncludeClick();
-}
-
-void TNoteBar::ShowIncludeFlags() {
-    panel_.ShowIncludeFlag();
-}
-
-void TNoteBar::ShowCells() {
-    panel_.ShowCell();
-}
-
-QList<QWidget*> TNoteBar::FocusOrder() const {
-    return {CheckBoxSearch, MemoKey};
 }
 
 void TNoteBar::SetNoteHeight(int height) {

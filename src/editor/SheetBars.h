@@ -10,13 +10,11 @@ class QCheckBox;
 class QToolButton;
 class TCellEdit;
 
-// The bar above the rows: the include box and the cell of the sheet's title.
-class TTitleBar : public QFrame {
+// A sunken bar above or below the rows that shows one cell panel.
+class TCellBar : public QFrame {
     Q_OBJECT
   public:
-    static constexpr int kHeight = 36;
-
-    explicit TTitleBar(quorvel::TDescriptionSheet& sheet, QWidget* parent = nullptr);
+    TCellBar(const QString& name, QWidget* parent);
 
     // Brings the include box in line with the sheet (after a reset or a load); writes nothing.
     void ShowIncludeFlags();
@@ -24,22 +22,31 @@ class TTitleBar : public QFrame {
     void ShowCells();
     // The widgets that take the focus, in Tab order.
     QList<QWidget*> FocusOrder() const;
-    QList<TCellEdit*> Cells() const { return {MemoTytle}; }
+    QList<TCellEdit*> Cells() const;
+
+  protected:
+    TCellPanel panel_;
+};
+
+// The bar above the rows: the include box and the cell of the sheet's title.
+class TTitleBar : public TCellBar {
+    Q_OBJECT
+  public:
+    static constexpr int kHeight = 36;
+
+    explicit TTitleBar(quorvel::TDescriptionSheet& sheet, QWidget* parent = nullptr);
 
     void CheckBoxTytleClick();
 
     QWidget* Panel9 = nullptr;
     QCheckBox* CheckBoxTytle = nullptr;
     TCellEdit* MemoTytle = nullptr;
-
-  private:
-    TCellPanel panel_;
 };
 
 // The bar below the rows: the include box, the height buttons and the note cell. Its height is
 // fixed at any moment, so in a vertical layout the rows area above gives up or takes what it
 // gains or loses.
-class TNoteBar : public QFrame {
+class TNoteBar : public TCellBar {
     Q_OBJECT
   public:
     static constexpr int kMinHeight = 64;
@@ -47,11 +54,6 @@ class TNoteBar : public QFrame {
     static constexpr int kHeightStep = 15;
 
     explicit TNoteBar(quorvel::TDescriptionSheet& sheet, QWidget* parent = nullptr);
-
-    void ShowIncludeFlags();
-    void ShowCells();
-    QList<QWidget*> FocusOrder() const;
-    QList<TCellEdit*> Cells() const { return {MemoKey}; }
 
     // The bar's height; setting it holds it within 64 to 128 (stored settings may be anything).
     int NoteHeight() const { return noteHeight_; }
@@ -73,6 +75,5 @@ class TNoteBar : public QFrame {
     void noteHeightChanged(int height);
 
   private:
-    TCellPanel panel_;
     int noteHeight_ = kMinHeight;
 };
