@@ -2,11 +2,11 @@
 
 #include <memory>
 
-#include "AppWindows.h"
-#include "ErrorBox.h"
+#include "editor/AppWindows.h"
 #include "platform/InstanceLock.h"
 #include "platform/KeyStore.h"
 #include "store/Settings.h"
+#include "ui/ErrorBox.h"
 #include "ui/SystemPalette.h"
 
 int main(int argc, char** argv) {

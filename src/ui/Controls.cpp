@@ -1,6 +1,7 @@
 #include "ui/Controls.h"
 
 #include <QIcon>
+#include <QToolBar>
 #include <QToolButton>
 
 namespace ui {
@@ -25,6 +26,21 @@ QToolButton* makeSpeedButton(QWidget* parent, const QString& objectName, const Q
     if (!glyph.isEmpty()) button->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(glyph)));
     if (!hint.isEmpty()) applyHint(button, hint);
     return button;
+}
+
+QFont pixelFont(const QString& family, int pixels) {
+    QFont font(family);
+    font.setPixelSize(pixels);
+    return font;
+}
+
+void setUpToolBar(QToolBar* bar, const QString& name) {
+    bar->setObjectName(name);
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setFixedHeight(30);
+    bar->setIconSize(QSize(16, 16));
+    bar->setContextMenuPolicy(Qt::PreventContextMenu);
 }
 
 }  // namespace ui

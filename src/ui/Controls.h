@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 
 class QAbstractButton;
+class QToolBar;
 class QToolButton;
 class QWidget;
 
@@ -17,5 +19,11 @@ void applyHint(QWidget* widget, const QString& hint);
 // ":/icons/<glyph>.svg" (none when empty); Qt greys it out while the button is disabled.
 QToolButton* makeSpeedButton(QWidget* parent, const QString& objectName, const QString& hint,
                              const QString& glyph, bool checkable, int width = 23, int height = 22);
+
+// A font of `family` sized in pixels, so text keeps its size whatever the screen's resolution.
+QFont pixelFont(const QString& family, int pixels);
+
+// A fixed toolbar of 30 pixels with 16-pixel glyphs and no context menu of its own.
+void setUpToolBar(QToolBar* bar, const QString& name);
 
 }  // namespace ui

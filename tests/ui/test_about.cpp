@@ -5,12 +5,12 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "About.h"
 #include "ScriptedDialogs.h"
 #include "UiTestEnvironment.h"
 #include "UiTestHelpers.h"
-#include "UrlOpener.h"
+#include "dialogs/About.h"
 #include "sheet/Maker.h"
+#include "ui/UrlOpener.h"
 
 class TestAbout : public QObject {
     Q_OBJECT

@@ -4,8 +4,8 @@
 #include <QMimeData>
 #include <QtTest>
 
-#include "CellEdit.h"
 #include "UiTestEnvironment.h"
+#include "editor/CellEdit.h"
 #include "platform/Sjis.h"
 #include "ui/SjisText.h"
 

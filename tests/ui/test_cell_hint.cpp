@@ -9,9 +9,9 @@
 
 #include <memory>
 
-#include "CellEdit.h"
-#include "CellHint.h"
 #include "UiTestEnvironment.h"
+#include "editor/CellEdit.h"
+#include "editor/CellHint.h"
 
 namespace {
 

@@ -8,14 +8,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "CellEdit.h"
-#include "FormatToolbar.h"
 #include "MainWindowFixture.h"
-#include "RowsArea.h"
-#include "SheetBars.h"
-#include "StyleStrip.h"
 #include "UiTestEnvironment.h"
 #include "UiTestHelpers.h"
+#include "editor/CellEdit.h"
+#include "editor/DocumentController.h"
+#include "editor/FormatToolbar.h"
+#include "editor/RowsArea.h"
+#include "editor/SheetBars.h"
+#include "editor/StyleStrip.h"
 #include "platform/Sjis.h"
 #include "store/DataFile.h"
 #include "store/Settings.h"
@@ -234,12 +235,14 @@ class DocumentsTest : public QObject {
     }
 
     void displayNames() {
-        QCOMPARE(TFormMain::DisplayName(QStringLiteral("/data/bag.qvl")), QStringLiteral("bag"));
-        QCOMPARE(TFormMain::DisplayName(QStringLiteral("/data/bag.2005.qvl")),
+        QCOMPARE(TDocumentController::DisplayName(QStringLiteral("/data/bag.qvl")),
+                 QStringLiteral("bag"));
+        QCOMPARE(TDocumentController::DisplayName(QStringLiteral("/data/bag.2005.qvl")),
                  QStringLiteral("bag.2005"));
-        QCOMPARE(TFormMain::DisplayName(QStringLiteral("/表計算/ソフト.qvl")),
+        QCOMPARE(TDocumentController::DisplayName(QStringLiteral("/表計算/ソフト.qvl")),
                  QStringLiteral("ソフト"));
-        QCOMPARE(TFormMain::DisplayName(QStringLiteral("/data/noext")), QStringLiteral("noext"));
+        QCOMPARE(TDocumentController::DisplayName(QStringLiteral("/data/noext")),
+                 QStringLiteral("noext"));
     }
 
     void settingsRoundTripAndLimits() {

@@ -7,9 +7,9 @@
 #include <QStatusTipEvent>
 #include <QTest>
 
-#include "Linkunit.h"
 #include "ScriptedDialogs.h"
 #include "UiTestEnvironment.h"
+#include "dialogs/Linkunit.h"
 #include "platform/Sjis.h"
 
 namespace {

@@ -7,11 +7,12 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "CellEdit.h"
-#include "Linkunit.h"
 #include "MainWindowFixture.h"
 #include "UiTestEnvironment.h"
 #include "UiTestHelpers.h"
+#include "dialogs/Linkunit.h"
+#include "editor/CellEdit.h"
+#include "editor/EditMenu.h"
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
 #include "store/DataFile.h"
@@ -148,7 +149,7 @@ class LinkMenuTest : public QObject {
     void menuItemsAndTheirTarget() {
         TFormMain& main = fixture->start();
         QStringList names, texts;
-        for (QAction* action : main.PopupMenu1->actions()) {
+        for (QAction* action : main.EditMenu()->PopupMenu1->actions()) {
             names << action->objectName();
             texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
         }
@@ -162,16 +163,16 @@ class LinkMenuTest : public QObject {
         TCellEdit* other = fixture->find<TCellEdit>("Memo4Right");
         uitest::TypeInto(other, QStringLiteral("切り取る文"));
         uitest::TypeInto(focused, QStringLiteral("x"));
-        main.PopupMenu1Popup(other);
-        main.SelectAllClick();
+        main.EditMenu()->PopupMenu1Popup(other);
+        main.EditMenu()->SelectAllClick();
         QCOMPARE(other->textCursor().selectedText(), QStringLiteral("切り取る文"));
         QVERIFY(focused->textCursor().selectedText().isEmpty());
-        main.CutClick();
+        main.EditMenu()->CutClick();
         QVERIFY(other->toPlainText().isEmpty());
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("切り取る文"));
         TCellEdit* target = fixture->find<TCellEdit>("MemoKey");
-        main.PopupMenu1Popup(target);
-        main.PasteClick();
+        main.EditMenu()->PopupMenu1Popup(target);
+        main.EditMenu()->PasteClick();
         QCOMPARE(target->toPlainText(), QStringLiteral("切り取る文"));
         QVERIFY(main.Sheet().Rows[3].Description.Modified);
         QVERIFY(main.Sheet().Note.Modified);
@@ -179,8 +180,8 @@ class LinkMenuTest : public QObject {
 
         // The link item works on the popup cell, not on the focused one.
         fixture->dialogs.modalScripts.push_back(fill(0, QStringLiteral("http://a/")));
-        main.PopupMenu1Popup(other);
-        main.PopupMenu1->findChild<QAction*>("Link")->trigger();
+        main.EditMenu()->PopupMenu1Popup(other);
+        main.EditMenu()->PopupMenu1->findChild<QAction*>("Link")->trigger();
         QCOMPARE(other->toPlainText(),
                  QStringLiteral("<A HREF=\"http://a/\" target=\"_blank\">http://a/</A>"));
         QCOMPARE(focused->toPlainText(), QStringLiteral("x"));
@@ -192,23 +193,23 @@ class LinkMenuTest : public QObject {
         sheet.Title.Text = "loaded";
         quorvel::SaveDataFile(sheet, path.toStdString());
         TFormMain& main = fixture->start({path});
-        auto* undo = main.PopupMenu1->findChild<QAction*>("Undo");
+        auto* undo = main.EditMenu()->PopupMenu1->findChild<QAction*>("Undo");
         TCellEdit* title = fixture->find<TCellEdit>("MemoTytle");
-        main.PopupMenu1Popup(title);
+        main.EditMenu()->PopupMenu1Popup(title);
         QVERIFY(!undo->isEnabled());
-        QVERIFY(main.PopupMenu1->findChild<QAction*>("Paste")->isEnabled());
+        QVERIFY(main.EditMenu()->PopupMenu1->findChild<QAction*>("Paste")->isEnabled());
         title->moveCursor(QTextCursor::End);
         uitest::TypeInto(title, QStringLiteral("!"));
-        main.PopupMenu1Popup(title);
+        main.EditMenu()->PopupMenu1Popup(title);
         QVERIFY(undo->isEnabled());
-        main.UndoClick();
+        main.EditMenu()->UndoClick();
         QCOMPARE(title->toPlainText(), QStringLiteral("loaded"));
-        main.PopupMenu1Popup(title);
-        main.UndoClick();  // the second undo takes the first back
+        main.EditMenu()->PopupMenu1Popup(title);
+        main.EditMenu()->UndoClick();  // the second undo takes the first back
         QCOMPARE(title->toPlainText(), QStringLiteral("loaded!"));
         fixture->dialogs.modalScripts.push_back(fill(0, QStringLiteral("http://a/")));
         main.SpeedButtonLink->click();
-        main.PopupMenu1Popup(title);
+        main.EditMenu()->PopupMenu1Popup(title);
         QVERIFY(!undo->isEnabled());
     }
 
@@ -218,14 +219,14 @@ class LinkMenuTest : public QObject {
         cell->setFocus(Qt::TabFocusReason);
         cell->InsertLikePaste(QString(995, u'a'));
         QApplication::clipboard()->setText(QStringLiteral("漢字漢字"));
-        main.PopupMenu1Popup(cell);
-        main.PasteClick();
+        main.EditMenu()->PopupMenu1Popup(cell);
+        main.EditMenu()->PasteClick();
         QCOMPARE(int(main.Sheet().Rows[4].Item.Text.size()), 999);
         selectRange(cell, 0, 10);
-        main.DeleteClick();
+        main.EditMenu()->DeleteClick();
         QCOMPARE(int(main.Sheet().Rows[4].Item.Text.size()), 989);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("漢字漢字"));
-        main.CopyClick();  // nothing selected: the clipboard stays
+        main.EditMenu()->CopyClick();  // nothing selected: the clipboard stays
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("漢字漢字"));
     }
 

@@ -12,15 +12,15 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "CellEdit.h"
-#include "ErrorBox.h"
 #include "MainWindowFixture.h"
-#include "Preview.h"
 #include "UiTestEnvironment.h"
 #include "UiTestHelpers.h"
+#include "dialogs/Preview.h"
+#include "editor/CellEdit.h"
 #include "platform/TempDir.h"
 #include "sheet/HtmlGenerator.h"
 #include "store/DataFile.h"
+#include "ui/ErrorBox.h"
 #include "ui/Placement.h"
 #include "ui/SjisText.h"
 

@@ -9,10 +9,10 @@
 #include "ScriptedDialogs.h"
 #include "UiTestEnvironment.h"
 #include "UiTestHelpers.h"
-#include "Unitnewver.h"
-#include "UrlOpener.h"
+#include "dialogs/Unitnewver.h"
 #include "platform/Sjis.h"
 #include "sheet/Maker.h"
+#include "ui/UrlOpener.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 
 #include <string>
 
-#include "Preview.h"
 #include "ScriptedDialogs.h"
 #include "UiTestEnvironment.h"
+#include "dialogs/Preview.h"
 #include "platform/Sjis.h"
 #include "platform/TempDir.h"
 #include "store/PreviewFile.h"

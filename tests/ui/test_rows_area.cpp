@@ -10,10 +10,10 @@
 
 #include <memory>
 
-#include "CellEdit.h"
-#include "RowsArea.h"
-#include "SheetBars.h"
 #include "UiTestEnvironment.h"
+#include "editor/CellEdit.h"
+#include "editor/RowsArea.h"
+#include "editor/SheetBars.h"
 
 namespace {
 

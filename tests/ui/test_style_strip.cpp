@@ -12,8 +12,8 @@
 #include <stdexcept>
 
 #include "ScriptedDialogs.h"
-#include "StyleStrip.h"
 #include "UiTestEnvironment.h"
+#include "editor/StyleStrip.h"
 #include "sheet/DescriptionSheet.h"
 #include "ui/StyleMiniature.h"
 

@@ -3,11 +3,13 @@
 #include "../core/test_http_server.h"
 #include "MainWindowFixture.h"
 #include "UiTestEnvironment.h"
-#include "Unitnewver.h"
+#include "dialogs/Unitnewver.h"
 #include "platform/Sjis.h"
 #include "update/VersionCheck.h"
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QTimer>
 
 // The running editor against a version file served on 127.0.0.1.
 class VersionNoticeTest : public QObject {
@@ -59,6 +61,26 @@ class VersionNoticeTest : public QObject {
         QVERIFY(fixture->dialogs.modalShown.empty());
         QVERIFY(fixture->dialogs.messages.empty());
         QVERIFY(main.VersionCheck()->VersionCheckState != -1);
+    }
+
+    void closingTheWindowEndsARequestInFlightQuietly() {
+        // Holds the request for three seconds before it ends by itself.
+        httptest::LoopbackServer server(1, [](int, int, const std::string&) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+        });
+        TFormMain& main = fixture->start();
+        main.StartVersionCheck("127.0.0.1:" + std::to_string(server.port()), [] { return true; });
+        QElapsedTimer waited;
+        waited.start();
+        // The client keeps the window's events flowing while it waits, so the close comes in
+        // during the request.
+        QTimer::singleShot(200, &main, [&main] { main.close(); });
+        for (int tick = 0; tick < 4 && main.isVisible(); ++tick) main.Timer1Timer();
+        QVERIFY(!main.isVisible());
+        QVERIFY(waited.elapsed() < 2000);
+        QVERIFY(!main.Timer1()->isActive());
+        QVERIFY(fixture->dialogs.messages.empty());
+        QVERIFY(fixture->dialogs.modalShown.empty());
     }
 
     void withoutAHostNothingIsEverAsked() {

@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "AppWindows.h"
 #include "ScriptedDialogs.h"
+#include "editor/AppWindows.h"
 #include "platform/FileKeyStore.h"
 
 // The editor's windows as the program builds them, on a settings store of their own.

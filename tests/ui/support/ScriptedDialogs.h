@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DialogSeam.h"
+#include "ui/DialogSeam.h"
 
 #include <QDialog>
 #include <QString>

@@ -7,7 +7,7 @@
 #include <QUrl>
 #include <QWidget>
 
-#include "UrlOpener.h"
+#include "ui/UrlOpener.h"
 
 namespace uitest {
 

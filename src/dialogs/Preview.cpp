@@ -1,0 +1,175 @@
+#include "dialogs/Preview.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QClipboard>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include "platform/Sjis.h"
+#include "platform/TempDir.h"
+#include "store/PreviewFile.h"
+#include "ui/DialogSeam.h"
+#include "ui/ErrorBox.h"
+#include "ui/Guarded.h"
+
+namespace {
+
+// setContent hands the page over as a data URL, which Chromium caps at 2 MB.
+constexpr qsizetype kMaxInlineContent = 2 * 1000 * 1000;
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+TFormPreview::TFormPreview(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("FormPreview"));
+    setWindowTitle(QStringLiteral("Quorvel ﾌﾟﾚﾋﾞｭｰ"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(true);
+    resize(510, 482);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    TabSheet1 = new QWidget(PageControl1);
+    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    auto* browserLayout = new QVBoxLayout(TabSheet1);
+    browserLayout->setContentsMargins(0, 0, 0, 0);
+    TabSheet2 = new QWidget(PageControl1);
+    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+    auto* memoLayout = new QVBoxLayout(TabSheet2);
+    memoLayout->setContentsMargins(0, 0, 0, 0);
+    MemoHtml = new QPlainTextEdit(TabSheet2);
+    MemoHtml->setObjectName(QStringLiteral("MemoHtml"));
+    MemoHtml->setReadOnly(true);
+    MemoHtml->setLineWrapMode(QPlainTextEdit::NoWrap);
+    MemoHtml->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    MemoHtml->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memoLayout->addWidget(MemoHtml);
+    PageControl1->addTab(TabSheet1, QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"));
+    PageControl1->addTab(TabSheet2, QStringLiteral("HTMLﾀｸﾞ"));
+    PageControl1->setCurrentIndex(0);
+    layout->addWidget(PageControl1, 1);
+
+    Panel2 = new QFrame(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setFixedHeight(29);
+    auto* barLayout = new QHBoxLayout(Panel2);
+    barLayout->setContentsMargins(0, 0, 0, 0);
+    barLayout->addStretch(1);
+    Panel1 = new QWidget(Panel2);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    auto* buttonLayout = new QHBoxLayout(Panel1);
+    buttonLayout->setContentsMargins(4, 2, 4, 2);
+    Label1 = new QLabel(QStringLiteral("HTMLﾀｸﾞをｸﾘｯﾌﾟﾎﾞｰﾄﾞに"), Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    ButtonCopy = new QPushButton(QStringLiteral("ｺﾋﾟｰ(&c)"), Panel1);
+    ButtonCopy->setObjectName(QStringLiteral("ButtonCopy"));
+    ButtonCopyClose = new QPushButton(QStringLiteral("ｺﾋﾟｰ後に閉じる(&x)"), Panel1);
+    ButtonCopyClose->setObjectName(QStringLiteral("ButtonCopyClose"));
+    // Enter closes with a copy unless another button has the focus.
+    ButtonCopyClose->setDefault(true);
+    buttonLayout->addWidget(Label1);
+    buttonLayout->addWidget(ButtonCopy);
+    buttonLayout->addWidget(ButtonCopyClose);
+    barLayout->addWidget(Panel1);
+    layout->addWidget(Panel2);
+
+    setTabOrder(ButtonCopyClose, ButtonCopy);
+    setTabOrder(ButtonCopy, PageControl1);
+    setTabOrder(PageControl1, MemoHtml);
+    ButtonCopyClose->setFocus();
+
+    ui::connectGuarded(ButtonCopy, &QPushButton::clicked, this, [this] { ButtonCopyClick(); });
+    ui::connectGuarded(ButtonCopyClose, &QPushButton::clicked, this,
+                       [this] { ButtonCopyCloseClick(); });
+}
+
+TFormPreview::~TFormPreview() = default;
+
+bool TFormPreview::FormShow() {
+    std::string path = filePath_;
+    if (path.empty()) {
+        const quorvel::TempPathResult preview = quorvel::PreviewFilePath();
+        if (!preview.ok()) {
+            showWarning(this, FromUtf8(preview.error), FromUtf8(quorvel::kPreviewReadCaption));
+            return false;
+        }
+        path = preview.path;
+    }
+    const quorvel::PreviewReadResult read = quorvel::ReadPreviewFile(path);
+    if (!read.ok()) {
+        showWarning(this, FromUtf8(read.error->message), FromUtf8(read.error->caption));
+        return false;
+    }
+    text_ = FromUtf8(quorvel::sjis::ToUtf8(read.bytes));
+    MemoHtml->setPlainText(text_);
+    showContent(path, read.bytes);
+    return true;
+}
+
+void TFormPreview::ButtonCopyClick() {
+    MemoHtml->selectAll();
+    // Set directly rather than through copy(): an empty box must still replace an old clipboard.
+    QApplication::clipboard()->setText(text_, QClipboard::Clipboard);
+}
+
+void TFormPreview::ButtonCopyCloseClick() {
+    ButtonCopyClick();
+    accept();
+}
+
+void TFormPreview::ClearText() {
+    text_.clear();
+    MemoHtml->clear();
+}
+
+void TFormPreview::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // A restore by the window system is not a new showing.
+    if (event->spontaneous()) return;
+    RunGuarded(this, [this] { FormShow(); });
+}
+
+QWebEngineView* TFormPreview::ensureWebView() {
+    if (webView_) return webView_;
+    // Made on first use: the view's browser processes are costly and most sessions may never
+    // preview.
+    webView_ = new QWebEngineView(TabSheet1);
+    webView_->setObjectName(QStringLiteral("WebBrowser1"));
+    // The page is the seller's own tag text; scripts in it are not run.
+    webView_->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    TabSheet1->layout()->addWidget(webView_);
+    return webView_;
+}
+
+void TFormPreview::showContent(const std::string& path, const std::string& bytes) {
+    QWebEngineView* view = ensureWebView();
+    const QUrl url = QUrl::fromLocalFile(
+        QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size())));
+    const QByteArray content(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    if (content.size() < kMaxInlineContent) {
+        // The file declares no character set, and the view guesses wrongly for a file:// page.
+        view->page()->setContent(content, QStringLiteral("text/html;charset=Shift_JIS"), url);
+    } else {
+        view->page()->load(url);
+    }
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QStringList>
+
+#include <memory>
+
+#include "dialogs/About.h"
+#include "dialogs/Linkunit.h"
+#include "dialogs/Unitnewver.h"
+#include "editor/Mainunit.h"
+
+namespace quorvel {
+class KeyStore;
+}
+
+// The program's windows, created in their order: the main window (which runs its creation
+// handler), the about box, the link dialog (which reads its last entries), the update notice.
+struct TQuorvelWindows {
+    TQuorvelWindows(quorvel::KeyStore* settings, bool otherInstanceRunning,
+                    const QStringList& arguments);
+
+    std::unique_ptr<TFormMain> main;
+    std::unique_ptr<TAboutForm> about;
+    std::unique_ptr<TLinkForm> link;
+    std::unique_ptr<TNewVerForm> notice;
+};

@@ -1,0 +1,114 @@
+#include "editor/CellPanel.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QVariant>
+
+#include "editor/CellEdit.h"
+#include "ui/Controls.h"
+#include "ui/Guarded.h"
+
+namespace {
+
+QCheckBox* makeIncludeBox(QWidget* parent, const CellPanelSpec& spec) {
+    auto* box = new QCheckBox(spec.caption, parent);
+    box->setObjectName(spec.includeName);
+    box->setChecked(true);
+    return box;
+}
+
+void makeHeightButtons(QWidget* parent, const CellPanelSpec& spec, TCellPanel& built) {
+    built.Grow = ui::makeSpeedButton(parent, spec.growName, QString(), spec.growGlyph, false);
+    built.Shrink = ui::makeSpeedButton(parent, spec.shrinkName, QString(), spec.shrinkGlyph, false);
+    built.Grow->setProperty("Tag", 1);
+    built.Shrink->setProperty("Tag", -1);
+}
+
+// A bar's block: an etched frame (lowered outside, raised inside), the box at the top and the
+// height strip at the foot.
+void buildBarLabel(QWidget* owner, const CellPanelSpec& spec, TCellPanel& built) {
+    auto* label = new QFrame(owner);
+    label->setObjectName(spec.labelName);
+    label->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    label->setLineWidth(1);
+    label->setMidLineWidth(0);
+    label->setFixedWidth(kLabelPanelWidth);
+    built.Label = label;
+    built.Include = makeIncludeBox(label, spec);
+    auto* column = new QVBoxLayout(label);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    auto* boxRow = new QHBoxLayout;
+    if (spec.growName.isEmpty())
+        boxRow->setContentsMargins(3, 1, 2, 1);
+    else
+        boxRow->setContentsMargins(2, 0, 1, 0);
+    boxRow->addWidget(built.Include);
+    column->addLayout(boxRow);
+    column->addStretch(1);
+    if (spec.growName.isEmpty()) return;
+
+    built.HeightStrip = new QFrame(label);
+    built.HeightStrip->setObjectName(spec.stripName);
+    built.HeightStrip->setFixedHeight(27);
+    makeHeightButtons(built.HeightStrip, spec, built);
+    auto* strip = new QHBoxLayout(built.HeightStrip);
+    strip->setContentsMargins(2, 2, 2, 3);
+    strip->setSpacing(0);
+    strip->addWidget(built.Grow);
+    strip->addWidget(built.Shrink);
+    strip->addStretch(1);
+    column->addWidget(built.HeightStrip);
+}
+
+// A row's block: placed by hand, since a 45-pixel row has no room for a layout's margins.
+void buildRowLabel(QWidget* owner, const CellPanelSpec& spec, TCellPanel& built) {
+    built.Label = new QWidget(owner);
+    built.Label->setFixedWidth(kLabelPanelWidth);
+    built.Include = makeIncludeBox(built.Label, spec);
+    built.Include->setGeometry(3, 1, kLabelPanelWidth - 6, 19);
+    if (spec.growName.isEmpty()) return;
+    makeHeightButtons(built.Label, spec, built);
+    built.Grow->move(3, 20);
+    built.Shrink->move(26, 20);
+}
+
+}  // namespace
+
+TCellPanel BuildCellPanel(QFrame* panel, const CellPanelSpec& spec) {
+    TCellPanel built;
+    built.IncludeFlag = spec.includeFlag;
+    if (spec.labelName.isEmpty())
+        buildRowLabel(panel, spec, built);
+    else
+        buildBarLabel(panel, spec, built);
+    built.Edit = new TCellEdit(*spec.cell, panel);
+    built.Edit->setObjectName(spec.cellName);
+
+    auto* layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(built.Label);
+    layout->addWidget(built.Edit, 1);
+
+    QWidget::setTabOrder(built.Include, built.Edit);
+    ui::connectGuarded(built.Include, &QCheckBox::clicked, panel,
+                       [built] { built.IncludeClick(); });
+    return built;
+}
+
+void TCellPanel::IncludeClick() const {
+    *IncludeFlag = Include->isChecked();
+}
+
+void TCellPanel::ShowIncludeFlag() const {
+    Include->setChecked(*IncludeFlag);
+}
+
+void TCellPanel::ShowCell() const {
+    Edit->ShowCellText();
+    Edit->ShowCellFormat();
+}

@@ -1,0 +1,139 @@
+#include "editor/DocumentController.h"
+
+#include <QFile>
+
+#include "sheet/DisplayName.h"
+#include "sheet/Maker.h"
+#include "store/DataFile.h"
+#include "ui/DialogSeam.h"
+#include "ui/SjisText.h"
+
+namespace {
+
+const QString kSaveFilter = QStringLiteral("Quorvelファイル (*.qvl)|*.qvl|全てのﾌｧｲﾙ(*.*)|*.*");
+const QString kOpenFilter = QStringLiteral("Quorvelﾌｧｲﾙ(*.qvl)|*.qvl|全てのﾌｧｲﾙ(*.*)|*.*");
+const QString kDefaultSuffix = QStringLiteral("qvl");
+const QString kUntitledFile = QStringLiteral("無題.") + QStringLiteral("qvl");
+
+std::string nativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+TDocumentController::TDocumentController(quorvel::TDescriptionSheet& sheet, QWidget* dialogParent,
+                                         QObject* parent)
+    : QObject(parent), sheet_(sheet), dialogParent_(dialogParent) {}
+
+QString TDocumentController::DisplayName(const QString& path) {
+#ifdef _WIN32
+    return ui::fromSjis(quorvel::DisplayName(ui::toSjis(path), false));
+#else
+    return ui::fromSjis(quorvel::DisplayName(ui::toSjis(path), true));
+#endif
+}
+
+QString TDocumentController::Title() const {
+    const QString name =
+        currentFileName_.isEmpty() ? QStringLiteral("無題") : DisplayName(currentFileName_);
+    return QString::fromUtf8(quorvel::maker::kAppTitle) + QStringLiteral(" - ") + name;
+}
+
+void TDocumentController::setFileName(const QString& path) {
+    currentFileName_ = path;
+    emit titleChanged(Title());
+}
+
+bool TDocumentController::saveTo(const QString& path) {
+    if (auto error = quorvel::SaveDataFile(sheet_, nativePath(path))) {
+        showFileError(dialogParent_, *error);
+        return false;
+    }
+    return true;
+}
+
+bool TDocumentController::loadFrom(const QString& path) {
+    if (auto error = quorvel::LoadDataFile(sheet_, nativePath(path))) {
+        showFileError(dialogParent_, *error);
+        return false;
+    }
+    emit sheetReplaced();
+    return true;
+}
+
+std::optional<QString> TDocumentController::runSaveDialog(const QString& fileName) {
+    saveDialogFileName_ = fileName;
+    auto chosen = dialogs().saveFileName(dialogParent_, kSaveFilter, kDefaultSuffix, fileName);
+    if (chosen) saveDialogFileName_ = *chosen;
+    return chosen;
+}
+
+// A failed save stops the command: the edits it was meant to keep are still only on screen.
+TDocumentController::SaveQuestion TDocumentController::askToSave(const QString& caption) {
+    if (!sheet_.AnyCellModified()) return SaveQuestion::Proceed;
+    const auto answer = dialogs().message(
+        dialogParent_, QStringLiteral("変更を保存しますか？"), caption, QMessageBox::Question,
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (answer == QMessageBox::No) return SaveQuestion::Proceed;
+    if (answer != QMessageBox::Yes) return SaveQuestion::Stop;
+    QString path = currentFileName_;
+    if (path.isEmpty()) {
+        const auto chosen = runSaveDialog(saveDialogFileName_);
+        if (!chosen) return SaveQuestion::Stop;
+        path = *chosen;
+    }
+    if (!saveTo(path)) return SaveQuestion::Stop;
+    currentFileName_ = path;
+    return SaveQuestion::Proceed;
+}
+
+void TDocumentController::New() {
+    if (askToSave(QStringLiteral("確認")) == SaveQuestion::Stop) return;
+    sheet_.ResetSheet();
+    emit sheetReplaced();
+    setFileName(QString());
+    emit scrollToTopWanted();
+}
+
+void TDocumentController::Open() {
+    if (askToSave(QStringLiteral("確認")) == SaveQuestion::Stop) return;
+    const auto chosen =
+        dialogs().openFileName(dialogParent_, kOpenFilter, kDefaultSuffix, QString());
+    if (!chosen) return;
+    if (!loadFrom(*chosen)) return;
+    setFileName(*chosen);
+    emit scrollToTopWanted();
+}
+
+void TDocumentController::Save() {
+    QString path = currentFileName_;
+    if (path.isEmpty()) {
+        const auto chosen = runSaveDialog(kUntitledFile);
+        if (!chosen) return;
+        path = *chosen;
+    }
+    if (!saveTo(path)) return;
+    setFileName(path);
+    sheet_.ClearModified();
+}
+
+void TDocumentController::SaveAs() {
+    const auto chosen =
+        runSaveDialog(currentFileName_.isEmpty() ? kUntitledFile : currentFileName_);
+    if (!chosen) return;
+    if (!saveTo(*chosen)) return;
+    setFileName(*chosen);
+    sheet_.ClearModified();
+}
+
+void TDocumentController::OpenFirstOf(const QStringList& paths) {
+    for (const QString& path : paths) {
+        if (!loadFrom(path)) continue;
+        setFileName(path);
+        break;
+    }
+}
+
+bool TDocumentController::QueryClose() {
+    return askToSave(QStringLiteral("終了確認")) == SaveQuestion::Proceed;
+}

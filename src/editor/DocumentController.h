@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+#include "sheet/DescriptionSheet.h"
+
+class QWidget;
+
+// The document behind the main window: which file the sheet came from, and the commands that
+// replace or keep it (New, Open, Save, Save As, dropped files, the save question). It owns no
+// widget; it asks through the dialog seam and tells the window what to show through signals.
+class TDocumentController : public QObject {
+    Q_OBJECT
+  public:
+    // `dialogParent` only parents the questions and may be null.
+    TDocumentController(quorvel::TDescriptionSheet& sheet, QWidget* dialogParent,
+                        QObject* parent = nullptr);
+
+    const QString& CurrentFileName() const { return currentFileName_; }
+    // The name the save dialog was last opened with or answered.
+    const QString& SaveDialogFileName() const { return saveDialogFileName_; }
+    // The window title: the program's title and the file's display name ("無題" when untitled).
+    QString Title() const;
+    // A path as the title shows it: the file name without its last extension.
+    static QString DisplayName(const QString& path);
+
+    void New();
+    void Open();
+    void Save();
+    void SaveAs();
+    // Opens the first of `paths` that loads (dropped files, the command line).
+    void OpenFirstOf(const QStringList& paths);
+    // The saving part of closing: false when the user cancelled or the save failed.
+    bool QueryClose();
+
+  signals:
+    void titleChanged(const QString& title);
+    // The sheet was replaced as a whole (reset or loaded); every box must show it anew.
+    void sheetReplaced();
+    // A new or opened document starts at its top.
+    void scrollToTopWanted();
+
+  private:
+    enum class SaveQuestion { Proceed, Stop };
+    SaveQuestion askToSave(const QString& caption);
+    bool saveTo(const QString& path);
+    bool loadFrom(const QString& path);
+    std::optional<QString> runSaveDialog(const QString& fileName);
+    void setFileName(const QString& path);
+
+    quorvel::TDescriptionSheet& sheet_;
+    QWidget* dialogParent_;
+    QString currentFileName_;
+    QString saveDialogFileName_;
+};

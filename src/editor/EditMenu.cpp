@@ -1,0 +1,100 @@
+#include "editor/EditMenu.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTextCursor>
+
+#include "dialogs/Linkunit.h"
+#include "editor/CellEdit.h"
+#include "ui/DialogSeam.h"
+#include "ui/Guarded.h"
+
+namespace {
+
+struct MenuItemEntry {
+    const char* name;
+    const char* caption;  // empty: a separator
+    void (TEditMenu::*handler)();
+};
+
+}  // namespace
+
+TEditMenu::TEditMenu(QWidget* window) : QObject(window) {
+    PopupMenu1 = new QMenu(window);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    const MenuItemEntry items[] = {
+        {"Link", "リンクタグの挿入(&L)", nullptr},
+        {"N3", "", nullptr},
+        {"Undo", "元に戻す(&U)", &TEditMenu::UndoClick},
+        {"N1", "", nullptr},
+        {"Cut", "切り取り(&T)", &TEditMenu::CutClick},
+        {"Copy", "コピー(&C)", &TEditMenu::CopyClick},
+        {"Paste", "貼り付け(&P)", &TEditMenu::PasteClick},
+        {"Delete", "削除(&D)", &TEditMenu::DeleteClick},
+        {"N2", "", nullptr},
+        {"SelectAll", "すべて選択(&A)", &TEditMenu::SelectAllClick},
+    };
+    for (const MenuItemEntry& item : items) {
+        QAction* action = *item.caption ? PopupMenu1->addAction(QString::fromUtf8(item.caption))
+                                        : PopupMenu1->addSeparator();
+        action->setObjectName(QString::fromUtf8(item.name));
+        if (!*item.caption) continue;
+        const auto handler = item.handler;
+        ui::connectGuarded(action, &QAction::triggered, window, [this, handler] {
+            if (handler)
+                (this->*handler)();
+            else
+                InsertLink(popupCell_);
+        });
+    }
+}
+
+void TEditMenu::ShowFor(TCellEdit* cell, const QPoint& globalPos) {
+    PopupMenu1Popup(cell);
+    PopupMenu1->exec(globalPos);
+}
+
+void TEditMenu::PopupMenu1Popup(TCellEdit* cell) {
+    popupCell_ = cell;
+    auto* undo = PopupMenu1->findChild<QAction*>(QStringLiteral("Undo"));
+    undo->setEnabled(cell && cell->isVisible() && cell->CanUndo());
+}
+
+void TEditMenu::UndoClick() {
+    if (popupCell_) popupCell_->UndoOnce();
+}
+
+void TEditMenu::CutClick() {
+    if (popupCell_) popupCell_->cut();
+}
+
+void TEditMenu::CopyClick() {
+    if (popupCell_) popupCell_->copy();
+}
+
+void TEditMenu::PasteClick() {
+    if (popupCell_) popupCell_->paste();
+}
+
+void TEditMenu::DeleteClick() {
+    if (popupCell_) popupCell_->textCursor().removeSelectedText();
+}
+
+void TEditMenu::SelectAllClick() {
+    if (popupCell_) popupCell_->selectAll();
+}
+
+void TEditMenu::InsertLink(TCellEdit* target) {
+    if (!target || !link_) return;
+    QString selected = target->textCursor().selectedText();
+    selected.replace(QChar::ParagraphSeparator, QChar(u'\n'));
+    const bool applyMode = !selected.isEmpty();
+    if (applyMode)
+        link_->SetApplyCaption(selected);
+    else
+        link_->SetInsertCaption();
+    if (dialogs().execModal(*link_) != QDialog::Accepted) return;
+    const QString visible = applyMode ? selected : link_->AddressText();
+    target->InsertLikePaste(link_->BuildTag(visible));
+    target->ClearUndo();
+}

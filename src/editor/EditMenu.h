@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+
+class QMenu;
+class QWidget;
+class TCellEdit;
+class TLinkForm;
+
+// The cells' shared context menu: the edit commands on the cell it was opened on, and the link
+// entry. The link dialog arrives after the main window is built.
+class TEditMenu : public QObject {
+    Q_OBJECT
+  public:
+    explicit TEditMenu(QWidget* window);
+
+    void SetLinkForm(TLinkForm* link) { link_ = link; }
+    // Opens the menu on `cell`, at `globalPos`.
+    void ShowFor(TCellEdit* cell, const QPoint& globalPos);
+
+    // Before the menu shows: remembers the cell and enables Undo only when it has something.
+    void PopupMenu1Popup(TCellEdit* cell);
+    TCellEdit* PopupCell() const { return popupCell_; }
+    void UndoClick();
+    void CutClick();
+    void CopyClick();
+    void PasteClick();
+    void DeleteClick();
+    void SelectAllClick();
+    // Asks for a link and puts its tag into `target`: around the selection when there is one,
+    // else the address itself. The insertion is final (the box's undo does not take it back).
+    void InsertLink(TCellEdit* target);
+
+    QMenu* PopupMenu1 = nullptr;
+
+  private:
+    TCellEdit* popupCell_ = nullptr;
+    TLinkForm* link_ = nullptr;
+};

@@ -1,0 +1,393 @@
+#include "editor/Mainunit.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "dialogs/About.h"
+#include "dialogs/Linkunit.h"
+#include "dialogs/Preview.h"
+#include "editor/CellEdit.h"
+#include "editor/CellHint.h"
+#include "editor/DocumentController.h"
+#include "editor/EditMenu.h"
+#include "editor/FormatToolbar.h"
+#include "editor/RowsArea.h"
+#include "editor/SheetBars.h"
+#include "editor/StyleStrip.h"
+#include "editor/VersionCheckDriver.h"
+#include "platform/NetworkState.h"
+#include "platform/TempDir.h"
+#include "sheet/HtmlGenerator.h"
+#include "sheet/Maker.h"
+#include "store/PreviewFile.h"
+#include "store/Settings.h"
+#include "ui/Controls.h"
+#include "ui/DialogSeam.h"
+#include "ui/ErrorBox.h"
+#include "ui/Placement.h"
+#include "ui/ToolButtons.h"
+#include "update/VersionCheck.h"
+
+namespace {
+
+using FileButton = ui::ToolButtonEntry<TFormMain>;
+
+// The file toolbar, left to right; a row without a name is a separator.
+const FileButton kFileToolbar[] = {
+    {"SpeedButtonNew", "新規作成|編集中の内容を破棄して新規に作成", "new", false,
+     &TFormMain::SpeedButtonNew, &TFormMain::SpeedButtonNewClick},
+    {"SpeedButtonOpen", "開く|保存しているデータを読み込み編集", "open", false,
+     &TFormMain::SpeedButtonOpen, &TFormMain::SpeedButtonOpenClick},
+    {"SpeedButtonSave", "上書き保存|編集中データを現在のファイル名で上書き保存", "save", false,
+     &TFormMain::SpeedButtonSave, &TFormMain::SpeedButtonSaveClick},
+    {"SpeedButtonSaveAs", "名前を付けて保存|編集中データに名前をつけてファイル保存", "saveas",
+     false, &TFormMain::SpeedButtonSaveAs, &TFormMain::SpeedButtonSaveAsClick},
+    {},
+    {"SpeedButtonPreview", "プレビュー|プレビューを表示／HTMLタグ内容コピー", "preview", false,
+     &TFormMain::SpeedButtonPreview, nullptr, &TFormMain::SpeedButtonPreviewClick, 19},
+    {"SpeedButtonTagCopy", "タグコピー|プレビューなしタグコピー", "tagcopy", false,
+     &TFormMain::SpeedButtonTagCopy, nullptr, &TFormMain::SpeedButtonPreviewClick, 19},
+    {},
+    {"SpeedButtonLink", "リンクタグ|リンクタグを挿入", "link", false, &TFormMain::SpeedButtonLink,
+     nullptr, &TFormMain::LinkClick},
+    {},
+    {"SpeedButtonStayOnTop", "最前面表示|他のｱﾌﾟﾘｹｰｼｮﾝよりも前面で実行", "stayontop", true,
+     &TFormMain::SpeedButtonStayOnTop, &TFormMain::SpeedButtonStayOnTopClick},
+    {"SpeedButtonMulti", "多重起動許可（次回起動から有効）|複数起動を許可", "multi", true,
+     &TFormMain::SpeedButtonMulti},
+    {},
+    {"SpeedButtonHelp", "バージョン情報", "help", false, &TFormMain::SpeedButtonHelp,
+     &TFormMain::SpeedButtonHelpClick},
+};
+
+}  // namespace
+
+TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWidget* parent)
+    : QMainWindow(parent), settings_(settings) {
+    setObjectName(QStringLiteral("FormMain"));
+    resize(414, 432);
+    setAcceptDrops(true);
+
+    buildFileToolbar();
+    addToolBarBreak();
+    formatToolbar_ = new TFormatToolbar(
+        sheet_, [this](int tag) { return CellByTag(tag); }, [this] { return FocusedCell(); },
+        SpeedButtonLink, this);
+    addToolBar(Qt::TopToolBarArea, formatToolbar_);
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    styleStrip_ = new TStyleStrip(sheet_.Style, central);
+    titleBar_ = new TTitleBar(sheet_, central);
+    rowsArea_ = new TRowsArea(sheet_, central);
+    noteBar_ = new TNoteBar(sheet_, central);
+    column->addWidget(styleStrip_);
+    column->addWidget(titleBar_);
+    column->addWidget(rowsArea_, 1);
+    column->addWidget(noteBar_);
+    setCentralWidget(central);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setFixedHeight(19);
+    StatusBar1->setSizeGripEnabled(true);
+    setStatusBar(StatusBar1);
+
+    // The 22 boxes in the sheet's order, whichever pane shows them.
+    for (const QList<TCellEdit*>& pane :
+         {titleBar_->Cells(), rowsArea_->Cells(), noteBar_->Cells()})
+        for (TCellEdit* cell : pane) cells_[cell->Tag() - quorvel::kTitleTag] = cell;
+
+    editMenu_ = new TEditMenu(this);
+    wireCells();
+    setTabOrder();
+
+    document_ = new TDocumentController(sheet_, this, this);
+    connect(document_, &TDocumentController::titleChanged, this, &QWidget::setWindowTitle);
+    connect(document_, &TDocumentController::sheetReplaced, this, &TFormMain::showWholeSheet);
+    connect(document_, &TDocumentController::scrollToTopWanted, rowsArea_, &TRowsArea::ScrollToTop);
+
+    preview_ = new TFormPreview(this);
+    sheet_.ResetSheet();
+    showWholeSheet();
+    setWindowTitle(document_->Title());
+    cellHint_ = new TCellHint(this);
+    qApp->installEventFilter(cellHint_);
+
+    versionCheck_ = new TVersionCheckDriver(this, otherInstanceRunning);
+    StartVersionCheck(quorvel::maker::kUpdateHost, [] { return quorvel::network::IsOnline(); });
+    styleStrip_->ComboBoxTableBorderWidth->setFocus(Qt::OtherFocusReason);
+}
+
+TFormMain::~TFormMain() {
+    versionCheck_->Cancel();
+    // The preview window goes before the rest of the main window.
+    delete preview_;
+    preview_ = nullptr;
+    if (cellHint_) qApp->removeEventFilter(cellHint_);
+}
+
+void TFormMain::buildFileToolbar() {
+    ToolBar1 = new QToolBar(this);
+    ui::setUpToolBar(ToolBar1, QStringLiteral("ToolBar1"));
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+    for (const FileButton& entry : kFileToolbar) ui::addToolButton(ToolBar1, *this, this, entry);
+    SpeedButtonLink->setEnabled(false);
+}
+
+void TFormMain::wireCells() {
+    for (TCellEdit* cell : cells_) {
+        formatToolbar_->AttachCell(cell);
+        ui::connectGuarded(
+            cell, &QWidget::customContextMenuRequested, this,
+            [this, cell](const QPoint& at) { editMenu_->ShowFor(cell, cell->mapToGlobal(at)); });
+    }
+}
+
+void TFormMain::setTabOrder() {
+    QList<QWidget*> order{static_cast<QWidget*>(styleStrip_->ComboBoxTableBorderWidth),
+                          static_cast<QWidget*>(styleStrip_->CheckBoxBorderSet),
+                          static_cast<QWidget*>(styleStrip_->ComboBoxSpacing)};
+    order += titleBar_->FocusOrder();
+    order += rowsArea_->FocusOrder();
+    order += noteBar_->FocusOrder();
+    for (int i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+TCellEdit* TFormMain::FocusedCell() const {
+    QWidget* focused = focusWidget();
+    for (TCellEdit* cell : cells_)
+        if (cell == focused) return cell;
+    return nullptr;
+}
+
+TCellEdit* TFormMain::CellByTag(int tag) const {
+    if (!quorvel::IsCellTag(tag)) return nullptr;
+    return cells_[tag - quorvel::kTitleTag];
+}
+
+void TFormMain::FormCreate(const QStringList& arguments) {
+    LoadSettings();
+    placeOnScreen(this);
+    placeOnScreen(preview_);
+    applyStayOnTop();
+    QStringList existing;
+    for (const QString& argument : arguments)
+        if (QFileInfo::exists(argument)) existing << argument;
+    document_->OpenFirstOf(existing);
+}
+
+void TFormMain::AttachWindows(TAboutForm* about, TLinkForm* link, TNewVerForm* notice) {
+    about_ = about;
+    link_ = link;
+    editMenu_->SetLinkForm(link);
+    versionCheck_->SetNotice(notice);
+}
+
+void TFormMain::placeOnScreen(QWidget* window) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect placed = ui::KeptOnScreen(QRect(window->pos(), window->size()), screen->size());
+    window->move(placed.topLeft());
+}
+
+void TFormMain::SpeedButtonStayOnTopClick() {
+    applyStayOnTop();
+}
+
+void TFormMain::applyStayOnTop() {
+    const bool onTop = SpeedButtonStayOnTop->isChecked();
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop) return;
+    const QRect frame = geometry();
+    const bool wasVisible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    setGeometry(frame);
+    if (wasVisible) show();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    bool canClose = false;
+    RunGuarded(this, [&] { canClose = FormCloseQuery(); });
+    if (canClose) {
+        // Nothing may come back from the maker's site into a window that is going.
+        CancelVersionCheck();
+        event->accept();
+    } else
+        event->ignore();
+}
+
+void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TFormMain::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    event->acceptProposedAction();
+    RunGuarded(this, [&] { FilesDropped(paths); });
+}
+
+const QString& TFormMain::CurrentFileName() const {
+    return document_->CurrentFileName();
+}
+
+// After the sheet was replaced as a whole: every box, check box and the style strip follow it.
+void TFormMain::showWholeSheet() {
+    styleStrip_->ShowWholeStyle();
+    titleBar_->ShowIncludeFlags();
+    rowsArea_->ShowIncludeFlags();
+    noteBar_->ShowIncludeFlags();
+    titleBar_->ShowCells();
+    rowsArea_->ShowCells();
+    noteBar_->ShowCells();
+}
+
+void TFormMain::SpeedButtonNewClick() {
+    document_->New();
+}
+
+void TFormMain::SpeedButtonOpenClick() {
+    document_->Open();
+}
+
+void TFormMain::SpeedButtonSaveClick() {
+    document_->Save();
+}
+
+void TFormMain::SpeedButtonSaveAsClick() {
+    document_->SaveAs();
+}
+
+bool TFormMain::FormCloseQuery() {
+    if (!document_->QueryClose()) return false;
+    SaveSettings();
+    return true;
+}
+
+void TFormMain::FilesDropped(const QStringList& paths) {
+    document_->OpenFirstOf(paths);
+}
+
+void TFormMain::LinkClick(QObject* sender) {
+    const bool fromToolbar = sender && sender->objectName() == QStringLiteral("SpeedButtonLink");
+    editMenu_->InsertLink(fromToolbar ? FocusedCell() : editMenu_->PopupCell());
+}
+
+void TFormMain::SpeedButtonHelpClick() {
+    if (about_) dialogs().execModal(*about_);
+}
+
+void TFormMain::StartVersionCheck(const std::string& host, std::function<bool()> isOnline) {
+    versionCheck_->Start(host, std::move(isOnline));
+}
+
+void TFormMain::Timer1Timer() {
+    versionCheck_->Timer1Timer();
+}
+
+void TFormMain::CancelVersionCheck() {
+    versionCheck_->Cancel();
+}
+
+QTimer* TFormMain::Timer1() const {
+    return versionCheck_->Timer1();
+}
+
+quorvel::update::TVersionCheck* TFormMain::VersionCheck() const {
+    return versionCheck_->VersionCheck();
+}
+
+void TFormMain::SpeedButtonPreviewClick(QObject* sender) {
+    const bool showPreview = sender && sender->objectName() == QStringLiteral("SpeedButtonPreview");
+    const quorvel::TempPathResult path = quorvel::PreviewFilePath();
+    bool written = path.ok();
+    if (!path.ok()) {
+        showWarning(this, QString::fromStdString(path.error),
+                    QString::fromUtf8(quorvel::kPreviewWriteCaption));
+    } else if (auto error = quorvel::WritePreviewFile(path.path, quorvel::BuildHtmlTags(sheet_))) {
+        showFileError(this, *error);
+        written = false;
+    }
+    preview_->setFilePath(path.path);
+    if (showPreview) {
+        dialogs().execModal(*preview_);
+        return;
+    }
+    const bool loaded = preview_->FormShow();
+    if (written && loaded) {
+        preview_->ButtonCopyClick();
+        StatusBar1->showMessage(QStringLiteral("コピー完了！"));
+    } else {
+        // Never leave an older text on the clipboard that the seller would take for this one.
+        QGuiApplication::clipboard()->clear();
+        StatusBar1->clearMessage();
+    }
+}
+
+void TFormMain::LoadSettings() {
+    if (!settings_) return;
+    const auto stored = quorvel::ReadStoredSettings(*settings_);
+    if (!stored) return;
+    const auto moveResize = [](QWidget* window, const std::optional<int>& left,
+                               const std::optional<int>& top, const std::optional<int>& width,
+                               const std::optional<int>& height) {
+        window->move(left.value_or(window->x()), top.value_or(window->y()));
+        window->resize(width.value_or(window->width()), height.value_or(window->height()));
+    };
+    moveResize(this, stored->Left, stored->Top, stored->Width, stored->Height);
+    moveResize(preview_, stored->Pv_Left, stored->Pv_Top, stored->Pv_Width, stored->Pv_Height);
+    if (stored->PanelLeftWidth)
+        rowsArea_->SetLeftColumnWidth(quorvel::ClampPanelLeftWidth(*stored->PanelLeftWidth));
+    if (stored->SpeedButtonStayOnTop)
+        SpeedButtonStayOnTop->setChecked(*stored->SpeedButtonStayOnTop);
+    if (stored->SpeedButtonMultiple) SpeedButtonMulti->setChecked(*stored->SpeedButtonMultiple);
+    if (stored->SpeedButtonAll) formatToolbar_->SetApplyToAll(*stored->SpeedButtonAll);
+    for (int row = 1; row <= quorvel::kRowCount; ++row) {
+        if (const auto& height = stored->K_Height[row - 1])
+            rowsArea_->SetRowHeight(row, quorvel::ClampRowHeight(*height));
+    }
+    if (stored->KWk_Height) noteBar_->SetNoteHeight(quorvel::ClampNoteHeight(*stored->KWk_Height));
+    rowsArea_->UpdateRowsScrollRange();
+}
+
+void TFormMain::SaveSettings() {
+    if (!settings_) return;
+    quorvel::SettingsSnapshot snapshot;
+    snapshot.Left = x();
+    snapshot.Top = y();
+    snapshot.Width = width();
+    snapshot.Height = height();
+    snapshot.Pv_Left = preview_->x();
+    snapshot.Pv_Top = preview_->y();
+    snapshot.Pv_Width = preview_->width();
+    snapshot.Pv_Height = preview_->height();
+    snapshot.PanelLeftWidth = rowsArea_->LeftColumnWidth();
+    snapshot.SpeedButtonStayOnTop = SpeedButtonStayOnTop->isChecked();
+    snapshot.SpeedButtonMultiple = SpeedButtonMulti->isChecked();
+    snapshot.SpeedButtonAll = formatToolbar_->ApplyToAll();
+    if (link_) {
+        snapshot.EditAddress = link_->AddressBytes();
+        snapshot.EditSubject = link_->SubjectBytes();
+    }
+    for (int row = 1; row <= quorvel::kRowCount; ++row)
+        snapshot.K_Height[row - 1] = rowsArea_->RowHeight(row);
+    snapshot.KWk_Height = noteBar_->NoteHeight();
+    quorvel::WriteSettings(*settings_, snapshot);
+}

@@ -1,0 +1,143 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "sheet/DescriptionSheet.h"
+
+class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
+class QMenu;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class TAboutForm;
+class TCellEdit;
+class TCellHint;
+class TDocumentController;
+class TEditMenu;
+class TFormatToolbar;
+class TFormPreview;
+class TLinkForm;
+class TNewVerForm;
+class TNoteBar;
+class TRowsArea;
+class TStyleStrip;
+class TTitleBar;
+class TVersionCheckDriver;
+
+namespace quorvel {
+class KeyStore;
+namespace update {
+class TVersionCheck;
+}
+}  // namespace quorvel
+
+// The main window: owns the one sheet, the preview window and the version check, shows the sheet
+// in 22 cell boxes, and composes the panes and collaborators that work on it: the document
+// controller (files), the edit menu (cell commands and links), the format toolbar and the
+// version-check driver. The handlers of its own buttons are here and forward to them.
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+  public:
+    // `settings` may be null (nothing is remembered). It must outlive the window.
+    TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // The creation handler: settings, placement on the screen, stay-on-top, command-line file.
+    void FormCreate(const QStringList& arguments);
+    // The secondary windows, created after the main window.
+    void AttachWindows(TAboutForm* about, TLinkForm* link, TNewVerForm* notice);
+
+    quorvel::TDescriptionSheet& Sheet() { return sheet_; }
+    const QString& CurrentFileName() const;
+    TDocumentController* Document() const { return document_; }
+    TEditMenu* EditMenu() const { return editMenu_; }
+    TCellEdit* FocusedCell() const;
+    TCellEdit* CellByTag(int tag) const;
+    TFormPreview* Preview() const { return preview_; }
+    TStyleStrip* StyleStrip() const { return styleStrip_; }
+    TRowsArea* RowsArea() const { return rowsArea_; }
+    TNoteBar* NoteBar() const { return noteBar_; }
+    TFormatToolbar* FormatToolbar() const { return formatToolbar_; }
+    quorvel::update::TVersionCheck* VersionCheck() const;
+    QTimer* Timer1() const;
+
+    // Document commands and the window title.
+    void SpeedButtonNewClick();
+    void SpeedButtonOpenClick();
+    void SpeedButtonSaveClick();
+    void SpeedButtonSaveAsClick();
+    bool FormCloseQuery();
+    void FilesDropped(const QStringList& paths);
+    bool AnyCellModified() const { return sheet_.AnyCellModified(); }
+    void ClearModified() { sheet_.ClearModified(); }
+
+    // Preview and tag copy, told apart by the sender's object name.
+    void SpeedButtonPreviewClick(QObject* sender);
+    // Link insertion: from "SpeedButtonLink" into the focused cell, else into the popup cell.
+    void LinkClick(QObject* sender);
+
+    void SpeedButtonStayOnTopClick();
+    void SpeedButtonHelpClick();
+    void Timer1Timer();
+    // Ends a version request in flight (closing does so).
+    void CancelVersionCheck();
+    // (Re)starts the version check against `host` ("host[:port]"; empty: never asks).
+    void StartVersionCheck(const std::string& host, std::function<bool()> isOnline);
+
+    void LoadSettings();
+    void SaveSettings();
+
+    // File toolbar, status bar and menu.
+    QToolBar* ToolBar1 = nullptr;
+    QToolButton* SpeedButtonNew = nullptr;
+    QToolButton* SpeedButtonOpen = nullptr;
+    QToolButton* SpeedButtonSave = nullptr;
+    QToolButton* SpeedButtonSaveAs = nullptr;
+    QToolButton* SpeedButtonPreview = nullptr;
+    QToolButton* SpeedButtonTagCopy = nullptr;
+    QToolButton* SpeedButtonLink = nullptr;
+    QToolButton* SpeedButtonStayOnTop = nullptr;
+    QToolButton* SpeedButtonMulti = nullptr;
+    QToolButton* SpeedButtonHelp = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    void buildFileToolbar();
+    void wireCells();
+    void setTabOrder();
+    void placeOnScreen(QWidget* window);
+    void applyStayOnTop();
+    void showWholeSheet();
+
+    quorvel::TDescriptionSheet sheet_;
+    quorvel::KeyStore* settings_;
+
+    TDocumentController* document_ = nullptr;
+    TEditMenu* editMenu_ = nullptr;
+    TVersionCheckDriver* versionCheck_ = nullptr;
+    TFormPreview* preview_ = nullptr;
+    TStyleStrip* styleStrip_ = nullptr;
+    TTitleBar* titleBar_ = nullptr;
+    TRowsArea* rowsArea_ = nullptr;
+    TNoteBar* noteBar_ = nullptr;
+    TFormatToolbar* formatToolbar_ = nullptr;
+    TCellHint* cellHint_ = nullptr;
+    std::array<TCellEdit*, quorvel::kCellCount> cells_{};
+
+    TAboutForm* about_ = nullptr;
+    TLinkForm* link_ = nullptr;
+};

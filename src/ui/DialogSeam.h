@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+class QDialog;
+class QWidget;
+
+namespace quorvel {
+struct FileError;
+}
+
+// Every modal question and dialog of the editor goes through this seam, so tests can script
+// answers while the real program shows the platform's dialogs.
+class DialogSeam {
+  public:
+    virtual ~DialogSeam() = default;
+
+    virtual QMessageBox::StandardButton message(QWidget* parent, const QString& text,
+                                                const QString& caption, QMessageBox::Icon icon,
+                                                QMessageBox::StandardButtons buttons,
+                                                QMessageBox::StandardButton defaultButton) = 0;
+
+    // Filters use the "description|pattern|description|pattern" form. An empty result is a cancel.
+    virtual std::optional<QString> openFileName(QWidget* parent, const QString& filter,
+                                                const QString& defaultSuffix,
+                                                const QString& fileName) = 0;
+    virtual std::optional<QString> saveFileName(QWidget* parent, const QString& filter,
+                                                const QString& defaultSuffix,
+                                                const QString& fileName) = 0;
+
+    // Returns a plain RGB colour 0x00BBGGRR, or nothing when cancelled.
+    virtual std::optional<std::uint32_t> chooseColour(QWidget* parent, std::uint32_t initial) = 0;
+
+    // Shows one of the editor's own modal windows and returns its QDialog result code.
+    virtual int execModal(QDialog& dialog) = 0;
+};
+
+// The seam in force; the real dialogs unless a test installed its own.
+DialogSeam& dialogs();
+// Installs a replacement (not owned); nullptr restores the real dialogs.
+void setDialogs(DialogSeam* seam);
+
+// Shortcuts for the editor's message boxes.
+void showWarning(QWidget* parent, const QString& text, const QString& caption);
+// A file error as a warning box: its message under its caption.
+void showFileError(QWidget* parent, const quorvel::FileError& error);

@@ -1,0 +1,163 @@
+// The document logic on its own: no main window, only the sheet, the dialog seam and signals.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "ScriptedDialogs.h"
+#include "UiTestEnvironment.h"
+#include "editor/DocumentController.h"
+#include "sheet/DescriptionSheet.h"
+#include "store/DataFile.h"
+
+namespace {
+
+const QString kQuestion = QStringLiteral("変更を保存しますか？");
+
+}  // namespace
+
+class DocumentControllerTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void init() {
+        sheet = std::make_unique<quorvel::TDescriptionSheet>();
+        dialogs = std::make_unique<ScriptedDialogs>();
+        files = std::make_unique<QTemporaryDir>();
+        document = std::make_unique<TDocumentController>(*sheet, nullptr);
+    }
+    void cleanup() {
+        QCOMPARE(dialogs->unexpected, 0);
+        document.reset();
+        dialogs.reset();
+    }
+
+    void newOnAnUntouchedSheetResetsWithoutAsking() {
+        QSignalSpy replaced(document.get(), &TDocumentController::sheetReplaced);
+        QSignalSpy titles(document.get(), &TDocumentController::titleChanged);
+        QSignalSpy toTop(document.get(), &TDocumentController::scrollToTopWanted);
+        sheet->Rows[3].IncludeItem = false;
+        document->New();
+        QVERIFY(dialogs->messages.empty());
+        QVERIFY(sheet->Rows[3].IncludeItem);
+        QCOMPARE(replaced.count(), 1);
+        QCOMPARE(toTop.count(), 1);
+        QCOMPARE(titles.count(), 1);
+        QCOMPARE(titles[0][0].toString(), QStringLiteral("Quorvel - 無題"));
+        QCOMPARE(document->Title(), QStringLiteral("Quorvel - 無題"));
+    }
+
+    void saveOnAnUntitledSheetNamesWritesAndRetitles() {
+        edit(quorvel::kTitleTag, "camera");
+        const QString path = files->filePath("camera.qvl");
+        dialogs->fileAnswers.push_back(path);
+        QSignalSpy titles(document.get(), &TDocumentController::titleChanged);
+        document->Save();
+        QCOMPARE(int(dialogs->fileRequests.size()), 1);
+        QVERIFY(dialogs->fileRequests[0].save);
+        QCOMPARE(dialogs->fileRequests[0].fileName, QStringLiteral("無題.qvl"));
+        QCOMPARE(document->CurrentFileName(), path);
+        QCOMPARE(document->SaveDialogFileName(), path);
+        QVERIFY(!sheet->AnyCellModified());
+        QCOMPARE(titles.count(), 1);
+        QCOMPARE(titles[0][0].toString(), QStringLiteral("Quorvel - camera"));
+        quorvel::TDescriptionSheet reread;
+        QVERIFY(!quorvel::LoadDataFile(reread, QFile::encodeName(path).toStdString()));
+        QCOMPARE(reread.Title.Text, std::string("camera"));
+    }
+
+    void closingAsksAndStopsWhenTheSaveDoesNotHappen_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("nameGiven");
+        QTest::addColumn<bool>("mayClose");
+        QTest::newRow("cancel") << int(QMessageBox::Cancel) << false << false;
+        QTest::newRow("no") << int(QMessageBox::No) << false << true;
+        QTest::newRow("yes, dialog cancelled") << int(QMessageBox::Yes) << false << false;
+        QTest::newRow("yes, named") << int(QMessageBox::Yes) << true << true;
+    }
+    void closingAsksAndStopsWhenTheSaveDoesNotHappen() {
+        QFETCH(int, answer);
+        QFETCH(bool, nameGiven);
+        QFETCH(bool, mayClose);
+        edit(quorvel::ItemTag(2), "bag");
+        const QString path = files->filePath("bag.qvl");
+        dialogs->messageAnswers.push_back(QMessageBox::StandardButton(answer));
+        if (answer == QMessageBox::Yes)
+            dialogs->fileAnswers.push_back(nameGiven ? std::optional<QString>(path) : std::nullopt);
+        QCOMPARE(document->QueryClose(), mayClose);
+        QCOMPARE(int(dialogs->messages.size()), 1);
+        QCOMPARE(dialogs->messages[0].text, kQuestion);
+        QCOMPARE(dialogs->messages[0].caption, QStringLiteral("終了確認"));
+        QCOMPARE(QFile::exists(path), nameGiven);
+        QCOMPARE(document->CurrentFileName(), nameGiven ? path : QString());
+    }
+
+    void aFailedSaveKeepsTheEditsAndTheName() {
+        edit(quorvel::kNoteTag, "note");
+        const QString path = files->filePath("missing/dir/note.qvl");
+        dialogs->fileAnswers.push_back(path);
+        QSignalSpy titles(document.get(), &TDocumentController::titleChanged);
+        document->SaveAs();
+        QCOMPARE(int(dialogs->messages.size()), 1);
+        QCOMPARE(dialogs->messages[0].icon, QMessageBox::Warning);
+        QVERIFY(document->CurrentFileName().isEmpty());
+        QVERIFY(sheet->AnyCellModified());
+        QCOMPARE(titles.count(), 0);
+    }
+
+    void droppedFilesOpenTheFirstThatLoads() {
+        quorvel::TDescriptionSheet stored;
+        stored.Title.Text = "watch";
+        const QString good = files->filePath("watch.qvl");
+        QVERIFY(!quorvel::SaveDataFile(stored, QFile::encodeName(good).toStdString()));
+        const QString broken = files->filePath("broken.qvl");
+        {
+            QFile file(broken);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("not a data file");
+        }
+        QSignalSpy replaced(document.get(), &TDocumentController::sheetReplaced);
+        QSignalSpy toTop(document.get(), &TDocumentController::scrollToTopWanted);
+        document->OpenFirstOf({broken, good, broken});
+        QCOMPARE(int(dialogs->messages.size()), 1);  // the broken file, once
+        QCOMPARE(replaced.count(), 1);
+        QCOMPARE(toTop.count(), 0);
+        QCOMPARE(document->CurrentFileName(), good);
+        QCOMPARE(sheet->Title.Text, std::string("watch"));
+        QCOMPARE(document->Title(), QStringLiteral("Quorvel - watch"));
+    }
+
+    void openAfterAnsweringNoLoadsAndGoesToTheTop() {
+        quorvel::TDescriptionSheet stored;
+        stored.Note.Text = "stored";
+        const QString path = files->filePath("stored.qvl");
+        QVERIFY(!quorvel::SaveDataFile(stored, QFile::encodeName(path).toStdString()));
+        edit(quorvel::kTitleTag, "unsaved");
+        dialogs->messageAnswers.push_back(QMessageBox::No);
+        dialogs->fileAnswers.push_back(path);
+        QSignalSpy toTop(document.get(), &TDocumentController::scrollToTopWanted);
+        document->Open();
+        QCOMPARE(dialogs->messages[0].caption, QStringLiteral("確認"));
+        QVERIFY(!dialogs->fileRequests[0].save);
+        QCOMPARE(sheet->Note.Text, std::string("stored"));
+        QVERIFY(sheet->Title.Text.empty());
+        QCOMPARE(document->CurrentFileName(), path);
+        QCOMPARE(toTop.count(), 1);
+    }
+
+  private:
+    void edit(int tag, const char* text) {
+        quorvel::TSheetCell& cell = sheet->CellByTag(tag);
+        cell.Text = text;
+        cell.Modified = true;
+    }
+
+    std::unique_ptr<quorvel::TDescriptionSheet> sheet;
+    std::unique_ptr<ScriptedDialogs> dialogs;
+    std::unique_ptr<QTemporaryDir> files;
+    std::unique_ptr<TDocumentController> document;
+};
+
+QUORVEL_UI_TEST_MAIN(DocumentControllerTest)
+#include "test_document_controller.moc"
