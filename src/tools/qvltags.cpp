@@ -5,22 +5,35 @@
 
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
+#include "sheet/Maker.h"
 #include "store/DataFile.h"
 
 namespace {
 
+constexpr const char kUsage[] =
+    "usage: qvltags [--utf8] FILE.qvl\n"
+    "       qvltags --help | --version\n"
+    "  Writes the HTML tag text of the sheet stored in FILE.qvl to standard output,\n"
+    "  in Shift_JIS with CR LF line ends, or in UTF-8 with --utf8.\n";
+
 int Usage() {
-    std::fputs(
-        "usage: qvltags [--utf8] FILE.qvl\n"
-        "  Writes the HTML tag text of the sheet stored in FILE.qvl to standard output,\n"
-        "  in Shift_JIS with CR LF line ends, or in UTF-8 with --utf8.\n",
-        stderr);
+    std::fputs(kUsage, stderr);
     return 2;
+}
+
+// Asked-for help and version go to standard output and succeed, unlike wrong usage.
+int Answered(int written) {
+    return written >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0)
+        return Answered(std::fputs(kUsage, stdout));
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
+        return Answered(std::printf("qvltags %d.%02d\n", quorvel::maker::kRelease / 100,
+                                    quorvel::maker::kRelease % 100));
     bool utf8 = false;
     const char* fileName = nullptr;
     for (int i = 1; i < argc; ++i) {
