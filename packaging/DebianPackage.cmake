@@ -3,13 +3,15 @@ set(CPACK_PACKAGE_NAME quorvel)
 set(CPACK_PACKAGE_VENDOR "Merrow")
 set(CPACK_PACKAGE_CONTACT "Merrow <${QUORVEL_CONTACT_MAIL}>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor for auction listing descriptions as HTML tags")
+# Lines under 80 columns, none starting with "." (lintian reads the text as it stands).
 set(CPACK_PACKAGE_DESCRIPTION
-  "Quorvel is a small desktop editor with which an online-auction seller composes the
-description of a listing: a title, ten rows of item names and descriptions and a note,
-every cell with its own colours, size, style and alignment. It generates the HTML tags
-for the listing form, previews them, copies them to the clipboard and keeps sheets in
-its own .qvl files. All text is Shift_JIS. The qvltags tool writes the tags of a stored
-sheet from the command line.")
+  "Quorvel is a small desktop editor with which an online-auction seller
+composes the description of a listing: a title, ten rows of item names
+and descriptions and a note, every cell with its own colours, size,
+style and alignment. It generates the HTML tags for the listing form,
+previews them, copies them to the clipboard and keeps sheets in its
+own .qvl files. All text is Shift_JIS. The qvltags tool writes the tags
+of a stored sheet from the command line.")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
