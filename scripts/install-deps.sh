@@ -1,13 +1,28 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing Quorvel need. Idempotent.
+# Installs the Debian 12 packages Quorvel needs. Idempotent.
+# usage: install-deps.sh [editor|tests|package]
+#   editor   building and running the editor and qvltags
+#   tests    the editor set plus what the tests need (the default)
+#   package  the editor set plus what making and checking the Debian package needs
 set -euo pipefail
-packages=(
-  build-essential cmake git pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+editor_packages=(
+  build-essential cmake pkg-config
   qt6-base-dev qt6-webengine-dev qt6-svg-dev libqt6svg6 libgl-dev
-  xvfb xauth fonts-ipafont-gothic
+  fonts-ipafont-gothic qt6-translations-l10n
 )
+test_packages=(
+  git libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
+  xvfb xauth
+  desktop-file-utils appstream shared-mime-info
+)
+package_packages=(dpkg-dev file lintian)
+case "${1:-tests}" in
+  editor) packages=("${editor_packages[@]}") ;;
+  tests) packages=("${editor_packages[@]}" "${test_packages[@]}") ;;
+  package) packages=("${editor_packages[@]}" "${package_packages[@]}") ;;
+  *) echo "usage: $0 [editor|tests|package]" >&2; exit 2 ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

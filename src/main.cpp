@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 
 #include <memory>
 
@@ -18,6 +19,12 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
+    // Ties the windows to the installed menu entry and gives every window the program's icon.
+    QApplication::setDesktopFileName(QStringLiteral("example.merrow.Quorvel"));
+    QIcon appIcon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        appIcon.addFile(QStringLiteral(":/app/%1x%1/apps/example.merrow.Quorvel.png").arg(size));
+    QApplication::setWindowIcon(appIcon);
     ui::UseDesktopPaletteForSystemColours();
     std::unique_ptr<TQuorvelWindows> windows;
     try {

@@ -5,6 +5,7 @@
 
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
+#include "sheet/Maker.h"
 #include "store/DataFile.h"
 #include "tools/MergeCommand.h"
 
@@ -43,12 +44,22 @@ void PrintMessage(const std::string& text) {
     if (!WriteToConsole(true, text)) std::fputs(text.c_str(), stderr);
 }
 
+constexpr const char kUsage[] =
+    "usage: qvltags [--utf8] FILE.qvl\n"
+    "       qvltags --help | --version\n"
+    "       qvltags --merge ITEMS.csv TEMPLATE.qvl (--out DIR [--qvl] | --csv OUT.csv)\n"
+    "               [--skip-empty] [--encoding utf-8|cp932]\n"
+    "  Writes the HTML tag text of the sheet stored in FILE.qvl to standard output,\n"
+    "  in Shift_JIS with CR LF line ends, or in UTF-8 with --utf8.\n";
+
 int Usage() {
-    PrintMessage(
-        "usage: qvltags [--utf8] FILE.qvl\n"
-        "  Writes the HTML tag text of the sheet stored in FILE.qvl to standard output,\n"
-        "  in Shift_JIS with CR LF line ends, or in UTF-8 with --utf8.\n");
+    PrintMessage(kUsage);
     return 2;
+}
+
+// Asked-for help and version go to standard output and succeed, unlike wrong usage.
+int Answered(int written) {
+    return written >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -60,6 +71,11 @@ int main(int argc, char** argv) {
 #endif
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--merge") == 0) return RunMergeCommand(argc, argv);
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0)
+        return Answered(std::fputs(kUsage, stdout));
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
+        return Answered(std::printf("qvltags %d.%02d\n", quorvel::maker::kRelease / 100,
+                                    quorvel::maker::kRelease % 100));
     bool utf8 = false;
     const char* fileName = nullptr;
     for (int i = 1; i < argc; ++i) {

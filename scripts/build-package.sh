@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the Debian package dist/quorvel_<version>-1_<arch>.deb with CPack and checks it with
+# lintian (any error fails the script).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh package
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+# A build of its own: release flags with Debian's hardening, the programs only, installed in /usr.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+eval "$(dpkg-buildflags --export=sh)"
+# CMake reads CFLAGS, CXXFLAGS and LDFLAGS but not CPPFLAGS (where the fortify flag is).
+export CFLAGS="$CFLAGS $CPPFLAGS" CXXFLAGS="$CXXFLAGS $CPPFLAGS"
+cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+  -DQUORVEL_BUILD_TESTS=OFF -DQUORVEL_BUILD_BENCH=OFF -DQUORVEL_DEBIAN_DOCS=ON "${launcher[@]}"
+cmake --build build-package -j"${JOBS:-$(nproc)}"
+(cd build-package && cpack -G DEB)
+mkdir -p dist
+deb=$(ls build-package/quorvel_*.deb)
+mv -f "$deb" dist/
+deb=dist/$(basename "$deb")
+echo "package: $deb"
+dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+# Errors fail the package; warnings and notes are shown.
+lintian --fail-on error --info "$deb"
+echo "lintian: no errors"
