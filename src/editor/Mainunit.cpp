@@ -25,6 +25,7 @@
 #include "editor/DocumentController.h"
 #include "editor/EditMenu.h"
 #include "editor/FormatToolbar.h"
+#include "editor/MergeCommand.h"
 #include "editor/RowsArea.h"
 #include "editor/SheetBars.h"
 #include "editor/StyleStrip.h"
@@ -61,6 +62,8 @@ const FileButton kFileToolbar[] = {
      &TFormMain::SpeedButtonPreview, nullptr, &TFormMain::SpeedButtonPreviewClick, 19},
     {"SpeedButtonTagCopy", "タグコピー|プレビューなしタグコピー", "tagcopy", false,
      &TFormMain::SpeedButtonTagCopy, nullptr, &TFormMain::SpeedButtonPreviewClick, 19},
+    {"SpeedButtonMerge", "一括作成|CSVの各行から説明タグを一括作成", "merge", false,
+     &TFormMain::SpeedButtonMerge, &TFormMain::SpeedButtonMergeClick, nullptr, 19},
     {},
     {"SpeedButtonLink", "リンクタグ|リンクタグを挿入", "link", false, &TFormMain::SpeedButtonLink,
      nullptr, &TFormMain::LinkClick},
@@ -312,6 +315,10 @@ QTimer* TFormMain::Timer1() const {
 
 quorvel::update::TVersionCheck* TFormMain::VersionCheck() const {
     return versionCheck_->VersionCheck();
+}
+
+void TFormMain::SpeedButtonMergeClick() {
+    editor::RunMerge(sheet_, this);
 }
 
 void TFormMain::SpeedButtonPreviewClick(QObject* sender) {

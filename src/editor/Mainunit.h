@@ -82,6 +82,8 @@ class TFormMain : public QMainWindow {
 
     // Preview and tag copy, told apart by the sender's object name.
     void SpeedButtonPreviewClick(QObject* sender);
+    // Bulk creation: one tag file per spreadsheet row, with this sheet as the template.
+    void SpeedButtonMergeClick();
     // Link insertion: from "SpeedButtonLink" into the focused cell, else into the popup cell.
     void LinkClick(QObject* sender);
 
@@ -104,6 +106,7 @@ class TFormMain : public QMainWindow {
     QToolButton* SpeedButtonSaveAs = nullptr;
     QToolButton* SpeedButtonPreview = nullptr;
     QToolButton* SpeedButtonTagCopy = nullptr;
+    QToolButton* SpeedButtonMerge = nullptr;
     QToolButton* SpeedButtonLink = nullptr;
     QToolButton* SpeedButtonStayOnTop = nullptr;
     QToolButton* SpeedButtonMulti = nullptr;

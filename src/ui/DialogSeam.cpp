@@ -52,6 +52,13 @@ class PlatformDialogs final : public DialogSeam {
         return run(dialog, defaultSuffix, fileName);
     }
 
+    std::optional<QString> folderName(QWidget* parent, const QString& caption,
+                                      const QString& initial) override {
+        const QString folder = QFileDialog::getExistingDirectory(parent, caption, initial);
+        if (folder.isEmpty()) return std::nullopt;
+        return folder;
+    }
+
     std::optional<std::uint32_t> chooseColour(QWidget* parent, std::uint32_t initial) override {
         const QColor chosen = QColorDialog::getColor(qColorFromWin(initial), parent);
         if (!chosen.isValid()) return std::nullopt;

@@ -31,6 +31,9 @@ class DialogSeam {
     virtual std::optional<QString> saveFileName(QWidget* parent, const QString& filter,
                                                 const QString& defaultSuffix,
                                                 const QString& fileName) = 0;
+    // An existing folder, starting at `initial`; nothing when cancelled.
+    virtual std::optional<QString> folderName(QWidget* parent, const QString& caption,
+                                              const QString& initial) = 0;
 
     // Returns a plain RGB colour 0x00BBGGRR, or nothing when cancelled.
     virtual std::optional<std::uint32_t> chooseColour(QWidget* parent, std::uint32_t initial) = 0;

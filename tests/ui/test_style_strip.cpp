@@ -57,6 +57,9 @@ class FailingColourDialogs final : public DialogSeam {
                                         const QString&) override {
         return std::nullopt;
     }
+    std::optional<QString> folderName(QWidget*, const QString&, const QString&) override {
+        return std::nullopt;
+    }
     std::optional<std::uint32_t> chooseColour(QWidget*, std::uint32_t) override {
         throw std::runtime_error("colour dialog unavailable");
     }

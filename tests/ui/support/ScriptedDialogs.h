@@ -32,11 +32,13 @@ class ScriptedDialogs final : public DialogSeam {
 
     std::deque<QMessageBox::StandardButton> messageAnswers;  // empty: answers Ok
     std::deque<std::optional<QString>> fileAnswers;
+    std::deque<std::optional<QString>> folderAnswers;
     std::deque<std::optional<std::uint32_t>> colourAnswers;
     std::deque<std::function<int(QDialog&)>> modalScripts;  // empty: rejects at once
 
     std::vector<Message> messages;
     std::vector<FileRequest> fileRequests;
+    std::vector<QString> folderRequests;  // the captions asked with
     std::vector<std::uint32_t> colourRequests;
     std::vector<QString> modalShown;  // object names of the dialogs shown
     int unexpected = 0;
@@ -62,6 +64,17 @@ class ScriptedDialogs final : public DialogSeam {
     std::optional<QString> saveFileName(QWidget*, const QString& filter, const QString& suffix,
                                         const QString& fileName) override {
         return file(true, filter, suffix, fileName);
+    }
+
+    std::optional<QString> folderName(QWidget*, const QString& caption, const QString&) override {
+        folderRequests.push_back(caption);
+        if (folderAnswers.empty()) {
+            ++unexpected;
+            return std::nullopt;
+        }
+        const auto answer = folderAnswers.front();
+        folderAnswers.pop_front();
+        return answer;
     }
 
     std::optional<std::uint32_t> chooseColour(QWidget*, std::uint32_t initial) override {

@@ -1,0 +1,277 @@
+// Bulk creation from the editor: the dialogs are scripted, the spreadsheet and the expected tags
+// are built here, and the files the command writes are compared byte for byte.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "MainWindowFixture.h"
+#include "ScriptedDialogs.h"
+#include "UiTestEnvironment.h"
+#include "UiTestHelpers.h"
+#include "editor/MergeCommand.h"
+#include "platform/Sjis.h"
+#include "sheet/DescriptionSheet.h"
+#include "sheet/HtmlGenerator.h"
+
+Q_DECLARE_METATYPE(std::string)
+
+namespace {
+
+const QString kCaption = QStringLiteral("一括作成");
+const QString kFilter = QStringLiteral("CSVファイル (*.csv)|*.csv|全てのﾌｧｲﾙ(*.*)|*.*");
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll();
+}
+
+void writeFile(const QString& path, const std::string& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+std::string sjis(const std::string& utf8) {
+    const auto encoded = quorvel::sjis::FromUtf8(utf8);
+    if (!encoded.ok()) qFatal("test text outside code page 932");
+    return encoded.bytes;
+}
+
+// A template with formats, an excluded row and a cell no column names, so the test sees the
+// merge keep them.
+quorvel::TDescriptionSheet makeTemplate() {
+    quorvel::TDescriptionSheet sheet;
+    sheet.Title.Format.Bold = true;
+    sheet.Title.Format.FontColor = 0x000000FF;
+    sheet.Rows[0].Description.Format.HAlign = quorvel::kHAlignCenter;
+    sheet.Rows[1].Item.Text = sjis("固定の項目");
+    sheet.Rows[4].IncludeItem = false;
+    sheet.Note.Text = sjis("上書きされる注記");
+    return sheet;
+}
+
+// The template with the given cells' texts (code page 932, CR LF), as the tags must come out.
+QByteArray expectedTags(const quorvel::TDescriptionSheet& templateSheet,
+                        const std::vector<std::pair<int, std::string>>& utf8Texts) {
+    quorvel::TDescriptionSheet sheet = templateSheet;
+    for (const auto& [tag, text] : utf8Texts) sheet.CellByTag(tag).Text = sjis(text);
+    return QByteArray::fromStdString(quorvel::BuildHtmlTags(sheet));
+}
+
+// Two listings with a quoted comma, doubled quotes, a line break and characters only code page
+// 932 has; the second row has no file name. `lineEnd` separates records.
+std::string listingsCsv(const std::string& lineEnd) {
+    return "ファイル名,タイトル,項目1,説明１,枠外注記" + lineEnd +
+           "shoe,\"ナイキ \"\"エア\"\" ①\",状態,\"傷あり, 汚れ少々\",注記～" + lineEnd +
+           ",二番目,付属品,\"箱" + lineEnd + "説明書\"," + lineEnd;
+}
+
+}  // namespace
+
+class MergeCommandTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void init() {
+        dialogs = std::make_unique<ScriptedDialogs>();
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("out")));
+        out = dir->path() + QStringLiteral("/out");
+        csv = dir->path() + QStringLiteral("/items.csv");
+    }
+    void cleanup() {
+        if (dialogs) QCOMPARE(dialogs->unexpected, 0);
+        dialogs.reset();
+        dir.reset();
+    }
+
+    void everyRowBecomesTheTemplatesTags_data() {
+        QTest::addColumn<std::string>("bytes");
+        QTest::newRow("UTF-8 with BOM, LF") << "\xEF\xBB\xBF" + listingsCsv("\n");
+        QTest::newRow("UTF-8, CR LF") << listingsCsv("\r\n");
+        QTest::newRow("Shift_JIS, CR LF") << sjis(listingsCsv("\r\n"));
+    }
+    void everyRowBecomesTheTemplatesTags() {
+        QFETCH(std::string, bytes);
+        writeFile(csv, bytes);
+        const quorvel::TDescriptionSheet sheet = makeTemplate();
+        dialogs->fileAnswers.push_back(csv);
+        dialogs->folderAnswers.push_back(out);
+
+        const auto result = editor::RunMerge(sheet, nullptr);
+
+        QVERIFY(result);
+        QCOMPARE(dialogs->fileRequests.size(), 1u);
+        QVERIFY(!dialogs->fileRequests[0].save);
+        QCOMPARE(dialogs->fileRequests[0].filter, kFilter);
+        QCOMPARE(dialogs->folderRequests.size(), 1u);
+        QCOMPARE(QDir(out).entryList(QDir::Files),
+                 QStringList({QStringLiteral("0002.html"), QStringLiteral("shoe.html")}));
+        QCOMPARE(readFile(out + QStringLiteral("/shoe.html")),
+                 expectedTags(sheet, {{quorvel::kTitleTag, "ナイキ \"エア\" ①"},
+                                      {quorvel::ItemTag(1), "状態"},
+                                      {quorvel::DescriptionTag(1), "傷あり, 汚れ少々"},
+                                      {quorvel::kNoteTag, "注記～"}}));
+        // Empty fields empty their cells: nothing is skipped from the editor.
+        QCOMPARE(readFile(out + QStringLiteral("/0002.html")),
+                 expectedTags(sheet, {{quorvel::kTitleTag, "二番目"},
+                                      {quorvel::ItemTag(1), "付属品"},
+                                      {quorvel::DescriptionTag(1), "箱\r\n説明書"},
+                                      {quorvel::kNoteTag, ""}}));
+        QCOMPARE(dialogs->messages.size(), 1u);
+        QCOMPARE(dialogs->messages[0].caption, kCaption);
+        QCOMPARE(dialogs->messages[0].text, QStringLiteral("2 件のタグを作成しました"));
+        QCOMPARE(dialogs->messages[0].icon, QMessageBox::Information);
+    }
+
+    void failedRowsAreListedAndTheOthersStillMade() {
+        // Row 3 holds a character code page 932 has no form for; row 4 leaves the folder.
+        writeFile(csv,
+                  "タイトル,ファイル名,価格\n"
+                  "一つ目,,100\n"
+                  "絵文字\xF0\x9F\x98\x80,,200\n"
+                  "外へ,../escape,300\n"
+                  "四つ目,,400\n");
+        dialogs->fileAnswers.push_back(csv);
+        dialogs->folderAnswers.push_back(out);
+
+        const auto result = editor::RunMerge(quorvel::TDescriptionSheet(), nullptr);
+
+        QVERIFY(result);
+        QCOMPARE(result->produced, 2);
+        QCOMPARE(QDir(out).entryList(QDir::Files),
+                 QStringList({QStringLiteral("0001.html"), QStringLiteral("0004.html")}));
+        QVERIFY(!QFile::exists(dir->path() + QStringLiteral("/escape.html")));
+        QCOMPARE(dialogs->messages.size(), 1u);
+        const QStringList lines = dialogs->messages[0].text.split(u'\n');
+        QCOMPARE(lines.value(0), QStringLiteral("2 件のタグを作成しました"));
+        QVERIFY2(lines.contains(QStringLiteral("使わない列: C列「価格」")),
+                 qPrintable(lines.join('|')));
+        QCOMPARE(lines.filter(QStringLiteral("3行目 ")).size(), 1);
+        QVERIFY(
+            lines.filter(QStringLiteral("3行目 "))[0].contains(QStringLiteral("A列「タイトル」")));
+        QCOMPARE(lines.filter(QStringLiteral("4行目 ")).size(), 1);
+        QVERIFY(lines.filter(QStringLiteral("4行目 "))[0].contains(QStringLiteral("../escape")));
+        QCOMPARE(dialogs->messages[0].caption, kCaption);
+        QCOMPARE(dialogs->messages[0].icon, QMessageBox::Warning);
+    }
+
+    void aLongFailureListIsCutShort() {
+        quorvel::MergeResult result;
+        result.produced = 1;
+        for (int row = 2; row <= 26; ++row)
+            result.rowErrors.push_back(std::to_string(row) + "行目 だめ");
+        const QStringList lines = editor::MergeReport(result).split(u'\n');
+        QCOMPARE(lines.value(0), QStringLiteral("1 件のタグを作成しました"));
+        QVERIFY(lines.contains(QStringLiteral("21行目 だめ")));
+        QVERIFY(!lines.contains(QStringLiteral("22行目 だめ")));
+        QCOMPARE(lines.last(), QStringLiteral("ほか 5 行"));
+    }
+
+    void cancelAtEitherDialogDoesNothing() {
+        writeFile(csv, listingsCsv("\n"));
+        dialogs->fileAnswers.push_back(std::nullopt);
+        QVERIFY(!editor::RunMerge(makeTemplate(), nullptr));
+        QVERIFY(dialogs->folderRequests.empty());
+
+        dialogs->fileAnswers.push_back(csv);
+        dialogs->folderAnswers.push_back(std::nullopt);
+        QVERIFY(!editor::RunMerge(makeTemplate(), nullptr));
+        QCOMPARE(dialogs->folderRequests.size(), 1u);
+
+        QVERIFY(dialogs->messages.empty());
+        QVERIFY(QDir(out).entryList(QDir::Files).isEmpty());
+        QVERIFY(QDir(dir->path()).entryList(QDir::Files) ==
+                QStringList{QStringLiteral("items.csv")});
+    }
+
+    void anUnreadableSpreadsheetIsAFileError() {
+        dialogs->fileAnswers.push_back(dir->path() + QStringLiteral("/missing.csv"));
+        dialogs->folderAnswers.push_back(out);
+        const auto result = editor::RunMerge(makeTemplate(), nullptr);
+        QVERIFY(result && result->error);
+        QCOMPARE(dialogs->messages.size(), 1u);
+        QCOMPARE(dialogs->messages[0].caption, kCaption);
+        QCOMPARE(dialogs->messages[0].icon, QMessageBox::Warning);
+        QVERIFY(dialogs->messages[0].text.contains(QStringLiteral("missing.csv")));
+        QVERIFY(!dialogs->messages[0].text.contains(QStringLiteral("件のタグ")));
+        QVERIFY(QDir(out).entryList(QDir::Files).isEmpty());
+    }
+
+    void theButtonSitsAfterTagCopyAndMergesTheCurrentSheet() {
+        dialogs.reset();  // the fixture brings its own
+        MainWindowFixture fixture;
+        TFormMain& main = fixture.start();
+        auto* bar = fixture.find<QToolBar>("ToolBar1");
+        auto* tagCopy = fixture.find<QToolButton>("SpeedButtonTagCopy");
+        auto* merge = fixture.find<QToolButton>("SpeedButtonMerge");
+        QVERIFY(merge);
+        QCOMPARE(merge, main.SpeedButtonMerge);
+        QCOMPARE(merge->parentWidget(), bar);
+        QCOMPARE(merge->toolTip(), kCaption);
+        QCOMPARE(merge->statusTip(), QStringLiteral("CSVの各行から説明タグを一括作成"));
+        QVERIFY(!merge->icon().isNull());
+        QVERIFY(merge->isEnabled());
+        QVERIFY(!merge->isCheckable());
+        QCOMPARE(merge->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(merge->size(), QSize(19, 22));
+
+        // In the preview group: right after tag copy, then the separator before the link button.
+        const QList<QAction*> actions = bar->actions();
+        const auto at = [&](QWidget* widget) {
+            for (int i = 0; i < actions.size(); ++i)
+                if (bar->widgetForAction(actions[i]) == widget) return i;
+            return -1;
+        };
+        const int index = at(merge);
+        QCOMPARE(index, at(tagCopy) + 1);
+        QVERIFY(actions.value(index + 1) && actions[index + 1]->isSeparator());
+        QCOMPARE(at(fixture.find<QToolButton>("SpeedButtonLink")), index + 2);
+        QVERIFY(merge->x() >= tagCopy->x() + tagCopy->width());
+        QVERIFY(merge->x() - (tagCopy->x() + tagCopy->width()) < 8);
+        // Every button still fits on the bar, none pushed into an overflow menu.
+        auto* help = fixture.find<QToolButton>("SpeedButtonHelp");
+        QVERIFY(help->isVisible());
+        QVERIFY(help->geometry().right() < bar->width());
+
+        // The sheet being edited is the template, formats and all.
+        main.Sheet().Rows[2].Item.Format.Italic = true;
+        main.Sheet().Rows[2].Item.Text = sjis("型番");
+        uitest::TypeInto(fixture.find<QWidget>("MemoTytle"), QStringLiteral("編集中のタイトル"));
+        const quorvel::TDescriptionSheet edited = main.Sheet();
+        QCOMPARE(QString::fromStdString(quorvel::sjis::ToUtf8(edited.Title.Text)),
+                 QStringLiteral("編集中のタイトル"));
+        writeFile(csv, "説明３,ファイル名\r\nABC-123,item.htm\r\n");
+        fixture.dialogs.fileAnswers.push_back(csv);
+        fixture.dialogs.folderAnswers.push_back(out);
+
+        merge->click();
+
+        QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{QStringLiteral("item.htm")});
+        QCOMPARE(readFile(out + QStringLiteral("/item.htm")),
+                 expectedTags(edited, {{quorvel::DescriptionTag(3), "ABC-123"}}));
+        QCOMPARE(fixture.dialogs.messages.size(), 1u);
+        QCOMPARE(fixture.dialogs.messages[0].text, QStringLiteral("1 件のタグを作成しました"));
+        // The template itself is left as it was.
+        QCOMPARE(main.Sheet().Rows[2].Description.Text, std::string());
+        QCOMPARE(fixture.dialogs.unexpected, 0);
+        dialogs = std::make_unique<ScriptedDialogs>();
+    }
+
+  private:
+    std::unique_ptr<ScriptedDialogs> dialogs;
+    std::unique_ptr<QTemporaryDir> dir;
+    QString out;
+    QString csv;
+};
+
+QUORVEL_UI_TEST_MAIN(MergeCommandTest)
+#include "test_merge_command.moc"
