@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "editor/AppWindows.h"
+#include "editor/BenchHook.h"
 #include "platform/InstanceLock.h"
 #include "platform/KeyStore.h"
 #include "store/Settings.h"
@@ -17,6 +18,9 @@ int main(int argc, char** argv) {
     const bool otherInstanceRunning = instanceLock.AlreadyExisted();
     if (otherInstanceRunning && !(settings && quorvel::ReadAllowMultiple(*settings))) return 0;
 
+    // The browser module, loaded on the first preview, draws through OpenGL contexts that must be
+    // shared from the application's start.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     // Ties the windows to the installed menu entry and gives every window the program's icon.
@@ -30,6 +34,7 @@ int main(int argc, char** argv) {
     try {
         windows = std::make_unique<TQuorvelWindows>(settings.get(), otherInstanceRunning,
                                                     QApplication::arguments().mid(1));
+        if (BenchHookWanted()) StartBenchHook(*windows->main);
         windows->main->show();
     } catch (const std::exception& error) {
         ShowErrorBox(nullptr, QString::fromUtf8(error.what()));

@@ -12,9 +12,6 @@
 #include <QTabWidget>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QWebEnginePage>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
 
 #include "platform/Sjis.h"
 #include "platform/TempDir.h"
@@ -22,6 +19,8 @@
 #include "ui/DialogSeam.h"
 #include "ui/ErrorBox.h"
 #include "ui/Guarded.h"
+#include "ui/PreviewBrowser.h"
+#include "ui/PreviewBrowserLoader.h"
 
 namespace {
 
@@ -106,6 +105,10 @@ TFormPreview::TFormPreview(QWidget* parent) : QDialog(parent) {
 TFormPreview::~TFormPreview() = default;
 
 bool TFormPreview::FormShow() {
+    return load(isVisible());
+}
+
+bool TFormPreview::load(bool intoBrowser) {
     std::string path = filePath_;
     if (path.empty()) {
         const quorvel::TempPathResult preview = quorvel::PreviewFilePath();
@@ -122,7 +125,7 @@ bool TFormPreview::FormShow() {
     }
     text_ = FromUtf8(quorvel::sjis::ToUtf8(read.bytes));
     MemoHtml->setPlainText(text_);
-    showContent(path, read.bytes);
+    if (intoBrowser) showContent(path, read.bytes);
     return true;
 }
 
@@ -146,30 +149,49 @@ void TFormPreview::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // A restore by the window system is not a new showing.
     if (event->spontaneous()) return;
-    RunGuarded(this, [this] { FormShow(); });
+    RunGuarded(this, [this] { load(true); });
 }
 
-QWebEngineView* TFormPreview::ensureWebView() {
-    if (webView_) return webView_;
-    // Made on first use: the view's browser processes are costly and most sessions may never
-    // preview.
-    webView_ = new QWebEngineView(TabSheet1);
-    webView_->setObjectName(QStringLiteral("WebBrowser1"));
-    // The page is the seller's own tag text; scripts in it are not run.
-    webView_->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-    TabSheet1->layout()->addWidget(webView_);
-    return webView_;
+PreviewBrowser* TFormPreview::ensureBrowser() {
+    if (browser_) return browser_;
+    // Loaded on first use: the browser module and its processes are costly and most sessions
+    // may never preview.
+    QString whyNot;
+    PreviewBrowserFactory* factory = ui::PreviewBrowserFactoryOrNull(&whyNot);
+    if (!factory) {
+        if (!noBrowserLine_) {
+            qWarning("preview browser module not loaded: %s", qPrintable(whyNot));
+            noBrowserLine_ =
+                new QLabel(QStringLiteral("プレビュー表示部品を読み込めません"), TabSheet1);
+            noBrowserLine_->setObjectName(QStringLiteral("LabelNoBrowser"));
+            noBrowserLine_->setAlignment(Qt::AlignCenter);
+            noBrowserLine_->setWordWrap(true);
+            TabSheet1->layout()->addWidget(noBrowserLine_);
+            // Made while the window is being shown, after its children were.
+            noBrowserLine_->show();
+        }
+        return nullptr;
+    }
+    delete noBrowserLine_;
+    noBrowserLine_ = nullptr;
+    browser_ = factory->create(TabSheet1);
+    browser_->setLoadCallbacks([this] { emit pageLoadStarted(); },
+                               [this](bool ok) { emit pageLoaded(ok); });
+    TabSheet1->layout()->addWidget(browser_->widget());
+    browser_->widget()->show();
+    return browser_;
 }
 
 void TFormPreview::showContent(const std::string& path, const std::string& bytes) {
-    QWebEngineView* view = ensureWebView();
+    PreviewBrowser* view = ensureBrowser();
+    if (!view) return;
     const QUrl url = QUrl::fromLocalFile(
         QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size())));
     const QByteArray content(bytes.data(), static_cast<qsizetype>(bytes.size()));
     if (content.size() < kMaxInlineContent) {
         // The file declares no character set, and the view guesses wrongly for a file:// page.
-        view->page()->setContent(content, QStringLiteral("text/html;charset=Shift_JIS"), url);
+        view->setContent(content, QStringLiteral("text/html;charset=Shift_JIS"), url);
     } else {
-        view->page()->load(url);
+        view->load(url);
     }
 }

@@ -11,7 +11,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QShowEvent;
 class QTabWidget;
-class QWebEngineView;
+class PreviewBrowser;
 class QWidget;
 
 // The preview window: the tag text rendered on one tab and as source on the other, with buttons
@@ -23,8 +23,9 @@ class TFormPreview : public QDialog {
     explicit TFormPreview(QWidget* parent = nullptr);
     ~TFormPreview() override;
 
-    // Load step: reads the preview file into MemoHtml and hands it to the web view. Runs each
-    // time the window is shown; the tag copy calls it directly while the window stays hidden.
+    // Load step: reads the preview file into MemoHtml and, while the window is shown, hands it
+    // to the browser view. Runs each time the window is shown; the tag copy calls it directly
+    // while the window stays hidden, and then the browser is neither loaded nor started.
     // On failure the message is shown, MemoHtml keeps its text and the view is left alone.
     // Returns whether the file was loaded.
     bool FormShow();
@@ -41,8 +42,9 @@ class TFormPreview : public QDialog {
     // The file the load step reads; empty means the shared preview file in the temporary folder.
     void setFilePath(const std::string& path) { filePath_ = path; }
 
-    // The web view, created on the first successful load (nullptr before).
-    QWebEngineView* webView() const { return webView_; }
+    // The browser view, created on the first load while shown (nullptr before, and when its
+    // module cannot be loaded).
+    PreviewBrowser* browser() const { return browser_; }
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr;
@@ -54,14 +56,21 @@ class TFormPreview : public QDialog {
     QPushButton* ButtonCopy = nullptr;
     QPushButton* ButtonCopyClose = nullptr;
 
+  signals:
+    // The browser tab started and finished loading the page handed to it.
+    void pageLoadStarted();
+    void pageLoaded(bool ok);
+
   protected:
     void showEvent(QShowEvent* event) override;
 
   private:
-    QWebEngineView* ensureWebView();
+    bool load(bool intoBrowser);
+    PreviewBrowser* ensureBrowser();
     void showContent(const std::string& path, const std::string& bytes);
 
-    QWebEngineView* webView_ = nullptr;
+    PreviewBrowser* browser_ = nullptr;
+    QLabel* noBrowserLine_ = nullptr;
     QString text_;
     std::string filePath_;
 };

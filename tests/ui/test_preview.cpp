@@ -9,9 +9,6 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWebEnginePage>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
 
 #include <string>
 
@@ -21,6 +18,7 @@
 #include "platform/Sjis.h"
 #include "platform/TempDir.h"
 #include "store/PreviewFile.h"
+#include "ui/PreviewBrowser.h"
 
 namespace {
 
@@ -35,10 +33,10 @@ const char* const kTags =
     "<P align=\"center\">\r\n<TABLE border=\"1\">\r\n<TR><TD>デジタルカメラ</TD><TD>ｶﾒﾗ ① "
     "ソニー 表示</TD></TR>\r\n</TABLE>\r\n</P>\r\n";
 
-QString PageText(QWebEngineView* view) {
+QString PageText(PreviewBrowser* view) {
     QString text;
     bool done = false;
-    view->page()->toPlainText([&](const QString& result) {
+    view->pageText([&](const QString& result) {
         text = result;
         done = true;
     });
@@ -102,9 +100,10 @@ class TestPreview : public QObject {
         QVERIFY(copyClose->isDefault());
         QCOMPARE(copyClose->nextInFocusChain(), static_cast<QWidget*>(copy));
 
-        // The web view costs a browser process; nothing is made before the first load.
-        QVERIFY(!form.webView());
-        QVERIFY(!form.findChild<QWebEngineView*>());
+        // The browser view costs a module and its processes; nothing is made before the first
+        // load.
+        QVERIFY(!form.browser());
+        QVERIFY(!form.findChild<QWidget*>(QStringLiteral("WebBrowser1")));
     }
 
     void loadReadsShiftJisFromThePreviewFileAtEachShowing() {
@@ -119,13 +118,18 @@ class TestPreview : public QObject {
         QCOMPARE(form.Text(), QString::fromUtf8(kTags));
         QCOMPARE(form.MemoHtml->toPlainText(),
                  QString::fromUtf8(kTags).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-        QVERIFY(form.webView());
-        QVERIFY(!form.isVisible());  // the tag copy loads without showing
+        // The tag copy loads without showing, and without starting the browser.
+        QVERIFY(!form.isVisible());
+        QVERIFY(!form.browser());
 
-        // Every showing reads the file again.
+        // Every showing reads the file again, into the browser too.
         write(file.path, Sjis("<P>新しい説明</P>\r\n"));
         form.show();
         QCOMPARE(form.Text(), QStringLiteral("<P>新しい説明</P>\r\n"));
+        QVERIFY(form.browser());
+        QCOMPARE(form.browser()->widget()->objectName(), QStringLiteral("WebBrowser1"));
+        QCOMPARE(form.browser()->widget()->parentWidget(), form.TabSheet1);
+        QVERIFY(form.browser()->widget()->isVisible());
         form.hide();
         write(file.path, Sjis("<P>三度目</P>\r\n"));
         form.show();
@@ -231,15 +235,17 @@ class TestPreview : public QObject {
         QCOMPARE(scripted.messages[0].icon, QMessageBox::Warning);
         QCOMPARE(scripted.messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(form.MemoHtml->toPlainText(), QString());
-        QVERIFY(!form.webView());
+        QVERIFY(!form.browser());
 
         const std::string good = path("good.htm");
         write(good, Sjis(kTags));
         form.setFilePath(good);
-        QVERIFY(form.FormShow());
-        QSignalSpy started(form.webView(), &QWebEngineView::loadStarted);
-        QSignalSpy finished(form.webView(), &QWebEngineView::loadFinished);
+        QSignalSpy started(&form, &TFormPreview::pageLoadStarted);
+        QSignalSpy finished(&form, &TFormPreview::pageLoaded);
+        form.show();
+        QVERIFY(form.browser());
         QVERIFY(finished.wait(20000));
+        form.hide();
         started.clear();
 
         // Through a showing too: the message appears and the old text stays.
@@ -278,10 +284,10 @@ class TestPreview : public QObject {
         const std::string file = path("render.htm");
         write(file, Sjis(kTags) + "<SCRIPT>document.write('SCRIPT' + 'RAN');</SCRIPT>\r\n");
         form.setFilePath(file);
-        QVERIFY(form.FormShow());
-        QWebEngineView* view = form.webView();
+        QSignalSpy finished(&form, &TFormPreview::pageLoaded);
+        form.show();
+        PreviewBrowser* view = form.browser();
         QVERIFY(view);
-        QSignalSpy finished(view, &QWebEngineView::loadFinished);
         QVERIFY(finished.wait(20000));
         QCOMPARE(finished.first().first().toBool(), true);
         QString text = PageText(view);
@@ -304,6 +310,7 @@ class TestPreview : public QObject {
             expected = expected.remove(QRegularExpression(QStringLiteral("<[^>]*>"))).trimmed();
             QVERIFY2(text.contains(expected), qPrintable(text));
         }
+        form.hide();
     }
 };
 

@@ -1,0 +1,52 @@
+#include "webview/WebViewModule.h"
+
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include <utility>
+
+namespace {
+
+// Lives as a child of its view, so the view's parent owns both.
+class WebPreviewBrowser final : public QObject, public PreviewBrowser {
+  public:
+    explicit WebPreviewBrowser(QWebEngineView* view) : QObject(view), view_(view) {
+        view_->setObjectName(QStringLiteral("WebBrowser1"));
+        // The page is the seller's own tag text; scripts in it are not run.
+        view_->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+        connect(view_, &QWebEngineView::loadStarted, this, [this] {
+            if (started_) started_();
+        });
+        connect(view_, &QWebEngineView::loadFinished, this, [this](bool ok) {
+            if (finished_) finished_(ok);
+        });
+    }
+
+    QWidget* widget() override { return view_; }
+    void setContent(const QByteArray& bytes, const QString& mimeType,
+                    const QUrl& baseUrl) override {
+        view_->page()->setContent(bytes, mimeType, baseUrl);
+    }
+    void load(const QUrl& url) override { view_->page()->load(url); }
+    QUrl url() const override { return view_->url(); }
+    void pageText(std::function<void(const QString&)> done) override {
+        view_->page()->toPlainText([done = std::move(done)](const QString& text) { done(text); });
+    }
+    void setLoadCallbacks(std::function<void()> started,
+                          std::function<void(bool ok)> finished) override {
+        started_ = std::move(started);
+        finished_ = std::move(finished);
+    }
+
+  private:
+    QWebEngineView* view_;
+    std::function<void()> started_;
+    std::function<void(bool)> finished_;
+};
+
+}  // namespace
+
+PreviewBrowser* WebViewModule::create(QWidget* parent) {
+    return new WebPreviewBrowser(new QWebEngineView(parent));
+}
