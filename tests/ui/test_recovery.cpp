@@ -99,16 +99,6 @@ class RecoveryTest : public QObject {
         QCOMPARE(ui::fromSjis(copy->sheet.Rows[1].Item.Text), QStringLiteral("鞄"));
     }
 
-    void theCopyRecordsTheFullPathOfATitledSheet() {
-        const QString path = savedFile("shoes.qvl");
-        startShort({path});
-        uitest::TypeInto(fixture->find<TCellEdit>("MemoTytle"), QStringLiteral("靴"));
-        QTRY_COMPARE(copyFiles().size(), 1);
-        const auto copy = readCopy();
-        QVERIFY(copy);
-        QCOMPARE(QFile::decodeName(copy->fileName.c_str()), path);
-    }
-
     // ---- saved or discarded: the copy goes --------------------------------------------------
 
     void savesRemoveTheCopy_data() {
