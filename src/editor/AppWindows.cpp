@@ -1,6 +1,29 @@
 #include "editor/AppWindows.h"
 
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QTimer>
+
+#include "editor/CellEdit.h"
 #include "store/Settings.h"
+
+namespace {
+
+// End-to-end tests type into the title cell of a real editor process this way, as an input
+// method commits text, once the event loop runs. Unset, nothing happens.
+void typeForTests(TFormMain& main) {
+    const QString text = qEnvironmentVariable("QUORVEL_TEST_TYPE_TITLE");
+    if (text.isEmpty()) return;
+    QTimer::singleShot(0, &main, [&main, text] {
+        TCellEdit* title = main.CellByTag(quorvel::kTitleTag);
+        title->setFocus(Qt::OtherFocusReason);
+        QInputMethodEvent commit;
+        commit.setCommitString(text);
+        QApplication::sendEvent(title, &commit);
+    });
+}
+
+}  // namespace
 
 TQuorvelWindows::TQuorvelWindows(quorvel::KeyStore* settings, bool otherInstanceRunning,
                                  const QStringList& arguments) {
@@ -15,4 +38,5 @@ TQuorvelWindows::TQuorvelWindows(quorvel::KeyStore* settings, bool otherInstance
     }
     notice = std::make_unique<TNewVerForm>(main.get());
     main->AttachWindows(about.get(), link.get(), notice.get());
+    typeForTests(*main);
 }

@@ -49,6 +49,7 @@ bool TDocumentController::saveTo(const QString& path) {
         showFileError(dialogParent_, *error);
         return false;
     }
+    emit saved();
     return true;
 }
 
@@ -136,4 +137,10 @@ void TDocumentController::OpenFirstOf(const QStringList& paths) {
 
 bool TDocumentController::QueryClose() {
     return askToSave(QStringLiteral("終了確認")) == SaveQuestion::Proceed;
+}
+
+void TDocumentController::Restore(quorvel::TDescriptionSheet sheet, const QString& fileName) {
+    sheet_ = std::move(sheet);
+    emit sheetReplaced();
+    setFileName(fileName);
 }

@@ -36,6 +36,8 @@ class TDocumentController : public QObject {
     void OpenFirstOf(const QStringList& paths);
     // The saving part of closing: false when the user cancelled or the save failed.
     bool QueryClose();
+    // Makes `sheet` the document, as a load does, under `fileName` (empty: untitled).
+    void Restore(quorvel::TDescriptionSheet sheet, const QString& fileName);
 
   signals:
     void titleChanged(const QString& title);
@@ -43,6 +45,8 @@ class TDocumentController : public QObject {
     void sheetReplaced();
     // A new or opened document starts at its top.
     void scrollToTopWanted();
+    // The sheet was written to its file (any save, the one inside the save question too).
+    void saved();
 
   private:
     enum class SaveQuestion { Proceed, Stop };

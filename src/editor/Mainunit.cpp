@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
@@ -26,6 +27,7 @@
 #include "editor/EditMenu.h"
 #include "editor/FormatToolbar.h"
 #include "editor/MergeCommand.h"
+#include "editor/RecoveryKeeper.h"
 #include "editor/RowsArea.h"
 #include "editor/SheetBars.h"
 #include "editor/StyleStrip.h"
@@ -130,6 +132,9 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
     sheet_.ResetSheet();
     showWholeSheet();
     setWindowTitle(document_->Title());
+    recovery_ = new TRecoveryKeeper(
+        sheet_, [this] { return document_->CurrentFileName(); }, {}, this);
+    recovery_->Follow(*this);
     cellHint_ = new TCellHint(this);
     qApp->installEventFilter(cellHint_);
 
@@ -190,6 +195,12 @@ void TFormMain::FormCreate(const QStringList& arguments) {
     placeOnScreen(this);
     placeOnScreen(preview_);
     applyStayOnTop();
+    // Work a dead editor left behind comes before the command line.
+    if (recovery_->OfferOrphans(this, [this](quorvel::RecoveredSheet& recovered) {
+            document_->Restore(std::move(recovered.sheet),
+                               QFile::decodeName(recovered.fileName.c_str()));
+        }))
+        return;
     QStringList existing;
     for (const QString& argument : arguments)
         if (QFileInfo::exists(argument)) existing << argument;
@@ -230,6 +241,8 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     if (canClose) {
         // Nothing may come back from the maker's site into a window that is going.
         CancelVersionCheck();
+        // Saved or knowingly discarded: nothing is left to recover.
+        recovery_->WorkSettled();
         event->accept();
     } else
         event->ignore();

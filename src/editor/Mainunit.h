@@ -28,6 +28,7 @@ class TFormPreview;
 class TLinkForm;
 class TNewVerForm;
 class TNoteBar;
+class TRecoveryKeeper;
 class TRowsArea;
 class TStyleStrip;
 class TTitleBar;
@@ -67,6 +68,7 @@ class TFormMain : public QMainWindow {
     TRowsArea* RowsArea() const { return rowsArea_; }
     TNoteBar* NoteBar() const { return noteBar_; }
     TFormatToolbar* FormatToolbar() const { return formatToolbar_; }
+    TRecoveryKeeper* Recovery() const { return recovery_; }
     quorvel::update::TVersionCheck* VersionCheck() const;
     QTimer* Timer1() const;
 
@@ -132,6 +134,7 @@ class TFormMain : public QMainWindow {
     TDocumentController* document_ = nullptr;
     TEditMenu* editMenu_ = nullptr;
     TVersionCheckDriver* versionCheck_ = nullptr;
+    TRecoveryKeeper* recovery_ = nullptr;
     TFormPreview* preview_ = nullptr;
     TStyleStrip* styleStrip_ = nullptr;
     TTitleBar* titleBar_ = nullptr;

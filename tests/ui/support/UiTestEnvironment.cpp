@@ -20,5 +20,7 @@ void prepareUiTestEnvironment() {
         setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
         setenv("XDG_RUNTIME_DIR", root.c_str(), 1);
         setenv("TMPDIR", root.c_str(), 1);
+        setenv("XDG_STATE_HOME", (root + "/state").c_str(), 1);
+        setenv("QUORVEL_RECOVERY_DIR", (root + "/recovery").c_str(), 1);
     }
 }

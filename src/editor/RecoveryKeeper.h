@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+#include "store/RecoveryStore.h"
+
+class QTimer;
+class QWidget;
+class TFormMain;
+
+// Keeps a recovery copy of the sheet while it holds unsaved text, and offers the copies of
+// editors that died at the next start. The copy is written a little after a change, never per
+// keystroke; it goes away as soon as the work is saved or knowingly discarded.
+class TRecoveryKeeper : public QObject {
+    Q_OBJECT
+  public:
+    static constexpr int kWriteDelayMs = 5000;
+
+    // `currentFileName` tells the path recorded with the copy (empty while untitled). `folder`
+    // empty means RecoveryFolder().
+    TRecoveryKeeper(const quorvel::TDescriptionSheet& sheet,
+                    std::function<QString()> currentFileName, const QString& folder = {},
+                    QObject* parent = nullptr);
+
+    // QUORVEL_RECOVERY_DIR when set (tests keep away from the user's folder that way), else the
+    // per-user recovery folder.
+    static QString RecoveryFolder();
+
+    // Listens to the window's cells, format commands, include boxes, style strip and document.
+    void Follow(TFormMain& window);
+
+    // A cell's text was edited: the copy is written when the timer runs out.
+    void TextEdited();
+    // A format, include flag or table style changed. Alone that is no unsaved text, but a copy
+    // that exists must carry it.
+    void FormatChanged();
+    // The work was saved or discarded: nothing is left to recover.
+    void WorkSettled();
+
+    // Offers the copies of dead editors, newest first. On Yes `restore` makes the sheet the
+    // recovered one, the copy becomes this editor's own and true comes back; the copies not yet
+    // offered stay for a later start. Damaged copies and declined ones are deleted.
+    bool OfferOrphans(QWidget* dialogParent,
+                      const std::function<void(quorvel::RecoveredSheet&)>& restore);
+
+    // The debounce timer (single shot); its interval is the write delay.
+    QTimer* WriteTimer() const { return timer_; }
+    quorvel::RecoveryStore& Store() { return store_; }
+
+  private:
+    void schedule();
+    void writeNow();
+
+    const quorvel::TDescriptionSheet& sheet_;
+    std::function<QString()> currentFileName_;
+    quorvel::RecoveryStore store_;
+    QTimer* timer_ = nullptr;
+};

@@ -1,0 +1,313 @@
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+#include "MainWindowFixture.h"
+#include "UiTestEnvironment.h"
+#include "UiTestHelpers.h"
+#include "editor/CellEdit.h"
+#include "editor/DocumentController.h"
+#include "editor/RecoveryKeeper.h"
+#include "store/DataFile.h"
+#include "store/RecoveryStore.h"
+#include "ui/SjisText.h"
+
+namespace {
+
+const QString kOfferText =
+    QStringLiteral("前回保存されずに終了した編集内容があります。復元しますか？");
+const QString kOfferCaption = QStringLiteral("復元確認");
+constexpr int kShortDelayMs = 300;
+
+// A sheet with `title` typed into its title cell, as a dead editor would have left it.
+quorvel::TDescriptionSheet sheetTitled(const QString& title) {
+    quorvel::TDescriptionSheet sheet;
+    sheet.ResetSheet();
+    sheet.Title.Text = ui::toSjis(title);
+    sheet.Title.Modified = true;
+    return sheet;
+}
+
+}  // namespace
+
+class RecoveryTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void init() {
+        recovery = std::make_unique<QTemporaryDir>();
+        qputenv("QUORVEL_RECOVERY_DIR", recovery->path().toLocal8Bit());
+        fixture = std::make_unique<MainWindowFixture>();
+    }
+    void cleanup() {
+        fixture.reset();
+        recovery.reset();
+    }
+
+    // ---- the copy follows the typing --------------------------------------------------------
+
+    void aBurstOfTypingGivesOneWriteAfterTheDelay() {
+        TFormMain& main = startShort();
+        QCOMPARE(main.Recovery()->WriteTimer()->interval(), kShortDelayMs);
+        QSignalSpy writes(main.Recovery()->WriteTimer(), &QTimer::timeout);
+        TCellEdit* title = fixture->find<TCellEdit>("MemoTytle");
+        for (const char* piece : {"ｶ", "メ", "ラ"}) {
+            uitest::TypeInto(title, QString::fromUtf8(piece));
+            QTest::qWait(30);
+        }
+        QVERIFY(copyFiles().isEmpty());  // nothing per keystroke
+        QTRY_COMPARE(copyFiles().size(), 1);
+        QTest::qWait(2 * kShortDelayMs);
+        QCOMPARE(writes.size(), 1);
+        const auto copy = readCopy();
+        QVERIFY(copy);
+        QCOMPARE(ui::fromSjis(copy->sheet.Title.Text), QStringLiteral("ｶメラ"));
+        QVERIFY(copy->fileName.empty());
+    }
+
+    void steadyTypingIsNotPutOffForEver() {
+        startShort();
+        TCellEdit* note = fixture->find<TCellEdit>("MemoKey");
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 3 * kShortDelayMs) {
+            uitest::TypeInto(note, QStringLiteral("あ"));
+            QTest::qWait(40);
+        }
+        // A copy was written while the typing went on.
+        QCOMPARE(copyFiles().size(), 1);
+    }
+
+    void formatsAloneStartNoCopyButAnExistingCopyCarriesThem() {
+        TFormMain& main = startShort();
+        fixture->find<QCheckBox>("CheckBoxKou2")->click();
+        QVERIFY(!main.Recovery()->WriteTimer()->isActive());
+        QTest::qWait(2 * kShortDelayMs);
+        QVERIFY(copyFiles().isEmpty());
+
+        uitest::TypeInto(fixture->find<TCellEdit>("Memo2Left"), QStringLiteral("鞄"));
+        QTRY_COMPARE(copyFiles().size(), 1);
+        fixture->find<QCheckBox>("CheckBoxKou3")->click();
+        QVERIFY(main.Recovery()->WriteTimer()->isActive());
+        QTRY_VERIFY(!main.Recovery()->WriteTimer()->isActive());
+        const auto copy = readCopy();
+        QVERIFY(copy);
+        QVERIFY(!copy->sheet.Rows[1].IncludeItem);
+        QVERIFY(!copy->sheet.Rows[2].IncludeItem);
+        QCOMPARE(ui::fromSjis(copy->sheet.Rows[1].Item.Text), QStringLiteral("鞄"));
+    }
+
+    // ---- saved or discarded: the copy goes --------------------------------------------------
+
+    void savesRemoveTheCopy_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("save") << "save";
+        QTest::newRow("save as") << "saveas";
+        QTest::newRow("question before a cancelled open") << "question";
+    }
+    void savesRemoveTheCopy() {
+        QFETCH(QString, how);
+        TFormMain& main = startShort();
+        typeAndWaitForCopy();
+        fixture->dialogs.fileAnswers.push_back(fixture->files.filePath("kept.qvl"));
+        if (how == "save") main.SpeedButtonSaveClick();
+        if (how == "saveas") main.SpeedButtonSaveAsClick();
+        if (how == "question") {
+            fixture->dialogs.messageAnswers.push_back(QMessageBox::Yes);
+            fixture->dialogs.fileAnswers.push_back(std::nullopt);  // the open dialog
+            main.SpeedButtonOpenClick();
+        }
+        QVERIFY(QFile::exists(fixture->files.filePath("kept.qvl")));
+        QVERIFY(copyFiles().isEmpty());
+        QVERIFY(!main.Recovery()->Store().HasCopy());
+        QCOMPARE(fixture->dialogs.unexpected, 0);
+    }
+
+    void aFailedSaveKeepsTheCopy() {
+        TFormMain& main = startShort();
+        typeAndWaitForCopy();
+        fixture->dialogs.fileAnswers.push_back(fixture->files.filePath("missing/dir/x.qvl"));
+        main.SpeedButtonSaveClick();
+        QCOMPARE(int(fixture->dialogs.messages.size()), 1);  // the write error
+        QCOMPARE(copyFiles().size(), 1);
+    }
+
+    void discardingRemovesTheCopy_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("new, no") << "new";
+        QTest::newRow("open") << "open";
+        QTest::newRow("drop") << "drop";
+        QTest::newRow("close, no") << "close";
+    }
+    void discardingRemovesTheCopy() {
+        QFETCH(QString, how);
+        TFormMain& main = startShort();
+        const QString other = savedFile("other.qvl");
+        typeAndWaitForCopy();
+        if (how == "new") {
+            fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
+            main.SpeedButtonNewClick();
+        } else if (how == "open") {
+            fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
+            fixture->dialogs.fileAnswers.push_back(other);
+            main.SpeedButtonOpenClick();
+        } else if (how == "drop") {
+            main.FilesDropped({other});
+        } else {
+            fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
+            QVERIFY(main.close());
+        }
+        QVERIFY(copyFiles().isEmpty());
+        QCOMPARE(fixture->dialogs.unexpected, 0);
+    }
+
+    void aCancelledCloseKeepsTheCopy() {
+        TFormMain& main = startShort();
+        typeAndWaitForCopy();
+        fixture->dialogs.messageAnswers.push_back(QMessageBox::Cancel);
+        QVERIFY(!main.close());
+        QCOMPARE(copyFiles().size(), 1);
+    }
+
+    void aCleanCloseLeavesNothingToOffer() {
+        TFormMain& main = startShort();
+        uitest::TypeInto(fixture->find<TCellEdit>("MemoKey"), QStringLiteral("x"));
+        fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
+        QVERIFY(main.close());  // before the timer ran out: no late write after the close
+        QTest::qWait(2 * kShortDelayMs);
+        QVERIFY(copyFiles().isEmpty());
+        fixture->stop();
+        quorvel::RecoveryStore later(recovery->path().toStdString());
+        QVERIFY(later.ListOrphans().empty());
+    }
+
+    // ---- the offer at start -----------------------------------------------------------------
+
+    void yesRestoresTheSheetUnderItsOldTitle() {
+        const QString path = fixture->files.filePath("bag.qvl");
+        leaveOrphan(QStringLiteral("ｸﾞｯﾁ 鞄"), path);
+        const QString commandLine = savedFile("other.qvl");
+        fixture->dialogs.messageAnswers.push_back(QMessageBox::Yes);
+        TFormMain& main = fixture->start({commandLine});
+        QCOMPARE(int(fixture->dialogs.messages.size()), 1);
+        const auto& asked = fixture->dialogs.messages[0];
+        QCOMPARE(asked.text, kOfferText);
+        QCOMPARE(asked.caption, kOfferCaption);
+        QCOMPARE(asked.icon, QMessageBox::Question);
+        QCOMPARE(asked.buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(asked.defaultButton, QMessageBox::Yes);
+
+        QCOMPARE(main.windowTitle(), QStringLiteral("Quorvel - bag"));
+        QCOMPARE(main.CurrentFileName(), path);  // not the command line's file
+        QCOMPARE(fixture->find<TCellEdit>("MemoTytle")->toPlainText(), QStringLiteral("ｸﾞｯﾁ 鞄"));
+        QVERIFY(main.AnyCellModified());
+        QVERIFY(!QFile::exists(path));  // the user's file is never written
+        QVERIFY(main.Recovery()->Store().HasCopy());
+        QCOMPARE(copyFiles().size(), 1);  // adopted, not deleted
+
+        // Unsaved work: closing asks.
+        fixture->dialogs.messageAnswers.push_back(QMessageBox::Cancel);
+        QVERIFY(!main.close());
+        QCOMPARE(fixture->dialogs.messages.back().caption, QStringLiteral("終了確認"));
+    }
+
+    void anUntitledCopyComesBackUntitled() {
+        leaveOrphan(QStringLiteral("無名"), QString());
+        fixture->dialogs.messageAnswers.push_back(QMessageBox::Yes);
+        TFormMain& main = fixture->start();
+        QCOMPARE(main.windowTitle(), QStringLiteral("Quorvel - 無題"));
+        QVERIFY(main.CurrentFileName().isEmpty());
+        QVERIFY(main.AnyCellModified());
+    }
+
+    void copiesAreOfferedNewestFirstAndNoDeletesEach() {
+        leaveOrphan(QStringLiteral("古い"), QString());
+        QTest::qWait(1100);  // distinct write times
+        leaveOrphan(QStringLiteral("新しい"), QString());
+        const QString commandLine = savedFile("other.qvl");
+        fixture->dialogs.messageAnswers = {QMessageBox::No, QMessageBox::No};
+        TFormMain& main = fixture->start({commandLine});
+        QCOMPARE(int(fixture->dialogs.messages.size()), 2);
+        QVERIFY(copyFiles().isEmpty());
+        // Nothing taken: the command line opens as usual.
+        QCOMPARE(main.CurrentFileName(), commandLine);
+        QVERIFY(!main.AnyCellModified());
+    }
+
+    void yesToTheNewestLeavesTheOlderForLater() {
+        leaveOrphan(QStringLiteral("古い"), QString());
+        QTest::qWait(1100);
+        leaveOrphan(QStringLiteral("新しい"), QString());
+        fixture->dialogs.messageAnswers = {QMessageBox::Yes};
+        TFormMain& main = fixture->start();
+        QCOMPARE(int(fixture->dialogs.messages.size()), 1);
+        QCOMPARE(fixture->find<TCellEdit>("MemoTytle")->toPlainText(), QStringLiteral("新しい"));
+        fixture->stop();  // ends without a close: the adopted copy stays too
+        quorvel::RecoveryStore later(recovery->path().toStdString());
+        auto orphans = later.ListOrphans();
+        QCOMPARE(int(orphans.size()), 2);
+        QCOMPARE(ui::fromSjis(later.Read(orphans[1])->sheet.Title.Text), QStringLiteral("古い"));
+        Q_UNUSED(main);
+    }
+
+    void aDamagedCopyIsDeletedWithoutAQuestion() {
+        const QString damaged = recovery->filePath("00000000deadbeef.qvr");
+        QFile file(damaged);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not a recovery copy");
+        file.close();
+        TFormMain& main = fixture->start();
+        QVERIFY(fixture->dialogs.messages.empty());
+        QVERIFY(!QFile::exists(damaged));
+        QCOMPARE(main.windowTitle(), QStringLiteral("Quorvel - 無題"));
+    }
+
+    void aLiveEditorsCopyIsNotAnOrphan() {
+        startShort();
+        typeAndWaitForCopy();
+        quorvel::RecoveryStore second(recovery->path().toStdString());
+        QVERIFY(second.ListOrphans().empty());
+        fixture->stop();  // the process "dies": its lock goes, its copy stays
+        QCOMPARE(int(second.ListOrphans().size()), 1);
+    }
+
+  private:
+    TFormMain& startShort(const QStringList& arguments = {}) {
+        TFormMain& main = fixture->start(arguments);
+        main.Recovery()->WriteTimer()->setInterval(kShortDelayMs);
+        return main;
+    }
+    void typeAndWaitForCopy() {
+        uitest::TypeInto(fixture->find<TCellEdit>("Memo1Right"), QStringLiteral("説明"));
+        QTRY_COMPARE(copyFiles().size(), 1);
+    }
+    QStringList copyFiles() const {
+        return QDir(recovery->path()).entryList({QStringLiteral("*.qvr")}, QDir::Files);
+    }
+    std::optional<quorvel::RecoveredSheet> readCopy() const {
+        QFile file(QDir(recovery->path()).filePath(copyFiles().value(0)));
+        if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+        const QByteArray bytes = file.readAll();
+        return quorvel::DecodeRecoveryCopy(std::string_view(bytes.constData(), bytes.size()));
+    }
+    void leaveOrphan(const QString& title, const QString& path) {
+        quorvel::RecoveryStore dead(recovery->path().toStdString());
+        QVERIFY(dead.Write(sheetTitled(title), QFile::encodeName(path).toStdString()));
+    }
+    QString savedFile(const QString& name) {
+        const QString path = fixture->files.filePath(name);
+        quorvel::TDescriptionSheet sheet;
+        sheet.ResetSheet();
+        if (quorvel::SaveDataFile(sheet, QFile::encodeName(path).toStdString()))
+            qWarning("could not save %s", qPrintable(path));
+        return path;
+    }
+
+    std::unique_ptr<QTemporaryDir> recovery;
+    std::unique_ptr<MainWindowFixture> fixture;
+};
+
+QUORVEL_UI_TEST_MAIN(RecoveryTest)
+#include "test_recovery.moc"
