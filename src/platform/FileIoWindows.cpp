@@ -125,6 +125,15 @@ WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DEVICE)))
         return WriteOutcome::CannotCreate;
     if (!exists && GetLastError() != ERROR_FILE_NOT_FOUND) return WriteOutcome::CannotCreate;
+    if (exists) {
+        // A file another program holds without sharing, or one this user may not write, is
+        // refused before a temporary is made (a failed ReplaceFileW may leave one of its own).
+        HANDLE probe = CreateFileW(target.c_str(), GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (probe == INVALID_HANDLE_VALUE) return WriteOutcome::CannotCreate;
+        CloseHandle(probe);
+    }
 
     const std::wstring folder = FolderOf(target);
     RemoveStaleTemporaries(folder);
@@ -154,8 +163,9 @@ ReadOutcome ReadFilePrefix(const std::string& path, std::size_t size, std::strin
     const std::wstring wide = Wide(path);
     if (wide.empty()) return ReadOutcome::CannotOpen;
     // Without FILE_FLAG_BACKUP_SEMANTICS a folder does not open; pipes and devices are refused by
-    // their type right after.
-    HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    // their type right after. Others may read the file meanwhile (a viewer, a backup), but a file
+    // someone is writing is not read half-written.
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return ReadOutcome::CannotOpen;
     BY_HANDLE_FILE_INFORMATION info{};

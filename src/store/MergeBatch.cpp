@@ -7,6 +7,7 @@
 #include <map>
 
 #include "platform/FileIo.h"
+#include "platform/FileNames.h"
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
 #include "sheet/ListingMerge.h"
@@ -214,15 +215,6 @@ std::optional<FileError> WriteFile(const std::string& path, std::string_view byt
     return WriteError(kMergeCaption);
 }
 
-// The name as the file system takes it: the ANSI code page on Windows, UTF-8 elsewhere.
-std::string SystemFileName(const std::string& sheetBytes) {
-#ifdef _WIN32
-    return sheetBytes;
-#else
-    return sjis::ToUtf8(sheetBytes);
-#endif
-}
-
 bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
     if (text.size() < suffix.size()) return false;
     text = text.substr(text.size() - suffix.size());
@@ -344,13 +336,19 @@ MergeResult MergeToFolder(const TDescriptionSheet& templateSheet, const std::str
                        for (const std::string& name : wanted)
                            taken.emplace(LowerAscii(name), index);
 
-                       const std::string tagsPath = JoinPath(folder, SystemFileName(names.tags));
-                       if (auto error = WriteFile(tagsPath, BuildHtmlTags(sheet)))
+                       std::vector<std::string> systemNames;
+                       for (const std::string& name : wanted) {
+                           auto systemName = filenames::FromSjis(name);
+                           if (!systemName)
+                               return label + "ファイル名「" + sjis::ToUtf8(name) +
+                                      "」はこのシステムのファイル名にできません";
+                           systemNames.push_back(JoinPath(folder, *systemName));
+                       }
+                       if (auto error = WriteFile(systemNames[0], BuildHtmlTags(sheet)))
                            return error->message;
                        if (options.dataFiles) {
-                           const std::string dataPath =
-                               JoinPath(folder, SystemFileName(names.data));
-                           if (auto error = SaveDataFile(sheet, dataPath)) return error->message;
+                           if (auto error = SaveDataFile(sheet, systemNames[1]))
+                               return error->message;
                        }
                        return std::nullopt;
                    });

@@ -9,11 +9,12 @@
 
 #include "store/DataFile.h"
 #include "store/MergeBatch.h"
+#include "tools/ConsoleText.h"
 
 namespace {
 
 int MergeUsage() {
-    std::fputs(
+    PrintMessage(
         "usage: qvltags --merge ITEMS.csv TEMPLATE.qvl --out DIR [--skip-empty] [--qvl]\n"
         "                         [--encoding utf-8|cp932]\n"
         "       qvltags --merge ITEMS.csv TEMPLATE.qvl --csv OUT.csv [--skip-empty]\n"
@@ -23,8 +24,7 @@ int MergeUsage() {
         "(ファイル名).\n"
         "  --out writes one Shift_JIS tag file per row into DIR (--qvl: also the sheet as .qvl);\n"
         "  --csv writes the spreadsheet again with a last column 説明HTML holding the tags.\n"
-        "  --skip-empty leaves out a named cell whose text is empty.\n",
-        stderr);
+        "  --skip-empty leaves out a named cell whose text is empty.\n");
     return 2;
 }
 
@@ -79,7 +79,7 @@ bool ParseMergeArguments(int argc, char** argv, MergeArguments& args) {
 }
 
 void PrintError(const quorvel::FileError& error) {
-    std::fprintf(stderr, "%s: %s\n", error.caption.c_str(), error.message.c_str());
+    PrintMessage(error.caption + ": " + error.message + "\n");
 }
 
 }  // namespace
@@ -109,11 +109,11 @@ int RunMergeCommand(int argc, char** argv) {
         std::string list;
         for (const std::string& column : result.ignoredColumns)
             list += (list.empty() ? "" : ", ") + column;
-        std::fprintf(stderr, "%s: 使わない列: %s\n", quorvel::kMergeCaption, list.c_str());
+        PrintMessage(std::string(quorvel::kMergeCaption) + ": 使わない列: " + list + "\n");
     }
     for (const std::string& message : result.rowErrors)
-        std::fprintf(stderr, "%s: %s\n", quorvel::kMergeCaption, message.c_str());
-    std::fprintf(stderr, "%s: %d 件のタグを作成しました\n", quorvel::kMergeCaption,
-                 result.produced);
+        PrintMessage(std::string(quorvel::kMergeCaption) + ": " + message + "\n");
+    PrintMessage(std::string(quorvel::kMergeCaption) + ": " + std::to_string(result.produced) +
+                 " 件のタグを作成しました\n");
     return result.ok() ? 0 : 1;
 }

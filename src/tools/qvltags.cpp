@@ -7,42 +7,15 @@
 #include "sheet/HtmlGenerator.h"
 #include "sheet/Maker.h"
 #include "store/DataFile.h"
+#include "tools/ConsoleText.h"
 #include "tools/MergeCommand.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-#include <windows.h>
 #endif
 
 namespace {
-
-// A Windows console shows bytes in its own code page, so text for a console goes to it as UTF-16;
-// true when it did. A redirected stream is not a console and gets the bytes themselves.
-bool WriteToConsole(bool toStderr, const std::string& utf8) {
-#ifdef _WIN32
-    HANDLE console = GetStdHandle(toStderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
-    DWORD mode = 0;
-    if (console == INVALID_HANDLE_VALUE || !GetConsoleMode(console, &mode)) return false;
-    const int length = static_cast<int>(utf8.size());
-    const int wide = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
-    std::wstring buffer(static_cast<std::size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, buffer.data(), wide);
-    std::fflush(toStderr ? stderr : stdout);
-    DWORD written = 0;
-    return WriteConsoleW(console, buffer.data(), static_cast<DWORD>(buffer.size()), &written,
-                         nullptr) != FALSE;
-#else
-    (void)toStderr;
-    (void)utf8;
-    return false;
-#endif
-}
-
-// Messages are UTF-8.
-void PrintMessage(const std::string& text) {
-    if (!WriteToConsole(true, text)) std::fputs(text.c_str(), stderr);
-}
 
 constexpr const char kUsage[] =
     "usage: qvltags [--utf8] FILE.qvl\n"

@@ -125,6 +125,15 @@ std::string ProgramFolder() {
 #endif
 }
 
+std::string QvltagsPath() {
+#ifdef _WIN32
+    // Built beside the tests; the build's own path may be a host path the program cannot use.
+    return ProgramFolder() + "qvltags.exe";
+#else
+    return QVLTAGS_PATH;
+#endif
+}
+
 bool RunningUnderWine() {
 #ifdef _WIN32
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");

@@ -60,6 +60,9 @@ ProgramRun RunCommand(const std::string& commandLine, const TempFolder& scratch)
 // The test program's own folder, with its trailing separator.
 std::string ProgramFolder();
 
+// The qvltags program built with these tests.
+std::string QvltagsPath();
+
 // True when a Windows build runs under wine, whose emulation differs from Windows in a few
 // documented places.
 bool RunningUnderWine();

@@ -4,7 +4,9 @@
 #include <cstring>
 #include <filesystem>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -333,8 +335,61 @@ TEST_F(DataFileOnDisk, FailingWriteKeepsTheOldFile) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(ReadWholeFile(path), BuildDataImage(OddSheet()));
-    int entries = 0;
-    for (auto& e : std::filesystem::directory_iterator(folder.path())) (void)e, ++entries;
-    EXPECT_EQ(entries, 1);
+    std::vector<std::string> names;
+    for (auto& e : std::filesystem::directory_iterator(folder.path()))
+        names.push_back(e.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"bag.qvl"});
+}
+#endif
+
+#ifdef _WIN32
+// Other programs (a viewer, a backup tool, a second editor) hold the file open.
+class HeldFile {
+  public:
+    HeldFile(const std::string& path, DWORD access, DWORD share)
+        : handle_(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~HeldFile() {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+    bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+  private:
+    HANDLE handle_;
+};
+
+TEST_F(DataFileOnDisk, LoadsAFileAnotherProgramIsReading) {
+    const std::string path = folder.file("bag.qvl");
+    ASSERT_FALSE(SaveDataFile(OddSheet(), path));
+    HeldFile reader(path, GENERIC_READ, FILE_SHARE_READ);
+    ASSERT_TRUE(reader.held());
+    TDescriptionSheet sheet;
+    EXPECT_FALSE(LoadDataFile(sheet, path));
+    EXPECT_EQ(BuildDataImage(sheet), BuildDataImage(OddSheet()));
+}
+
+TEST_F(DataFileOnDisk, FileAnotherProgramIsWritingIsNotLoaded) {
+    const std::string path = folder.file("bag.qvl");
+    ASSERT_FALSE(SaveDataFile(OddSheet(), path));
+    HeldFile writer(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_TRUE(writer.held());
+    ExpectLoadFails(path, "ファイル " + path + " は開けません");
+}
+
+TEST_F(DataFileOnDisk, SaveOverAFileHeldExclusivelyKeepsIt) {
+    const std::string path = folder.file("bag.qvl");
+    ASSERT_FALSE(SaveDataFile(OddSheet(), path));
+    {
+        HeldFile holder(path, GENERIC_READ, 0);
+        ASSERT_TRUE(holder.held());
+        auto error = SaveDataFile(TDescriptionSheet{}, path);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->message, "ファイル " + path + " を作成できません");
+    }
+    EXPECT_EQ(ReadWholeFile(path), BuildDataImage(OddSheet()));
+    std::vector<std::string> names;
+    for (auto& e : std::filesystem::directory_iterator(folder.path()))
+        names.push_back(e.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"bag.qvl"});
 }
 #endif

@@ -2,8 +2,6 @@
 // streams in, and the time-out holds whatever the server does. Loopback only.
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -11,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "TestUtil.h"
 #include "net/HttpClient.h"
 #include "test_http_server.h"
 
@@ -31,9 +30,9 @@ std::string ErrorText(const std::function<void()>& action) {
 }
 
 // Sends `text` one byte a millisecond; stops early when the client has gone.
-void Drip(int fd, const std::string& text) {
+void Drip(SocketFd fd, const std::string& text) {
     for (const char c : text) {
-        if (send(fd, &c, 1, MSG_NOSIGNAL) != 1) return;
+        if (SendSome(fd, &c, 1) != 1) return;
         std::this_thread::sleep_for(1ms);
     }
 }
@@ -79,7 +78,8 @@ CancelRun CancelDuring(THttpClient& client, const std::string& url, Clock::durat
 TEST(HttpClientTiming, CancelEndsAPendingGetAtOnce) {
     {
         // Accepted, never answered: the case that kept a closed program alive.
-        LoopbackServer server(1, [](int fd, int, const std::string&) { AwaitPeerClose(fd, 3s); });
+        LoopbackServer server(1,
+                              [](SocketFd fd, int, const std::string&) { AwaitPeerClose(fd, 3s); });
         THttpClient client;
         const CancelRun run = CancelDuring(client, server.url("/app/QvlVer.txt"), 100ms);
         EXPECT_EQ(run.error, "Socket readln aborted");
@@ -97,14 +97,15 @@ TEST(HttpClientTiming, CancelEndsAPendingGetAtOnce) {
     }
     {
         // The body keeps coming: a Cancel is not lost behind the data.
-        LoopbackServer server(1, [](int fd, int, const std::string&) {
+        LoopbackServer server(1, [](SocketFd fd, int, const std::string&) {
             SendAll(fd, "HTTP/1.0 200 OK\r\n\r\n");
             Drip(fd, std::string(3000, 'x'));
         });
         THttpClient client;
         bool succeeded = false;
         client.OnSuccess = [&](int) { succeeded = true; };
-        const CancelRun run = CancelDuring(client, server.url("/"), 100ms);
+        // The drip lasts seconds; the Cancel comes well after the headers even on a busy machine.
+        const CancelRun run = CancelDuring(client, server.url("/"), 300ms);
         EXPECT_EQ(run.error, "Socket capture aborted");
         EXPECT_LT(run.afterCancel, 50ms);
         EXPECT_FALSE(succeeded);
@@ -112,8 +113,11 @@ TEST(HttpClientTiming, CancelEndsAPendingGetAtOnce) {
 }
 
 TEST(HttpClientTiming, PumpKeepsRunningWhileDataDrips) {
+    // Every wait of wine's sockets goes through its server process, whose turn comes late on a
+    // loaded machine: measured gaps of 56 to 117 ms there, for the same client.
+    if (RunningUnderWine()) GTEST_SKIP() << "pump gaps under wine measure wine's scheduling";
     const std::string body(400, 'd');
-    LoopbackServer server(1, [&body](int fd, int, const std::string&) {
+    LoopbackServer server(1, [&body](SocketFd fd, int, const std::string&) {
         SendAll(fd, "HTTP/1.0 200 OK\r\n");
         Drip(fd, "X-Slow: " + std::string(100, 'h') + "\r\n\r\n");
         Drip(fd, body);
@@ -147,19 +151,19 @@ TEST(HttpClientTiming, TimeOutHoldsWhateverTheServerDoes) {
     const std::string endless(4000, 'z');
     std::string self;
     const Case cases[] = {
-        {"stall", 1, [](int fd, int, const std::string&) { AwaitPeerClose(fd, 2s); }},
+        {"stall", 1, [](SocketFd fd, int, const std::string&) { AwaitPeerClose(fd, 2s); }},
         {"body drip", 1,
-         [&](int fd, int, const std::string&) {
+         [&](SocketFd fd, int, const std::string&) {
              SendAll(fd, "HTTP/1.0 200 OK\r\n\r\n");
              Drip(fd, endless);
          }},
         {"header drip", 1,
-         [&](int fd, int, const std::string&) {
+         [&](SocketFd fd, int, const std::string&) {
              SendAll(fd, "HTTP/1.0 200 OK\r\nX-Never-Ends: ");
              Drip(fd, endless);
          }},
         {"slow redirections", 10,
-         [&self](int fd, int, const std::string&) {
+         [&self](SocketFd fd, int, const std::string&) {
              std::this_thread::sleep_for(60ms);
              SendAll(fd, "HTTP/1.0 302 Found\r\nLocation: " + self + "\r\n\r\n");
          }},

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <array>
 #include <cstdio>
 #include <filesystem>
 
 #include "TestUtil.h"
+#include "platform/FileNames.h"
 #include "sheet/HtmlGenerator.h"
 #include "sheet/ListingMerge.h"
 #include "store/DataFile.h"
@@ -48,15 +48,12 @@ struct ToolRun {
 };
 
 ToolRun RunQvltags(const std::string& arguments, const TempFolder& folder) {
-    const std::string errFile = folder.file("stderr.txt");
-    const std::string command =
-        std::string(QVLTAGS_PATH) + " " + arguments + " >/dev/null 2>" + errFile;
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadWholeFile(errFile)};
+    const ProgramRun run = RunCommand(ShellQuote(QvltagsPath()) + " " + arguments, folder);
+    return {run.status, run.err};
 }
 
 std::string Quoted(const std::string& path) {
-    return "'" + path + "'";
+    return ShellQuote(path);
 }
 
 // The test's own reading of a CSV file, kept apart from the reader under test.
@@ -125,8 +122,12 @@ TEST(MergeBatch, FileNamesKeepHtmlEndingsAndRefuseUnsafeOrRepeatedNames) {
                    "g,\n");
     const MergeResult result =
         MergeToFolder(Template(), folder.file("items.csv"), folder.file("out"), {});
-    EXPECT_EQ(result.produced, 4);
-    ASSERT_EQ(result.rowErrors.size(), 3u);
+    // A Windows whose code page is not Japanese cannot name the file 品番.html.
+    const bool spellable = filenames::FromSjis(Sj("品番.html")).has_value();
+    EXPECT_EQ(result.produced, spellable ? 4 : 3);
+    std::string errors;
+    for (const std::string& error : result.rowErrors) errors += error + "\n";
+    ASSERT_EQ(result.rowErrors.size(), spellable ? 3u : 4u) << errors;
     EXPECT_EQ(result.rowErrors[0].rfind("4行目 B列「ファイル名」: ", 0), 0u) << result.rowErrors[0];
     EXPECT_NE(result.rowErrors[0].find("../escape"), std::string::npos);
     EXPECT_EQ(result.rowErrors[1].rfind("5行目 ", 0), 0u);
@@ -136,7 +137,16 @@ TEST(MergeBatch, FileNamesKeepHtmlEndingsAndRefuseUnsafeOrRepeatedNames) {
     for (const auto& entry : std::filesystem::directory_iterator(folder.file("out")))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"0008.html", "Page.HTML", "page.htm", "品番.html"}));
+    if (spellable) {
+        EXPECT_EQ(names,
+                  (std::vector<std::string>{"0008.html", "Page.HTML", "page.htm", "品番.html"}));
+    } else {
+        EXPECT_EQ(names, (std::vector<std::string>{"0008.html", "Page.HTML", "page.htm"}));
+        EXPECT_EQ(
+            result.rowErrors[3],
+            "7行目 B列「ファイル名」: ファイル名「品番.html」はこのシステムのファイル名にできま"
+            "せん");
+    }
     EXPECT_FALSE(std::filesystem::exists(folder.file("escape.html")));
 }
 

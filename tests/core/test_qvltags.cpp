@@ -8,17 +8,8 @@ using namespace quorvel;
 
 namespace {
 
-std::string ToolPath() {
-#ifdef _WIN32
-    // Built beside the tests; the build's own path may be a host path the program cannot use.
-    return ProgramFolder() + "qvltags.exe";
-#else
-    return QVLTAGS_PATH;
-#endif
-}
-
 ProgramRun RunQvltags(const std::string& arguments, const TempFolder& folder) {
-    return RunCommand(ShellQuote(ToolPath()) + " " + arguments, folder);
+    return RunCommand(ShellQuote(QvltagsPath()) + " " + arguments, folder);
 }
 
 }  // namespace

@@ -1,15 +1,17 @@
 // Recovery copies on real files, with real locks and real processes.
-#ifndef _WIN32
-
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <csignal>
+#endif
+
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -49,11 +51,13 @@ std::vector<std::string> NamesEndingIn(const std::string& folder, const std::str
     return names;
 }
 
+#ifndef _WIN32
 unsigned ModeOf(const std::string& path) {
     struct stat info {};
     EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
     return info.st_mode & 07777;
 }
+#endif
 
 // Leaves a copy behind as a crashed process would: written, never removed, lock gone.
 std::string LeaveCopy(const std::string& folder, const TDescriptionSheet& sheet,
@@ -68,11 +72,15 @@ std::string LeaveCopy(const std::string& folder, const TDescriptionSheet& sheet,
     return {};
 }
 
-void SetLastWrite(const std::string& path, time_t seconds) {
-    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+// Sets the last write to `seconds` after a fixed moment a day ago.
+void SetLastWrite(const std::string& path, long long seconds) {
+    static const auto base = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24);
+    std::error_code error;
+    std::filesystem::last_write_time(path, base + std::chrono::seconds(seconds), error);
+    ASSERT_FALSE(error) << path;
 }
 
+#ifndef _WIN32
 // A child process that writes its own copy and then waits to be killed.
 pid_t ChildWithLiveCopy(const std::string& folder, const TDescriptionSheet& sheet,
                         const std::string& fileName) {
@@ -97,6 +105,7 @@ pid_t ChildWithLiveCopy(const std::string& folder, const TDescriptionSheet& shee
     }
     return pid;
 }
+#endif
 
 }  // namespace
 
@@ -144,14 +153,27 @@ TEST(RecoveryFolder, CreatedPrivateWithPrivateFiles) {
     const std::string folder = temp.file("state/Merrow/Quorvel/recovery");
     RecoveryStore store(folder);
     ASSERT_TRUE(store.Write(WorkInProgress("x"), "/a.qvl"));
-    EXPECT_EQ(ModeOf(folder), 0700u);
-    EXPECT_EQ(ModeOf(temp.file("state")), 0700u);
     const auto names = Names(folder);
     ASSERT_EQ(names.size(), 2u);
+#ifndef _WIN32
+    EXPECT_EQ(ModeOf(folder), 0700u);
+    EXPECT_EQ(ModeOf(temp.file("state")), 0700u);
     for (const auto& name : names) EXPECT_EQ(ModeOf(folder + "/" + name), 0600u) << name;
+#endif
 }
 
-TEST(RecoveryFolder, OpenFolderIsClosedAndUnusableFolderFailsTheWrite) {
+TEST(RecoveryFolder, AFileInThePlaceOfTheFolderFailsTheWrite) {
+    TempFolder temp;
+    WriteWholeFile(temp.file("plain"), "not a folder");
+    RecoveryStore blocked(temp.file("plain"));
+    EXPECT_FALSE(blocked.Write(WorkInProgress("x"), ""));
+    EXPECT_FALSE(blocked.HasCopy());
+    EXPECT_TRUE(blocked.ListOrphans().empty());
+    EXPECT_EQ(ReadWholeFile(temp.file("plain")), "not a folder");
+}
+
+#ifndef _WIN32
+TEST(RecoveryFolder, OpenFolderIsClosed) {
     TempFolder temp;
     const std::string open = temp.file("open");
     ASSERT_EQ(::mkdir(open.c_str(), 0777), 0);
@@ -159,12 +181,6 @@ TEST(RecoveryFolder, OpenFolderIsClosedAndUnusableFolderFailsTheWrite) {
     RecoveryStore store(open);
     ASSERT_TRUE(store.Write(WorkInProgress("x"), ""));
     EXPECT_EQ(ModeOf(open), 0700u);
-
-    WriteWholeFile(temp.file("plain"), "not a folder");
-    RecoveryStore blocked(temp.file("plain"));
-    EXPECT_FALSE(blocked.Write(WorkInProgress("x"), ""));
-    EXPECT_FALSE(blocked.HasCopy());
-    EXPECT_TRUE(blocked.ListOrphans().empty());
 }
 
 TEST(RecoveryFolder, DefaultFollowsXdgStateHome) {
@@ -180,6 +196,19 @@ TEST(RecoveryFolder, DefaultFollowsXdgStateHome) {
     else
         unsetenv("XDG_STATE_HOME");
 }
+#else
+TEST(RecoveryFolder, DefaultIsInTheLocalApplicationData) {
+    {
+        ScopedEnv local("LOCALAPPDATA", "C:\\Users\\seller2\\AppData\\Local\\");
+        EXPECT_EQ(RecoveryStore::DefaultFolder(),
+                  "C:\\Users\\seller2\\AppData\\Local\\Merrow\\Quorvel\\recovery");
+    }
+    ScopedEnv local("LOCALAPPDATA", std::nullopt);
+    ScopedEnv profile("USERPROFILE", "C:\\Users\\seller");
+    EXPECT_EQ(RecoveryStore::DefaultFolder(),
+              "C:\\Users\\seller\\AppData\\Local\\Merrow\\Quorvel\\recovery");
+}
+#endif
 
 TEST(RecoveryOwnCopy, RemoveDeletesItAndTheNextWriteStartsAnother) {
     TempFolder temp;
@@ -204,9 +233,9 @@ TEST(RecoveryOrphans, NewestFirstByLastWrite) {
     const std::string b = LeaveCopy(temp.path(), WorkInProgress("b"), "/b.qvl");
     const std::string c = LeaveCopy(temp.path(), WorkInProgress("c"), "/c.qvl");
     ASSERT_EQ(NamesEndingIn(temp.path(), ".qvr").size(), 3u);
-    SetLastWrite(a, 1'700'000'100);
-    SetLastWrite(b, 1'700'000'300);
-    SetLastWrite(c, 1'700'000'200);
+    SetLastWrite(a, 100);
+    SetLastWrite(b, 300);
+    SetLastWrite(c, 200);
 
     RecoveryStore store(temp.path());
     auto orphans = store.ListOrphans();
@@ -234,6 +263,7 @@ TEST(RecoveryOrphans, LiveCopiesAndCopiesBeingOfferedAreNotOrphans) {
     EXPECT_EQ(third.ListOrphans().size(), 1u);
 }
 
+#ifndef _WIN32
 TEST(RecoveryOrphans, CopyOfAnotherProcessBecomesAnOrphanOnlyWhenItIsKilled) {
     TempFolder temp;
     const pid_t child = ChildWithLiveCopy(temp.path(), WorkInProgress("child"), "/child.qvl");
@@ -251,6 +281,7 @@ TEST(RecoveryOrphans, CopyOfAnotherProcessBecomesAnOrphanOnlyWhenItIsKilled) {
     EXPECT_EQ(recovered->fileName, "/child.qvl");
     EXPECT_EQ(recovered->sheet.Title.Text, "child");
 }
+#endif
 
 TEST(RecoveryOrphans, DamagedCopiesReadAsNothingAndDeleteCleanly) {
     TempFolder temp;
@@ -277,7 +308,7 @@ TEST(RecoveryOrphans, DamagedCopiesReadAsNothingAndDeleteCleanly) {
     for (std::size_t i = 0; i < damaged.size(); ++i) {
         const std::string file = LeaveCopy(temp.path(), WorkInProgress("x"), "/some/file.qvl");
         WriteWholeFile(file, damaged[i]);
-        SetLastWrite(file, 1'700'000'000 + static_cast<time_t>(i));
+        SetLastWrite(file, static_cast<long long>(i));
     }
     // Files the store did not make are never touched.
     WriteWholeFile(temp.file("notes.txt"), "mine");
@@ -338,5 +369,3 @@ TEST(RecoveryAdopt, AdoptingReplacesAnEarlierOwnCopyAndRemoveDeletesTheAdoptedOn
     store.Remove();
     EXPECT_TRUE(Names(temp.path()).empty());
 }
-
-#endif

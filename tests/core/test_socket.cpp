@@ -2,11 +2,6 @@
 // Windows Sockets code. Loopback only.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <string>
 
@@ -33,14 +28,16 @@ IoResult ConnectWithin(StreamSocket& socket, std::uint16_t port, Clock::duration
 }  // namespace
 
 TEST(TcpSocket, RefusedConnectionCarriesItsCode) {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    // A port that was just free and now has no listener.
+    httptest::StartSockets();
+    const httptest::SocketFd fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = kLoopback;
     bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
     socklen_t length = sizeof address;
     getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
+    httptest::CloseSocket(fd);
 
     auto socket = MakeTcpSocket();
     const IoResult result = ConnectWithin(*socket, ntohs(address.sin_port), 1s);
@@ -49,7 +46,7 @@ TEST(TcpSocket, RefusedConnectionCarriesItsCode) {
 }
 
 TEST(TcpSocket, WaitsNoLongerThanAskedAndReadsToTheClose) {
-    httptest::LoopbackServer server(1, [](int fd, int, const std::string&) {
+    httptest::LoopbackServer server(1, [](httptest::SocketFd fd, int, const std::string&) {
         std::this_thread::sleep_for(100ms);
         httptest::SendAll(fd, "reply");
     });
