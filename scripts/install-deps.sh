@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   qt6-base-dev qt6-webengine-dev qt6-svg-dev libqt6svg6 libgl-dev
-  xvfb xauth fonts-ipafont-gothic
+  xvfb xauth fonts-ipafont-gothic qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -7,6 +7,7 @@
 #include "platform/KeyStore.h"
 #include "store/Settings.h"
 #include "ui/ErrorBox.h"
+#include "ui/JapaneseUi.h"
 #include "ui/SystemPalette.h"
 
 int main(int argc, char** argv) {
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     if (otherInstanceRunning && !(settings && quorvel::ReadAllowMultiple(*settings))) return 0;
 
     QApplication app(argc, argv);
+    ui::setUpJapaneseUi(app);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     ui::UseDesktopPaletteForSystemColours();
     std::unique_ptr<TQuorvelWindows> windows;

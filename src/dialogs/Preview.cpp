@@ -22,6 +22,7 @@
 #include "ui/DialogSeam.h"
 #include "ui/ErrorBox.h"
 #include "ui/Guarded.h"
+#include "ui/JapaneseUi.h"
 
 namespace {
 
@@ -30,6 +31,14 @@ constexpr qsizetype kMaxInlineContent = 2 * 1000 * 1000;
 
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A page that names no face renders in the interface's face, as on a Japanese desktop, rather
+// than in the engine's serif default.
+void UseFamilyForPageText(QWebEngineSettings* settings, const QString& family) {
+    for (const auto font : {QWebEngineSettings::StandardFont, QWebEngineSettings::SansSerifFont,
+                            QWebEngineSettings::FixedFont})
+        settings->setFontFamily(font, family);
 }
 
 }  // namespace
@@ -157,6 +166,7 @@ QWebEngineView* TFormPreview::ensureWebView() {
     webView_->setObjectName(QStringLiteral("WebBrowser1"));
     // The page is the seller's own tag text; scripts in it are not run.
     webView_->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    UseFamilyForPageText(webView_->settings(), ui::japaneseUiFamily());
     TabSheet1->layout()->addWidget(webView_);
     return webView_;
 }

@@ -28,6 +28,7 @@ class TFormPreview;
 class TLinkForm;
 class TNewVerForm;
 class TNoteBar;
+class TRecentFiles;
 class TRowsArea;
 class TStyleStrip;
 class TTitleBar;
@@ -67,6 +68,7 @@ class TFormMain : public QMainWindow {
     TRowsArea* RowsArea() const { return rowsArea_; }
     TNoteBar* NoteBar() const { return noteBar_; }
     TFormatToolbar* FormatToolbar() const { return formatToolbar_; }
+    TRecentFiles* RecentFiles() const { return recentFiles_; }
     quorvel::update::TVersionCheck* VersionCheck() const;
     QTimer* Timer1() const;
 
@@ -136,6 +138,7 @@ class TFormMain : public QMainWindow {
     TNoteBar* noteBar_ = nullptr;
     TFormatToolbar* formatToolbar_ = nullptr;
     TCellHint* cellHint_ = nullptr;
+    TRecentFiles* recentFiles_ = nullptr;
     std::array<TCellEdit*, quorvel::kCellCount> cells_{};
 
     TAboutForm* about_ = nullptr;

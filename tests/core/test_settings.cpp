@@ -282,3 +282,32 @@ TEST(Settings, NoUsableRootMeansNothingReadAndNothingWritten) {
 }
 
 #endif
+
+TEST(Settings, RecentFilesKeepTheirOrderAndAShorterListLeavesNoStaleEntry) {
+    Store s;
+    SettingsSnapshot snapshot;
+    for (int i = 0; i < 10; ++i)
+        snapshot.RecentFiles.push_back("/home/seller/品物" + std::to_string(i) + ".qvl");
+    ASSERT_TRUE(WriteSettings(s.store, snapshot));
+    auto lines = Lines(ReadWholeFile(s.userFile()));
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(kSettingsValueCount));
+    EXPECT_EQ(NameOf(lines[25]), "RecentFile1");
+    EXPECT_EQ(NameOf(lines[32]), "RecentFile8");
+    EXPECT_EQ(lines.back(), "ParamExist=dword:1");
+    auto read = ReadStoredSettings(s.store);
+    ASSERT_TRUE(read.has_value());
+    ASSERT_EQ(read->RecentFiles.size(), static_cast<std::size_t>(kRecentFileCount));
+    EXPECT_EQ(read->RecentFiles.front(), "/home/seller/品物0.qvl");
+    EXPECT_EQ(read->RecentFiles.back(), "/home/seller/品物7.qvl");
+
+    snapshot.RecentFiles = {"/b.qvl", "/a.qvl"};
+    ASSERT_TRUE(WriteSettings(s.store, snapshot));
+    read = ReadStoredSettings(s.store);
+    EXPECT_EQ(read->RecentFiles, (std::vector<std::string>{"/b.qvl", "/a.qvl"}));
+
+    // A gap left by hand is skipped; the rest keep their order.
+    std::string file = ReadWholeFile(s.userFile());
+    file.replace(file.find("RecentFile1=sz:/b.qvl"), 21, "RecentFile1=sz:");
+    WriteWholeFile(s.userFile(), file);
+    EXPECT_EQ(ReadStoredSettings(s.store)->RecentFiles, std::vector<std::string>{"/a.qvl"});
+}
