@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "dialogs/About.h"
 #include "dialogs/Linkunit.h"
@@ -226,15 +227,21 @@ void TFormMain::SpeedButtonStayOnTopClick() {
 void TFormMain::applyStayOnTop() {
     const bool onTop = SpeedButtonStayOnTop->isChecked();
     if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop) return;
-    // Positions are the frame's (as stored); the client area sits below the title bar.
+    const Qt::WindowFlags flags = windowFlags().setFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (QWindow* native = windowHandle()) {
+        // Told to the window that exists: recreating it would move it and tear down the
+        // preview's web view with it.
+        overrideWindowFlags(flags);
+        native->setFlags(flags);
+        return;
+    }
+    // Not shown yet: the flag goes with the window when it is made. Positions are the frame's.
     const QPoint framePosition = pos();
     const QSize clientSize = size();
     const bool placed = testAttribute(Qt::WA_Moved);
-    const bool wasVisible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    if (placed || wasVisible) move(framePosition);
+    setWindowFlags(flags);
+    if (placed) move(framePosition);
     resize(clientSize);
-    if (wasVisible) show();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {

@@ -2,6 +2,7 @@
 #include <QScrollBar>
 #include <QToolButton>
 #include <QWebEngineView>
+#include <QWindow>
 #include <QtTest>
 
 #include "MainWindowFixture.h"
@@ -82,6 +83,25 @@ class WindowKeysTest : public QObject {
             QCOMPARE(read->Top, 77);
             QCOMPARE(read->Width, 450);
             QCOMPARE(read->SpeedButtonStayOnTop, true);
+        }
+    }
+
+    void stayOnTopKeepsTheShownWindowAndItsPreview() {
+        TFormMain& main = fixture->start();
+        fixture->dialogs.modalScripts.push_back([](QDialog& dialog) { return dialog.result(); });
+        fixture->find<QToolButton>("SpeedButtonPreview")->click();
+        QVERIFY(main.Preview()->webView());
+        const WId native = main.winId();
+        const QPoint frame = main.pos();
+        auto* toggle = fixture->find<QToolButton>("SpeedButtonStayOnTop");
+        for (bool on : {true, false}) {
+            toggle->click();
+            QCOMPARE(main.windowFlags().testFlag(Qt::WindowStaysOnTopHint), on);
+            QCOMPARE(main.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), on);
+            // The same native window: not torn down with the preview's web view inside.
+            QCOMPARE(main.winId(), native);
+            QCOMPARE(main.pos(), frame);
+            QVERIFY(main.isVisible());
         }
     }
 
