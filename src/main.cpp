@@ -9,6 +9,7 @@
 #include "platform/KeyStore.h"
 #include "store/Settings.h"
 #include "ui/ErrorBox.h"
+#include "ui/JapaneseUi.h"
 #include "ui/SystemPalette.h"
 
 int main(int argc, char** argv) {
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     // shared from the application's start.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    ui::setUpJapaneseUi(app);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     // Ties the windows to the installed menu entry and gives every window the program's icon.
     QApplication::setDesktopFileName(QStringLiteral("example.merrow.Quorvel"));

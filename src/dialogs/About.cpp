@@ -13,6 +13,7 @@
 
 #include "sheet/Maker.h"
 #include "ui/Controls.h"
+#include "ui/JapaneseUi.h"
 #include "ui/Guarded.h"
 #include "ui/UrlOpener.h"
 
@@ -46,7 +47,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(244, 113);
-    setFont(ui::pixelFont(QStringLiteral("ＭＳ Ｐゴシック"), 12));
+    setFont(ui::pixelFont(ui::japaneseUiFamily(), 12));
     setMouseTracking(true);
 
     Image1 = new QLabel(this);
@@ -55,7 +56,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->setPixmap(AppIcon());
 
-    const QFont gothic = ui::pixelFont(QStringLiteral("ＭＳ ゴシック"), 12);
+    const QFont gothic = ui::pixelFont(ui::japaneseFixedFamily(), 12);
     LabelAppTytle = MakeLabel(this, "LabelAppTytle", QStringLiteral("APP_TYTLE"), 92, 8);
     LabelAppTytle->setFont(gothic);
     LabelAppVer = MakeLabel(this, "LabelAppVer", QStringLiteral("APP_VER"), 92, 24);

@@ -9,8 +9,11 @@
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/Sjis.h"
 #include "sheet/LinkTag.h"
@@ -44,6 +47,37 @@ QLineEdit* MakeEdit(QWidget* parent, const QString& name, const QRect& geometry)
     edit->setObjectName(name);
     edit->setGeometry(geometry);
     return edit;
+}
+
+// The dialog's design positions are the least each control gets; where the face needs more room
+// (a group's caption above its buttons, a taller text box) the controls below move down and the
+// dialog grows, so nothing overlaps or is clipped.
+void LayOutLinkForm(TLinkForm& form) {
+    const int labelHeight = form.fontMetrics().height();
+    const int editHeight = std::max(20, form.EditAddress->sizeHint().height());
+    const int groupHeight = std::max(
+        {30, form.RadioGroupType->FittingHeight(), form.RadioGroupTarget->FittingHeight()});
+    const int typeTop = groupHeight > 30 ? 6 : 11;
+    form.RadioGroupType->setGeometry(10, typeTop, 308, groupHeight);
+    const int labelTop = std::max(49, typeTop + groupHeight + 3);
+    form.LabelAddress->setGeometry(10, labelTop, 307, labelHeight);
+    const int editTop = std::max(63, labelTop + labelHeight + 1);
+    form.EditAddress->setGeometry(10, editTop, 307, editHeight);
+    const int lowerTop = std::max(93, editTop + editHeight + 8);
+    form.LabelSubject->setGeometry(10, lowerTop, 100, labelHeight);
+    const int subjectTop = std::max(106, lowerTop + labelHeight + 1);
+    form.EditSubject->setGeometry(10, subjectTop, 308, editHeight);
+    const int targetTop = std::max(105, lowerTop);
+    form.RadioGroupTarget->setGeometry(10, targetTop, 308, groupHeight);
+    const int buttonHeight = std::max(25, form.ButtonOk->sizeHint().height());
+    const int buttonsTop =
+        std::max({151, subjectTop + editHeight + 4, targetTop + groupHeight + 4});
+    form.ButtonOk->setGeometry(145, buttonsTop, 75, buttonHeight);
+    form.ButtonCancel->setGeometry(235, buttonsTop, 75, buttonHeight);
+    const int statusHeight = 19;
+    const int height = std::max(203, buttonsTop + buttonHeight + 8 + statusHeight);
+    form.setFixedSize(327, height);
+    form.StatusBar1->setGeometry(0, height - statusHeight, 327, statusHeight);
 }
 
 }  // namespace
@@ -86,17 +120,45 @@ void TRadioGroup::resizeEvent(QResizeEvent* event) {
     layoutItems();
 }
 
+QRect TRadioGroup::contentsRect() const {
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents, this);
+}
+
+int TRadioGroup::FittingHeight() const {
+    const int rows = (static_cast<int>(items_.size()) + columns_ - 1) / columns_;
+    int itemHeight = 0;
+    for (const QRadioButton* item : items_)
+        itemHeight = std::max(itemHeight, item->sizeHint().height());
+    return height() - contentsRect().height() + rows * itemHeight;
+}
+
+// Columns share the width evenly when every caption fits; otherwise each column gets what its
+// widest caption needs and the rest is shared out, so no caption is clipped.
 void TRadioGroup::layoutItems() {
     if (items_.isEmpty()) return;
     const int rows = (static_cast<int>(items_.size()) + columns_ - 1) / columns_;
-    const int top = 12;
-    const int columnWidth = (width() - 16) / columns_;
-    const int rowHeight = std::max((height() - top - 2) / rows, 16);
-    for (int i = 0; i < items_.size(); ++i) {
-        const int column = i / rows;
-        const int row = i % rows;
-        items_[i]->setGeometry(8 + column * columnWidth, top + row * rowHeight, columnWidth,
-                               rowHeight);
+    const QRect inside = contentsRect();
+    std::vector<int> needed(columns_, 0);
+    for (int i = 0; i < items_.size(); ++i)
+        needed[i / rows] = std::max(needed[i / rows], items_[i]->sizeHint().width());
+    const int even = inside.width() / columns_;
+    const bool evenFits =
+        std::all_of(needed.begin(), needed.end(), [even](int w) { return w <= even; });
+    int total = 0;
+    for (int w : needed) total += w;
+    const int slack = (inside.width() - total) / columns_;
+    const int rowHeight = std::max(inside.height() / rows, 1);
+    int left = inside.left();
+    for (int column = 0; column < columns_; ++column) {
+        const int width = evenFits ? even : needed[column] + slack;
+        for (int row = 0; row < rows; ++row) {
+            const int i = column * rows + row;
+            if (i < items_.size())
+                items_[i]->setGeometry(left, inside.top() + row * rowHeight, width, rowHeight);
+        }
+        left += width;
     }
 }
 
@@ -173,6 +235,7 @@ TLinkForm::TLinkForm(QWidget* parent) : QDialog(parent) {
     RadioGroupType->SetItemIndex(quorvel::kLinkWeb);
     RadioGroupTarget->SetItemIndex(quorvel::kTargetNewWindow);
     RadioGroupTypeClick();
+    LayOutLinkForm(*this);
 }
 
 void TLinkForm::FormCreate(std::string_view addressBytes, std::string_view subjectBytes) {

@@ -25,6 +25,8 @@ class TRadioGroup : public QGroupBox {
     void SetItemIndex(int index);
     QRadioButton* Item(int index) const { return items_.value(index); }
     int Count() const { return static_cast<int>(items_.size()); }
+    // The height at which every item fits below the caption in the present face.
+    int FittingHeight() const;
 
   signals:
     // The user chose an item (not emitted by SetItemIndex).
@@ -35,6 +37,7 @@ class TRadioGroup : public QGroupBox {
 
   private:
     void layoutItems();
+    QRect contentsRect() const;
 
     QList<QRadioButton*> items_;
     int columns_;

@@ -19,6 +19,7 @@
 #include "ui/DialogSeam.h"
 #include "ui/ErrorBox.h"
 #include "ui/Guarded.h"
+#include "ui/JapaneseUi.h"
 #include "ui/PreviewBrowser.h"
 #include "ui/PreviewBrowserLoader.h"
 
@@ -175,6 +176,7 @@ PreviewBrowser* TFormPreview::ensureBrowser() {
     delete noBrowserLine_;
     noBrowserLine_ = nullptr;
     browser_ = factory->create(TabSheet1);
+    browser_->setPageFontFamily(ui::japaneseUiFamily());
     browser_->setLoadCallbacks([this] { emit pageLoadStarted(); },
                                [this](bool ok) { emit pageLoaded(ok); });
     TabSheet1->layout()->addWidget(browser_->widget());

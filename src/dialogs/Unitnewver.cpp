@@ -11,6 +11,7 @@
 #include "platform/Sjis.h"
 #include "sheet/Maker.h"
 #include "ui/Controls.h"
+#include "ui/JapaneseUi.h"
 #include "ui/Guarded.h"
 #include "ui/UrlOpener.h"
 
@@ -39,7 +40,7 @@ TNewVerForm::TNewVerForm(QWidget* parent) : QDialog(parent) {
     resize(398, 251);
     setMouseTracking(true);
 
-    const QFont gothic = ui::pixelFont(QStringLiteral("ＭＳ ゴシック"), 12);
+    const QFont gothic = ui::pixelFont(ui::japaneseFixedFamily(), 12);
 
     Label1 = new QLabel(QStringLiteral("最新の Quorvel が公開されています。"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -55,7 +56,7 @@ TNewVerForm::TNewVerForm(QWidget* parent) : QDialog(parent) {
 
     Label6 = new QLabel(QString::fromUtf8(quorvel::maker::kSiteUrl), this);
     Label6->setObjectName(QStringLiteral("Label6"));
-    Label6->setFont(ui::pixelFont(QStringLiteral("ＭＳ Ｐゴシック"), 16));
+    Label6->setFont(ui::pixelFont(ui::japaneseUiFamily(), 16));
     Label6->setCursor(Qt::PointingHandCursor);
     Label6->setMouseTracking(true);
     Label6->move(6, 42);

@@ -31,9 +31,11 @@ Qt::Alignment boxAlignment(int hAlign) {
 
 TCellEdit::TCellEdit(quorvel::TSheetCell& cell, QWidget* parent) : QTextEdit(parent), cell_(cell) {
     setAcceptRichText(false);
+    // Long lines scroll sideways with the caret; a horizontal bar would hide the second line of
+    // a low row.
     setLineWrapMode(QTextEdit::NoWrap);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
     setProperty("Tag", cell.Tag);
@@ -65,8 +67,12 @@ void TCellEdit::ShowCellFormat() {
     colours.setColor(QPalette::Base, qColorFromWin(format.BackColor));
     setPalette(colours);
     QTextOption option = document()->defaultTextOption();
+    if (option.alignment() == boxAlignment(format.HAlign)) return;
     option.setAlignment(boxAlignment(format.HAlign));
     document()->setDefaultTextOption(option);
+    // Without wrapping, the box sizes its page to the viewport only once it has seen aligned
+    // text, at its next layout; lay out now so a new alignment shows at once.
+    setLineWrapColumnOrWidth(lineWrapColumnOrWidth());
 }
 
 int TCellEdit::RemainingBytes() const {

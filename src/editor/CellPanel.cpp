@@ -87,6 +87,9 @@ TCellPanel BuildCellPanel(QFrame* panel, const CellPanelSpec& spec) {
         buildBarLabel(panel, spec, built);
     built.Edit = new TCellEdit(*spec.cell, panel);
     built.Edit->setObjectName(spec.cellName);
+    // The box is named after the caption beside it, so a screen reader says which cell it is.
+    built.Edit->setAccessibleName(spec.caption);
+    built.Include->setAccessibleName(spec.caption);
 
     auto* layout = new QHBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -42,6 +42,7 @@ QString TDocumentController::Title() const {
 void TDocumentController::setFileName(const QString& path) {
     currentFileName_ = path;
     emit titleChanged(Title());
+    if (!path.isEmpty()) emit fileUsed(path);
 }
 
 bool TDocumentController::saveTo(const QString& path) {
@@ -56,6 +57,7 @@ bool TDocumentController::saveTo(const QString& path) {
 bool TDocumentController::loadFrom(const QString& path) {
     if (auto error = quorvel::LoadDataFile(sheet_, nativePath(path))) {
         showFileError(dialogParent_, *error);
+        emit loadFailed(path);
         return false;
     }
     emit sheetReplaced();
@@ -85,6 +87,7 @@ TDocumentController::SaveQuestion TDocumentController::askToSave(const QString& 
     }
     if (!saveTo(path)) return SaveQuestion::Stop;
     currentFileName_ = path;
+    emit fileUsed(path);
     return SaveQuestion::Proceed;
 }
 
@@ -101,8 +104,17 @@ void TDocumentController::Open() {
     const auto chosen =
         dialogs().openFileName(dialogParent_, kOpenFilter, kDefaultSuffix, QString());
     if (!chosen) return;
-    if (!loadFrom(*chosen)) return;
-    setFileName(*chosen);
+    openLoaded(*chosen);
+}
+
+void TDocumentController::OpenPath(const QString& path) {
+    if (askToSave(QStringLiteral("確認")) == SaveQuestion::Stop) return;
+    openLoaded(path);
+}
+
+void TDocumentController::openLoaded(const QString& path) {
+    if (!loadFrom(path)) return;
+    setFileName(path);
     emit scrollToTopWanted();
 }
 

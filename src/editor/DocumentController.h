@@ -30,6 +30,8 @@ class TDocumentController : public QObject {
 
     void New();
     void Open();
+    // Open's steps for a known file (a recent file): the save question, then the load.
+    void OpenPath(const QString& path);
     void Save();
     void SaveAs();
     // Opens the first of `paths` that loads (dropped files, the command line).
@@ -47,12 +49,17 @@ class TDocumentController : public QObject {
     void scrollToTopWanted();
     // The sheet was written to its file (any save, the one inside the save question too).
     void saved();
+    // A file was opened or saved.
+    void fileUsed(const QString& path);
+    // A file did not load (its message was shown).
+    void loadFailed(const QString& path);
 
   private:
     enum class SaveQuestion { Proceed, Stop };
     SaveQuestion askToSave(const QString& caption);
     bool saveTo(const QString& path);
     bool loadFrom(const QString& path);
+    void openLoaded(const QString& path);
     std::optional<QString> runSaveDialog(const QString& fileName);
     void setFileName(const QString& path);
 

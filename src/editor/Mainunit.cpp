@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "dialogs/About.h"
 #include "dialogs/Linkunit.h"
@@ -26,7 +27,9 @@
 #include "editor/DocumentController.h"
 #include "editor/EditMenu.h"
 #include "editor/FormatToolbar.h"
+#include "editor/KeyShortcuts.h"
 #include "editor/MergeCommand.h"
+#include "editor/RecentFiles.h"
 #include "editor/RecoveryKeeper.h"
 #include "editor/RowsArea.h"
 #include "editor/SheetBars.h"
@@ -129,6 +132,13 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
     connect(document_, &TDocumentController::scrollToTopWanted, rowsArea_, &TRowsArea::ScrollToTop);
 
     preview_ = new TFormPreview(this);
+    InstallCloseOnEscape(preview_);
+    InstallFileShortcuts(*this);
+    recentFiles_ = new TRecentFiles(SpeedButtonOpen, this);
+    connect(document_, &TDocumentController::fileUsed, recentFiles_, &TRecentFiles::Add);
+    connect(document_, &TDocumentController::loadFailed, recentFiles_, &TRecentFiles::Remove);
+    ui::connectGuarded(recentFiles_, &TRecentFiles::fileChosen, this,
+                       [this](const QString& path) { document_->OpenPath(path); });
     sheet_.ResetSheet();
     showWholeSheet();
     setWindowTitle(document_->Title());
@@ -215,6 +225,8 @@ void TFormMain::AttachWindows(TAboutForm* about, TLinkForm* link, TNewVerForm* n
 }
 
 void TFormMain::placeOnScreen(QWidget* window) {
+    // A window without a stored position is left to the window system to place.
+    if (!window->testAttribute(Qt::WA_Moved)) return;
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return;
     const QRect placed = ui::KeptOnScreen(QRect(window->pos(), window->size()), screen->size());
@@ -228,11 +240,21 @@ void TFormMain::SpeedButtonStayOnTopClick() {
 void TFormMain::applyStayOnTop() {
     const bool onTop = SpeedButtonStayOnTop->isChecked();
     if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop) return;
-    const QRect frame = geometry();
-    const bool wasVisible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    setGeometry(frame);
-    if (wasVisible) show();
+    const Qt::WindowFlags flags = windowFlags().setFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (QWindow* native = windowHandle()) {
+        // Told to the window that exists: recreating it would move it and tear down the
+        // preview's web view with it.
+        overrideWindowFlags(flags);
+        native->setFlags(flags);
+        return;
+    }
+    // Not shown yet: the flag goes with the window when it is made. Positions are the frame's.
+    const QPoint framePosition = pos();
+    const QSize clientSize = size();
+    const bool placed = testAttribute(Qt::WA_Moved);
+    setWindowFlags(flags);
+    if (placed) move(framePosition);
+    resize(clientSize);
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
@@ -368,7 +390,8 @@ void TFormMain::LoadSettings() {
     const auto moveResize = [](QWidget* window, const std::optional<int>& left,
                                const std::optional<int>& top, const std::optional<int>& width,
                                const std::optional<int>& height) {
-        window->move(left.value_or(window->x()), top.value_or(window->y()));
+        // Without a stored position the window system places the window.
+        if (left || top) window->move(left.value_or(window->x()), top.value_or(window->y()));
         window->resize(width.value_or(window->width()), height.value_or(window->height()));
     };
     moveResize(this, stored->Left, stored->Top, stored->Width, stored->Height);
@@ -384,6 +407,10 @@ void TFormMain::LoadSettings() {
             rowsArea_->SetRowHeight(row, quorvel::ClampRowHeight(*height));
     }
     if (stored->KWk_Height) noteBar_->SetNoteHeight(quorvel::ClampNoteHeight(*stored->KWk_Height));
+    QStringList recent;
+    for (const std::string& path : stored->RecentFiles)
+        recent << QFile::decodeName(QByteArray::fromStdString(path));
+    recentFiles_->SetPaths(recent);
     rowsArea_->UpdateRowsScrollRange();
 }
 
@@ -409,5 +436,10 @@ void TFormMain::SaveSettings() {
     for (int row = 1; row <= quorvel::kRowCount; ++row)
         snapshot.K_Height[row - 1] = rowsArea_->RowHeight(row);
     snapshot.KWk_Height = noteBar_->NoteHeight();
+    for (const QString& path : recentFiles_->Paths()) {
+        // A name the system's code page cannot hold could not be opened again from the store.
+        const QByteArray bytes = QFile::encodeName(path);
+        if (QFile::decodeName(bytes) == path) snapshot.RecentFiles.push_back(bytes.toStdString());
+    }
     quorvel::WriteSettings(*settings_, snapshot);
 }

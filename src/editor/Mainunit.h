@@ -29,6 +29,7 @@ class TLinkForm;
 class TNewVerForm;
 class TNoteBar;
 class TRecoveryKeeper;
+class TRecentFiles;
 class TRowsArea;
 class TStyleStrip;
 class TTitleBar;
@@ -69,6 +70,7 @@ class TFormMain : public QMainWindow {
     TNoteBar* NoteBar() const { return noteBar_; }
     TFormatToolbar* FormatToolbar() const { return formatToolbar_; }
     TRecoveryKeeper* Recovery() const { return recovery_; }
+    TRecentFiles* RecentFiles() const { return recentFiles_; }
     quorvel::update::TVersionCheck* VersionCheck() const;
     QTimer* Timer1() const;
 
@@ -142,6 +144,7 @@ class TFormMain : public QMainWindow {
     TNoteBar* noteBar_ = nullptr;
     TFormatToolbar* formatToolbar_ = nullptr;
     TCellHint* cellHint_ = nullptr;
+    TRecentFiles* recentFiles_ = nullptr;
     std::array<TCellEdit*, quorvel::kCellCount> cells_{};
 
     TAboutForm* about_ = nullptr;

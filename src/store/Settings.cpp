@@ -15,6 +15,8 @@ const std::array<const char*, kSettingsValueCount> kSettingsValueNames = {
     "K1_Height", "K2_Height", "K3_Height", "K4_Height", "K5_Height",
     "K6_Height", "K7_Height", "K8_Height", "K9_Height", "K10_Height",
     "KWk_Height",
+    "RecentFile1", "RecentFile2", "RecentFile3", "RecentFile4",
+    "RecentFile5", "RecentFile6", "RecentFile7", "RecentFile8",
     "ParamExist"};
 // clang-format on
 
@@ -24,6 +26,10 @@ constexpr const char* kMarker = "ParamExist";
 
 std::string RowName(int row) {
     return "K" + std::to_string(row + 1) + "_Height";
+}
+
+std::string RecentFileName(int slot) {
+    return "RecentFile" + std::to_string(slot + 1);
 }
 
 // A DWORD holds an int as its two's complement bits, so positions left of or above the primary
@@ -81,6 +87,10 @@ std::optional<StoredSettings> ReadStoredSettings(KeyStore& store) {
     for (int row = 0; row < kSettingsRowCount; ++row)
         s.K_Height[row] = ReadInt(*key, RowName(row).c_str());
     s.KWk_Height = ReadInt(*key, "KWk_Height");
+    for (int slot = 0; slot < kRecentFileCount; ++slot) {
+        auto path = key->ReadString(RecentFileName(slot));
+        if (path && !path->empty()) s.RecentFiles.push_back(std::move(*path));
+    }
     return s;
 }
 
@@ -112,6 +122,11 @@ bool WriteSettings(KeyStore& store, const SettingsSnapshot& s) {
     key->WriteString("EditSubject", s.EditSubject);
     for (int row = 0; row < kSettingsRowCount; ++row) WriteInt(*key, RowName(row), s.K_Height[row]);
     WriteInt(*key, "KWk_Height", s.KWk_Height);
+    // Every slot is written, so a list that got shorter leaves no stale entry behind.
+    for (int slot = 0; slot < kRecentFileCount; ++slot) {
+        const bool used = slot < static_cast<int>(s.RecentFiles.size());
+        key->WriteString(RecentFileName(slot), used ? s.RecentFiles[slot] : std::string());
+    }
     key->WriteDword(kMarker, 1);
     return key->Commit();
 }

@@ -3,16 +3,19 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/KeyStore.h"
 
-// The remembered window geometry, row layout, toolbar toggles and link dialog texts, stored as 26
-// values of the configuration key. "ParamExist" marks a key the program has written: without it
-// nothing else is read.
+// The remembered window geometry, row layout, toolbar toggles, link dialog texts and recently used
+// files, stored as values of the configuration key. "ParamExist" marks a key the program has
+// written: without it nothing else is read.
 namespace quorvel {
 
 constexpr int kSettingsRowCount = 10;
-constexpr int kSettingsValueCount = 26;
+// "RecentFile1" (the newest) ... "RecentFile8".
+constexpr int kRecentFileCount = 8;
+constexpr int kSettingsValueCount = 26 + kRecentFileCount;
 
 // The value names in the order they are written; "ParamExist" is last.
 extern const std::array<const char*, kSettingsValueCount> kSettingsValueNames;
@@ -47,6 +50,8 @@ struct StoredSettings {
     std::optional<bool> SpeedButtonStayOnTop, SpeedButtonMultiple, SpeedButtonAll;
     std::array<std::optional<int>, kSettingsRowCount> K_Height;  // K1_Height ... K10_Height
     std::optional<int> KWk_Height;
+    // The recently used files, newest first, as native path bytes; empty entries are skipped.
+    std::vector<std::string> RecentFiles;
 };
 
 // Nothing when the key cannot be opened or holds no "ParamExist". The link texts are not read.
@@ -73,9 +78,11 @@ struct SettingsSnapshot {
         kDefaultRowHeight, kDefaultRowHeight, kDefaultRowHeight, kDefaultRowHeight,
         kDefaultRowHeight, kDefaultRowHeight};
     int KWk_Height = kDefaultNoteHeight;
+    // Newest first; only the first kRecentFileCount are kept, the rest of the slots are empty.
+    std::vector<std::string> RecentFiles;
 };
 
-// Writes the 26 values in table order, "ParamExist" = 1 last, creating the key where needed.
+// Writes every value in table order, "ParamExist" = 1 last, creating the key where needed.
 // False when no root took the key or the write did not reach it; there is nothing to tell the
 // user, so callers may ignore it.
 bool WriteSettings(KeyStore& store, const SettingsSnapshot& snapshot);

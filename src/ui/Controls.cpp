@@ -12,6 +12,8 @@ void applyHint(QWidget* widget, const QString& hint) {
     const QString longText = bar < 0 ? hint : hint.mid(bar + 1);
     widget->setToolTip(shortText);
     widget->setStatusTip(longText);
+    // A screen reader names the control by its short hint (most buttons show only a glyph).
+    if (!shortText.isEmpty()) widget->setAccessibleName(shortText);
 }
 
 QToolButton* makeSpeedButton(QWidget* parent, const QString& objectName, const QString& hint,

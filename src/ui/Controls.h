@@ -12,7 +12,7 @@ class QWidget;
 namespace ui {
 
 // A hint is "short|long": the short text is the tool tip, the long one goes to the status bar.
-// A hint without "|" serves as both.
+// A hint without "|" serves as both. The short text is also the control's accessible name.
 void applyHint(QWidget* widget, const QString& hint);
 
 // A flat 23 x 22 tool button that never takes the keyboard focus. The glyph is the SVG

@@ -27,6 +27,9 @@ class PreviewBrowser {
     virtual QUrl url() const = 0;
     // The page's text as the browser renders it, handed to `done` later from the event loop.
     virtual void pageText(std::function<void(const QString&)> done) = 0;
+    // The family of every page font (standard, sans-serif, fixed), so the page is drawn in the
+    // interface's face.
+    virtual void setPageFontFamily(const QString& family) = 0;
     // Told when a page starts and finishes loading (`ok` false when it failed).
     virtual void setLoadCallbacks(std::function<void()> started,
                                   std::function<void(bool ok)> finished) = 0;
@@ -38,5 +41,5 @@ class PreviewBrowserFactory {
     virtual PreviewBrowser* create(QWidget* parent) = 0;
 };
 
-#define PreviewBrowserFactory_iid "example.merrow.Quorvel.PreviewBrowserFactory/1"
+#define PreviewBrowserFactory_iid "example.merrow.Quorvel.PreviewBrowserFactory/2"
 Q_DECLARE_INTERFACE(PreviewBrowserFactory, PreviewBrowserFactory_iid)

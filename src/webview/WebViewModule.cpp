@@ -33,6 +33,11 @@ class WebPreviewBrowser final : public QObject, public PreviewBrowser {
     void pageText(std::function<void(const QString&)> done) override {
         view_->page()->toPlainText([done = std::move(done)](const QString& text) { done(text); });
     }
+    void setPageFontFamily(const QString& family) override {
+        for (const auto font : {QWebEngineSettings::StandardFont, QWebEngineSettings::SansSerifFont,
+                                QWebEngineSettings::FixedFont})
+            view_->settings()->setFontFamily(font, family);
+    }
     void setLoadCallbacks(std::function<void()> started,
                           std::function<void(bool ok)> finished) override {
         started_ = std::move(started);

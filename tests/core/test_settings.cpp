@@ -534,4 +534,33 @@ TEST(Settings, NoUsableRootMeansNothingReadAndNothingWritten) {
 #ifndef _WIN32
     EXPECT_EQ(ReadWholeFile(temp.file("plain")), "x");
 #endif
-}
+
+    TEST(Settings, RecentFilesKeepTheirOrderAndAShorterListLeavesNoStaleEntry) {
+        Store s;
+        SettingsSnapshot snapshot;
+        for (int i = 0; i < 10; ++i)
+            snapshot.RecentFiles.push_back(Sj("/home/seller/品物") + std::to_string(i) + ".qvl");
+        ASSERT_TRUE(WriteSettings(s.store, snapshot));
+        if (Store::kKeepsOrder) {
+            const std::vector<std::string> names = s.home().Names();
+            ASSERT_EQ(names.size(), static_cast<std::size_t>(kSettingsValueCount));
+            EXPECT_EQ(names[25], "RecentFile1");
+            EXPECT_EQ(names[32], "RecentFile8");
+            EXPECT_EQ(names.back(), "ParamExist");
+        }
+        auto read = ReadStoredSettings(s.store);
+        ASSERT_TRUE(read.has_value());
+        ASSERT_EQ(read->RecentFiles.size(), static_cast<std::size_t>(kRecentFileCount));
+        EXPECT_EQ(read->RecentFiles.front(), Sj("/home/seller/品物0.qvl"));
+        EXPECT_EQ(read->RecentFiles.back(), Sj("/home/seller/品物7.qvl"));
+
+        snapshot.RecentFiles = {"/b.qvl", "/a.qvl"};
+        ASSERT_TRUE(WriteSettings(s.store, snapshot));
+        read = ReadStoredSettings(s.store);
+        ASSERT_TRUE(read.has_value());
+        EXPECT_EQ(read->RecentFiles, (std::vector<std::string>{"/b.qvl", "/a.qvl"}));
+
+        // A gap left by hand is skipped; the rest keep their order.
+        s.home().SetText("RecentFile1", "");
+        EXPECT_EQ(ReadStoredSettings(s.store)->RecentFiles, std::vector<std::string>{"/a.qvl"});
+    }

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class QMenu;
+class QToolButton;
+
+// The files last opened or saved, newest first, at most eight. They are offered in a menu on the
+// Open button, shown when the button is held down or right-clicked; the button keeps its size and
+// its click still runs Open.
+class TRecentFiles : public QObject {
+    Q_OBJECT
+  public:
+    static constexpr int kLimit = 8;
+
+    // `openButton` may be null (a list without a menu).
+    explicit TRecentFiles(QToolButton* openButton, QObject* parent = nullptr);
+
+    const QStringList& Paths() const { return paths_; }
+    // Replaces the list (as read from the settings): empty and repeated entries are dropped, the
+    // first kLimit kept.
+    void SetPaths(const QStringList& paths);
+    // A file was opened or saved: it moves to the top.
+    void Add(const QString& path);
+    // A file that no longer loads leaves the list.
+    void Remove(const QString& path);
+
+    // The menu as it is shown next (rebuilt each time it opens).
+    QMenu* Menu() const { return menu_; }
+
+  signals:
+    // The user chose a file from the menu.
+    void fileChosen(const QString& path);
+
+  private:
+    void rebuildMenu();
+
+    QStringList paths_;
+    QMenu* menu_ = nullptr;
+};

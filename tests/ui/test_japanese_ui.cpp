@@ -1,0 +1,177 @@
+#include <QAccessible>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QStyleOptionGroupBox>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+#include <QtTest>
+
+#include "MainWindowFixture.h"
+#include "UiTestEnvironment.h"
+#include "dialogs/Linkunit.h"
+#include "dialogs/Preview.h"
+#include "editor/CellEdit.h"
+#include "ui/JapaneseUi.h"
+
+namespace {
+
+QString accessibleName(QObject* object) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(object);
+    return face ? face->text(QAccessible::Name) : QString();
+}
+
+bool hasJapanese(const QString& text) {
+    for (const QChar ch : text)
+        if (ch.unicode() >= 0x3000) return true;
+    return false;
+}
+
+// Where a group box puts its contents, below its caption.
+QRect contentsOf(QGroupBox* group) {
+    QStyleOptionGroupBox option;
+    option.initFrom(group);
+    option.text = group->title();
+    option.lineWidth = 1;
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    option.textAlignment = group->alignment();
+    return group->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents,
+                                          group);
+}
+
+}  // namespace
+
+// The editor's own texts are Japanese by design; these cases are about Qt's texts, the face the
+// windows draw in and the names a screen reader hears.
+class JapaneseUiTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() {
+        translationPresent = QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
+                                           QStringLiteral("/qtbase_ja.qm"));
+        QCOMPARE(ui::installQtJapanese(*qApp), translationPresent);
+        ui::useJapaneseUiFont();
+    }
+    void init() { fixture = std::make_unique<MainWindowFixture>(); }
+    void cleanup() { fixture.reset(); }
+
+    void qtsOwnButtonsAndDialogsSpeakJapanese() {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("確認"),
+                        QStringLiteral("変更を保存しますか？"),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        const QString yes = box.button(QMessageBox::Yes)->text();
+        const QString cancel = box.button(QMessageBox::Cancel)->text();
+        QFileDialog files(nullptr);
+        files.setOption(QFileDialog::DontUseNativeDialog, true);
+        auto* lookIn = files.findChild<QLabel*>(QStringLiteral("lookInLabel"));
+        QVERIFY(lookIn);
+        QColorDialog colours;
+        if (!translationPresent) {
+            QCOMPARE(yes, QStringLiteral("&Yes"));
+            QSKIP("qtbase_ja is not installed: Qt's texts stay English");
+        }
+        QVERIFY2(hasJapanese(yes), qPrintable(yes));
+        QVERIFY2(hasJapanese(cancel), qPrintable(cancel));
+        QVERIFY2(hasJapanese(lookIn->text()), qPrintable(lookIn->text()));
+        QVERIFY2(hasJapanese(colours.windowTitle()), qPrintable(colours.windowTitle()));
+    }
+
+    void oneProportionalGothicFaceAtNinePoints() {
+        const QString chosen = ui::firstInstalledFamily(ui::japaneseUiFamilyCandidates());
+        // A name fontconfig merely substitutes does not count as installed.
+        QVERIFY(ui::firstInstalledFamily({QStringLiteral("Quorvel No Such Face")}).isEmpty());
+        if (chosen.isEmpty()) QSKIP("no Japanese proportional Gothic face is installed");
+        QCOMPARE(QApplication::font().family(), chosen);
+        QCOMPARE(QApplication::font().pointSize(), 9);
+        // The face really draws: not a substitute under the chosen name.
+        QCOMPARE(QFontInfo(QApplication::font()).family(), chosen);
+
+        TFormMain& main = fixture->start();
+        TCellEdit* title = main.CellByTag(quorvel::kTitleTag);
+        QCOMPARE(QFontInfo(title->font()).family(), chosen);
+        QCOMPARE(QFontInfo(fixture->find<QCheckBox>("CheckBoxKou1")->font()).family(), chosen);
+
+        // The preview's page renders in the same face when it names none.
+        fixture->dialogs.modalScripts.push_back([](QDialog& dialog) { return dialog.result(); });
+        fixture->find<QToolButton>("SpeedButtonPreview")->click();
+        QWebEngineView* view = main.Preview()->webView();
+        QVERIFY(view);
+        for (const auto font : {QWebEngineSettings::StandardFont, QWebEngineSettings::SansSerifFont,
+                                QWebEngineSettings::FixedFont})
+            QCOMPARE(view->settings()->fontFamily(font), chosen);
+    }
+
+    void everyButtonCheckBoxAndCellHasAnAccessibleName() {
+        TFormMain& main = fixture->start();
+        int buttons = 0;
+        for (QToolButton* button : main.findChildren<QToolButton*>()) {
+            if (button->toolTip().isEmpty()) continue;  // the row-height arrows have no hint
+            QCOMPARE(accessibleName(button), button->toolTip());
+            ++buttons;
+        }
+        // File toolbar, format toolbar and the style strip's buttons.
+        QVERIFY2(buttons >= 10 + 14 + 7, qPrintable(QString::number(buttons)));
+        QCOMPARE(accessibleName(fixture->find<QToolButton>("SpeedButtonBold")),
+                 main.findChild<QToolButton*>("SpeedButtonBold")->toolTip());
+        for (QCheckBox* box : main.findChildren<QCheckBox*>())
+            QVERIFY2(!accessibleName(box).isEmpty(), qPrintable(box->objectName()));
+
+        QCOMPARE(accessibleName(main.CellByTag(quorvel::kTitleTag)), QStringLiteral("タイトル"));
+        QCOMPARE(accessibleName(fixture->find<TCellEdit>("Memo1Left")), QStringLiteral("項目１"));
+        QCOMPARE(accessibleName(fixture->find<TCellEdit>("Memo10Left")),
+                 QStringLiteral("項目１０"));
+        QCOMPARE(accessibleName(fixture->find<TCellEdit>("Memo3Right")), QStringLiteral("説明３"));
+        QCOMPARE(accessibleName(fixture->find<TCellEdit>("MemoKey")), QStringLiteral("枠外注記"));
+        for (int tag = quorvel::kTitleTag; tag < quorvel::kTitleTag + quorvel::kCellCount; ++tag)
+            QVERIFY(!accessibleName(main.CellByTag(tag)).isEmpty());
+    }
+
+    void linkDialogControlsFitInTheChosenFace() {
+        TLinkForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QRect client = form.rect().adjusted(0, 0, 0, -form.StatusBar1->height());
+        for (bool mail : {false, true}) {
+            form.RadioGroupType->SetItemIndex(mail ? 1 : 0);
+            form.RadioGroupTypeClick();
+            QList<QWidget*> shown;
+            for (QWidget* child : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (child->isVisible() && child != form.StatusBar1) shown << child;
+            for (QWidget* a : shown) {
+                QVERIFY2(client.contains(a->geometry()), qPrintable(a->objectName()));
+                for (QWidget* b : shown)
+                    QVERIFY2(a == b || !a->geometry().intersects(b->geometry()),
+                             qPrintable(a->objectName() + " / " + b->objectName()));
+            }
+            for (TRadioGroup* group : {form.RadioGroupType, form.RadioGroupTarget}) {
+                if (!group->isVisible()) continue;
+                const QRect inside = contentsOf(group);
+                for (int i = 0; i < group->Count(); ++i) {
+                    QRadioButton* item = group->Item(i);
+                    QVERIFY2(item->width() >= item->sizeHint().width(), qPrintable(item->text()));
+                    QVERIFY2(inside.contains(item->geometry()), qPrintable(item->text()));
+                }
+            }
+            if (mail)
+                QVERIFY(form.EditSubject->height() >= form.EditSubject->minimumSizeHint().height());
+        }
+    }
+
+  private:
+    bool translationPresent = false;
+    std::unique_ptr<MainWindowFixture> fixture;
+};
+
+QUORVEL_UI_TEST_MAIN(JapaneseUiTest)
+#include "test_japanese_ui.moc"

@@ -1,0 +1,146 @@
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QToolButton>
+#include <QtTest>
+
+#include "MainWindowFixture.h"
+#include "UiTestEnvironment.h"
+#include "UiTestHelpers.h"
+#include "editor/CellEdit.h"
+#include "editor/DocumentController.h"
+#include "editor/RecentFiles.h"
+#include "store/DataFile.h"
+
+// The Open button's menu of the files last opened or saved.
+class RecentFilesTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void init() { fixture = std::make_unique<MainWindowFixture>(); }
+    void cleanup() { fixture.reset(); }
+
+    void theListKeepsTheNewestEightWithoutRepeats() {
+        TRecentFiles list(nullptr);
+        for (int i = 1; i <= 10; ++i) list.Add(QStringLiteral("/sheets/%1.qvl").arg(i));
+        QCOMPARE(list.Paths().size(), 8);
+        QCOMPARE(list.Paths().front(), QStringLiteral("/sheets/10.qvl"));
+        QCOMPARE(list.Paths().back(), QStringLiteral("/sheets/3.qvl"));
+        list.Add(QStringLiteral("/sheets/./5.qvl"));  // the same file again moves to the top
+        QCOMPARE(list.Paths().size(), 8);
+        QCOMPARE(list.Paths().front(), QStringLiteral("/sheets/5.qvl"));
+        QCOMPARE(list.Paths().count(QStringLiteral("/sheets/5.qvl")), 1);
+        list.Remove(QStringLiteral("/sheets/5.qvl"));
+        QVERIFY(!list.Paths().contains(QStringLiteral("/sheets/5.qvl")));
+        list.SetPaths({QString(), QStringLiteral("/a.qvl"), QStringLiteral("/a.qvl"),
+                       QStringLiteral("/b.qvl")});
+        QCOMPARE(list.Paths(), QStringList({QStringLiteral("/a.qvl"), QStringLiteral("/b.qvl")}));
+    }
+
+    void openedAndSavedFilesAreListedNewestFirstAndKeptInTheSettings() {
+        TFormMain& main = fixture->start();
+        const QStringList paths = makeSheets(9);
+        for (const QString& path : paths) main.Document()->OpenFirstOf({path});
+        const QString savedAs = fixture->files.filePath("新しい品.qvl");
+        fixture->dialogs.fileAnswers.push_back(savedAs);
+        fixture->find<QToolButton>("SpeedButtonSaveAs")->click();
+
+        const QStringList listed = main.RecentFiles()->Paths();
+        QCOMPARE(listed.size(), 8);
+        QCOMPARE(listed[0], savedAs);
+        QCOMPARE(listed[1], paths[8]);
+        QCOMPARE(listed[7], paths[2]);
+
+        QMenu* menu = showMenu(main);
+        const QList<QAction*> actions = menu->actions();
+        QCOMPARE(actions.size(), 8);
+        QCOMPARE(actions[0]->text(), QStringLiteral("新しい品"));
+        QCOMPARE(actions[0]->toolTip(), savedAs);
+        QCOMPARE(actions[1]->text(), QStringLiteral("sheet8"));
+        menu->hide();
+
+        QVERIFY(main.close());
+        fixture->stop();
+        TFormMain& again = fixture->start();
+        QCOMPARE(again.RecentFiles()->Paths(), listed);
+        auto key = fixture->store().Open(false);
+        QCOMPARE(key->ReadString("RecentFile1"), QFile::encodeName(savedAs).toStdString());
+        QCOMPARE(key->ReadString("RecentFile8"), QFile::encodeName(paths[2]).toStdString());
+    }
+
+    void choosingAFileRunsOpensStepsAndAMissingOneLeavesTheList() {
+        TFormMain& main = fixture->start();
+        const QStringList paths = makeSheets(2);
+        for (const QString& path : paths) main.Document()->OpenFirstOf({path});
+        uitest::TypeInto(fixture->find<TCellEdit>("Memo1Left"), QStringLiteral("未保存"));
+
+        // The older file: the save question first, then it opens.
+        fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
+        showMenu(main)->actions()[1]->trigger();
+        QCOMPARE(fixture->dialogs.messages.back().caption, QStringLiteral("確認"));
+        QCOMPARE(main.CurrentFileName(), paths[0]);
+        QCOMPARE(main.windowTitle(), QStringLiteral("Quorvel - sheet0"));
+        QCOMPARE(main.RecentFiles()->Paths().front(), paths[0]);
+
+        // Cancelling the question leaves everything as it was.
+        uitest::TypeInto(fixture->find<TCellEdit>("Memo1Left"), QStringLiteral("また"));
+        fixture->dialogs.messageAnswers.push_back(QMessageBox::Cancel);
+        showMenu(main)->actions()[1]->trigger();
+        QCOMPARE(main.CurrentFileName(), paths[0]);
+        QCOMPARE(main.RecentFiles()->Paths().size(), 2);
+
+        // A file that is gone: the load's message, and it leaves the list.
+        QVERIFY(QFile::remove(paths[1]));
+        fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
+        const auto before = fixture->dialogs.messages.size();
+        showMenu(main)->actions()[1]->trigger();
+        QCOMPARE(fixture->dialogs.messages.size(), before + 2);
+        QCOMPARE(fixture->dialogs.messages.back().caption, QStringLiteral("データ読み込み"));
+        QCOMPARE(main.RecentFiles()->Paths(), QStringList{paths[0]});
+        QCOMPARE(main.CurrentFileName(), paths[0]);
+        QCOMPARE(fixture->dialogs.unexpected, 0);
+    }
+
+    void theOpenButtonKeepsItsSizeAndClickAndOffersTheMenuOnRightClick() {
+        TFormMain& main = fixture->start();
+        main.Document()->OpenFirstOf(makeSheets(1));
+        auto* open = fixture->find<QToolButton>("SpeedButtonOpen");
+        QCOMPARE(open->size(), QSize(23, 22));
+        QCOMPARE(open->popupMode(), QToolButton::DelayedPopup);
+        fixture->dialogs.fileAnswers.push_back(std::nullopt);
+        open->click();
+        QCOMPARE(int(fixture->dialogs.fileRequests.size()), 1);
+
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                     open->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(open, &rightClick);
+        QMenu* menu = main.RecentFiles()->Menu();
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(menu->actions().size(), 1);
+        menu->hide();
+    }
+
+  private:
+    QStringList makeSheets(int count) {
+        QStringList paths;
+        for (int i = 0; i < count; ++i) {
+            quorvel::TDescriptionSheet sheet;
+            sheet.Title.Text = "sheet" + std::to_string(i);
+            const QString path = fixture->files.filePath(QStringLiteral("sheet%1.qvl").arg(i));
+            if (quorvel::SaveDataFile(sheet, QFile::encodeName(path).toStdString()))
+                qFatal("cannot write a sample sheet");
+            paths << path;
+        }
+        return paths;
+    }
+
+    static QMenu* showMenu(TFormMain& main) {
+        QMenu* menu = main.RecentFiles()->Menu();
+        emit menu->aboutToShow();
+        return menu;
+    }
+
+    std::unique_ptr<MainWindowFixture> fixture;
+};
+
+QUORVEL_UI_TEST_MAIN(RecentFilesTest)
+#include "test_recent_files.moc"
