@@ -89,4 +89,43 @@ int cellByteLength(const QString& boxText) {
     return length;
 }
 
+int boxUnitBytes(char16_t unit) {
+    if (unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator || unit == u'\n')
+        return 2;
+    if (isByteEscape(unit)) return 1;
+    return quorvel::sjis::EncodedLength(static_cast<char32_t>(unit));  // a surrogate gives 0
+}
+
+void appendBoxUnit(std::string& out, char16_t unit) {
+    if (unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator || unit == u'\n') {
+        out += "\r\n";
+    } else if (isByteEscape(unit)) {
+        out += static_cast<char>(unit - kByteEscape);
+    } else {
+        quorvel::sjis::AppendEncoded(out, static_cast<char32_t>(unit));
+    }
+}
+
+int boxTextBytes(QStringView boxText) {
+    int length = 0;
+    for (QChar unit : boxText) length += boxUnitBytes(unit.unicode());
+    return length;
+}
+
+std::string boxTextBytesOf(QStringView boxText) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(boxText.size()) * 2);
+    for (QChar unit : boxText) appendBoxUnit(out, unit.unicode());
+    return out;
+}
+
+int inputCharBytes(char32_t ch) {
+    if (ch == U'\n') return 2;
+    if (ch == U'\t') return 1;
+    if (ch < 0x20 || ch == 0x7F) return 0;
+    const bool privateUse = (ch >= 0xE000 && ch <= 0xF8FF) || ch >= 0xF0000;
+    if (privateUse) return 0;
+    return quorvel::sjis::EncodedLength(ch);
+}
+
 }  // namespace ui
