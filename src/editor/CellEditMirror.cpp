@@ -44,20 +44,33 @@ int TCellEditMirror::byteOffset(int position) const {
                                    : anchorByte_ - BytesBetween(position, anchorUnit_);
 }
 
-bool TCellEditMirror::Replace(int position, int removed, const QString& inserted) {
-    if (removed == inserted.size() && QStringView(text_).mid(position, removed) == inserted)
-        return false;
+bool TCellEditMirror::Replace(int position, int removed, const QString& reported) {
+    // The document may report a wider span than it changed (an input method's commit reports
+    // its block): only the part that differs is written, so the bytes around it stay.
+    QStringView inserted(reported);
+    int same = 0;
+    while (same < removed && same < inserted.size() && text_[position + same] == inserted[same])
+        ++same;
+    position += same;
+    removed -= same;
+    inserted = inserted.mid(same);
+    while (removed > 0 && !inserted.isEmpty() &&
+           text_[position + removed - 1] == inserted[inserted.size() - 1]) {
+        --removed;
+        inserted.chop(1);
+    }
+    if (removed == 0 && inserted.isEmpty()) return false;
     const int removedBytes = BytesBetween(position, position + removed);
     const int insertedBytes = ui::boxTextBytes(inserted);
     if (aligned_ && cell_.size() == mirroredSize_) {
         const int at = byteOffset(position);
         cell_.replace(static_cast<std::size_t>(at), static_cast<std::size_t>(removedBytes),
                       ui::boxTextBytesOf(inserted));
-        text_.replace(position, removed, inserted);
+        text_.replace(position, removed, inserted.data(), inserted.size());
         anchorUnit_ = position + static_cast<int>(inserted.size());
         anchorByte_ = at + insertedBytes;
     } else {
-        text_.replace(position, removed, inserted);
+        text_.replace(position, removed, inserted.data(), inserted.size());
         cell_ = ui::boxTextBytesOf(text_);
         aligned_ = true;
         anchorUnit_ = anchorByte_ = 0;

@@ -16,9 +16,9 @@ class TCellEditMirror {
 
     // The box now shows the cell's own bytes (a reset or a load): nothing is written back.
     void Reset(const QString& boxText);
-    // The box's units [position, position + removed) became inserted. Returns false when the
+    // The box's units [position, position + removed) became reported. Returns false when the
     // text did not change (a change of format or of an input method's composition).
-    bool Replace(int position, int removed, const QString& inserted);
+    bool Replace(int position, int removed, const QString& reported);
     // Takes the box's whole text when its changes could not be followed one by one.
     bool Rebuild(const QString& boxText);
 
