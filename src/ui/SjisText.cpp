@@ -57,10 +57,7 @@ std::string toSjis(const QString& text) {
 }
 
 std::string boxTextToCell(const QString& boxText) {
-    QString text = boxText;
-    text.replace(QChar::ParagraphSeparator, QChar(u'\n'));
-    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    return toSjis(text);
+    return boxTextBytesOf(boxText);
 }
 
 QString cellTextToBox(std::string_view cellText) {
@@ -69,24 +66,8 @@ QString cellTextToBox(std::string_view cellText) {
     return text;
 }
 
-bool sjisCanHold(char32_t ch) {
-    return isByteEscape(ch) || ch == U'\n' || quorvel::sjis::EncodeChar(ch).has_value();
-}
-
 int cellByteLength(const QString& boxText) {
-    int length = 0;
-    for (char32_t ch : boxText.toUcs4()) {
-        if (ch == U'\n' || ch == QChar::ParagraphSeparator) {
-            length += 2;
-        } else if (ch < 0x80 || isByteEscape(ch)) {
-            length += 1;
-        } else if (auto bytes = quorvel::sjis::EncodeChar(ch)) {
-            length += static_cast<int>(bytes->size());
-        } else {
-            length += 2;
-        }
-    }
-    return length;
+    return boxTextBytes(boxText);
 }
 
 int boxUnitBytes(char16_t unit) {

@@ -14,13 +14,12 @@ QString fromSjis(std::string_view bytes);
 // Characters with no code page 932 form (none come in through the cells' input) become "?".
 std::string toSjis(const QString& text);
 
-// The sheet's form of a text box's text: LF becomes CR LF.
+// The sheet's form of a text box's text: LF becomes CR LF; what code page 932 cannot hold is
+// left out.
 std::string boxTextToCell(const QString& boxText);
 // A text box's form of a cell's text: CR LF becomes LF.
 QString cellTextToBox(std::string_view cellText);
 
-// True when code page 932 can hold the character (or it is one of our byte escapes).
-bool sjisCanHold(char32_t ch);
 // Bytes the text takes in a cell: double-byte characters and line breaks (CR LF) count two.
 int cellByteLength(const QString& boxText);
 
