@@ -1,5 +1,7 @@
 #include "editor/CellEdit.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -8,6 +10,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextDocumentFragment>
 
 #include "ui/Guarded.h"
@@ -29,7 +32,8 @@ Qt::Alignment boxAlignment(int hAlign) {
 
 }  // namespace
 
-TCellEdit::TCellEdit(quorvel::TSheetCell& cell, QWidget* parent) : QTextEdit(parent), cell_(cell) {
+TCellEdit::TCellEdit(quorvel::TSheetCell& cell, QWidget* parent)
+    : QTextEdit(parent), cell_(cell), mirror_(cell.Text) {
     setAcceptRichText(false);
     // Long lines scroll sideways with the caret; a horizontal bar would hide the second line of
     // a low row.
@@ -39,10 +43,9 @@ TCellEdit::TCellEdit(quorvel::TSheetCell& cell, QWidget* parent) : QTextEdit(par
     setTabChangesFocus(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
     setProperty("Tag", cell.Tag);
-    ui::connectGuarded(document(), &QTextDocument::contentsChange, this,
-                       [this](int, int removed, int added) {
-                           if (!settingText_ && (removed || added)) takeUserEdit();
-                       });
+    ui::connectGuarded(
+        document(), &QTextDocument::contentsChange, this,
+        [this](int position, int removed, int added) { mirrorChange(position, removed, added); });
     ShowCellText();
     ShowCellFormat();
 }
@@ -51,6 +54,7 @@ void TCellEdit::ShowCellText() {
     settingText_ = true;
     setPlainText(ui::cellTextToBox(cell_.Text));
     settingText_ = false;
+    mirror_.Reset(boxText());
     ClearUndo();
 }
 
@@ -77,33 +81,40 @@ void TCellEdit::ShowCellFormat() {
 
 int TCellEdit::RemainingBytes() const {
     const QTextCursor cursor = textCursor();
-    const QString all = toPlainText();
-    const int selected = ui::cellByteLength(cursor.selection().toPlainText());
-    return quorvel::kCellMaxInputBytes - (ui::cellByteLength(all) - selected);
+    const int selected = mirror_.BytesBetween(cursor.selectionStart(), cursor.selectionEnd());
+    return quorvel::kCellMaxInputBytes - (mirror_.Bytes() - selected);
 }
 
-QString TCellEdit::admissible(const QString& text, int maxBytes) {
-    QString result;
+TCellEdit::Admitted TCellEdit::admissible(const QString& input, int maxBytes) {
+    Admitted result;
     int bytes = 0;
-    for (char32_t ch : text.toUcs4()) {
-        if (ch == U'\r') continue;  // CR LF and lone CR arrive as one line break each
-        if (!ui::sjisCanHold(ch)) continue;
-        const QString piece = QString::fromUcs4(&ch, 1);
-        const int length = ui::cellByteLength(piece);
-        if (bytes + length > maxBytes) break;
+    bool full = false;
+    const QList<uint> characters = input.toUcs4();
+    for (qsizetype i = 0; i < characters.size(); ++i) {
+        char32_t ch = characters[i];
+        if (ch == U'\r') {
+            // CR LF and a lone CR are one line break each.
+            if (i + 1 < characters.size() && characters[i + 1] == U'\n') continue;
+            ch = U'\n';
+        }
+        if (ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator) ch = U'\n';
+        const int length = full ? 0 : ui::inputCharBytes(ch);
+        if (length > 0 && bytes + length > maxBytes) full = true;
+        if (full || length == 0) {
+            ++result.dropped;
+            continue;
+        }
         bytes += length;
-        result += piece;
+        result.text += QString::fromUcs4(&ch, 1);
     }
     return result;
 }
 
 bool TCellEdit::InsertLikePaste(const QString& text) {
-    QString normalised = text;
-    normalised.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    normalised.replace(QChar(u'\r'), QChar(u'\n'));
-    const QString fitting = admissible(normalised, RemainingBytes());
-    if (fitting.isEmpty() && !text.isEmpty()) return false;
-    textCursor().insertText(fitting);
+    const Admitted fitting = admissible(text, RemainingBytes());
+    if (fitting.dropped > 0) emit pasteCharactersDropped(fitting.dropped);
+    if (fitting.text.isEmpty()) return text.isEmpty();
+    textCursor().insertText(fitting.text);
     ensureCursorVisible();
     return true;
 }
@@ -129,9 +140,37 @@ bool TCellEdit::CanUndo() const {
     return document()->isUndoAvailable() || (lastWasUndo_ && document()->isRedoAvailable());
 }
 
+QString TCellEdit::boxText() const {
+    QString text = document()->toRawText();
+    const int length = document()->characterCount() - 1;  // without the closing block break
+    if (text.size() > length) text.truncate(length);
+    return text;
+}
+
+QString TCellEdit::boxTextBetween(int from, int to) const {
+    QTextCursor cursor(document());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    return cursor.selectedText();
+}
+
+// Only what changed is counted and written to the cell. The document may include its closing
+// block break in a change; a change whose sizes do not add up is taken as a whole.
+void TCellEdit::mirrorChange(int position, int removed, int added) {
+    if (settingText_) return;
+    const int length = document()->characterCount() - 1;
+    removed = std::min(removed, mirror_.Length() - position);
+    added = std::min(added, length - position);
+    const bool follows =
+        position >= 0 && removed >= 0 && added >= 0 && mirror_.Length() - removed + added == length;
+    const bool changed =
+        follows ? mirror_.Replace(position, removed, boxTextBetween(position, position + added))
+                : mirror_.Rebuild(boxText());
+    if (changed) takeUserEdit();
+}
+
 void TCellEdit::takeUserEdit() {
     if (!undoing_) lastWasUndo_ = false;
-    cell_.Text = ui::boxTextToCell(toPlainText());
     cell_.Modified = true;
     emit cellEdited(this);
 }
@@ -150,6 +189,18 @@ void TCellEdit::focusOutEvent(QFocusEvent* event) {
         emit cellLeft(this);
 }
 
+bool TCellEdit::insertsText(const QKeyEvent& event) {
+    // The same test the box's own key handling makes before it inserts a key's text.
+    const QString text = event.text();
+    if (text.isEmpty()) return false;
+    const QChar first = text.at(0);
+    if (first.category() == QChar::Other_Format) return true;
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
+    if (modifiers == Qt::ControlModifier || modifiers == (Qt::ShiftModifier | Qt::ControlModifier))
+        return false;
+    return first.isPrint() || first.category() == QChar::Other_PrivateUse || first.isSurrogate();
+}
+
 void TCellEdit::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_A && (event->modifiers() & Qt::ControlModifier)) {
         selectAll();
@@ -157,22 +208,20 @@ void TCellEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const bool lineBreak = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    const QString typed = lineBreak ? QStringLiteral("\n") : event->text();
-    const bool printable = !typed.isEmpty() && (lineBreak || typed.at(0).isPrint()) &&
-                           !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-    if (printable) {
-        event->accept();
-        const QString fitting = admissible(typed, RemainingBytes());
-        if (fitting.size() == typed.size()) {
-            QTextEdit::keyPressEvent(event);
-        } else if (!fitting.isEmpty()) {
-            textCursor().insertText(fitting);
-        } else {
-            QApplication::beep();
-        }
+    if (!lineBreak && !insertsText(*event)) {
+        QTextEdit::keyPressEvent(event);
         return;
     }
-    QTextEdit::keyPressEvent(event);
+    event->accept();
+    const QString typed = lineBreak ? QStringLiteral("\n") : event->text();
+    const Admitted fitting = admissible(typed, RemainingBytes());
+    if (fitting.text == typed) {
+        QTextEdit::keyPressEvent(event);
+    } else if (!fitting.text.isEmpty()) {
+        textCursor().insertText(fitting.text);
+    } else {
+        QApplication::beep();
+    }
 }
 
 void TCellEdit::inputMethodEvent(QInputMethodEvent* event) {
@@ -180,15 +229,15 @@ void TCellEdit::inputMethodEvent(QInputMethodEvent* event) {
         QTextEdit::inputMethodEvent(event);
         return;
     }
-    const QString fitting = admissible(event->commitString(), RemainingBytes());
-    if (fitting == event->commitString()) {
+    const Admitted fitting = admissible(event->commitString(), RemainingBytes());
+    if (fitting.text == event->commitString()) {
         QTextEdit::inputMethodEvent(event);
         return;
     }
     QInputMethodEvent trimmed(event->preeditString(), event->attributes());
-    trimmed.setCommitString(fitting, event->replacementStart(), event->replacementLength());
+    trimmed.setCommitString(fitting.text, event->replacementStart(), event->replacementLength());
     QTextEdit::inputMethodEvent(&trimmed);
-    if (fitting.size() < event->commitString().size()) QApplication::beep();
+    if (fitting.dropped > 0) QApplication::beep();
 }
 
 bool TCellEdit::canInsertFromMimeData(const QMimeData* source) const {

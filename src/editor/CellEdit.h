@@ -2,6 +2,7 @@
 
 #include <QTextEdit>
 
+#include "editor/CellEditMirror.h"
 #include "sheet/DescriptionSheet.h"
 
 // The text box of one sheet cell. The sheet holds the truth: the box shows the cell's text, and
@@ -20,8 +21,8 @@ class TCellEdit : public QTextEdit {
     void ShowCellText();
     // Shows the cell's format: colours, size, style and horizontal alignment.
     void ShowCellFormat();
-    // Replaces the selection as pasted text would, within the byte limit. Returns false when
-    // nothing could be inserted.
+    // Replaces the selection as pasted text would, within the byte limit, leaving out what may
+    // not enter a cell. Returns false when nothing could be inserted.
     bool InsertLikePaste(const QString& text);
     // Bytes still free for replacing the current selection.
     int RemainingBytes() const;
@@ -34,6 +35,8 @@ class TCellEdit : public QTextEdit {
     void cellEntered(TCellEdit* cell);
     void cellLeft(TCellEdit* cell);
     void cellEdited(TCellEdit* cell);
+    // A paste or a drop left out count characters (refused, or past the byte limit).
+    void pasteCharactersDropped(int count);
 
   protected:
     void focusInEvent(QFocusEvent* event) override;
@@ -44,11 +47,22 @@ class TCellEdit : public QTextEdit {
     void insertFromMimeData(const QMimeData* source) override;
 
   private:
-    // The part of text that fits in max bytes, without characters code page 932 cannot hold.
-    static QString admissible(const QString& text, int maxBytes);
+    struct Admitted {
+        QString text;
+        int dropped = 0;  // characters left out
+    };
+    // The part of input from outside that may enter the cell and fits in maxBytes: line breaks
+    // as LF, without the characters inputCharBytes refuses.
+    static Admitted admissible(const QString& input, int maxBytes);
+    // True when the box's own handling would insert the key's text.
+    static bool insertsText(const QKeyEvent& event);
+    QString boxText() const;
+    QString boxTextBetween(int from, int to) const;
+    void mirrorChange(int position, int removed, int added);
     void takeUserEdit();
 
     quorvel::TSheetCell& cell_;
+    TCellEditMirror mirror_;
     bool settingText_ = false;
     bool undoing_ = false;
     bool lastWasUndo_ = false;

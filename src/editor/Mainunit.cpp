@@ -175,6 +175,10 @@ void TFormMain::wireCells() {
         ui::connectGuarded(
             cell, &QWidget::customContextMenuRequested, this,
             [this, cell](const QPoint& at) { editMenu_->ShowFor(cell, cell->mapToGlobal(at)); });
+        ui::connectGuarded(cell, &TCellEdit::pasteCharactersDropped, this, [this](int count) {
+            StatusBar1->showMessage(
+                QStringLiteral("貼り付けられない文字を %1 文字除きました").arg(count));
+        });
     }
 }
 

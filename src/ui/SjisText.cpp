@@ -57,10 +57,7 @@ std::string toSjis(const QString& text) {
 }
 
 std::string boxTextToCell(const QString& boxText) {
-    QString text = boxText;
-    text.replace(QChar::ParagraphSeparator, QChar(u'\n'));
-    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    return toSjis(text);
+    return boxTextBytesOf(boxText);
 }
 
 QString cellTextToBox(std::string_view cellText) {
@@ -69,24 +66,47 @@ QString cellTextToBox(std::string_view cellText) {
     return text;
 }
 
-bool sjisCanHold(char32_t ch) {
-    return isByteEscape(ch) || ch == U'\n' || quorvel::sjis::EncodeChar(ch).has_value();
+int cellByteLength(const QString& boxText) {
+    return boxTextBytes(boxText);
 }
 
-int cellByteLength(const QString& boxText) {
-    int length = 0;
-    for (char32_t ch : boxText.toUcs4()) {
-        if (ch == U'\n' || ch == QChar::ParagraphSeparator) {
-            length += 2;
-        } else if (ch < 0x80 || isByteEscape(ch)) {
-            length += 1;
-        } else if (auto bytes = quorvel::sjis::EncodeChar(ch)) {
-            length += static_cast<int>(bytes->size());
-        } else {
-            length += 2;
-        }
+int boxUnitBytes(char16_t unit) {
+    if (unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator || unit == u'\n')
+        return 2;
+    if (isByteEscape(unit)) return 1;
+    return quorvel::sjis::EncodedLength(static_cast<char32_t>(unit));  // a surrogate gives 0
+}
+
+void appendBoxUnit(std::string& out, char16_t unit) {
+    if (unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator || unit == u'\n') {
+        out += "\r\n";
+    } else if (isByteEscape(unit)) {
+        out += static_cast<char>(unit - kByteEscape);
+    } else {
+        quorvel::sjis::AppendEncoded(out, static_cast<char32_t>(unit));
     }
+}
+
+int boxTextBytes(QStringView boxText) {
+    int length = 0;
+    for (QChar unit : boxText) length += boxUnitBytes(unit.unicode());
     return length;
+}
+
+std::string boxTextBytesOf(QStringView boxText) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(boxText.size()) * 2);
+    for (QChar unit : boxText) appendBoxUnit(out, unit.unicode());
+    return out;
+}
+
+int inputCharBytes(char32_t ch) {
+    if (ch == U'\n') return 2;
+    if (ch == U'\t') return 1;
+    if (ch < 0x20 || ch == 0x7F) return 0;
+    const bool privateUse = (ch >= 0xE000 && ch <= 0xF8FF) || ch >= 0xF0000;
+    if (privateUse) return 0;
+    return quorvel::sjis::EncodedLength(ch);
 }
 
 }  // namespace ui

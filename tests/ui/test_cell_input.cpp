@@ -1,0 +1,289 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QMimeData>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QtTest>
+
+#include "MainWindowFixture.h"
+#include "UiTestEnvironment.h"
+#include "editor/CellEdit.h"
+#include "editor/EditMenu.h"
+#include "platform/Sjis.h"
+#include "ui/SjisText.h"
+
+// What may enter a cell from outside, and the cell's bytes kept exact while only the changed
+// text is counted.
+namespace {
+
+std::string sj(const char* utf8) {
+    return quorvel::sjis::FromUtf8(utf8).bytes;
+}
+
+void commit(TCellEdit& box, const QString& text) {
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(&box, &event);
+}
+
+void typeText(TCellEdit& box, const QString& text, Qt::KeyboardModifiers modifiers = {}) {
+    QKeyEvent press(QEvent::KeyPress, 0, modifiers, text);
+    QApplication::sendEvent(&box, &press);
+}
+
+void dropOn(TCellEdit& box, const QString& text) {
+    QMimeData mime;
+    mime.setText(text);
+    QWidget* target = box.viewport();
+    const QPointF at = target->rect().center();
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+}
+
+void moveCaret(TCellEdit& box, int position) {
+    QTextCursor cursor = box.textCursor();
+    cursor.setPosition(position);
+    box.setTextCursor(cursor);
+}
+
+// The cell's bytes and the byte count as a whole conversion of the box's text gives them.
+void checkMirror(TCellEdit& box, const quorvel::TSheetCell& cell) {
+    QCOMPARE(cell.Text, ui::boxTextToCell(box.toPlainText()));
+    QTextCursor cursor = box.textCursor();
+    cursor.clearSelection();
+    box.setTextCursor(cursor);
+    QCOMPARE(box.RemainingBytes(),
+             quorvel::kCellMaxInputBytes - ui::cellByteLength(box.toPlainText()));
+}
+
+}  // namespace
+
+class CellInputTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void init() {
+        cell = quorvel::TSheetCell{};
+        cell.Tag = 1005;
+        box = std::make_unique<TCellEdit>(cell);
+        box->show();
+        box->setFocus();
+    }
+    void cleanup() { box.reset(); }
+
+    void controlCharactersNeverReachACell() {
+        QSignalSpy dropped(box.get(), &TCellEdit::pasteCharactersDropped);
+        const QString pasted = QStringLiteral("abc") + QChar(0) +
+                               QStringLiteral(
+                                   "de\x1b"
+                                   "f\a"
+                                   "g");
+        QApplication::clipboard()->setText(pasted);
+        box->paste();
+        QCOMPARE(box->toPlainText(), QStringLiteral("abcdefg"));
+        QCOMPARE(cell.Text, std::string("abcdefg"));
+        QCOMPARE(dropped.count(), 1);
+        QCOMPARE(dropped.at(0).at(0).toInt(), 3);
+
+        // Line breaks and TAB stay; DEL and the other controls go, on a drop too.
+        dropOn(*box, QStringLiteral("\x7f"
+                                    "1\t2\r\n3\x01\x1f"));
+        QCOMPARE(box->toPlainText(), QStringLiteral("abcdefg1\t2\n3"));
+        QCOMPARE(cell.Text, std::string("abcdefg1\t2\r\n3"));
+        QCOMPARE(dropped.count(), 2);
+        QCOMPARE(dropped.at(1).at(0).toInt(), 3);
+
+        // Typed and committed controls go the same way, and a complete paste says nothing.
+        typeText(*box, QStringLiteral("h\x1b"));
+        commit(*box, QStringLiteral("i\x08j"));
+        QCOMPARE(cell.Text, std::string("abcdefg1\t2\r\n3hij"));
+        box->InsertLikePaste(QStringLiteral("k"));
+        QCOMPARE(dropped.count(), 2);
+        checkMirror(*box, cell);
+    }
+
+    void charactersTheSheetCannotHoldAreRefusedOnEveryPath() {
+        typeText(*box, QStringLiteral("😀"));
+        typeText(*box, QString(QChar(0x00E9)));
+        QVERIFY(box->toPlainText().isEmpty());
+        QVERIFY(!cell.Modified);
+        // With the modifier an AltGr keyboard sends, or mixed with what may enter.
+        typeText(*box, QStringLiteral("a😀b"), Qt::AltModifier | Qt::ControlModifier);
+        QCOMPARE(box->toPlainText(), QStringLiteral("ab"));
+
+        // Private-use characters from outside, ours included, are refused like the emoji.
+        typeText(*box, QString(QChar(0xE000)));
+        commit(*box, QStringLiteral("c") + QChar(0xF741) + QChar(0x07) + QStringLiteral("d"));
+        QSignalSpy dropped(box.get(), &TCellEdit::pasteCharactersDropped);
+        QVERIFY(!box->InsertLikePaste(QString(QChar(0xF7FF)) + QChar(0xE757)));
+        QCOMPARE(dropped.at(0).at(0).toInt(), 2);
+        QCOMPARE(box->toPlainText(), QStringLiteral("abcd"));
+        QCOMPARE(cell.Text, std::string("abcd"));
+        QVERIFY(cell.Text.find('?') == std::string::npos);
+        checkMirror(*box, cell);
+    }
+
+    void shortcutsStillWork() {
+        box->InsertLikePaste(QStringLiteral("copy me"));
+        box->selectAll();
+        QTest::keyClick(box.get(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("copy me"));
+        QCOMPARE(box->toPlainText(), QStringLiteral("copy me"));
+    }
+
+    void loadedBytesSurviveEditsElsewhere() {
+        // An unassigned code, a lone trail-range byte, a character with two codes (ED 40 and
+        // FA 5C) as loaded, a control byte as loaded and a final lone lead byte.
+        const std::string odd =
+            std::string("a\x85\x40") + "\xA0" + "\xED\x40" + "\x1b" + sj("漢字") + "\r\nq" + '\x82';
+        cell.Text = odd;
+        box->ShowCellText();
+        QCOMPARE(box->RemainingBytes(), quorvel::kCellMaxInputBytes - int(odd.size()));
+        moveCaret(*box, 0);
+        typeText(*box, QStringLiteral("X"));
+        QCOMPARE(cell.Text, "X" + odd);
+        // In the middle, after the escapes, then deleting a character there.
+        moveCaret(*box, 7);
+        commit(*box, QStringLiteral("挿"));
+        std::string expected = "X" + odd;
+        expected.insert(expected.find(sj("漢字")), sj("挿"));
+        QCOMPARE(QByteArray::fromStdString(cell.Text).toHex(' '),
+                 QByteArray::fromStdString(expected).toHex(' '));
+        QTest::keyClick(box.get(), Qt::Key_Backspace);
+        QCOMPARE(cell.Text, "X" + odd);
+        QCOMPARE(box->RemainingBytes(), quorvel::kCellMaxInputBytes - int(odd.size()) - 1);
+    }
+
+    void aLoadedLoneLineFeedIsWrittenAsALineBreakOnce() {
+        cell.Text = "one\ntwo";
+        box->ShowCellText();
+        moveCaret(*box, 7);
+        typeText(*box, QStringLiteral("!"));
+        QCOMPARE(cell.Text, std::string("one\r\ntwo!"));
+        typeText(*box, QStringLiteral("?"));
+        QCOMPARE(cell.Text, std::string("one\r\ntwo!?"));
+        checkMirror(*box, cell);
+    }
+
+    void byteLimitIsExactAfterCountingChangesOnly() {
+        // 999 bytes of mixed text, loaded; the caret at the end, then in the middle.
+        std::string text;
+        while (text.size() < 990) text += sj("型番 X-10\r\n");
+        text.resize(990);
+        while (text.size() < 999) text += 'z';
+        cell.Text = text;
+        box->ShowCellText();
+        for (int at : {int(box->toPlainText().size()), 10}) {
+            moveCaret(*box, at);
+            commit(*box, QStringLiteral("あ"));
+            QTest::keyClick(box.get(), Qt::Key_Return);
+            QCOMPARE(int(cell.Text.size()), 999);
+            typeText(*box, QStringLiteral("y"));
+            QCOMPARE(int(cell.Text.size()), 1000);
+            typeText(*box, QStringLiteral("w"));
+            QCOMPARE(int(cell.Text.size()), 1000);
+            QCOMPARE(box->RemainingBytes(), 0);
+            checkMirror(*box, cell);
+            QTest::keyClick(box.get(), Qt::Key_Backspace);
+            QCOMPARE(cell.Text, text);
+        }
+        // Replacing a selected double-byte character frees its two bytes.
+        moveCaret(*box, 0);
+        QTextCursor cursor = box->textCursor();
+        cursor.setPosition(1, QTextCursor::KeepAnchor);
+        box->setTextCursor(cursor);
+        QCOMPARE(box->RemainingBytes(), 3);
+        commit(*box, QStringLiteral("いa"));
+        QCOMPARE(int(cell.Text.size()), 1000);
+    }
+
+    void undoAndRedoKeepTheCount() {
+        box->InsertLikePaste(QStringLiteral("前半\n"));
+        typeText(*box, QStringLiteral("ab"));
+        commit(*box, QStringLiteral("後"));
+        const std::string full = cell.Text;
+        box->UndoOnce();
+        checkMirror(*box, cell);
+        QVERIFY(cell.Text != full);
+        box->UndoOnce();
+        QCOMPARE(cell.Text, full);
+        checkMirror(*box, cell);
+        while (box->document()->isUndoAvailable()) box->undo();
+        QCOMPARE(cell.Text, std::string());
+        QCOMPARE(box->RemainingBytes(), quorvel::kCellMaxInputBytes);
+        while (box->document()->isRedoAvailable()) box->redo();
+        QCOMPARE(cell.Text, full);
+        checkMirror(*box, cell);
+    }
+
+    void anyMixOfEditsKeepsTheMirrorExact() {
+        QRandomGenerator random(20240611);
+        const QStringList pieces{QStringLiteral("a"),       QStringLiteral("漢字"),
+                                 QStringLiteral("\n"),      QStringLiteral("ｶﾅ"),
+                                 QStringLiteral("x\ny\nz"), QStringLiteral("①")};
+        cell.Text = std::string("start") + '\x85' + '\x40' + sj("です\r\n");
+        box->ShowCellText();
+        for (int step = 0; step < 300; ++step) {
+            const int length = int(box->toPlainText().size());
+            QTextCursor cursor = box->textCursor();
+            cursor.setPosition(random.bounded(length + 1));
+            cursor.setPosition(random.bounded(length + 1), QTextCursor::KeepAnchor);
+            box->setTextCursor(cursor);
+            switch (random.bounded(7)) {
+                case 0:
+                    box->InsertLikePaste(pieces[random.bounded(pieces.size())]);
+                    break;
+                case 1:
+                    commit(*box, pieces[random.bounded(pieces.size())]);
+                    break;
+                case 2:
+                    QTest::keyClick(box.get(), Qt::Key_Backspace);
+                    break;
+                case 3:
+                    QTest::keyClick(box.get(), Qt::Key_Delete);
+                    break;
+                case 4:
+                    box->UndoOnce();
+                    break;
+                case 5:
+                    box->cut();
+                    box->paste();
+                    break;
+                default:
+                    typeText(*box, QStringLiteral("k"));
+                    break;
+            }
+            QVERIFY(int(cell.Text.size()) <= quorvel::kCellMaxInputBytes);
+            checkMirror(*box, cell);
+        }
+        box->clear();
+        QCOMPARE(cell.Text, std::string());
+        box->setPlainText(QStringLiteral("set\nby code"));
+        QCOMPARE(cell.Text, std::string("set\r\nby code"));
+        checkMirror(*box, cell);
+    }
+
+    void theStatusLineCountsWhatAPasteLeftOut() {
+        MainWindowFixture fixture;
+        TFormMain& main = fixture.start();
+        TCellEdit* target = fixture.find<TCellEdit>("Memo2Right");
+        QApplication::clipboard()->setText(QStringLiteral("ok") + QChar(0) + QStringLiteral("😀!"));
+        main.EditMenu()->PopupMenu1Popup(target);
+        main.EditMenu()->PasteClick();
+        QCOMPARE(target->toPlainText(), QStringLiteral("ok!"));
+        QCOMPARE(main.StatusBar1->currentMessage(),
+                 QStringLiteral("貼り付けられない文字を 2 文字除きました"));
+    }
+
+  private:
+    quorvel::TSheetCell cell;
+    std::unique_ptr<TCellEdit> box;
+};
+
+QUORVEL_UI_TEST_MAIN(CellInputTest)
+#include "test_cell_input.moc"
