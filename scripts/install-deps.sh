@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Quorvel needs. Idempotent.
-# usage: install-deps.sh [editor|tests|package]
+# usage: install-deps.sh [editor|tests|package|windows]
 #   editor   building and running the editor and qvltags
 #   tests    the editor set plus what the tests need (the default)
 #   package  the editor set plus what making and checking the Debian package needs
+#   windows  the cross compiler and wine for the Windows build of the core
 set -euo pipefail
 editor_packages=(
   build-essential cmake pkg-config
@@ -17,11 +18,14 @@ test_packages=(
   desktop-file-utils appstream shared-mime-info
 )
 package_packages=(dpkg-dev file lintian)
+# The MinGW-w64 cross build of the core and its tests under wine (no Qt).
+windows_packages=(cmake g++ make libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 locales)
 case "${1:-tests}" in
   editor) packages=("${editor_packages[@]}") ;;
   tests) packages=("${editor_packages[@]}" "${test_packages[@]}") ;;
   package) packages=("${editor_packages[@]}" "${package_packages[@]}") ;;
-  *) echo "usage: $0 [editor|tests|package]" >&2; exit 2 ;;
+  windows) packages=("${windows_packages[@]}") ;;
+  *) echo "usage: $0 [editor|tests|package|windows]" >&2; exit 2 ;;
 esac
 missing=()
 for p in "${packages[@]}"; do

@@ -6,18 +6,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 build=$root/build-windows
 
-packages=(cmake g++ make libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 locales)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=300 -o Acquire::Retries=3 update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=300 \
-    -o Acquire::Retries=3 -y --no-install-recommends install "${missing[@]}"
-fi
+bash scripts/install-deps.sh windows
 
 jobs=$(nproc)
 [ "$jobs" -le 2 ] || jobs=2
