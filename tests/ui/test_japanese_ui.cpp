@@ -16,7 +16,9 @@
 #include <QToolButton>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+
 #include <QtTest>
+#include "ui/PreviewBrowser.h"
 
 #include "MainWindowFixture.h"
 #include "UiTestEnvironment.h"
@@ -105,7 +107,9 @@ class JapaneseUiTest : public QObject {
         // The preview's page renders in the same face when it names none.
         fixture->dialogs.modalScripts.push_back([](QDialog& dialog) { return dialog.result(); });
         fixture->find<QToolButton>("SpeedButtonPreview")->click();
-        QWebEngineView* view = main.Preview()->webView();
+        // The view lives in the browser module; this test links the engine to look inside it.
+        QVERIFY(main.Preview()->browser());
+        auto* view = qobject_cast<QWebEngineView*>(main.Preview()->browser()->widget());
         QVERIFY(view);
         for (const auto font : {QWebEngineSettings::StandardFont, QWebEngineSettings::SansSerifFont,
                                 QWebEngineSettings::FixedFont})

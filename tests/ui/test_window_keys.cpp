@@ -1,7 +1,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QToolButton>
-#include <QWebEngineView>
 #include <QWindow>
 #include <QtTest>
 
@@ -13,6 +12,7 @@
 #include "editor/DocumentController.h"
 #include "editor/FormatToolbar.h"
 #include "store/Settings.h"
+#include "ui/PreviewBrowser.h"
 
 namespace {
 
@@ -90,7 +90,7 @@ class WindowKeysTest : public QObject {
         TFormMain& main = fixture->start();
         fixture->dialogs.modalScripts.push_back([](QDialog& dialog) { return dialog.result(); });
         fixture->find<QToolButton>("SpeedButtonPreview")->click();
-        QVERIFY(main.Preview()->webView());
+        QVERIFY(main.Preview()->browser());
         const WId native = main.winId();
         const QPoint frame = main.pos();
         auto* toggle = fixture->find<QToolButton>("SpeedButtonStayOnTop");
@@ -175,7 +175,7 @@ class WindowKeysTest : public QObject {
             preview.activateWindow();
             if (!QTest::qWaitForWindowActive(&preview)) qWarning("preview not active");
             // The key goes where the focus is: the rendered page, which keeps keys it handles.
-            QWidget* page = preview.webView() ? preview.webView()->focusProxy() : nullptr;
+            QWidget* page = preview.browser() ? preview.browser()->widget()->focusProxy() : nullptr;
             QWidget* target = page ? page : static_cast<QWidget*>(preview.ButtonCopyClose);
             target->setFocus();
             QTest::keyClick(target, Qt::Key_Escape);
