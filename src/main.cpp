@@ -19,9 +19,6 @@ int main(int argc, char** argv) {
     const bool otherInstanceRunning = instanceLock.AlreadyExisted();
     if (otherInstanceRunning && !(settings && quorvel::ReadAllowMultiple(*settings))) return 0;
 
-    // The browser module, loaded on the first preview, draws through OpenGL contexts that must be
-    // shared from the application's start.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     ui::setUpJapaneseUi(app);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));

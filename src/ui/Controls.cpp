@@ -1,8 +1,9 @@
 #include "ui/Controls.h"
 
-#include <QIcon>
 #include <QToolBar>
 #include <QToolButton>
+
+#include "ui/GlyphIcon.h"
 
 namespace ui {
 
@@ -25,7 +26,7 @@ QToolButton* makeSpeedButton(QWidget* parent, const QString& objectName, const Q
     button->setCheckable(checkable);
     button->setFixedSize(width, height);
     button->setIconSize(QSize(16, 16));
-    if (!glyph.isEmpty()) button->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(glyph)));
+    if (!glyph.isEmpty()) button->setIcon(glyphIcon(glyph));
     if (!hint.isEmpty()) applyHint(button, hint);
     return button;
 }

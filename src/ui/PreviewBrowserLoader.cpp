@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QOpenGLContext>
 #include <QPluginLoader>
 
 #include "ui/PreviewBrowser.h"
@@ -9,6 +10,11 @@
 #ifndef QUORVEL_MODULE_RELDIR
 #define QUORVEL_MODULE_RELDIR "../lib/quorvel"
 #endif
+
+QT_BEGIN_NAMESPACE
+// Exported by Qt GUI; what Qt::AA_ShareOpenGLContexts sets up when the application starts.
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
+QT_END_NAMESPACE
 
 namespace ui {
 namespace {
@@ -18,6 +24,25 @@ constexpr const char* kModuleName = "quorvel_webview";
 QStringList& FolderOverride() {
     static QStringList folders;
     return folders;
+}
+
+void DeleteSharedGlContext() {
+    QOpenGLContext* context = QOpenGLContext::globalShareContext();
+    qt_gl_set_global_share_context(nullptr);
+    delete context;
+}
+
+// The web engine draws through OpenGL contexts shared with a global one, which must exist when
+// its libraries are loaded. Made here rather than through Qt::AA_ShareOpenGLContexts at start-up,
+// which would load the OpenGL driver in every session (about 150 ms and 55 MB under X11);
+// no window of ours uses OpenGL before the browser.
+void ShareGlContextsFromNowOn() {
+    if (QOpenGLContext::globalShareContext()) return;
+    auto* context = new QOpenGLContext;
+    // One that cannot be created still lets the engine fall back to drawing in software.
+    context->create();
+    qt_gl_set_global_share_context(context);
+    qAddPostRoutine(DeleteSharedGlContext);
 }
 
 }  // namespace
@@ -37,6 +62,7 @@ void SetPreviewBrowserModuleFolders(const QStringList& folders) {
 PreviewBrowserFactory* PreviewBrowserFactoryOrNull(QString* whyNot) {
     static PreviewBrowserFactory* loaded = nullptr;
     if (loaded) return loaded;
+    ShareGlContextsFromNowOn();
     QStringList reasons;
     for (const QString& folder : PreviewBrowserModuleFolders()) {
         // QPluginLoader adds the platform's prefix and suffix to the bare name.

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QInputMethodEvent>
+#include <QOpenGLContext>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -196,6 +197,15 @@ class MainWindowTest : public QObject {
         QCOMPARE(main.StatusBar1->currentMessage(), QStringLiteral("コピー完了！"));
         QVERIFY(fixture->dialogs.modalShown.empty());
         QVERIFY(!main.Preview()->isVisible());
+    }
+
+    void startingAndCopyingTagsLoadNoOpenGl() {
+        // The OpenGL driver is the preview browser's cost; a session that never previews must
+        // not pay it at start-up or for a tag copy.
+        fixture->start();
+        QVERIFY(!QOpenGLContext::globalShareContext());
+        fixture->find<QToolButton>("SpeedButtonTagCopy")->click();
+        QVERIFY(!QOpenGLContext::globalShareContext());
     }
 
     void previewShowsTheSameTextAndCopyCloseCopiesIt() {

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QOpenGLContext>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -288,6 +289,8 @@ class TestPreview : public QObject {
         form.show();
         PreviewBrowser* view = form.browser();
         QVERIFY(view);
+        // The engine's shared OpenGL context comes with the browser, not with the program.
+        QVERIFY(QOpenGLContext::globalShareContext());
         QVERIFY(finished.wait(20000));
         QCOMPARE(finished.first().first().toBool(), true);
         QString text = PageText(view);

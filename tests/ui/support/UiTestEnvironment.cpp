@@ -11,8 +11,6 @@ void prepareUiTestEnvironment() {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
     setenv("QTEST_FUNCTION_TIMEOUT", "120000", 0);
-    // As in the program: the browser module is loaded after the application object exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // A fresh home for settings, runtime files and the temporary directory of this test run.
     char pattern[] = "/tmp/quorvel-uitest-XXXXXX";
     if (const char* dir = mkdtemp(pattern)) {
