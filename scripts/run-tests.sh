@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds everything and runs every test (core, windows, a short fuzz run).
+# Installs what is needed, builds everything and runs every test: a short fuzz run of every
+# harness, the core and its tests cross-built for Windows under wine, then the core and window
+# tests here (last, so their summary closes the output).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -8,6 +10,6 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_BUILD_TESTS=ON -
 cmake --build build -j"$jobs"
 # Every fuzz harness for a few seconds each, seeded from tests/fuzz/corpus/<harness>/.
 bash scripts/fuzz-long.sh "${QUORVEL_FUZZ_SECONDS:-8}"
+bash scripts/run-windows-tests.sh
 export QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 QTEST_FUNCTION_TIMEOUT=120000
 ctest --test-dir build --output-on-failure --timeout 300 -j"$jobs"
-bash scripts/run-windows-tests.sh
