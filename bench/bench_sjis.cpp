@@ -2,25 +2,13 @@
 
 #include <string>
 
+#include "BenchSheets.h"
 #include "Ratios.h"
 #include "platform/Sjis.h"
 
 using namespace quorvel;
 
 namespace {
-
-// A cell of about `bytes` code page 932 bytes: kanji, kana, half-width kana, ASCII, line breaks.
-std::string CellBytes(std::size_t bytes) {
-    // "デジタルカメラ 型番 X-10 ｶﾒﾗ" and CR LF
-    const std::string line =
-        "\x83\x66\x83\x57\x83\x5E\x83\x8B\x83\x4A\x83\x81\x83\x89 \x8C\x5E\x94\xD4 X-10 "
-        "\xB6\xD2\xD7\r\n";
-    std::string text;
-    while (text.size() < bytes) text += line;
-    text.resize(bytes);
-    if (sjis::IsLeadByte(static_cast<unsigned char>(text.back()))) text.pop_back();
-    return text;
-}
 
 std::size_t Utf8Characters(const std::string& utf8) {
     std::size_t count = 0;
@@ -37,7 +25,8 @@ void PerCharacter(benchmark::State& state, std::size_t characters) {
 
 // What a keystroke costs when the whole cell is converted: the sheet's mirror of the text box.
 void BM_EncodeCell(benchmark::State& state) {
-    const std::string utf8 = sjis::ToUtf8(CellBytes(static_cast<std::size_t>(state.range(0))));
+    const std::string utf8 =
+        sjis::ToUtf8(bench::CellBytes(static_cast<std::size_t>(state.range(0))));
     for (auto _ : state) benchmark::DoNotOptimize(sjis::FromUtf8(utf8));
     PerCharacter(state, Utf8Characters(utf8));
 }
@@ -45,7 +34,8 @@ BENCHMARK(BM_EncodeCell)->Arg(12)->Arg(1000);
 
 // The text box's own loop: one character at a time, as a byte count or a mirror does it.
 void BM_EncodeCharEach(benchmark::State& state) {
-    const std::string utf8 = sjis::ToUtf8(CellBytes(static_cast<std::size_t>(state.range(0))));
+    const std::string utf8 =
+        sjis::ToUtf8(bench::CellBytes(static_cast<std::size_t>(state.range(0))));
     std::u32string characters;
     for (std::size_t i = 0; i < utf8.size();) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
@@ -65,7 +55,7 @@ void BM_EncodeCharEach(benchmark::State& state) {
 BENCHMARK(BM_EncodeCharEach)->Arg(12)->Arg(1000);
 
 void BM_DecodeCell(benchmark::State& state) {
-    const std::string bytes = CellBytes(static_cast<std::size_t>(state.range(0)));
+    const std::string bytes = bench::CellBytes(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state) benchmark::DoNotOptimize(sjis::ToUtf8(bytes));
     PerCharacter(state, Utf8Characters(sjis::ToUtf8(bytes)));
 }
@@ -82,7 +72,8 @@ BENCHMARK(BM_KeystrokeFragmentLength);
 
 // The whole cell's byte length in UTF-16, as a text box holds it.
 void BM_CellLength(benchmark::State& state) {
-    const std::string utf8 = sjis::ToUtf8(CellBytes(static_cast<std::size_t>(state.range(0))));
+    const std::string utf8 =
+        sjis::ToUtf8(bench::CellBytes(static_cast<std::size_t>(state.range(0))));
     std::u16string wide;
     for (std::size_t i = 0; i < utf8.size();) {
         const auto lead = static_cast<unsigned char>(utf8[i]);

@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/BenchProbe.h"
 #include "platform/Sjis.h"
 
 namespace {
@@ -33,21 +34,8 @@ namespace {
 constexpr int kSettleMs = 1500;
 constexpr int kTagCopyRounds = 21;
 
-// Wall-clock time, comparable with the `date +%s%N` the script takes before starting us.
-long long NowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
-// Resident memory in KB from Linux's process status; -1 elsewhere.
-long RssKb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-    return -1;
-}
+using bench_probe::NowNs;
+using bench_probe::RssKb;
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "BenchSheets.h"
 #include "Ratios.h"
 #include "editor/CellEdit.h"
 #include "platform/Sjis.h"
@@ -23,22 +24,6 @@ void EnsureApplication() {
     static char name[] = "bench_cell_edit";
     static char* argv[] = {name, nullptr};
     app = new QApplication(argc, argv);
-}
-
-// About `bytes` code page 932 bytes of listing text: kanji, kana, half-width kana, ASCII and
-// line breaks.
-std::string CellBytes(std::size_t bytes) {
-    // "デジタルカメラ 型番 X-10 ｶﾒﾗ" and CR LF
-    const std::string line =
-        "\x83\x66\x83\x57\x83\x5E\x83\x8B\x83\x4A\x83\x81\x83\x89 \x8C\x5E\x94\xD4 X-10 "
-        "\xB6\xD2\xD7\r\n";
-    std::string text;
-    while (text.size() < bytes) text += line;
-    text.resize(bytes);
-    while (!text.empty() && (text.back() == '\r' ||
-                             quorvel::sjis::IsLeadByte(static_cast<unsigned char>(text.back()))))
-        text.pop_back();
-    return text;
 }
 
 void Press(QWidget& box, int key, const QString& text) {
@@ -64,7 +49,7 @@ void TypeAtEnd(benchmark::State& state, std::size_t bytes) {
     EnsureApplication();
     quorvel::TSheetCell cell;
     cell.Tag = 1005;
-    cell.Text = CellBytes(bytes);
+    cell.Text = bench::CellBytes(bytes);
     const std::string before = cell.Text;
     TCellEdit box(cell);
     TypeAndTakeBack(state, box);
@@ -79,7 +64,7 @@ void PlainAtEnd(benchmark::State& state, std::size_t bytes) {
     QTextEdit box;
     box.setAcceptRichText(false);
     box.setLineWrapMode(QTextEdit::NoWrap);
-    box.setPlainText(QString::fromStdString(quorvel::sjis::ToUtf8(CellBytes(bytes)))
+    box.setPlainText(QString::fromStdString(quorvel::sjis::ToUtf8(bench::CellBytes(bytes)))
                          .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     TypeAndTakeBack(state, box);
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "dialogs/Preview.h"
+#include "editor/BenchProbe.h"
 #include "editor/Mainunit.h"
 #include "platform/TempDir.h"
 #include "store/PreviewFile.h"
@@ -25,21 +26,8 @@ constexpr int kSettleMs = 1500;
 constexpr int kPreviewTimeoutMs = 20000;
 constexpr int kTagCopyRounds = 21;
 
-// Wall-clock time, comparable with the `date +%s%N` the script takes before starting us.
-long long NowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
-// Resident memory in KB from Linux's process status; -1 elsewhere.
-long RssKb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-    return -1;
-}
+using bench_probe::NowNs;
+using bench_probe::RssKb;
 
 // One preview from the click to the page reported loaded; -1 when no page came.
 double TimePreview(TFormMain& main) {

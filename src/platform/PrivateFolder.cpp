@@ -61,22 +61,10 @@ bool MakePrivateFolder(const std::string& path) {
 
 #else
 
-namespace {
-
-std::string AbsoluteEnv(const char* name) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || value[0] != '/') return {};
-    std::string path(value);
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return path;
-}
-
-}  // namespace
-
 std::string UserStateFolder() {
-    std::string state = AbsoluteEnv("XDG_STATE_HOME");
+    std::string state = AbsolutePathFromEnv("XDG_STATE_HOME");
     if (!state.empty()) return state;
-    std::string home = AbsoluteEnv("HOME");
+    std::string home = AbsolutePathFromEnv("HOME");
     if (home.empty()) {
         const passwd* entry = ::getpwuid(::getuid());
         if (entry && entry->pw_dir && entry->pw_dir[0] == '/') home = entry->pw_dir;

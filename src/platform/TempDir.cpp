@@ -28,15 +28,6 @@ std::string JoinPath(const std::string& dir, const char* name) {
 std::string UnusableMessage(const std::string& dir, const char* why) {
     return "一時フォルダ " + dir + " は使えません（" + why + "）";
 }
-
-// An absolute path without trailing slashes, or empty when the variable is unset or relative.
-std::string AbsoluteEnv(const char* name) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || value[0] != '/') return {};
-    std::string path(value);
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return path;
-}
 #endif
 
 }  // namespace
@@ -83,11 +74,11 @@ std::string EnsurePrivateDirectory(const std::string& dir) {
 
 TempPathResult TempDirectory() {
     std::string dir;
-    const std::string runtime = AbsoluteEnv("XDG_RUNTIME_DIR");
+    const std::string runtime = AbsolutePathFromEnv("XDG_RUNTIME_DIR");
     if (!runtime.empty()) {
         dir = (runtime == "/" ? "" : runtime) + "/quorvel";
     } else {
-        std::string base = AbsoluteEnv("TMPDIR");
+        std::string base = AbsolutePathFromEnv("TMPDIR");
         if (base.empty()) base = "/tmp";
         if (base == "/") base.clear();
         dir = base + "/quorvel-" + std::to_string(::geteuid());
@@ -104,5 +95,15 @@ TempPathResult PreviewFilePath() {
     if (!dir.ok()) return dir;
     return {JoinPath(dir.path, kPreviewFileName), {}};
 }
+
+#ifndef _WIN32
+std::string AbsolutePathFromEnv(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || value[0] != '/') return {};
+    std::string path(value);
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+#endif
 
 }  // namespace quorvel

@@ -26,6 +26,10 @@ TempPathResult PreviewFilePath();
 // owned by this user. Group or other access on our own directory is taken away. Returns an empty
 // string or the reason the directory cannot be used.
 std::string EnsurePrivateDirectory(const std::string& dir);
+
+// An environment variable that names an absolute path, without trailing slashes; empty when it is
+// unset or relative (a relative folder would move with the working directory).
+std::string AbsolutePathFromEnv(const char* name);
 #endif
 
 }  // namespace quorvel
