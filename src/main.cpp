@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("example.merrow.Quorvel"));
     QIcon appIcon;
     for (int size : {16, 24, 32, 48, 64, 128, 256})
-        appIcon.addFile(QStringLiteral(":/app/%1x%1/apps/example.merrow.Quorvel.png").arg(size));
+        appIcon.addFile(QStringLiteral(":/app/%1x%1/apps/example.merrow.Quorvel.png").arg(size),
+                        QSize(size, size));
     QApplication::setWindowIcon(appIcon);
     ui::UseDesktopPaletteForSystemColours();
     std::unique_ptr<TQuorvelWindows> windows;
