@@ -23,6 +23,12 @@ for f in bin/quorvel bin/qvltags "share/applications/$id.desktop" "share/metainf
   [ -s "$usr/$f" ] || fail "not installed: $f"
 done
 for f in bin/quorvel bin/qvltags; do [ -x "$usr/$f" ] || fail "not executable: $f"; done
+# The preview's browser module, where the installed editor looks for it (../lib*/quorvel beside
+# bin, multiarch folder included).
+modules=("$usr"/lib*/quorvel/libquorvel_webview.so "$usr"/lib/*/quorvel/libquorvel_webview.so)
+found_module=0
+for m in "${modules[@]}"; do [ -s "$m" ] && found_module=1; done
+[ "$found_module" -eq 1 ] || fail "the browser module is not installed under lib/.../quorvel"
 
 # Validators: any error fails; desktop-file-validate also reports errors with status 0 at times.
 desktop=$usr/share/applications/$id.desktop
