@@ -69,15 +69,6 @@ struct Recorder {
     }
 };
 
-std::string ErrorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const HttpError& error) {
-        return error.what();
-    }
-    return "";
-}
-
 THttpClient::Limits ShortLimits() {
     THttpClient::Limits limits;
     limits.timeout = 200ms;

@@ -20,15 +20,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-std::string ErrorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const HttpError& error) {
-        return error.what();
-    }
-    return "";
-}
-
 // Sends `text` one byte a millisecond; stops early when the client has gone.
 void Drip(SocketFd fd, const std::string& text) {
     for (const char c : text) {

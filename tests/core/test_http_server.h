@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "net/HttpError.h"
+
 namespace httptest {
 
 using namespace std::chrono_literals;
@@ -160,6 +162,16 @@ inline void AwaitPeerClose(SocketFd fd, std::chrono::milliseconds limit) {
             if (recv(fd, chunk, sizeof chunk, 0) <= 0) return;
         }
     }
+}
+
+// The text of the HTTP error `action` raises; empty when it raises none.
+inline std::string ErrorText(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const quorvel::net::HttpError& error) {
+        return error.what();
+    }
+    return "";
 }
 
 }  // namespace httptest
