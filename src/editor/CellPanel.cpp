@@ -13,48 +13,48 @@
 
 namespace {
 
-QCheckBox* makeIncludeBox(QWidget* parent, const CellPanelSpec& spec) {
-    auto* box = new QCheckBox(spec.caption, parent);
-    box->setObjectName(spec.includeName);
+QCheckBox* makeIncludeBox(QWidget* parent, const CellPanelPlan& plan) {
+    auto* box = new QCheckBox(plan.caption, parent);
+    box->setObjectName(plan.includeName);
     box->setChecked(true);
     return box;
 }
 
-void makeHeightButtons(QWidget* parent, const CellPanelSpec& spec, TCellPanel& built) {
-    built.Grow = ui::makeSpeedButton(parent, spec.growName, QString(), spec.growGlyph, false);
-    built.Shrink = ui::makeSpeedButton(parent, spec.shrinkName, QString(), spec.shrinkGlyph, false);
+void makeHeightButtons(QWidget* parent, const CellPanelPlan& plan, TCellPanel& built) {
+    built.Grow = ui::makeSpeedButton(parent, plan.growName, QString(), plan.growGlyph, false);
+    built.Shrink = ui::makeSpeedButton(parent, plan.shrinkName, QString(), plan.shrinkGlyph, false);
     built.Grow->setProperty("Tag", 1);
     built.Shrink->setProperty("Tag", -1);
 }
 
 // A bar's block: an etched frame (lowered outside, raised inside), the box at the top and the
 // height strip at the foot.
-void buildBarLabel(QWidget* owner, const CellPanelSpec& spec, TCellPanel& built) {
+void buildBarLabel(QWidget* owner, const CellPanelPlan& plan, TCellPanel& built) {
     auto* label = new QFrame(owner);
-    label->setObjectName(spec.labelName);
+    label->setObjectName(plan.labelName);
     label->setFrameStyle(QFrame::Box | QFrame::Sunken);
     label->setLineWidth(1);
     label->setMidLineWidth(0);
     label->setFixedWidth(kLabelPanelWidth);
     built.Label = label;
-    built.Include = makeIncludeBox(label, spec);
+    built.Include = makeIncludeBox(label, plan);
     auto* column = new QVBoxLayout(label);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     auto* boxRow = new QHBoxLayout;
-    if (spec.growName.isEmpty())
+    if (plan.growName.isEmpty())
         boxRow->setContentsMargins(3, 1, 2, 1);
     else
         boxRow->setContentsMargins(2, 0, 1, 0);
     boxRow->addWidget(built.Include);
     column->addLayout(boxRow);
     column->addStretch(1);
-    if (spec.growName.isEmpty()) return;
+    if (plan.growName.isEmpty()) return;
 
     built.HeightStrip = new QFrame(label);
-    built.HeightStrip->setObjectName(spec.stripName);
+    built.HeightStrip->setObjectName(plan.stripName);
     built.HeightStrip->setFixedHeight(27);
-    makeHeightButtons(built.HeightStrip, spec, built);
+    makeHeightButtons(built.HeightStrip, plan, built);
     auto* strip = new QHBoxLayout(built.HeightStrip);
     strip->setContentsMargins(2, 2, 2, 3);
     strip->setSpacing(0);
@@ -65,31 +65,31 @@ void buildBarLabel(QWidget* owner, const CellPanelSpec& spec, TCellPanel& built)
 }
 
 // A row's block: placed by hand, since a 45-pixel row has no room for a layout's margins.
-void buildRowLabel(QWidget* owner, const CellPanelSpec& spec, TCellPanel& built) {
+void buildRowLabel(QWidget* owner, const CellPanelPlan& plan, TCellPanel& built) {
     built.Label = new QWidget(owner);
     built.Label->setFixedWidth(kLabelPanelWidth);
-    built.Include = makeIncludeBox(built.Label, spec);
+    built.Include = makeIncludeBox(built.Label, plan);
     built.Include->setGeometry(3, 1, kLabelPanelWidth - 6, 19);
-    if (spec.growName.isEmpty()) return;
-    makeHeightButtons(built.Label, spec, built);
+    if (plan.growName.isEmpty()) return;
+    makeHeightButtons(built.Label, plan, built);
     built.Grow->move(3, 20);
     built.Shrink->move(26, 20);
 }
 
 }  // namespace
 
-TCellPanel BuildCellPanel(QFrame* panel, const CellPanelSpec& spec) {
+TCellPanel BuildCellPanel(QFrame* panel, const CellPanelPlan& plan) {
     TCellPanel built;
-    built.IncludeFlag = spec.includeFlag;
-    if (spec.labelName.isEmpty())
-        buildRowLabel(panel, spec, built);
+    built.IncludeFlag = plan.includeFlag;
+    if (plan.labelName.isEmpty())
+        buildRowLabel(panel, plan, built);
     else
-        buildBarLabel(panel, spec, built);
-    built.Edit = new TCellEdit(*spec.cell, panel);
-    built.Edit->setObjectName(spec.cellName);
+        buildBarLabel(panel, plan, built);
+    built.Edit = new TCellEdit(*plan.cell, panel);
+    built.Edit->setObjectName(plan.cellName);
     // The box is named after the caption beside it, so a screen reader says which cell it is.
-    built.Edit->setAccessibleName(spec.caption);
-    built.Include->setAccessibleName(spec.caption);
+    built.Edit->setAccessibleName(plan.caption);
+    built.Include->setAccessibleName(plan.caption);
 
     auto* layout = new QHBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -16,7 +16,7 @@ inline constexpr int kLabelPanelWidth = 82;
 // What one cell panel shows. A bar's label block is an etched frame named `labelName` with the
 // height buttons in a strip at its foot; a row's (no `labelName`) is plain, with the buttons
 // under the include box. Without `growName` there are no height buttons.
-struct CellPanelSpec {
+struct CellPanelPlan {
     QString includeName = QString();
     QString caption = QString();
     bool* includeFlag = nullptr;  // the sheet's flag the include box edits
@@ -51,4 +51,4 @@ struct TCellPanel {
 // Fills `panel` with the label block and the cell's box side by side. Clicking the include box
 // sets the sheet's flag; an include flag is a presentation choice, so the sheet does not become
 // modified.
-TCellPanel BuildCellPanel(QFrame* panel, const CellPanelSpec& spec);
+TCellPanel BuildCellPanel(QFrame* panel, const CellPanelPlan& plan);

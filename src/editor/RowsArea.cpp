@@ -84,7 +84,7 @@ void TRowsArea::buildRow(int row) {
     const QString n = QString::number(row);
     quorvel::TSheetRow& sheetRow = sheet_.Rows[i];
 
-    const CellPanelSpec item{QStringLiteral("CheckBoxKou") + n,
+    const CellPanelPlan item{QStringLiteral("CheckBoxKou") + n,
                              QStringLiteral("項目") + fullWidthNumber(row),
                              &sheetRow.IncludeItem,
                              &sheetRow.Item,
@@ -101,7 +101,7 @@ void TRowsArea::buildRow(int row) {
     SpeedButtonD[i] = itemPanels_[i].Shrink;
     MemoLeft[i] = itemPanels_[i].Edit;
 
-    const CellPanelSpec description{QStringLiteral("CheckBoxSet") + n,
+    const CellPanelPlan description{QStringLiteral("CheckBoxSet") + n,
                                     QStringLiteral("説明") + fullWidthNumber(row),
                                     &sheetRow.IncludeDescription, &sheetRow.Description,
                                     QStringLiteral("Memo%1Right").arg(row)};

@@ -69,19 +69,19 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption) 
     return label;
 }
 
-struct AlignButtonSpec {
+struct AlignButtonEntry {
     const char* name;
     const char* hint;
     const char* glyph;
 };
 
-const AlignButtonSpec kTableAlignButtons[] = {
+const AlignButtonEntry kTableAlignButtons[] = {
     {"SpeedButtonTableAlignLeft", "左揃え|表全体を左揃え", "table_left"},
     {"SpeedButtonTableAlignCenter", "中央揃え|表全体を中央揃え", "table_center"},
     {"SpeedButtonTableAlignRight", "右揃え|表全体を右揃え", "table_right"},
 };
 
-const AlignButtonSpec kBannerAlignButtons[] = {
+const AlignButtonEntry kBannerAlignButtons[] = {
     {"SpeedButtonBannerLeft", "左揃え|広告リンク表示位置を左揃え", "banner_left"},
     {"SpeedButtonBannerCenter", "中央揃え|広告リンク表示位置を中央揃え", "banner_center"},
     {"SpeedButtonBannerRight", "右揃え|広告リンク表示位置を右揃え", "banner_right"},
@@ -89,13 +89,13 @@ const AlignButtonSpec kBannerAlignButtons[] = {
 
 // Three exclusive toggle buttons in a row inside `group`, from `left`.
 ui::AlignmentGroup makeAlignGroup(QGroupBox* group, QButtonGroup* exclusive,
-                                  const AlignButtonSpec (&specs)[3], int left) {
+                                  const AlignButtonEntry (&entries)[3], int left) {
     std::array<QToolButton*, 3> buttons{};
     exclusive->setExclusive(true);
     for (int i = 0; i < 3; ++i) {
-        buttons[i] = ui::makeSpeedButton(group, QString::fromUtf8(specs[i].name),
-                                         QString::fromUtf8(specs[i].hint),
-                                         QString::fromUtf8(specs[i].glyph), true);
+        buttons[i] = ui::makeSpeedButton(group, QString::fromUtf8(entries[i].name),
+                                         QString::fromUtf8(entries[i].hint),
+                                         QString::fromUtf8(entries[i].glyph), true);
         buttons[i]->move(left + 24 * i, 17);
         exclusive->addButton(buttons[i]);
     }
