@@ -1,13 +1,12 @@
 # Install rules: the programs into bin and the desktop files into their freedesktop places. The
 # programs need nothing from the source tree at run time, so the installed tree can move anywhere.
-include(GNUInstallDirs)
-
 set(QUORVEL_APP_ID example.merrow.Quorvel)
 option(QUORVEL_DEBIAN_DOCS "Install the Debian copyright file and changelog (for the .deb)" OFF)
 
 install(TARGETS qvltags RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(QUORVEL_BUILD_UI)
   install(TARGETS quorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS quorvel_webview LIBRARY DESTINATION ${QUORVEL_MODULE_DIR})
   install(FILES data/${QUORVEL_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES data/${QUORVEL_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   install(FILES data/${QUORVEL_APP_ID}.mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages

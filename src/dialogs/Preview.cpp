@@ -121,7 +121,7 @@ bool TFormPreview::load(bool intoBrowser) {
     }
     const quorvel::PreviewReadResult read = quorvel::ReadPreviewFile(path);
     if (!read.ok()) {
-        showWarning(this, FromUtf8(read.error->message), FromUtf8(read.error->caption));
+        showFileError(this, *read.error);
         return false;
     }
     text_ = FromUtf8(quorvel::sjis::ToUtf8(read.bytes));

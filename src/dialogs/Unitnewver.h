@@ -17,7 +17,6 @@ class TNewVerForm : public QDialog {
 
     // The version file as received (code page 932 bytes); shown on the next showing.
     void SetVersionText(const std::string& cp932);
-    const std::string& VersionText() const { return versionText_; }
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;

@@ -7,11 +7,8 @@
 #include <QKeyEvent>
 #include <QList>
 #include <QMimeData>
-#include <QScrollBar>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextDocumentFragment>
 
 #include "ui/Guarded.h"
 #include "ui/SjisText.h"

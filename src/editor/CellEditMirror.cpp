@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 
-#include "platform/Sjis.h"
 #include "ui/SjisText.h"
 
 void TCellEditMirror::Reset(const QString& boxText) {

@@ -1,7 +1,5 @@
 #include "editor/DocumentController.h"
 
-#include <QFile>
-
 #include "sheet/DisplayName.h"
 #include "sheet/Maker.h"
 #include "store/DataFile.h"
@@ -14,10 +12,6 @@ const QString kSaveFilter = QStringLiteral("Quorvelファイル (*.qvl)|*.qvl|�
 const QString kOpenFilter = QStringLiteral("Quorvelﾌｧｲﾙ(*.qvl)|*.qvl|全てのﾌｧｲﾙ(*.*)|*.*");
 const QString kDefaultSuffix = QStringLiteral("qvl");
 const QString kUntitledFile = QStringLiteral("無題.") + QStringLiteral("qvl");
-
-std::string nativePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 }  // namespace
 
@@ -46,7 +40,7 @@ void TDocumentController::setFileName(const QString& path) {
 }
 
 bool TDocumentController::saveTo(const QString& path) {
-    if (auto error = quorvel::SaveDataFile(sheet_, nativePath(path))) {
+    if (auto error = quorvel::SaveDataFile(sheet_, ui::nativePath(path))) {
         showFileError(dialogParent_, *error);
         return false;
     }
@@ -55,7 +49,7 @@ bool TDocumentController::saveTo(const QString& path) {
 }
 
 bool TDocumentController::loadFrom(const QString& path) {
-    if (auto error = quorvel::LoadDataFile(sheet_, nativePath(path))) {
+    if (auto error = quorvel::LoadDataFile(sheet_, ui::nativePath(path))) {
         showFileError(dialogParent_, *error);
         emit loadFailed(path);
         return false;

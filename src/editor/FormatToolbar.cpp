@@ -228,7 +228,6 @@ void TFormatToolbar::SpeedButtonFontSizeUpClick() {
     TCellEdit* focused = focusedCell_ ? focusedCell_() : nullptr;
     if (!focused) return;
     const int size = SizeStepUp(focused->Cell().Format.FontSize);
-    focused->Cell().Format.FontSize = size;
     if (size >= kLargestSize) SpeedButtonFontSizeUp->setEnabled(false);
     if (size > kSmallestSize) SpeedButtonFontSizeDown->setEnabled(true);
     applyFormat(focused, [size](quorvel::TCellFormat& format) { format.FontSize = size; });
@@ -238,7 +237,6 @@ void TFormatToolbar::SpeedButtonFontSizeDownClick() {
     TCellEdit* focused = focusedCell_ ? focusedCell_() : nullptr;
     if (!focused) return;
     const int size = SizeStepDown(focused->Cell().Format.FontSize);
-    focused->Cell().Format.FontSize = size;
     if (size <= kSmallestSize) SpeedButtonFontSizeDown->setEnabled(false);
     if (size < kLargestSize) SpeedButtonFontSizeUp->setEnabled(true);
     applyFormat(focused, [size](quorvel::TCellFormat& format) { format.FontSize = size; });

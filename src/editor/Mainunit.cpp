@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMenu>
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
@@ -139,8 +138,7 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
     connect(document_, &TDocumentController::loadFailed, recentFiles_, &TRecentFiles::Remove);
     ui::connectGuarded(recentFiles_, &TRecentFiles::fileChosen, this,
                        [this](const QString& path) { document_->OpenPath(path); });
-    sheet_.ResetSheet();
-    showWholeSheet();
+    // The sheet starts reset and every pane was built showing it.
     setWindowTitle(document_->Title());
     recovery_ = new TRecoveryKeeper(
         sheet_, [this] { return document_->CurrentFileName(); }, {}, this);

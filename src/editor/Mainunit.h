@@ -13,7 +13,6 @@
 class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
-class QMenu;
 class QStatusBar;
 class QTimer;
 class QToolBar;

@@ -1,6 +1,5 @@
 #include "editor/MergeCommand.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QStringList>
@@ -8,6 +7,7 @@
 #include <string>
 
 #include "ui/DialogSeam.h"
+#include "ui/SjisText.h"
 
 namespace editor {
 namespace {
@@ -16,10 +16,6 @@ const char* const kCsvFilter = "CSVファイル (*.csv)|*.csv|全てのﾌｧｲ
 
 // A box taller than the screen hides its OK button: beyond this many, failed rows are counted.
 constexpr int kListedRowErrors = 20;
-
-std::string nativePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 // Writing many files takes a moment; the pointer says so until the report shows.
 class WaitCursor {
@@ -67,8 +63,8 @@ std::optional<quorvel::MergeResult> RunMerge(const quorvel::TDescriptionSheet& t
     quorvel::MergeResult result;
     {
         WaitCursor wait;
-        result = quorvel::MergeToFolder(templateSheet, nativePath(*csvPath), nativePath(*folder),
-                                        options);
+        result = quorvel::MergeToFolder(templateSheet, ui::nativePath(*csvPath),
+                                        ui::nativePath(*folder), options);
     }
     if (result.error) {
         showFileError(dialogParent, *result.error);

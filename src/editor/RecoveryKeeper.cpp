@@ -1,7 +1,6 @@
 #include "editor/RecoveryKeeper.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -12,6 +11,7 @@
 #include "editor/StyleStrip.h"
 #include "ui/DialogSeam.h"
 #include "ui/Guarded.h"
+#include "ui/SjisText.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ int writeDelayMs() {
 }
 
 std::string folderBytes(const QString& folder) {
-    return folder.isEmpty() ? std::string() : QFile::encodeName(folder).toStdString();
+    return folder.isEmpty() ? std::string() : ui::nativePath(folder);
 }
 
 }  // namespace
@@ -43,9 +43,8 @@ TRecoveryKeeper::TRecoveryKeeper(const quorvel::TDescriptionSheet& sheet,
 }
 
 QString TRecoveryKeeper::RecoveryFolder() {
-    const QString overridden = qEnvironmentVariable("QUORVEL_RECOVERY_DIR");
-    if (!overridden.isEmpty()) return overridden;
-    return QFile::decodeName(quorvel::RecoveryStore::DefaultFolder().c_str());
+    // Empty: the store's own per-user folder.
+    return qEnvironmentVariable("QUORVEL_RECOVERY_DIR");
 }
 
 void TRecoveryKeeper::Follow(TFormMain& window) {
@@ -80,7 +79,7 @@ void TRecoveryKeeper::schedule() {
 void TRecoveryKeeper::writeNow() {
     if (!sheet_.AnyCellModified() && !store_.HasCopy()) return;
     // A failed write keeps the previous copy whole; the next change tries again.
-    store_.Write(sheet_, QFile::encodeName(currentFileName_()).toStdString());
+    store_.Write(sheet_, ui::nativePath(currentFileName_()));
 }
 
 void TRecoveryKeeper::WorkSettled() {

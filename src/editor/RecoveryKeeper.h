@@ -25,8 +25,8 @@ class TRecoveryKeeper : public QObject {
                     std::function<QString()> currentFileName, const QString& folder = {},
                     QObject* parent = nullptr);
 
-    // QUORVEL_RECOVERY_DIR when set (tests keep away from the user's folder that way), else the
-    // per-user recovery folder.
+    // QUORVEL_RECOVERY_DIR when set (tests keep away from the user's folder that way); empty
+    // otherwise, which gives the store's own per-user recovery folder.
     static QString RecoveryFolder();
 
     // Listens to the window's cells, format commands, include boxes, style strip and document.

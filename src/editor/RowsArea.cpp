@@ -273,9 +273,9 @@ void TRowsArea::ShowIncludeFlags() {
 }
 
 void TRowsArea::ShowCells() {
-    for (TCellEdit* cell : Cells()) {
-        cell->ShowCellText();
-        cell->ShowCellFormat();
+    for (int i = 0; i < quorvel::kRowCount; ++i) {
+        itemPanels_[i].ShowCell();
+        descriptionPanels_[i].ShowCell();
     }
 }
 

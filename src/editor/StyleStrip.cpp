@@ -162,8 +162,7 @@ void TStyleStrip::buildMiniature(QWidget* content) {
 void TStyleStrip::buildGroups(QWidget* content) {
     GroupBox1 =
         MakeGroup(content, QStringLiteral("GroupBox1"), QStringLiteral("表の水平揃え"), 102, 83);
-    tableAlignGroup_ = new QButtonGroup(this);
-    tableAlign_ = makeAlignGroup(GroupBox1, tableAlignGroup_, kTableAlignButtons, 6);
+    tableAlign_ = makeAlignGroup(GroupBox1, new QButtonGroup(this), kTableAlignButtons, 6);
     SpeedButtonTableAlignLeft = tableAlign_.Buttons()[0];
     SpeedButtonTableAlignCenter = tableAlign_.Buttons()[1];
     SpeedButtonTableAlignRight = tableAlign_.Buttons()[2];
@@ -204,8 +203,7 @@ void TStyleStrip::buildGroups(QWidget* content) {
 
     GroupBox4 =
         MakeGroup(content, QStringLiteral("GroupBox4"), QStringLiteral("広告水平揃え"), 411, 90);
-    bannerAlignGroup_ = new QButtonGroup(this);
-    bannerAlign_ = makeAlignGroup(GroupBox4, bannerAlignGroup_, kBannerAlignButtons, 8);
+    bannerAlign_ = makeAlignGroup(GroupBox4, new QButtonGroup(this), kBannerAlignButtons, 8);
     SpeedButtonBannerLeft = bannerAlign_.Buttons()[0];
     SpeedButtonBannerCenter = bannerAlign_.Buttons()[1];
     SpeedButtonBannerRight = bannerAlign_.Buttons()[2];

@@ -78,8 +78,6 @@ class TStyleStrip : public QScrollArea {
     void applyOutlineColour();
 
     quorvel::TTableStyle& style_;
-    QButtonGroup* tableAlignGroup_ = nullptr;
-    QButtonGroup* bannerAlignGroup_ = nullptr;
     ui::AlignmentGroup tableAlign_;
     ui::AlignmentGroup bannerAlign_;
     bool showingWhole_ = false;

@@ -3,8 +3,8 @@
 #include <charconv>
 #include <utility>
 
+#include "platform/HexDigits.h"
 #include "platform/Sjis.h"
-#include "sheet/HexDigits.h"
 
 namespace quorvel {
 namespace {

@@ -171,6 +171,13 @@ const Tables& TheTables() {
     return *tables;
 }
 
+std::uint16_t CodeOf(char32_t ch) {
+    if (ch < 0x80) return static_cast<std::uint16_t>(ch);
+    return ch > 0xFFFF ? 0 : TheTables().codes[ch];
+}
+
+}  // namespace
+
 // ---- UTF-8 -----------------------------------------------------------------------------------
 
 void AppendUtf8(std::string& out, char32_t ch) {
@@ -198,7 +205,6 @@ void AppendUtf8(std::string& out, char32_t ch) {
     out.append(buffer, length);
 }
 
-// Reads one UTF-8 character at pos; returns nothing for a malformed sequence (pos moves one byte).
 std::optional<char32_t> NextUtf8(std::string_view text, std::size_t& pos) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char first = byte(pos);
@@ -226,13 +232,6 @@ std::optional<char32_t> NextUtf8(std::string_view text, std::size_t& pos) {
     return ch;
 }
 
-std::uint16_t CodeOf(char32_t ch) {
-    if (ch < 0x80) return static_cast<std::uint16_t>(ch);
-    return ch > 0xFFFF ? 0 : TheTables().codes[ch];
-}
-
-}  // namespace
-
 bool AppendEncoded(std::string& out, char32_t ch) {
     if (ch < 0x80) {
         out += static_cast<char>(ch);
@@ -250,10 +249,9 @@ bool AppendEncoded(std::string& out, char32_t ch) {
 }
 
 std::optional<std::string> EncodeChar(char32_t ch) {
-    const std::uint16_t code = CodeOf(ch);
-    if (code == 0 && ch != 0) return std::nullopt;
-    if (code < 0x100) return std::string(1, static_cast<char>(code));
-    return std::string{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+    std::string bytes;
+    if (!AppendEncoded(bytes, ch)) return std::nullopt;
+    return bytes;
 }
 
 int EncodedLength(char32_t ch) {

@@ -35,6 +35,12 @@ bool AppendEncoded(std::string& out, char32_t ch);
 // Bytes one character takes in code page 932: 1 or 2, or 0 when it has no form there.
 int EncodedLength(char32_t ch);
 
+// One character as UTF-8, appended to `out`.
+void AppendUtf8(std::string& out, char32_t ch);
+// Reads one UTF-8 character at `pos`; nothing for a malformed, overlong, surrogate or out-of-range
+// sequence (pos then moves one byte).
+std::optional<char32_t> NextUtf8(std::string_view text, std::size_t& pos);
+
 // Bytes a UTF-16 fragment (a text box's own text) takes in code page 932, so an edit can count
 // only the text it changed. A character code page 932 cannot hold, or a lone surrogate, counts
 // as unmappableBytes.

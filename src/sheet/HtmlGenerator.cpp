@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/HexDigits.h"
 #include "platform/SystemColours.h"
-#include "sheet/HexDigits.h"
 #include "sheet/Maker.h"
 
 namespace quorvel {

@@ -31,10 +31,6 @@ int RowNumber(std::string_view digits) {
     return value >= 1 && value <= kRowCount ? value : 0;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 }  // namespace
 
 std::optional<int> CellTagForCaption(std::string_view name) {
@@ -42,9 +38,9 @@ std::optional<int> CellTagForCaption(std::string_view name) {
     if (name == "枠外注記") return kNoteTag;
     constexpr std::string_view kItem = "項目";
     constexpr std::string_view kDescription = "説明";
-    if (StartsWith(name, kItem)) {
+    if (name.starts_with(kItem)) {
         if (const int row = RowNumber(name.substr(kItem.size()))) return ItemTag(row);
-    } else if (StartsWith(name, kDescription)) {
+    } else if (name.starts_with(kDescription)) {
         if (const int row = RowNumber(name.substr(kDescription.size()))) return DescriptionTag(row);
     }
     return std::nullopt;

@@ -1,50 +1,21 @@
 #include "store/CsvTable.h"
 
+#include "platform/Sjis.h"
+
 namespace quorvel {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool StartsWithByteOrderMark(std::string_view bytes) {
-    return bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark;
+    return bytes.starts_with(kByteOrderMark);
 }
 
 }  // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length;
-        char32_t value;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            value = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            value = lead & 0x0F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            value = lead & 0x07;
-        } else {
-            return false;
-        }
-        if (i + length > bytes.size()) return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80) return false;
-            value = (value << 6) | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        if ((length == 3 && value < 0x800) || (length == 4 && value < 0x10000) ||
-            (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF)
-            return false;
-        i += length;
-    }
+    for (std::size_t pos = 0; pos < bytes.size();)
+        if (!sjis::NextUtf8(bytes, pos)) return false;
     return true;
 }
 

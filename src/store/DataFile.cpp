@@ -121,15 +121,7 @@ std::optional<FileError> ApplyDataImage(TDescriptionSheet& sheet, std::string_vi
 }
 
 std::optional<FileError> SaveDataFile(const TDescriptionSheet& sheet, const std::string& fileName) {
-    switch (fileio::ReplaceFileContents(fileName, BuildDataImage(sheet))) {
-        case fileio::WriteOutcome::Ok:
-            return std::nullopt;
-        case fileio::WriteOutcome::CannotCreate:
-            return CannotCreateError(fileName, kSaveCaption);
-        case fileio::WriteOutcome::WriteFailed:
-            break;
-    }
-    return WriteError(kSaveCaption);
+    return ReplaceFileOrError(fileName, BuildDataImage(sheet), kSaveCaption);
 }
 
 std::optional<FileError> LoadDataFile(TDescriptionSheet& sheet, const std::string& fileName) {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
+#include "platform/FileIo.h"
 #include "platform/FileNames.h"
 
 namespace quorvel {
@@ -11,10 +14,6 @@ struct FileError {
     std::string message;
     std::string caption;
 };
-
-}  // namespace quorvel
-
-namespace quorvel {
 
 // The four file failures the editor reports, each under the caption of its operation. Paths are
 // the system's file names and are shown in UTF-8 like the rest of the text.
@@ -29,6 +28,20 @@ inline FileError CannotOpenError(const std::string& path, const char* caption) {
 }
 inline FileError ReadError(const char* caption) {
     return {"ストリームからの読み込みエラー", caption};
+}
+
+// Replaces the file safely and says what went wrong, under `caption`, when it could not.
+inline std::optional<FileError> ReplaceFileOrError(const std::string& path, std::string_view bytes,
+                                                   const char* caption) {
+    switch (fileio::ReplaceFileContents(path, bytes)) {
+        case fileio::WriteOutcome::Ok:
+            return std::nullopt;
+        case fileio::WriteOutcome::CannotCreate:
+            return CannotCreateError(path, caption);
+        case fileio::WriteOutcome::WriteFailed:
+            break;
+    }
+    return WriteError(caption);
 }
 
 }  // namespace quorvel

@@ -73,23 +73,9 @@ std::vector<Column> ReadHeader(const CsvRow& header, CsvEncoding encoding,
 
 // ---- one row's texts ----------------------------------------------------------------------------
 
-std::string Utf8Of(char32_t ch) {
+std::string Utf8Text(char32_t ch) {
     std::string out;
-    if (ch < 0x80) {
-        out += static_cast<char>(ch);
-    } else if (ch < 0x800) {
-        out += static_cast<char>(0xC0 | (ch >> 6));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    } else if (ch < 0x10000) {
-        out += static_cast<char>(0xE0 | (ch >> 12));
-        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (ch >> 18));
-        out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    }
+    sjis::AppendUtf8(out, ch);
     return out;
 }
 
@@ -123,7 +109,7 @@ Converted ToSheetBytes(const std::string& field, CsvEncoding encoding) {
         if (result.badChar == U'\uFFFD' && !IsValidUtf8(field))
             return {{}, "UTF-8 として読めないバイトがあります"};
         return {{},
-                "Shift_JIS にない文字「" + Utf8Of(result.badChar) + "」(" +
+                "Shift_JIS にない文字「" + Utf8Text(result.badChar) + "」(" +
                     CodePointText(result.badChar) + ") があります"};
     }
     // Code page 932 input: every character must decode and encode back to the same bytes.
@@ -201,18 +187,6 @@ std::optional<FileError> ReadSpreadsheet(const std::string& path, const MergeOpt
     if (in.bad()) return ReadError(kMergeCaption);
     table = ReadCsv(bytes, options.encoding);
     return std::nullopt;
-}
-
-std::optional<FileError> WriteFile(const std::string& path, std::string_view bytes) {
-    switch (fileio::ReplaceFileContents(path, bytes)) {
-        case fileio::WriteOutcome::Ok:
-            return std::nullopt;
-        case fileio::WriteOutcome::CannotCreate:
-            return CannotCreateError(path, kMergeCaption);
-        case fileio::WriteOutcome::WriteFailed:
-            break;
-    }
-    return WriteError(kMergeCaption);
 }
 
 bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
@@ -344,7 +318,8 @@ MergeResult MergeToFolder(const TDescriptionSheet& templateSheet, const std::str
                                       "」はこのシステムのファイル名にできません";
                            systemNames.push_back(JoinPath(folder, *systemName));
                        }
-                       if (auto error = WriteFile(systemNames[0], BuildHtmlTags(sheet)))
+                       if (auto error = ReplaceFileOrError(systemNames[0], BuildHtmlTags(sheet),
+                                                           kMergeCaption))
                            return error->message;
                        if (options.dataFiles) {
                            if (auto error = SaveDataFile(sheet, systemNames[1]))
@@ -379,7 +354,7 @@ MergeResult MergeToCsv(const TDescriptionSheet& templateSheet, const std::string
                 return std::nullopt;
             });
     }
-    if (auto error = WriteFile(csvOut, WriteCsv(out))) {
+    if (auto error = ReplaceFileOrError(csvOut, WriteCsv(out), kMergeCaption)) {
         result.error = error;
         result.produced = 0;
     }

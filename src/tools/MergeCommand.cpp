@@ -78,10 +78,6 @@ bool ParseMergeArguments(int argc, char** argv, MergeArguments& args) {
     return merge && args.templatePath && oneTarget && !(dataFiles && args.csvOut);
 }
 
-void PrintError(const quorvel::FileError& error) {
-    PrintMessage(error.caption + ": " + error.message + "\n");
-}
-
 }  // namespace
 
 int RunMergeCommand(int argc, char** argv) {

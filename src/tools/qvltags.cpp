@@ -66,12 +66,13 @@ int main(int argc, char** argv) {
 
     quorvel::TDescriptionSheet sheet;
     if (auto error = quorvel::LoadDataFile(sheet, fileName)) {
-        PrintMessage(error->caption + ": " + error->message + "\n");
+        PrintError(*error);
         return 1;
     }
     const std::string tags = quorvel::BuildHtmlTags(sheet);
+    // A console shows characters, whichever form was asked for; anything else gets the bytes.
+    if (IsConsole(false) && WriteToConsole(false, quorvel::sjis::ToUtf8(tags))) return 0;
     const std::string out = utf8 ? quorvel::sjis::ToUtf8(tags) : tags;
-    if (WriteToConsole(false, utf8 ? out : quorvel::sjis::ToUtf8(tags))) return 0;
     if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0)
         return 1;
     return 0;

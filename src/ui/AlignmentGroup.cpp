@@ -20,8 +20,4 @@ void AlignmentGroup::Show(int code) const {
     for (std::size_t i = 0; i < buttons_.size(); ++i) buttons_[i]->setChecked(codes_[i] == code);
 }
 
-void AlignmentGroup::SetEnabled(bool on) const {
-    for (QToolButton* button : buttons_) button->setEnabled(on);
-}
-
 }  // namespace ui

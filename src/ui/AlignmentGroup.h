@@ -20,7 +20,6 @@ class AlignmentGroup {
     int CodeOf(const QToolButton* button, int fallback) const;
     // Only the button of `code` down; all up for a code outside the group.
     void Show(int code) const;
-    void SetEnabled(bool on) const;
     const std::array<QToolButton*, 3>& Buttons() const { return buttons_; }
 
   private:

@@ -41,12 +41,13 @@ QString firstInstalledFamily(const QStringList& candidates) {
 }
 
 QString japaneseUiFamily() {
-    const QString family = firstInstalledFamily(japaneseUiFamilyCandidates());
+    // The installed faces do not change while the program runs; every window asks at start.
+    static const QString family = firstInstalledFamily(japaneseUiFamilyCandidates());
     return family.isEmpty() ? QApplication::font().family() : family;
 }
 
 QString japaneseFixedFamily() {
-    const QString family =
+    static const QString family =
         firstInstalledFamily({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
                               QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
                               QStringLiteral("VL Gothic"), QStringLiteral("TakaoGothic")});

@@ -1,5 +1,7 @@
 #include "ui/SjisText.h"
 
+#include <QFile>
+
 #include <QList>
 
 #include "platform/Sjis.h"
@@ -107,6 +109,10 @@ int inputCharBytes(char32_t ch) {
     const bool privateUse = (ch >= 0xE000 && ch <= 0xF8FF) || ch >= 0xF0000;
     if (privateUse) return 0;
     return quorvel::sjis::EncodedLength(ch);
+}
+
+std::string nativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
 }
 
 }  // namespace ui

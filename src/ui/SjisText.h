@@ -14,6 +14,9 @@ QString fromSjis(std::string_view bytes);
 // Characters with no code page 932 form (none come in through the cells' input) become "?".
 std::string toSjis(const QString& text);
 
+// A file name as the bytes the system's file calls take.
+std::string nativePath(const QString& path);
+
 // The sheet's form of a text box's text: LF becomes CR LF; what code page 932 cannot hold is
 // left out.
 std::string boxTextToCell(const QString& boxText);

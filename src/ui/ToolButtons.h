@@ -46,11 +46,4 @@ QToolButton* addToolButton(QToolBar* bar, Owner& owner, QWidget* context,
     return button;
 }
 
-// Adds a whole table, left to right.
-template <typename Owner>
-void addToolButtons(QToolBar* bar, Owner& owner, QWidget* context,
-                    std::initializer_list<ToolButtonEntry<Owner>> entries) {
-    for (const ToolButtonEntry<Owner>& entry : entries) addToolButton(bar, owner, context, entry);
-}
-
 }  // namespace ui
