@@ -18,22 +18,18 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <vector>
 
 #include "editor/BenchProbe.h"
 #include "platform/Sjis.h"
 
 namespace {
 
-constexpr int kSettleMs = 1500;
-constexpr int kTagCopyRounds = 21;
-
+using bench_probe::kSettleMs;
 using bench_probe::NowNs;
 using bench_probe::RssKb;
 
@@ -136,14 +132,7 @@ class Yardstick : public QMainWindow {
         std::printf("widgets=%lld\n", static_cast<long long>(findChildren<QWidget*>().size() + 1));
         std::printf("preview_first_ms=%.1f\n", timePreview());
         std::printf("preview_later_ms=%.1f\n", timePreview());
-        std::vector<double> rounds;
-        for (int i = 0; i < kTagCopyRounds; ++i) {
-            const long long start = NowNs();
-            copyByHand();
-            rounds.push_back(static_cast<double>(NowNs() - start) / 1e3);
-        }
-        std::sort(rounds.begin(), rounds.end());
-        std::printf("tagcopy_us=%.1f\n", rounds[rounds.size() / 2]);
+        std::printf("tagcopy_us=%.1f\n", bench_probe::MedianCopyUs([this] { copyByHand(); }));
         std::remove((tagFile_ + ".yardstick").c_str());
         std::fflush(stdout);
         QCoreApplication::exit(0);

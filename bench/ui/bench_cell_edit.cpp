@@ -9,7 +9,7 @@
 #include "BenchSheets.h"
 #include "Ratios.h"
 #include "editor/CellEdit.h"
-#include "platform/Sjis.h"
+#include "ui/SjisText.h"
 
 namespace {
 
@@ -64,8 +64,7 @@ void PlainAtEnd(benchmark::State& state, std::size_t bytes) {
     QTextEdit box;
     box.setAcceptRichText(false);
     box.setLineWrapMode(QTextEdit::NoWrap);
-    box.setPlainText(QString::fromStdString(quorvel::sjis::ToUtf8(bench::CellBytes(bytes)))
-                         .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    box.setPlainText(ui::cellTextToBox(bench::CellBytes(bytes)));
     TypeAndTakeBack(state, box);
 }
 

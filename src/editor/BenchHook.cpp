@@ -5,14 +5,10 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
-#include <vector>
 
 #include "dialogs/Preview.h"
 #include "editor/BenchProbe.h"
@@ -22,10 +18,9 @@
 
 namespace {
 
-constexpr int kSettleMs = 1500;
 constexpr int kPreviewTimeoutMs = 20000;
-constexpr int kTagCopyRounds = 21;
 
+using bench_probe::kSettleMs;
 using bench_probe::NowNs;
 using bench_probe::RssKb;
 
@@ -45,14 +40,7 @@ double TimePreview(TFormMain& main) {
 }
 
 double MedianTagCopyUs(TFormMain& main) {
-    std::vector<double> rounds;
-    for (int i = 0; i < kTagCopyRounds; ++i) {
-        const long long start = NowNs();
-        main.SpeedButtonTagCopy->click();
-        rounds.push_back(static_cast<double>(NowNs() - start) / 1e3);
-    }
-    std::sort(rounds.begin(), rounds.end());
-    return rounds[rounds.size() / 2];
+    return bench_probe::MedianCopyUs([&main] { main.SpeedButtonTagCopy->click(); });
 }
 
 void RunAfterSettling(TFormMain& main) {

@@ -6,7 +6,7 @@
 
 void TCellEditMirror::Reset(const QString& boxText) {
     text_ = boxText;
-    bytes_ = ui::boxTextBytes(text_);
+    bytes_ = ui::cellByteLength(text_);
     aligned_ = linesUp();
     mirroredSize_ = cell_.size();
     anchorUnit_ = anchorByte_ = 0;
@@ -60,32 +60,34 @@ bool TCellEditMirror::Replace(int position, int removed, const QString& reported
     }
     if (removed == 0 && inserted.isEmpty()) return false;
     const int removedBytes = BytesBetween(position, position + removed);
-    const int insertedBytes = ui::boxTextBytes(inserted);
-    if (aligned_ && cell_.size() == mirroredSize_) {
-        const int at = byteOffset(position);
+    const int insertedBytes = ui::cellByteLength(inserted);
+    const bool inPlace = aligned_ && cell_.size() == mirroredSize_;
+    const int at = inPlace ? byteOffset(position) : 0;
+    text_.replace(position, removed, inserted.data(), inserted.size());
+    if (inPlace) {
         cell_.replace(static_cast<std::size_t>(at), static_cast<std::size_t>(removedBytes),
-                      ui::boxTextBytesOf(inserted));
-        text_.replace(position, removed, inserted.data(), inserted.size());
+                      ui::boxTextToCell(inserted));
         anchorUnit_ = position + static_cast<int>(inserted.size());
         anchorByte_ = at + insertedBytes;
+        mirroredSize_ = cell_.size();
     } else {
-        text_.replace(position, removed, inserted.data(), inserted.size());
-        cell_ = ui::boxTextBytesOf(text_);
-        aligned_ = true;
-        anchorUnit_ = anchorByte_ = 0;
+        rewriteWhole();
     }
     bytes_ += insertedBytes - removedBytes;
-    mirroredSize_ = cell_.size();
     return true;
 }
 
 bool TCellEditMirror::Rebuild(const QString& boxText) {
     if (boxText == text_) return false;
     text_ = boxText;
-    cell_ = ui::boxTextBytesOf(text_);
+    rewriteWhole();
     bytes_ = static_cast<int>(cell_.size());
+    return true;
+}
+
+void TCellEditMirror::rewriteWhole() {
+    cell_ = ui::boxTextToCell(text_);
     aligned_ = true;
     mirroredSize_ = cell_.size();
     anchorUnit_ = anchorByte_ = 0;
-    return true;
 }

@@ -31,6 +31,8 @@ class TCellEditMirror {
     // Byte offset in the cell of a unit position, walked from the nearest known point.
     int byteOffset(int position) const;
     bool linesUp() const;
+    // The whole cell written again from the box text: for bytes that do not line up.
+    void rewriteWhole();
 
     std::string& cell_;
     QString text_;

@@ -113,14 +113,13 @@ void TDocumentController::openLoaded(const QString& path) {
 }
 
 void TDocumentController::Save() {
-    QString path = currentFileName_;
-    if (path.isEmpty()) {
-        const auto chosen = runSaveDialog(kUntitledFile);
-        if (!chosen) return;
-        path = *chosen;
+    // An untitled sheet is saved as Save As does, with its dialog.
+    if (currentFileName_.isEmpty()) {
+        SaveAs();
+        return;
     }
-    if (!saveTo(path)) return;
-    setFileName(path);
+    if (!saveTo(currentFileName_)) return;
+    setFileName(currentFileName_);
     sheet_.ClearModified();
 }
 

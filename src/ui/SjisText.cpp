@@ -15,6 +15,11 @@ bool isByteEscape(char32_t ch) {
     return ch >= kByteEscape && ch <= kByteEscape + 0xFF;
 }
 
+// A text box's line breaks: a block break, a soft break, or LF in its plain text.
+bool isBoxLineBreak(char16_t unit) {
+    return unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator || unit == u'\n';
+}
+
 }  // namespace
 
 QString fromSjis(std::string_view bytes) {
@@ -58,8 +63,11 @@ std::string toSjis(const QString& text) {
     return out;
 }
 
-std::string boxTextToCell(const QString& boxText) {
-    return boxTextBytesOf(boxText);
+std::string boxTextToCell(QStringView boxText) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(boxText.size()) * 2);
+    for (QChar unit : boxText) appendBoxUnit(out, unit.unicode());
+    return out;
 }
 
 QString cellTextToBox(std::string_view cellText) {
@@ -68,38 +76,26 @@ QString cellTextToBox(std::string_view cellText) {
     return text;
 }
 
-int cellByteLength(const QString& boxText) {
-    return boxTextBytes(boxText);
+int cellByteLength(QStringView boxText) {
+    int length = 0;
+    for (QChar unit : boxText) length += boxUnitBytes(unit.unicode());
+    return length;
 }
 
 int boxUnitBytes(char16_t unit) {
-    if (unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator || unit == u'\n')
-        return 2;
+    if (isBoxLineBreak(unit)) return 2;
     if (isByteEscape(unit)) return 1;
     return quorvel::sjis::EncodedLength(static_cast<char32_t>(unit));  // a surrogate gives 0
 }
 
 void appendBoxUnit(std::string& out, char16_t unit) {
-    if (unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator || unit == u'\n') {
+    if (isBoxLineBreak(unit)) {
         out += "\r\n";
     } else if (isByteEscape(unit)) {
         out += static_cast<char>(unit - kByteEscape);
     } else {
         quorvel::sjis::AppendEncoded(out, static_cast<char32_t>(unit));
     }
-}
-
-int boxTextBytes(QStringView boxText) {
-    int length = 0;
-    for (QChar unit : boxText) length += boxUnitBytes(unit.unicode());
-    return length;
-}
-
-std::string boxTextBytesOf(QStringView boxText) {
-    std::string out;
-    out.reserve(static_cast<std::size_t>(boxText.size()) * 2);
-    for (QChar unit : boxText) appendBoxUnit(out, unit.unicode());
-    return out;
 }
 
 int inputCharBytes(char32_t ch) {
