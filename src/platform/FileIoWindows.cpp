@@ -5,20 +5,16 @@
 #include <cstdint>
 
 #include "platform/FileIo.h"
+#include "platform/FileNames.h"
 
 namespace quorvel::fileio {
 namespace {
 
 // File names reach the core in the system code page.
 std::wstring Wide(const std::string& path) {
-    if (path.empty()) return {};
-    const int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(),
-                                           static_cast<int>(path.size()), nullptr, 0);
-    if (length <= 0) return {};
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()),
-                        wide.data(), length);
-    return wide;
+    bool ok = false;
+    std::wstring wide = filenames::Widen(CP_ACP, MB_ERR_INVALID_CHARS, path, ok);
+    return ok ? wide : std::wstring();
 }
 
 std::wstring FolderOf(const std::wstring& path) {

@@ -3,7 +3,6 @@
 #include "platform/FileKeyStore.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "platform/FileIo.h"
+#include "platform/TempDir.h"
 
 namespace quorvel {
 namespace {
@@ -128,10 +128,6 @@ bool MakeUserFolder(const std::string& path) {
     return IsFolder(path);
 }
 
-bool Absolute(const char* path) {
-    return path && path[0] == '/';
-}
-
 }  // namespace
 
 FileKeyStore::FileKeyStore(std::string systemRoot, std::string userRoot, std::string fileName)
@@ -144,15 +140,11 @@ std::string FileKeyStore::DefaultSystemRoot() {
 }
 
 std::string FileKeyStore::DefaultUserRoot() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (Absolute(config)) return std::string(config) + "/Merrow";
-    const char* home = std::getenv("HOME");
-    if (!Absolute(home)) {
-        const passwd* entry = ::getpwuid(::getuid());
-        home = entry ? entry->pw_dir : nullptr;
-    }
-    if (!Absolute(home)) return {};
-    return std::string(home) + "/.config/Merrow";
+    const std::string config = AbsolutePathFromEnv("XDG_CONFIG_HOME");
+    if (!config.empty()) return config + "/Merrow";
+    const std::string home = UserHomeFolder();
+    if (home.empty()) return {};
+    return (home == "/" ? std::string() : home) + "/.config/Merrow";
 }
 
 std::unique_ptr<KeyHandle> FileKeyStore::Open(bool create) {

@@ -5,7 +5,6 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,11 +63,7 @@ bool MakePrivateFolder(const std::string& path) {
 std::string UserStateFolder() {
     std::string state = AbsolutePathFromEnv("XDG_STATE_HOME");
     if (!state.empty()) return state;
-    std::string home = AbsolutePathFromEnv("HOME");
-    if (home.empty()) {
-        const passwd* entry = ::getpwuid(::getuid());
-        if (entry && entry->pw_dir && entry->pw_dir[0] == '/') home = entry->pw_dir;
-    }
+    const std::string home = UserHomeFolder();
     if (home.empty()) return {};
     return (home == "/" ? std::string() : home) + "/.local/state";
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -103,6 +104,15 @@ std::string AbsolutePathFromEnv(const char* name) {
     std::string path(value);
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     return path;
+}
+
+std::string UserHomeFolder() {
+    std::string home = AbsolutePathFromEnv("HOME");
+    if (home.empty()) {
+        const passwd* entry = ::getpwuid(::getuid());
+        if (entry && entry->pw_dir && entry->pw_dir[0] == '/') home = entry->pw_dir;
+    }
+    return home;
 }
 #endif
 

@@ -30,6 +30,10 @@ std::string EnsurePrivateDirectory(const std::string& dir);
 // An environment variable that names an absolute path, without trailing slashes; empty when it is
 // unset or relative (a relative folder would move with the working directory).
 std::string AbsolutePathFromEnv(const char* name);
+
+// The user's home folder: $HOME when it is absolute, else the password database's entry; empty
+// when neither gives one. "/" stays "/".
+std::string UserHomeFolder();
 #endif
 
 }  // namespace quorvel

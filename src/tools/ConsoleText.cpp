@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/FileNames.h"
 #include "store/FileError.h"
 
 #ifdef _WIN32
@@ -23,10 +24,8 @@ bool WriteToConsole(bool toStderr, const std::string& utf8) {
 #ifdef _WIN32
     if (!IsConsole(toStderr)) return false;
     HANDLE console = GetStdHandle(toStderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
-    const int length = static_cast<int>(utf8.size());
-    const int wide = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
-    std::wstring buffer(static_cast<std::size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, buffer.data(), wide);
+    bool ok = false;
+    const std::wstring buffer = quorvel::filenames::Widen(CP_UTF8, 0, utf8, ok);
     std::fflush(toStderr ? stderr : stdout);
     DWORD written = 0;
     return WriteConsoleW(console, buffer.data(), static_cast<DWORD>(buffer.size()), &written,
