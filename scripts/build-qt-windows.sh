@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Builds a static Qt for 64-bit Windows (MinGW-w64) from Debian's own qt6-base and qt6-svg
+# sources, once, into a cache folder outside the clone; later runs find it and return at once.
+#   QUORVEL_QT_WINDOWS  the cache folder (default /var/cache/quorvel/qt-6.4.2-mingw)
+# The system's apt sources are never changed: the deb-src entry lives in a private apt
+# configuration beside the cache, and apt checks the downloads against the signed index.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+prefix=${QUORVEL_QT_WINDOWS:-/var/cache/quorvel/qt-6.4.2-mingw}
+work=${prefix}.work
+stamp=$prefix/.quorvel-built
+started=$(date +%s)
+say() { echo "build-qt-windows: $*"; }
+elapsed() { echo "$(( $(date +%s) - started )) s"; }
+
+if [ -f "$stamp" ]; then
+  say "Qt for MinGW-w64 already built in $prefix"
+  exit 0
+fi
+
+bash scripts/install-deps.sh windows-qt
+
+mkdir -p "$work"
+apt_dir=$work/apt
+mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$apt_dir/sources.list.d"
+# The same archive and suite as the system's own binary packages, for source packages only.
+uri=$(awk '/^URIs:/ {print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
+[ -n "$uri" ] || uri=$(awk '$1 == "deb" && $0 !~ /security/ {print $2; exit}' /etc/apt/sources.list 2>/dev/null || true)
+[ -n "$uri" ] || uri=http://deb.debian.org/debian
+suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+cat >"$apt_dir/sources.list" <<EOF
+deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $uri $suite main
+EOF
+apt_private=(-o Dir::Etc::SourceList="$apt_dir/sources.list" -o Dir::Etc::SourceParts="$apt_dir/sources.list.d"
+  -o Dir::State::Lists="$apt_dir/lists" -o Dir::Cache="$apt_dir/cache" -o Acquire::Retries=5
+  -o APT::Sandbox::User=root)
+
+src=$work/src
+mkdir -p "$src"
+fetch() { # package, folder
+  local package=$1 folder=$2 attempt dsc
+  [ -d "$src/$folder" ] && return 0
+  for attempt in 1 2 3; do
+    say "fetching $package (attempt $attempt)"
+    if (cd "$src" && apt-get "${apt_private[@]}" source -qq --download-only "$package"); then
+      # dpkg-source checks every file's size and checksum against the .dsc that apt verified.
+      dsc=$(ls "$src/${package}"_*.dsc | head -1)
+      rm -rf "$src/unpack"
+      (cd "$src" && dpkg-source --no-copy --skip-patches -x "$dsc" unpack >/dev/null)
+      mv "$src/unpack" "$src/$folder"
+      return 0
+    fi
+    sleep 5
+  done
+  return 1
+}
+if [ ! -d "$src/qtbase" ] || [ ! -d "$src/qtsvg" ]; then
+  say "fetching the source index for $suite from $uri (private apt configuration)"
+  apt-get "${apt_private[@]}" update -qq
+fi
+fetch qt6-base qtbase || { say "could not fetch qt6-base"; exit 1; }
+with_svg=1
+if ! fetch qt6-svg qtsvg; then
+  # Seen here: the archive lists qt6-svg 6.4.2-2 but serves 404 for its files. The editor's
+  # Windows build then draws its toolbar glyphs from pictures rendered at build time.
+  say "qt6-svg's source could not be fetched: building without Qt Svg"
+  with_svg=0
+fi
+say "sources ready after $(elapsed)"
+
+toolchain=$root/cmake/mingw-w64-x86_64.cmake
+jobs=${QUORVEL_QT_JOBS:-$(nproc)}
+host=(-DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake)
+common=(-G Ninja --toolchain "$toolchain" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix"
+  -DBUILD_SHARED_LIBS=OFF -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF "${host[@]}")
+
+if [ ! -f "$work/qtbase-build/.installed" ]; then
+  say "configuring qtbase"
+  # Debian's source drops the Wintab header, so tablet events go; the editor needs none of the
+  # modules switched off here.
+  cmake -S "$src/qtbase" -B "$work/qtbase-build" "${common[@]}" \
+    -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF \
+    -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_printsupport=OFF \
+    -DFEATURE_tabletevent=OFF -DFEATURE_testlib=ON -DFEATURE_widgets=ON \
+    -DFEATURE_freetype=ON -DFEATURE_system_freetype=OFF -DFEATURE_harfbuzz=ON \
+    -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF \
+    -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF -DFEATURE_sql_sqlite=OFF \
+    >"$work/qtbase-configure.log" 2>&1 || { tail -40 "$work/qtbase-configure.log"; exit 1; }
+  say "building qtbase with $jobs jobs (about an hour on 2 cores) after $(elapsed)"
+  cmake --build "$work/qtbase-build" -j"$jobs" >"$work/qtbase-build.log" 2>&1 ||
+    { grep -m20 -B2 -A8 'error' "$work/qtbase-build.log" | head -80; exit 1; }
+  cmake --install "$work/qtbase-build" >/dev/null
+  touch "$work/qtbase-build/.installed"
+fi
+say "qtbase installed after $(elapsed)"
+
+if [ "$with_svg" = 1 ] && [ ! -f "$work/qtsvg-build/.installed" ]; then
+  say "configuring and building qtsvg"
+  # qt-cmake chains our toolchain file and adds the new Qt to the cross search roots.
+  "$prefix/bin/qt-cmake" -S "$src/qtsvg" -B "$work/qtsvg-build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$prefix" -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
+    >"$work/qtsvg-configure.log" 2>&1 ||
+    { tail -40 "$work/qtsvg-configure.log"; exit 1; }
+  cmake --build "$work/qtsvg-build" -j"$jobs" >"$work/qtsvg-build.log" 2>&1 ||
+    { grep -m20 -B2 -A8 'error' "$work/qtsvg-build.log" | head -80; exit 1; }
+  cmake --install "$work/qtsvg-build" >/dev/null
+  touch "$work/qtsvg-build/.installed"
+fi
+
+echo "svg=$with_svg" >"$stamp"
+say "Qt for MinGW-w64 built into $prefix in $(elapsed)"
