@@ -6,7 +6,9 @@ option(QUORVEL_DEBIAN_DOCS "Install the Debian copyright file and changelog (for
 install(TARGETS qvltags RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(QUORVEL_BUILD_UI)
   install(TARGETS quorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(TARGETS quorvel_webview LIBRARY DESTINATION ${QUORVEL_MODULE_DIR})
+  if(QUORVEL_BUILD_WEBVIEW)
+    install(TARGETS quorvel_webview LIBRARY DESTINATION ${QUORVEL_MODULE_DIR})
+  endif()
   install(FILES data/${QUORVEL_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES data/${QUORVEL_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   install(FILES data/${QUORVEL_APP_ID}.mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages

@@ -67,6 +67,9 @@ if ! fetch qt6-svg qtsvg; then
   say "qt6-svg's source could not be fetched: building without Qt Svg"
   with_svg=0
 fi
+# Qt 6.4.2's Windows platform plugin asks for dynamic OpenGL even when OpenGL is switched off.
+sed -i 's/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
+  "$src/qtbase/src/plugins/platforms/windows/qwindowswindow.cpp"
 say "sources ready after $(elapsed)"
 
 toolchain=$root/cmake/mingw-w64-x86_64.cmake

@@ -9,23 +9,18 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
-#include <QSvgRenderer>
 
 #include "sheet/Maker.h"
 #include "ui/Controls.h"
-#include "ui/JapaneseUi.h"
+#include "ui/GlyphIcon.h"
 #include "ui/Guarded.h"
+#include "ui/JapaneseUi.h"
 #include "ui/UrlOpener.h"
 
 namespace {
 
 QPixmap AppIcon() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QSvgRenderer renderer(QStringLiteral(":/icons/about_app.svg"));
-    QPainter painter(&pixmap);
-    renderer.render(&painter);
-    return pixmap;
+    return ui::glyphPixmap(QStringLiteral("about_app"), QSize(32, 32));
 }
 
 const QColor kBlue(0, 0, 255);
