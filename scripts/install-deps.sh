@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Quorvel needs. Idempotent.
-# usage: install-deps.sh [editor|tests|package|windows|windows-qt]
+# usage: install-deps.sh [editor|tests|package|windows|windows-qt|windows-package]
 #   editor   building and running the editor and qvltags
 #   tests    the editor set plus what the tests need (the default)
 #   package  the editor set plus what making and checking the Debian package needs
 #   windows  the cross compiler and wine for the Windows build of the core
 #   windows-qt  the windows set plus what building Qt for MinGW-w64 from Debian's sources needs
+#   windows-package  the windows set plus NSIS and zip for the seller's zip and installer
 set -euo pipefail
 editor_packages=(
   build-essential cmake pkg-config
@@ -23,13 +24,16 @@ package_packages=(dpkg-dev file lintian)
 windows_packages=(cmake g++ make libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 locales)
 # Qt's own build tools (moc, rcc, uic) come from the host's Qt of the same version.
 windows_qt_packages=("${windows_packages[@]}" ninja-build dpkg-dev perl qt6-base-dev qt6-base-dev-tools)
+# The seller's zip and installer: NSIS, zip, and Qt's Japanese texts.
+windows_package_packages=("${windows_packages[@]}" nsis zip qt6-translations-l10n)
 case "${1:-tests}" in
   editor) packages=("${editor_packages[@]}") ;;
   tests) packages=("${editor_packages[@]}" "${test_packages[@]}") ;;
   package) packages=("${editor_packages[@]}" "${package_packages[@]}") ;;
   windows) packages=("${windows_packages[@]}") ;;
   windows-qt) packages=("${windows_qt_packages[@]}") ;;
-  *) echo "usage: $0 [editor|tests|package|windows|windows-qt]" >&2; exit 2 ;;
+  windows-package) packages=("${windows_package_packages[@]}") ;;
+  *) echo "usage: $0 [editor|tests|package|windows|windows-qt|windows-package]" >&2; exit 2 ;;
 esac
 missing=()
 for p in "${packages[@]}"; do

@@ -16,13 +16,19 @@ constexpr int kUiPointSize = 9;
 
 bool installQtJapanese(QCoreApplication& app) {
     auto* translator = new QTranslator(&app);
-    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    if (!translator->load(QStringLiteral("qtbase_ja"), folder)) {
-        delete translator;
-        return false;
+    // Qt's own folder, else "translations" beside the program (a static Windows build, where
+    // Qt's folder is the one it was built in).
+    const QStringList folders = {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                                 QCoreApplication::applicationDirPath() +
+                                     QStringLiteral("/translations")};
+    for (const QString& folder : folders) {
+        if (translator->load(QStringLiteral("qtbase_ja"), folder)) {
+            QCoreApplication::installTranslator(translator);
+            return true;
+        }
     }
-    QCoreApplication::installTranslator(translator);
-    return true;
+    delete translator;
+    return false;
 }
 
 QStringList japaneseUiFamilyCandidates() {

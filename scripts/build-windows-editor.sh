@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Cross-builds quorvel.exe and its window tests for 64-bit Windows against the static Qt made by
+# scripts/build-qt-windows.sh, into build-windows-editor/. No browser module: Qt WebEngine does
+# not build with MinGW, and the editor shows the preview's HTML tab without it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+qt_windows=${QUORVEL_QT_WINDOWS:-/var/cache/quorvel/qt-6.4.2-mingw}
+build=$root/build-windows-editor
+gtest_prefix=$root/build-windows/googletest-install
+if [ ! -f "$qt_windows/.quorvel-built" ]; then
+  echo "no Qt for MinGW-w64 in $qt_windows: run bash scripts/build-qt-windows.sh first" >&2
+  exit 1
+fi
+[ -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ] || bash scripts/run-windows-tests.sh >/dev/null
+jobs=$(nproc)
+[ "$jobs" -le 2 ] || jobs=2
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+# Qt's toolchain file adds the Qt folder to the cross search roots and then loads ours.
+cmake -S . -B "$build" --toolchain "$qt_windows/lib/cmake/Qt6/qt.toolchain.cmake" "${launcher[@]}" \
+  -DQT_CHAINLOAD_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
+  -DQUORVEL_BUILD_UI=ON -DQUORVEL_BUILD_BENCH=OFF -DQUORVEL_BUILD_TESTS=ON \
+  -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" >/dev/null
+cmake --build "$build" -j"$jobs"
