@@ -24,4 +24,4 @@ cmake -S . -B "$build" --toolchain "$qt_windows/lib/cmake/Qt6/qt.toolchain.cmake
   -DQT_CHAINLOAD_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
   -DQUORVEL_BUILD_UI=ON -DQUORVEL_BUILD_BENCH=OFF -DQUORVEL_BUILD_TESTS=ON \
   -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" >/dev/null
-cmake --build "$build" -j"$jobs"
+cmake --build "$build" -j"$jobs" -- -k

@@ -2,8 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QOpenGLContext>
 #include <QPluginLoader>
+#include <QtGui/qtguiglobal.h>
+#if QT_CONFIG(opengl)
+#include <QOpenGLContext>
+#endif
 
 #include "ui/PreviewBrowser.h"
 
@@ -11,10 +14,12 @@
 #define QUORVEL_MODULE_RELDIR "../lib/quorvel"
 #endif
 
+#if QT_CONFIG(opengl)
 QT_BEGIN_NAMESPACE
 // Exported by Qt GUI; what Qt::AA_ShareOpenGLContexts sets up when the application starts.
 Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext* context);
 QT_END_NAMESPACE
+#endif
 
 namespace ui {
 namespace {
@@ -26,6 +31,7 @@ QStringList& FolderOverride() {
     return folders;
 }
 
+#if QT_CONFIG(opengl)
 void DeleteSharedGlContext() {
     QOpenGLContext* context = QOpenGLContext::globalShareContext();
     qt_gl_set_global_share_context(nullptr);
@@ -44,6 +50,10 @@ void ShareGlContextsFromNowOn() {
     qt_gl_set_global_share_context(context);
     qAddPostRoutine(DeleteSharedGlContext);
 }
+#else
+// A Qt without OpenGL has no web engine either; the module then simply is not found.
+void ShareGlContextsFromNowOn() {}
+#endif
 
 }  // namespace
 

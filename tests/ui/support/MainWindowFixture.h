@@ -8,12 +8,21 @@
 
 #include "ScriptedDialogs.h"
 #include "editor/AppWindows.h"
+#ifdef _WIN32
+#include "platform/RegistryKeyStore.h"
+#else
 #include "platform/FileKeyStore.h"
+#endif
 
 // The editor's windows as the program builds them, on a settings store of their own.
 class MainWindowFixture {
   public:
+#ifdef _WIN32
+    // The test prefix's own registry, emptied when the test program starts.
+    MainWindowFixture() = default;
+#else
     MainWindowFixture() : store_(std::string(), (settingsDir.path() + "/user").toStdString()) {}
+#endif
 
     TFormMain& start(const QStringList& arguments = {}) {
         windows = std::make_unique<TQuorvelWindows>(&store_, false, arguments);
@@ -37,5 +46,9 @@ class MainWindowFixture {
     std::unique_ptr<TQuorvelWindows> windows;
 
   private:
+#ifdef _WIN32
+    quorvel::RegistryKeyStore store_;
+#else
     quorvel::FileKeyStore store_;
+#endif
 };
