@@ -55,7 +55,7 @@ TPreviewCheckTab::TPreviewCheckTab(QWidget* parent) : QWidget(parent) {
     ui::connectGuarded(SpinMaxChars, &QSpinBox::valueChanged, this,
                        [this](int chars) { emit maxCharsChosen(chars); });
     ui::connectGuarded(GridCheck, &QTableWidget::cellDoubleClicked, this,
-                       [this](int row) { rowChosen(row); });
+                       [this](int row, int) { rowChosen(row); });
     ShowResult({});
 }
 
