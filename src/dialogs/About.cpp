@@ -13,8 +13,8 @@
 
 #include "sheet/Maker.h"
 #include "ui/Controls.h"
-#include "ui/JapaneseUi.h"
 #include "ui/Guarded.h"
+#include "ui/JapaneseUi.h"
 #include "ui/UrlOpener.h"
 
 namespace {
