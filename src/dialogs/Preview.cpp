@@ -13,6 +13,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "dialogs/PreviewCheckTab.h"
+#include "dialogs/PreviewPhoneTab.h"
 #include "platform/Sjis.h"
 #include "platform/TempDir.h"
 #include "store/PreviewFile.h"
@@ -64,8 +66,7 @@ TFormPreview::TFormPreview(QWidget* parent) : QDialog(parent) {
     MemoHtml->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemoHtml->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memoLayout->addWidget(MemoHtml);
-    PageControl1->addTab(TabSheet1, QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"));
-    PageControl1->addTab(TabSheet2, QStringLiteral("HTMLﾀｸﾞ"));
+    addTabs();
     PageControl1->setCurrentIndex(0);
     layout->addWidget(PageControl1, 1);
 
@@ -98,12 +99,55 @@ TFormPreview::TFormPreview(QWidget* parent) : QDialog(parent) {
     setTabOrder(PageControl1, MemoHtml);
     ButtonCopyClose->setFocus();
 
+    ui::connectGuarded(TabSheet4, &TPreviewCheckTab::findingChosen, this,
+                       [this](int tag, int offset, int length) {
+                           emit findingChosen(tag, offset, length);
+                           accept();
+                       });
+    ui::connectGuarded(TabSheet4, &TPreviewCheckTab::pageFindingChosen, this,
+                       [this](quorvel::CheckKind kind) {
+                           if (kind == quorvel::CheckKind::PhoneWidth)
+                               PageControl1->setCurrentWidget(TabSheet3);
+                       });
+    connect(TabSheet3, &TPreviewPhoneTab::phoneWidthChosen, this, &TFormPreview::phoneWidthChosen);
+    connect(TabSheet4, &TPreviewCheckTab::maxCharsChosen, this, &TFormPreview::maxCharsChosen);
+    connect(TabSheet3, &TPreviewPhoneTab::measured, this, &TFormPreview::phoneWidthMeasured);
     ui::connectGuarded(ButtonCopy, &QPushButton::clicked, this, [this] { ButtonCopyClick(); });
     ui::connectGuarded(ButtonCopyClose, &QPushButton::clicked, this,
                        [this] { ButtonCopyCloseClick(); });
 }
 
 TFormPreview::~TFormPreview() = default;
+
+// Every tab, in its order; the first two are the page and its source.
+void TFormPreview::addTabs() {
+    TabSheet3 = new TPreviewPhoneTab(PageControl1);
+    TabSheet4 = new TPreviewCheckTab(PageControl1);
+    PageControl1->addTab(TabSheet1, QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"));
+    PageControl1->addTab(TabSheet2, QStringLiteral("HTMLﾀｸﾞ"));
+    PageControl1->addTab(TabSheet3, QStringLiteral("ｽﾏﾎ表示"));
+    PageControl1->addTab(TabSheet4, QStringLiteral("ﾁｪｯｸ"));
+}
+
+void TFormPreview::ShowCheck(const quorvel::ListingCheckResult& result) {
+    TabSheet4->ShowResult(result);
+}
+
+void TFormPreview::ChooseCheckTab() {
+    PageControl1->setCurrentWidget(TabSheet4);
+}
+
+int TFormPreview::PhoneWidth() const {
+    return TabSheet3->PhoneWidth();
+}
+
+void TFormPreview::SetPhoneWidth(int cssPixels) {
+    TabSheet3->SetPhoneWidth(cssPixels);
+}
+
+void TFormPreview::SetMaxChars(int chars) {
+    TabSheet4->SetMaxChars(chars);
+}
 
 bool TFormPreview::FormShow() {
     return load(isVisible());
@@ -186,14 +230,15 @@ PreviewBrowser* TFormPreview::ensureBrowser() {
 
 void TFormPreview::showContent(const std::string& path, const std::string& bytes) {
     PreviewBrowser* view = ensureBrowser();
-    if (!view) return;
     const QUrl url = QUrl::fromLocalFile(
         QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size())));
     const QByteArray content(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    if (content.size() < kMaxInlineContent) {
-        // The file declares no character set, and the view guesses wrongly for a file:// page.
-        view->setContent(content, QStringLiteral("text/html;charset=Shift_JIS"), url);
-    } else {
+    // The file declares no character set, and the view guesses wrongly for a file:// page.
+    const QString type = QStringLiteral("text/html;charset=Shift_JIS");
+    const bool inMemory = content.size() < kMaxInlineContent;
+    if (view && inMemory)
+        view->setContent(content, type, url);
+    else if (view)
         view->load(url);
-    }
+    TabSheet3->ShowPage(content, type, url, inMemory);
 }

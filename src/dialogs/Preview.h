@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "sheet/ListingCheck.h"
+
 class QFrame;
 class QLabel;
 class QPlainTextEdit;
@@ -13,6 +15,8 @@ class QShowEvent;
 class QTabWidget;
 class PreviewBrowser;
 class QWidget;
+class TPreviewCheckTab;
+class TPreviewPhoneTab;
 
 // The preview window: the tag text rendered on one tab and as source on the other, with buttons
 // that copy the source to the clipboard. Shown modally by the main window; closing only hides it.
@@ -46,9 +50,19 @@ class TFormPreview : public QDialog {
     // module cannot be loaded).
     PreviewBrowser* browser() const { return browser_; }
 
+    // The listing check's findings, on the check tab.
+    void ShowCheck(const quorvel::ListingCheckResult& result);
+    // The next showing opens on the check tab.
+    void ChooseCheckTab();
+    int PhoneWidth() const;
+    void SetPhoneWidth(int cssPixels);
+    void SetMaxChars(int chars);
+
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr;
     QWidget* TabSheet2 = nullptr;
+    TPreviewPhoneTab* TabSheet3 = nullptr;
+    TPreviewCheckTab* TabSheet4 = nullptr;
     QPlainTextEdit* MemoHtml = nullptr;
     QFrame* Panel2 = nullptr;
     QWidget* Panel1 = nullptr;
@@ -60,11 +74,18 @@ class TFormPreview : public QDialog {
     // The browser tab started and finished loading the page handed to it.
     void pageLoadStarted();
     void pageLoaded(bool ok);
+    // A finding in a cell was double-clicked; the window closes after this.
+    void findingChosen(int tag, int offset, int length);
+    void phoneWidthChosen(int cssPixels);
+    void maxCharsChosen(int chars);
+    // The phone tab measured the page `tags` (code page 932) at `viewport` CSS pixels.
+    void phoneWidthMeasured(const QByteArray& tags, int viewport, int pageWidth);
 
   protected:
     void showEvent(QShowEvent* event) override;
 
   private:
+    void addTabs();
     bool load(bool intoBrowser);
     PreviewBrowser* ensureBrowser();
     void showContent(const std::string& path, const std::string& bytes);

@@ -11,8 +11,8 @@
 #include "platform/Sjis.h"
 #include "sheet/Maker.h"
 #include "ui/Controls.h"
-#include "ui/JapaneseUi.h"
 #include "ui/Guarded.h"
+#include "ui/JapaneseUi.h"
 #include "ui/UrlOpener.h"
 
 namespace {

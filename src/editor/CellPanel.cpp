@@ -17,6 +17,8 @@ QCheckBox* makeIncludeBox(QWidget* parent, const CellPanelPlan& plan) {
     auto* box = new QCheckBox(plan.caption, parent);
     box->setObjectName(plan.includeName);
     box->setChecked(true);
+    // The cell the box includes, for whoever reports its clicks as changes of the sheet.
+    box->setProperty("Tag", plan.cell->Tag);
     return box;
 }
 

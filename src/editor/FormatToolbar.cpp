@@ -197,10 +197,12 @@ void TFormatToolbar::applyFormat(TCellEdit* focused,
                                  const std::function<void(quorvel::TCellFormat&)>& set) {
     set(focused->Cell().Format);
     focused->ShowCellFormat();
+    emit cellFormatChanged(focused->Tag());
     if (ApplyToAll()) {
         for (int tag : quorvel::TDescriptionSheet::ApplyToAllTags()) {
             set(sheet_.CellByTag(tag).Format);
             if (TCellEdit* box = cellBox_ ? cellBox_(tag) : nullptr) box->ShowCellFormat();
+            if (tag != focused->Tag()) emit cellFormatChanged(tag);
         }
     }
     emit formatChanged();

@@ -75,6 +75,8 @@ class TFormatToolbar : public QToolBar {
   signals:
     // After a command changed the format of one or more cells.
     void formatChanged();
+    // For each cell a command changed, before formatChanged.
+    void cellFormatChanged(int tag);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

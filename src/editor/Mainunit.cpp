@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTextCursor>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -18,20 +19,27 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <algorithm>
+#include <limits>
+#include <utility>
+
 #include "dialogs/About.h"
 #include "dialogs/Linkunit.h"
 #include "dialogs/Preview.h"
 #include "editor/CellEdit.h"
 #include "editor/CellHint.h"
+#include "editor/CheckStatusField.h"
 #include "editor/DocumentController.h"
 #include "editor/EditMenu.h"
 #include "editor/FormatToolbar.h"
 #include "editor/KeyShortcuts.h"
+#include "editor/ListingChecker.h"
 #include "editor/MergeCommand.h"
 #include "editor/RecentFiles.h"
 #include "editor/RecoveryKeeper.h"
 #include "editor/RowsArea.h"
 #include "editor/SheetBars.h"
+#include "editor/SheetDocument.h"
 #include "editor/StyleStrip.h"
 #include "editor/VersionCheckDriver.h"
 #include "platform/NetworkState.h"
@@ -44,6 +52,7 @@
 #include "ui/DialogSeam.h"
 #include "ui/ErrorBox.h"
 #include "ui/Placement.h"
+#include "ui/SjisText.h"
 #include "ui/ToolButtons.h"
 #include "update/VersionCheck.h"
 
@@ -126,7 +135,6 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
     setTabOrder();
 
     document_ = new TDocumentController(sheet_, this, this);
-    connect(document_, &TDocumentController::titleChanged, this, &QWidget::setWindowTitle);
     connect(document_, &TDocumentController::sheetReplaced, this, &TFormMain::showWholeSheet);
     connect(document_, &TDocumentController::scrollToTopWanted, rowsArea_, &TRowsArea::ScrollToTop);
 
@@ -140,9 +148,11 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
                        [this](const QString& path) { document_->OpenPath(path); });
     // The sheet starts reset and every pane was built showing it.
     setWindowTitle(document_->Title());
+    reportSheetChanges();
     recovery_ = new TRecoveryKeeper(
         sheet_, [this] { return document_->CurrentFileName(); }, {}, this);
-    recovery_->Follow(*this);
+    recovery_->Follow(*sheetDocument_);
+    followListingCheck();
     cellHint_ = new TCellHint(this);
     qApp->installEventFilter(cellHint_);
 
@@ -157,6 +167,77 @@ TFormMain::~TFormMain() {
     delete preview_;
     preview_ = nullptr;
     if (cellHint_) qApp->removeEventFilter(cellHint_);
+}
+
+// Every command that changes the sheet reports here, so followers need no pane.
+void TFormMain::reportSheetChanges() {
+    sheetDocument_ = new TSheetDocument(sheet_, this);
+    TSheetDocument* changes = sheetDocument_;
+    for (TCellEdit* cell : cells_)
+        connect(cell, &TCellEdit::cellEdited, changes,
+                [changes](TCellEdit* edited) { changes->CellTextChanged(edited->Tag()); });
+    connect(formatToolbar_, &TFormatToolbar::cellFormatChanged, changes,
+            &TSheetDocument::CellFormatChanged);
+    connect(styleStrip_, &TStyleStrip::styleChanged, changes, &TSheetDocument::TableStyleChanged);
+    for (QCheckBox* include : centralWidget()->findChildren<QCheckBox*>()) {
+        const int tag = include->property("Tag").toInt();
+        if (!quorvel::IsCellTag(tag)) continue;
+        connect(include, &QCheckBox::clicked, changes,
+                [changes, tag] { changes->IncludeChanged(tag); });
+    }
+    connect(document_, &TDocumentController::sheetReplaced, changes,
+            &TSheetDocument::WholeSheetChanged);
+    connect(document_, &TDocumentController::saved, changes,
+            [this] { sheetDocument_->Saved(document_->CurrentFileName()); });
+    connect(document_, &TDocumentController::titleChanged, changes,
+            [this] { sheetDocument_->FileNameChanged(document_->CurrentFileName()); });
+    connect(changes, &TSheetDocument::fileNameChanged, this,
+            [this] { setWindowTitle(document_->Title()); });
+}
+
+void TFormMain::followListingCheck() {
+    checker_ = new TListingChecker(*sheetDocument_, this);
+    checkField_ = new TCheckStatusField(StatusBar1);
+    StatusBar1->addPermanentWidget(checkField_);
+    connect(checker_, &TListingChecker::checked, checkField_, &TCheckStatusField::ShowResult);
+    connect(checker_, &TListingChecker::checked, preview_, &TFormPreview::ShowCheck);
+    ui::connectGuarded(checkField_, &TCheckStatusField::clicked, this, [this] { ShowCheckList(); });
+    connect(preview_, &TFormPreview::findingChosen, this, [this](int tag, int offset, int length) {
+        goTo_ = CellSpan{tag, offset, length};
+    });
+    connect(preview_, &TFormPreview::phoneWidthChosen, checker_, &TListingChecker::SetPhoneWidth);
+    connect(preview_, &TFormPreview::maxCharsChosen, checker_, [this](int chars) {
+        checker_->SetMaxChars(static_cast<std::size_t>(chars));
+        checker_->CheckNow();
+    });
+    connect(preview_, &TFormPreview::phoneWidthMeasured, checker_,
+            [this](const QByteArray& tags, int viewport, int pageWidth) {
+                checker_->SetMeasuredWidth(tags.toStdString(), viewport, pageWidth);
+                checker_->CheckNow();
+            });
+    checker_->CheckNow();
+}
+
+void TFormMain::ShowCheckList() {
+    preview_->ChooseCheckTab();
+    SpeedButtonPreviewClick(SpeedButtonPreview);
+}
+
+void TFormMain::GoToCellText(int tag, int offset, int length) {
+    TCellEdit* box = CellByTag(tag);
+    if (!box) return;
+    const std::string& bytes = box->Cell().Text;
+    const auto position = [&bytes](int at) {
+        const std::size_t end = std::min(bytes.size(), static_cast<std::size_t>(std::max(at, 0)));
+        return static_cast<int>(ui::cellTextToBox(std::string_view(bytes).substr(0, end)).size());
+    };
+    QTextCursor cursor = box->textCursor();
+    cursor.setPosition(position(offset + length));
+    cursor.setPosition(position(offset), QTextCursor::KeepAnchor);
+    box->setTextCursor(cursor);
+    box->ensureCursorVisible();
+    rowsArea_->ensureWidgetVisible(box);
+    box->setFocus(Qt::OtherFocusReason);
 }
 
 void TFormMain::buildFileToolbar() {
@@ -371,7 +452,12 @@ void TFormMain::SpeedButtonPreviewClick(QObject* sender) {
     }
     preview_->setFilePath(path.path);
     if (showPreview) {
+        goTo_.reset();
+        checker_->CheckNow();
         dialogs().execModal(*preview_);
+        // Only after the window has gone can a cell of this window take the focus.
+        if (const auto span = std::exchange(goTo_, std::nullopt))
+            GoToCellText(span->tag, span->offset, span->length);
         return;
     }
     const bool loaded = preview_->FormShow();
@@ -413,6 +499,9 @@ void TFormMain::LoadSettings() {
     for (const std::string& path : stored->RecentFiles)
         recent << QFile::decodeName(QByteArray::fromStdString(path));
     recentFiles_->SetPaths(recent);
+    if (stored->CheckMaxChars) preview_->SetMaxChars(*stored->CheckMaxChars);
+    // A width the drop-down does not offer keeps the one it shows.
+    if (stored->PhoneWidth) preview_->SetPhoneWidth(*stored->PhoneWidth);
     rowsArea_->UpdateRowsScrollRange();
 }
 
@@ -443,5 +532,8 @@ void TFormMain::SaveSettings() {
         const QByteArray bytes = QFile::encodeName(path);
         if (QFile::decodeName(bytes) == path) snapshot.RecentFiles.push_back(bytes.toStdString());
     }
+    snapshot.CheckMaxChars = static_cast<int>(
+        std::min<std::size_t>(checker_->MaxChars(), std::numeric_limits<int>::max()));
+    snapshot.PhoneWidth = preview_->PhoneWidth();
     quorvel::WriteSettings(*settings_, snapshot);
 }

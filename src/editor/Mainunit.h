@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "sheet/DescriptionSheet.h"
@@ -20,6 +21,9 @@ class QToolButton;
 class TAboutForm;
 class TCellEdit;
 class TCellHint;
+class TCheckStatusField;
+class TListingChecker;
+class TSheetDocument;
 class TDocumentController;
 class TEditMenu;
 class TFormatToolbar;
@@ -70,6 +74,10 @@ class TFormMain : public QMainWindow {
     TFormatToolbar* FormatToolbar() const { return formatToolbar_; }
     TRecoveryKeeper* Recovery() const { return recovery_; }
     TRecentFiles* RecentFiles() const { return recentFiles_; }
+    // The sheet's change notification, the listing check and its status-bar field.
+    TSheetDocument* SheetDocument() const { return sheetDocument_; }
+    TListingChecker* Checker() const { return checker_; }
+    TCheckStatusField* CheckField() const { return checkField_; }
     quorvel::update::TVersionCheck* VersionCheck() const;
     QTimer* Timer1() const;
 
@@ -85,6 +93,10 @@ class TFormMain : public QMainWindow {
 
     // Preview and tag copy, told apart by the sender's object name.
     void SpeedButtonPreviewClick(QObject* sender);
+    // The preview opened on its check tab.
+    void ShowCheckList();
+    // Puts the caret into the cell `tag`, selecting `length` bytes from byte `offset`.
+    void GoToCellText(int tag, int offset, int length);
     // Bulk creation: one tag file per spreadsheet row, with this sheet as the template.
     void SpeedButtonMergeClick();
     // Link insertion: from "SpeedButtonLink" into the focused cell, else into the popup cell.
@@ -128,6 +140,8 @@ class TFormMain : public QMainWindow {
     void placeOnScreen(QWidget* window);
     void applyStayOnTop();
     void showWholeSheet();
+    void reportSheetChanges();
+    void followListingCheck();
 
     quorvel::TDescriptionSheet sheet_;
     quorvel::KeyStore* settings_;
@@ -144,6 +158,13 @@ class TFormMain : public QMainWindow {
     TFormatToolbar* formatToolbar_ = nullptr;
     TCellHint* cellHint_ = nullptr;
     TRecentFiles* recentFiles_ = nullptr;
+    TSheetDocument* sheetDocument_ = nullptr;
+    TListingChecker* checker_ = nullptr;
+    TCheckStatusField* checkField_ = nullptr;
+    struct CellSpan {
+        int tag, offset, length;
+    };
+    std::optional<CellSpan> goTo_;  // chosen in the preview, done once it has closed
     std::array<TCellEdit*, quorvel::kCellCount> cells_{};
 
     TAboutForm* about_ = nullptr;

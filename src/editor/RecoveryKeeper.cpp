@@ -1,16 +1,10 @@
 #include "editor/RecoveryKeeper.h"
 
-#include <QCheckBox>
 #include <QMessageBox>
 #include <QTimer>
 
-#include "editor/CellEdit.h"
-#include "editor/DocumentController.h"
-#include "editor/FormatToolbar.h"
-#include "editor/Mainunit.h"
-#include "editor/StyleStrip.h"
+#include "editor/SheetDocument.h"
 #include "ui/DialogSeam.h"
-#include "ui/Guarded.h"
 #include "ui/SjisText.h"
 
 namespace {
@@ -47,20 +41,17 @@ QString TRecoveryKeeper::RecoveryFolder() {
     return qEnvironmentVariable("QUORVEL_RECOVERY_DIR");
 }
 
-void TRecoveryKeeper::Follow(TFormMain& window) {
-    for (int tag = quorvel::kTitleTag; quorvel::IsCellTag(tag); ++tag)
-        ui::connectGuarded(window.CellByTag(tag), &TCellEdit::cellEdited, &window,
-                           [this] { TextEdited(); });
-    const auto formatChanged = [this] { FormatChanged(); };
-    ui::connectGuarded(window.FormatToolbar(), &TFormatToolbar::formatChanged, &window,
-                       formatChanged);
-    ui::connectGuarded(window.StyleStrip(), &TStyleStrip::styleChanged, &window, formatChanged);
-    for (QCheckBox* include : window.centralWidget()->findChildren<QCheckBox*>())
-        ui::connectGuarded(include, &QCheckBox::clicked, &window, formatChanged);
-    TDocumentController* document = window.Document();
-    const auto settled = [this] { WorkSettled(); };
-    ui::connectGuarded(document, &TDocumentController::saved, &window, settled);
-    ui::connectGuarded(document, &TDocumentController::sheetReplaced, &window, settled);
+// The reports arrive inside the guarded handlers of the commands that made the changes.
+void TRecoveryKeeper::Follow(TSheetDocument& document) {
+    connect(&document, &TSheetDocument::changed, this, [this](TSheetDocument::Change what) {
+        if (what == TSheetDocument::Change::CellText)
+            TextEdited();
+        else if (what == TSheetDocument::Change::WholeSheet)
+            WorkSettled();  // reset, loaded or restored: what was here is given up
+        else
+            FormatChanged();
+    });
+    connect(&document, &TSheetDocument::saved, this, &TRecoveryKeeper::WorkSettled);
 }
 
 void TRecoveryKeeper::TextEdited() {

@@ -9,7 +9,7 @@
 
 class QTimer;
 class QWidget;
-class TFormMain;
+class TSheetDocument;
 
 // Keeps a recovery copy of the sheet while it holds unsaved text, and offers the copies of
 // editors that died at the next start. The copy is written a little after a change, never per
@@ -29,8 +29,8 @@ class TRecoveryKeeper : public QObject {
     // otherwise, which gives the store's own per-user recovery folder.
     static QString RecoveryFolder();
 
-    // Listens to the window's cells, format commands, include boxes, style strip and document.
-    void Follow(TFormMain& window);
+    // Listens to the sheet's changes and saves.
+    void Follow(TSheetDocument& document);
 
     // A cell's text was edited: the copy is written when the timer runs out.
     void TextEdited();

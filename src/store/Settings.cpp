@@ -17,6 +17,7 @@ const std::array<const char*, kSettingsValueCount> kSettingsValueNames = {
     "KWk_Height",
     "RecentFile1", "RecentFile2", "RecentFile3", "RecentFile4",
     "RecentFile5", "RecentFile6", "RecentFile7", "RecentFile8",
+    "CheckMaxChars", "PhoneWidth",
     "ParamExist"};
 // clang-format on
 
@@ -91,6 +92,8 @@ std::optional<StoredSettings> ReadStoredSettings(KeyStore& store) {
         auto path = key->ReadString(RecentFileName(slot));
         if (path && !path->empty()) s.RecentFiles.push_back(std::move(*path));
     }
+    s.CheckMaxChars = ReadSize(*key, "CheckMaxChars");
+    s.PhoneWidth = ReadSize(*key, "PhoneWidth");
     return s;
 }
 
@@ -127,6 +130,8 @@ bool WriteSettings(KeyStore& store, const SettingsSnapshot& s) {
         const bool used = slot < static_cast<int>(s.RecentFiles.size());
         key->WriteString(RecentFileName(slot), used ? s.RecentFiles[slot] : std::string());
     }
+    WriteInt(*key, "CheckMaxChars", s.CheckMaxChars);
+    WriteInt(*key, "PhoneWidth", s.PhoneWidth);
     key->WriteDword(kMarker, 1);
     return key->Commit();
 }

@@ -15,7 +15,9 @@ namespace quorvel {
 constexpr int kSettingsRowCount = 10;
 // "RecentFile1" (the newest) ... "RecentFile8".
 constexpr int kRecentFileCount = 8;
-constexpr int kSettingsValueCount = 26 + kRecentFileCount;
+// The listing check's size limit and the phone width last shown.
+constexpr int kCheckValueCount = 2;
+constexpr int kSettingsValueCount = 26 + kRecentFileCount + kCheckValueCount;
 
 // The value names in the order they are written; "ParamExist" is last.
 extern const std::array<const char*, kSettingsValueCount> kSettingsValueNames;
@@ -52,6 +54,7 @@ struct StoredSettings {
     std::optional<int> KWk_Height;
     // The recently used files, newest first, as native path bytes; empty entries are skipped.
     std::vector<std::string> RecentFiles;
+    std::optional<int> CheckMaxChars, PhoneWidth;
 };
 
 // Nothing when the key cannot be opened or holds no "ParamExist". The link texts are not read.
@@ -80,6 +83,8 @@ struct SettingsSnapshot {
     int KWk_Height = kDefaultNoteHeight;
     // Newest first; only the first kRecentFileCount are kept, the rest of the slots are empty.
     std::vector<std::string> RecentFiles;
+    int CheckMaxChars = 500000;
+    int PhoneWidth = 375;
 };
 
 // Writes every value in table order, "ParamExist" = 1 last, creating the key where needed.

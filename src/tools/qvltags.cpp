@@ -5,6 +5,7 @@
 
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
+#include "sheet/ListingCheck.h"
 #include "sheet/Maker.h"
 #include "store/DataFile.h"
 #include "tools/ConsoleText.h"
@@ -19,11 +20,13 @@ namespace {
 
 constexpr const char kUsage[] =
     "usage: qvltags [--utf8] FILE.qvl\n"
+    "       qvltags --check [--utf8] FILE.qvl\n"
     "       qvltags --help | --version\n"
     "       qvltags --merge ITEMS.csv TEMPLATE.qvl (--out DIR [--qvl] | --csv OUT.csv)\n"
     "               [--skip-empty] [--encoding utf-8|cp932]\n"
     "  Writes the HTML tag text of the sheet stored in FILE.qvl to standard output,\n"
-    "  in Shift_JIS with CR LF line ends, or in UTF-8 with --utf8.\n";
+    "  in Shift_JIS with CR LF line ends, or in UTF-8 with --utf8. --check lists what would\n"
+    "  break or be refused on a listing page instead (exit status 1 when anything is found).\n";
 
 int Usage() {
     PrintMessage(kUsage);
@@ -33,6 +36,31 @@ int Usage() {
 // Asked-for help and version go to standard output and succeed, unlike wrong usage.
 int Answered(int written) {
     return written >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+// Text for a person (UTF-8): characters on a console, else bytes in the form asked for.
+bool WriteText(const std::string& text, bool utf8) {
+    if (IsConsole(false) && WriteToConsole(false, text)) return true;
+    std::string out;
+    if (utf8) {
+        out = text;
+    } else {
+        for (std::size_t at = 0; at < text.size();) {
+            const auto ch = quorvel::sjis::NextUtf8(text, at);
+            // An undecodable byte of a loaded cell shows as "?".
+            if (!ch || !quorvel::sjis::AppendEncoded(out, *ch)) out += '?';
+        }
+    }
+    return std::fwrite(out.data(), 1, out.size(), stdout) == out.size() && std::fflush(stdout) == 0;
+}
+
+int CheckFindings(const quorvel::TDescriptionSheet& sheet, bool utf8) {
+    const auto result = quorvel::CheckListing(sheet, quorvel::BuildHtmlTags(sheet));
+    std::string lines;
+    for (const quorvel::CheckFinding& finding : result.findings)
+        lines += quorvel::FindingLine(finding) + "\n";
+    if (!lines.empty() && !WriteText(lines, utf8)) return 1;
+    return result.findings.empty() ? 0 : 1;
 }
 
 }  // namespace
@@ -49,11 +77,13 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
         return Answered(std::printf("qvltags %d.%02d\n", quorvel::maker::kRelease / 100,
                                     quorvel::maker::kRelease % 100));
-    bool utf8 = false;
+    bool utf8 = false, check = false;
     const char* fileName = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--utf8") == 0 && !utf8) {
             utf8 = true;
+        } else if (std::strcmp(argv[i], "--check") == 0 && !check) {
+            check = true;
         } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
             return Usage();
         } else if (!fileName) {
@@ -69,6 +99,7 @@ int main(int argc, char** argv) {
         PrintError(*error);
         return 1;
     }
+    if (check) return CheckFindings(sheet, utf8);
     const std::string tags = quorvel::BuildHtmlTags(sheet);
     // A console shows characters, whichever form was asked for; anything else gets the bytes.
     if (IsConsole(false) && WriteToConsole(false, quorvel::sjis::ToUtf8(tags))) return 0;

@@ -27,6 +27,10 @@ class PreviewBrowser {
     virtual QUrl url() const = 0;
     // The page's text as the browser renders it, handed to `done` later from the event loop.
     virtual void pageText(std::function<void(const QString&)> done) = 0;
+    // The width in CSS pixels the page takes when laid out `cssWidth` wide (a phone's screen),
+    // whatever the view's own width; handed to `done` later from the event loop, -1 when the
+    // page could not tell.
+    virtual void measurePageWidth(int cssWidth, std::function<void(int)> done) = 0;
     // The family of every page font (standard, sans-serif, fixed), so the page is drawn in the
     // interface's face.
     virtual void setPageFontFamily(const QString& family) = 0;
@@ -41,5 +45,5 @@ class PreviewBrowserFactory {
     virtual PreviewBrowser* create(QWidget* parent) = 0;
 };
 
-#define PreviewBrowserFactory_iid "example.merrow.Quorvel.PreviewBrowserFactory/2"
+#define PreviewBrowserFactory_iid "example.merrow.Quorvel.PreviewBrowserFactory/3"
 Q_DECLARE_INTERFACE(PreviewBrowserFactory, PreviewBrowserFactory_iid)

@@ -1,12 +1,28 @@
 #include "webview/WebViewModule.h"
 
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include <utility>
 
 namespace {
+
+// Lays the page out at the given width for a moment and takes the right edge of every element,
+// so a cell kept on one line by NOWRAP counts however wide the view is.
+constexpr char kMeasureScript[] = R"((function (w) {
+  var root = document.documentElement, body = document.body;
+  if (!root || !body) return -1;
+  var old = root.style.width;
+  root.style.width = w + 'px';
+  var right = 0, all = body.getElementsByTagName('*');
+  for (var i = 0; i < all.length; ++i)
+    right = Math.max(right, all[i].getBoundingClientRect().right + window.scrollX);
+  right += parseFloat(getComputedStyle(body).marginRight) || 0;
+  root.style.width = old;
+  return Math.ceil(Math.max(w, right));
+})(%1))";
 
 // Lives as a child of its view, so the view's parent owns both.
 class WebPreviewBrowser final : public QObject, public PreviewBrowser {
@@ -32,6 +48,16 @@ class WebPreviewBrowser final : public QObject, public PreviewBrowser {
     QUrl url() const override { return view_->url(); }
     void pageText(std::function<void(const QString&)> done) override {
         view_->page()->toPlainText([done = std::move(done)](const QString& text) { done(text); });
+    }
+    void measurePageWidth(int cssWidth, std::function<void(int)> done) override {
+        // The application's own world runs even though the page's scripts are switched off.
+        view_->page()->runJavaScript(QString::fromLatin1(kMeasureScript).arg(cssWidth),
+                                     QWebEngineScript::ApplicationWorld,
+                                     [done = std::move(done)](const QVariant& width) {
+                                         bool ok = false;
+                                         const int pixels = width.toInt(&ok);
+                                         done(ok ? pixels : -1);
+                                     });
     }
     void setPageFontFamily(const QString& family) override {
         for (const auto font : {QWebEngineSettings::StandardFont, QWebEngineSettings::SansSerifFont,

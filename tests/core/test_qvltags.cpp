@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "TestUtil.h"
 #include "sheet/HtmlGenerator.h"
 #include "store/DataFile.h"
@@ -10,6 +13,17 @@ namespace {
 
 ProgramRun RunQvltags(const std::string& arguments, const TempFolder& folder) {
     return RunCommand(ShellQuote(QvltagsPath()) + " " + arguments, folder);
+}
+
+std::vector<std::string> OutputLines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t from = 0; from < text.size();) {
+        const std::size_t end = text.find('\n', from);
+        if (end == std::string::npos) break;
+        lines.push_back(text.substr(from, end - from));
+        from = end + 1;
+    }
+    return lines;
 }
 
 }  // namespace
@@ -52,4 +66,41 @@ TEST(Qvltags, LoadFailureAndUsage) {
         EXPECT_EQ(run.status, 2) << usage;
         EXPECT_NE(run.err.find("usage"), std::string::npos) << usage;
     }
+}
+
+TEST(Qvltags, CheckListsTheFindingsAndTellsByItsStatus) {
+    TempFolder folder;
+    TDescriptionSheet sheet;
+    sheet.Rows[0].Description.Text =
+        Sj("<B>送料無料<IMG SRC=\"http://img.example/a.jpg\">\r\n") + std::string(600, 'x');
+    const std::string dirty = folder.file("dirty.qvl");
+    ASSERT_FALSE(SaveDataFile(sheet, dirty));
+    const std::string tagsBefore = BuildHtmlTags(sheet);
+
+    const ProgramRun utf8 = RunQvltags("--check --utf8 " + ShellQuote(dirty), folder);
+    EXPECT_EQ(utf8.status, 1);
+    const std::vector<std::string> lines = OutputLines(utf8.out);
+    ASSERT_EQ(lines.size(), 3u) << utf8.out;
+    for (const std::string& line : lines) EXPECT_EQ(line.rfind("説明１: ", 0), 0u) << line;
+    EXPECT_NE(lines[0].find("「<B>」"), std::string::npos);
+    EXPECT_NE(lines[1].find("http://img.example/a.jpg"), std::string::npos);
+
+    // Without --utf8 a pipe gets the same lines in Shift_JIS.
+    const ProgramRun sjisRun = RunQvltags("--check " + ShellQuote(dirty), folder);
+    EXPECT_EQ(sjisRun.status, 1);
+    EXPECT_EQ(sjis::ToUtf8(sjisRun.out), utf8.out);
+    // The tag output itself is what it was.
+    EXPECT_EQ(RunQvltags(ShellQuote(dirty), folder).out, tagsBefore);
+
+    const std::string clean = folder.file("clean.qvl");
+    TDescriptionSheet plain;
+    plain.Title.Text = Sj("<B>デジタルカメラ</B>");
+    ASSERT_FALSE(SaveDataFile(plain, clean));
+    const ProgramRun cleanRun = RunQvltags("--check " + ShellQuote(clean), folder);
+    EXPECT_EQ(cleanRun.status, 0);
+    EXPECT_TRUE(cleanRun.out.empty());
+
+    for (const char* usage : {"--check", "--check --check x.qvl", "--check a.qvl b.qvl"})
+        EXPECT_EQ(RunQvltags(usage, folder).status, 2) << usage;
+    EXPECT_EQ(RunQvltags("--check " + ShellQuote(folder.file("none.qvl")), folder).status, 1);
 }

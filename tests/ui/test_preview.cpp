@@ -71,11 +71,15 @@ class TestPreview : public QObject {
 
         auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
         QVERIFY(pages);
-        QCOMPARE(pages->count(), 2);
+        QCOMPARE(pages->count(), 4);
         QCOMPARE(pages->widget(0)->objectName(), QStringLiteral("TabSheet1"));
         QCOMPARE(pages->widget(1)->objectName(), QStringLiteral("TabSheet2"));
+        QCOMPARE(pages->widget(2)->objectName(), QStringLiteral("TabSheet3"));
+        QCOMPARE(pages->widget(3)->objectName(), QStringLiteral("TabSheet4"));
         QCOMPARE(pages->tabText(0), QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"));
         QCOMPARE(pages->tabText(1), QStringLiteral("HTMLﾀｸﾞ"));
+        QCOMPARE(pages->tabText(2), QStringLiteral("ｽﾏﾎ表示"));
+        QCOMPARE(pages->tabText(3), QStringLiteral("ﾁｪｯｸ"));
         QCOMPARE(pages->currentIndex(), 0);
 
         auto* memo = form.findChild<QPlainTextEdit*>(QStringLiteral("MemoHtml"));

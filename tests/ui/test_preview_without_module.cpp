@@ -14,6 +14,7 @@
 #include "ScriptedDialogs.h"
 #include "UiTestEnvironment.h"
 #include "dialogs/Preview.h"
+#include "dialogs/PreviewPhoneTab.h"
 #include "platform/Sjis.h"
 #include "store/PreviewFile.h"
 #include "ui/PreviewBrowserLoader.h"
@@ -60,10 +61,16 @@ class TestPreviewWithoutModule : public QObject {
         QCOMPARE(form.MemoHtml->toPlainText(), QString::fromUtf8(kTags).remove(QLatin1Char('\r')));
         QVERIFY(!form.browser());
         QVERIFY(!form.findChild<QWidget*>(QStringLiteral("WebBrowser1")));
-        QCOMPARE(form.PageControl1->count(), 2);
+        QCOMPARE(form.PageControl1->count(), 4);
         QCOMPARE(form.PageControl1->widget(0), form.TabSheet1);
         QCOMPARE(NoBrowserLines(form).size(), 1);
         QVERIFY(NoBrowserLines(form).first()->isVisible());
+        // The phone tab says it cannot show or measure the page.
+        QVERIFY(!form.TabSheet3->browser());
+        auto* phoneLine = form.TabSheet3->findChild<QLabel*>(QStringLiteral("LabelNoBrowser"));
+        QVERIFY(phoneLine);
+        QVERIFY(phoneLine->text().contains(QStringLiteral("幅の測定はできません")));
+        QCOMPARE(form.TabSheet3->LabelPhoneWidth->text(), QStringLiteral("横幅は測れません"));
 
         // Showing again tries again but adds no second line; the copy works as ever.
         form.hide();

@@ -1,0 +1,96 @@
+#include "dialogs/PreviewCheckTab.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "ui/Guarded.h"
+
+namespace {
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+TPreviewCheckTab::TPreviewCheckTab(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("TabSheet4"));
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    LabelCheckSummary = new QLabel(this);
+    LabelCheckSummary->setObjectName(QStringLiteral("LabelCheckSummary"));
+    LabelCheckSummary->setContentsMargins(4, 3, 4, 3);
+    SpinMaxChars = new QSpinBox(this);
+    SpinMaxChars->setObjectName(QStringLiteral("SpinMaxChars"));
+    SpinMaxChars->setRange(1000, 10000000);
+    SpinMaxChars->setSingleStep(1000);
+    SpinMaxChars->setGroupSeparatorShown(true);
+    SpinMaxChars->setValue(static_cast<int>(quorvel::kDefaultCheckMaxChars));
+    // Typed digits count once the seller leaves the box, not at every keystroke.
+    SpinMaxChars->setKeyboardTracking(false);
+    auto* top = new QHBoxLayout;
+    top->setContentsMargins(0, 0, 4, 0);
+    top->addWidget(LabelCheckSummary, 1);
+    top->addWidget(new QLabel(QStringLiteral("文字数の上限"), this));
+    top->addWidget(SpinMaxChars);
+    column->addLayout(top);
+
+    GridCheck = new QTableWidget(0, 4, this);
+    GridCheck->setObjectName(QStringLiteral("GridCheck"));
+    GridCheck->setHorizontalHeaderLabels({QStringLiteral("セル"), QStringLiteral("種類"),
+                                          QStringLiteral("内容"), QStringLiteral("該当箇所")});
+    GridCheck->verticalHeader()->hide();
+    GridCheck->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    GridCheck->setSelectionBehavior(QAbstractItemView::SelectRows);
+    GridCheck->setSelectionMode(QAbstractItemView::SingleSelection);
+    GridCheck->setWordWrap(false);
+    GridCheck->horizontalHeader()->setStretchLastSection(true);
+    column->addWidget(GridCheck, 1);
+
+    ui::connectGuarded(SpinMaxChars, &QSpinBox::valueChanged, this,
+                       [this](int chars) { emit maxCharsChosen(chars); });
+    ui::connectGuarded(GridCheck, &QTableWidget::cellDoubleClicked, this,
+                       [this](int row, int) { rowChosen(row); });
+    ShowResult({});
+}
+
+void TPreviewCheckTab::ShowResult(const quorvel::ListingCheckResult& result) {
+    result_ = result;
+    LabelCheckSummary->setText(QStringLiteral("%1　タグ %2 文字（%3 バイト）")
+                                   .arg(FromUtf8(quorvel::CheckSummary(result)))
+                                   .arg(result.chars)
+                                   .arg(result.bytes));
+    GridCheck->setRowCount(static_cast<int>(result.findings.size()));
+    for (int row = 0; row < GridCheck->rowCount(); ++row) {
+        const quorvel::CheckFinding& finding = result.findings[static_cast<std::size_t>(row)];
+        const QString texts[] = {FromUtf8(quorvel::CellCaption(finding.tag)),
+                                 QString::fromUtf8(quorvel::CheckKindName(finding.kind)),
+                                 FromUtf8(finding.message), FromUtf8(finding.text)};
+        for (int column = 0; column < 4; ++column) {
+            auto* item = new QTableWidgetItem(texts[column]);
+            item->setToolTip(texts[column]);
+            GridCheck->setItem(row, column, item);
+        }
+    }
+    GridCheck->resizeColumnsToContents();
+}
+
+void TPreviewCheckTab::SetMaxChars(int chars) {
+    SpinMaxChars->setValue(chars);
+}
+
+void TPreviewCheckTab::rowChosen(int row) {
+    if (row < 0 || row >= static_cast<int>(result_.findings.size())) return;
+    const quorvel::CheckFinding& finding = result_.findings[static_cast<std::size_t>(row)];
+    if (finding.tag == quorvel::kWholePage) {
+        emit pageFindingChosen(finding.kind);
+        return;
+    }
+    emit findingChosen(finding.tag, static_cast<int>(finding.offset),
+                       static_cast<int>(finding.length));
+}

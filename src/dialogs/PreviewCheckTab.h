@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QWidget>
+
+#include "sheet/ListingCheck.h"
+
+class QLabel;
+class QSpinBox;
+class QTableWidget;
+
+// The preview's check tab: the listing check's findings, one row each (cell, kind, message,
+// offending text). A double-click on a cell's row asks to go to that text.
+class TPreviewCheckTab : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TPreviewCheckTab(QWidget* parent = nullptr);
+
+    void ShowResult(const quorvel::ListingCheckResult& result);
+    const quorvel::ListingCheckResult& Result() const { return result_; }
+    void SetMaxChars(int chars);
+
+    QSpinBox* SpinMaxChars = nullptr;
+    QLabel* LabelCheckSummary = nullptr;
+    QTableWidget* GridCheck = nullptr;
+
+  signals:
+    void maxCharsChosen(int chars);
+    // A finding in a cell was chosen: `length` bytes from `offset` of the cell `tag`.
+    void findingChosen(int tag, int offset, int length);
+    // A finding about the whole page was chosen.
+    void pageFindingChosen(quorvel::CheckKind kind);
+
+  private:
+    void rowChosen(int row);
+
+    quorvel::ListingCheckResult result_;
+};

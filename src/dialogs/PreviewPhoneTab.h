@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+#include <QWidget>
+
+class PreviewBrowser;
+class QComboBox;
+class QLabel;
+
+// The preview's phone tab: the page in a browser view as wide as a phone's screen, centred on a
+// grey stage, the width to show it at, and how far the page runs past that width.
+class TPreviewPhoneTab : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int kWidths[] = {360, 375, 390, 414};
+
+    explicit TPreviewPhoneTab(QWidget* parent = nullptr);
+
+    int PhoneWidth() const { return width_; }
+    // One of kWidths; any other value is ignored.
+    void SetPhoneWidth(int cssPixels);
+    // Shows the page; `bytes` are handed over in memory when small enough, else `url` is loaded.
+    void ShowPage(const QByteArray& bytes, const QString& mimeType, const QUrl& url, bool inMemory);
+    PreviewBrowser* browser() const { return browser_; }
+
+    QComboBox* ComboBoxPhoneWidth = nullptr;
+    QLabel* LabelPhoneWidth = nullptr;
+
+  signals:
+    void phoneWidthChosen(int cssPixels);
+    // The page shown was measured `pageWidth` wide at `viewport` CSS pixels.
+    void measured(const QByteArray& bytes, int viewport, int pageWidth);
+
+  private:
+    PreviewBrowser* ensureBrowser();
+    void measure();
+
+    PreviewBrowser* browser_ = nullptr;
+    QWidget* stage_ = nullptr;
+    QLabel* noBrowserLine_ = nullptr;
+    QByteArray shown_;
+    bool loaded_ = false;
+    int width_ = 375;
+    int generation_ = 0;  // a measure of an older page or width is dropped
+};

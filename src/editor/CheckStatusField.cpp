@@ -1,0 +1,43 @@
+#include "editor/CheckStatusField.h"
+
+#include <QMouseEvent>
+
+namespace {
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+TCheckStatusField::TCheckStatusField(QWidget* parent) : QLabel(parent) {
+    setObjectName(QStringLiteral("StatusCheck"));
+    setCursor(Qt::PointingHandCursor);
+    setContentsMargins(6, 0, 6, 0);
+    ShowResult({});
+}
+
+void TCheckStatusField::ShowResult(const quorvel::ListingCheckResult& result) {
+    setText(FromUtf8(quorvel::CheckSummary(result)));
+    if (result.findings.empty()) {
+        setStyleSheet(QString());
+        setToolTip(QStringLiteral("出品ページのチェック：問題なし"));
+        return;
+    }
+    // Dark red on pale yellow reads as a warning on light and dark system colours alike.
+    setStyleSheet(
+        QStringLiteral("QLabel { color: #A00000; background: #FFF3B0; font-weight: bold; }"));
+    QStringList lines;
+    const int shown = std::min<int>(kToolTipFindings, static_cast<int>(result.findings.size()));
+    for (int i = 0; i < shown; ++i) lines << FromUtf8(quorvel::FindingLine(result.findings[i]));
+    if (static_cast<int>(result.findings.size()) > shown)
+        lines << QStringLiteral("ほか %1 件").arg(result.findings.size() - shown);
+    lines << QStringLiteral("クリックで一覧を表示");
+    setToolTip(lines.join(QLatin1Char('\n')));
+}
+
+void TCheckStatusField::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}

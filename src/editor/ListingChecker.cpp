@@ -1,0 +1,48 @@
+#include "editor/ListingChecker.h"
+
+#include <QTimer>
+
+#include "editor/SheetDocument.h"
+#include "sheet/HtmlGenerator.h"
+
+TListingChecker::TListingChecker(TSheetDocument& document, QObject* parent)
+    : QObject(parent), document_(document), timer_(new QTimer(this)) {
+    timer_->setObjectName(QStringLiteral("ListingCheckTimer"));
+    timer_->setSingleShot(true);
+    timer_->setInterval(kDelayMs);
+    connect(timer_, &QTimer::timeout, this, [this] { CheckNow(); });
+    connect(&document, &TSheetDocument::changed, this, &TListingChecker::schedule);
+}
+
+void TListingChecker::SetMaxChars(std::size_t chars) {
+    if (chars == options_.maxChars || chars == 0) return;
+    options_.maxChars = chars;
+    schedule();
+}
+
+void TListingChecker::SetPhoneWidth(int cssPixels) {
+    if (cssPixels == options_.phoneWidth || cssPixels <= 0) return;
+    options_.phoneWidth = cssPixels;
+    schedule();
+}
+
+void TListingChecker::SetMeasuredWidth(const std::string& tags, int viewport, int pageWidth) {
+    measure_ = Measure{tags, viewport, pageWidth};
+}
+
+// A running timer is kept, not restarted: steady typing still sees the check a few times a
+// second.
+void TListingChecker::schedule() {
+    if (!timer_->isActive()) timer_->start();
+}
+
+const quorvel::ListingCheckResult& TListingChecker::CheckNow() {
+    timer_->stop();
+    const std::string tags = quorvel::BuildHtmlTags(document_.Sheet());
+    quorvel::CheckOptions options = options_;
+    if (measure_ && measure_->viewport == options.phoneWidth && measure_->tags == tags)
+        options.measuredPageWidth = measure_->pageWidth;
+    result_ = quorvel::CheckListing(document_.Sheet(), tags, options);
+    emit checked(result_);
+    return result_;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QObject>
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "sheet/ListingCheck.h"
+
+class QTimer;
+class TSheetDocument;
+
+// Runs the listing check on the sheet a moment after it changed, so a burst of typing or an
+// apply-to-all costs one check, and hands the result to whoever shows it. A browser's measure of
+// the page is used for as long as the tag text is the one that was measured.
+class TListingChecker : public QObject {
+    Q_OBJECT
+  public:
+    static constexpr int kDelayMs = 300;
+
+    explicit TListingChecker(TSheetDocument& document, QObject* parent = nullptr);
+
+    std::size_t MaxChars() const { return options_.maxChars; }
+    void SetMaxChars(std::size_t chars);
+    int PhoneWidth() const { return options_.phoneWidth; }
+    void SetPhoneWidth(int cssPixels);
+    // The page `tags` (code page 932) was `pageWidth` wide laid out at `viewport` CSS pixels.
+    void SetMeasuredWidth(const std::string& tags, int viewport, int pageWidth);
+
+    // Checks the sheet as it is now and tells the result.
+    const quorvel::ListingCheckResult& CheckNow();
+    const quorvel::ListingCheckResult& Result() const { return result_; }
+    // The single-shot timer that runs the check after a change.
+    QTimer* Timer() const { return timer_; }
+
+  signals:
+    void checked(const quorvel::ListingCheckResult& result);
+
+  private:
+    void schedule();
+
+    TSheetDocument& document_;
+    quorvel::CheckOptions options_;
+    quorvel::ListingCheckResult result_;
+    struct Measure {
+        std::string tags;
+        int viewport = 0;
+        int pageWidth = 0;
+    };
+    std::optional<Measure> measure_;
+    QTimer* timer_ = nullptr;
+};

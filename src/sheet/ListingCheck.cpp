@@ -1,0 +1,147 @@
+#include "sheet/ListingCheck.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "platform/Sjis.h"
+
+namespace quorvel {
+namespace {
+
+std::string FullWidthNumber(int n) {
+    static constexpr const char* kWide[] = {"０", "１", "２", "３", "４",
+                                            "５", "６", "７", "８", "９"};
+    std::string out;
+    if (n >= 10) out += kWide[n / 10];
+    out += kWide[n % 10];
+    return out;
+}
+
+// Characters in code page 932 text, eight ASCII bytes at a time: the tag text is mostly ASCII.
+std::size_t CharCount(std::string_view cp932) {
+    const std::size_t n = cp932.size();
+    std::size_t count = 0;
+    std::size_t i = 0;
+    while (i < n) {
+        if (i + 8 <= n) {
+            std::uint64_t word;
+            std::memcpy(&word, cp932.data() + i, 8);
+            if ((word & 0x8080808080808080ull) == 0) {
+                i += 8;
+                count += 8;
+                continue;
+            }
+        }
+        const unsigned char c = static_cast<unsigned char>(cp932[i]);
+        i += sjis::IsLeadByte(c) && i + 1 < n ? 2 : 1;
+        ++count;
+    }
+    return count;
+}
+
+void AddPageFinding(std::vector<CheckFinding>& out, CheckKind kind, std::string message) {
+    CheckFinding finding;
+    finding.kind = kind;
+    finding.tag = kWholePage;
+    finding.message = std::move(message);
+    out.push_back(std::move(finding));
+}
+
+void CheckSizes(const TSheetCell& cell, std::vector<CheckFinding>& out) {
+    const std::size_t limit = kCellMaxInputBytes;
+    if (cell.Text.size() <= limit) return;
+    CheckFinding finding;
+    finding.kind = CheckKind::Size;
+    finding.tag = cell.Tag;
+    finding.offset = limit;
+    finding.length = cell.Text.size() - limit;
+    finding.message = "セルが " + std::to_string(cell.Text.size()) + " バイトあり、上限 " +
+                      std::to_string(limit) + " バイトを超えています";
+    out.push_back(std::move(finding));
+}
+
+// A browser's figure is worth more than the estimate: it replaces the estimated widths, and is
+// reported for the page when no cell explains a width it found too wide.
+void ApplyMeasuredWidth(std::vector<CheckFinding>& findings, const CheckOptions& options) {
+    if (!options.measuredPageWidth) return;
+    const int measured = *options.measuredPageWidth;
+    const auto isWidth = [](const CheckFinding& f) { return f.kind == CheckKind::PhoneWidth; };
+    if (measured <= options.phoneWidth) {
+        findings.erase(std::remove_if(findings.begin(), findings.end(), isWidth), findings.end());
+        return;
+    }
+    if (std::any_of(findings.begin(), findings.end(), isWidth)) return;
+    AddPageFinding(findings, CheckKind::PhoneWidth,
+                   "ページの幅が " + std::to_string(measured) + " px になり、スマホの幅 " +
+                       std::to_string(options.phoneWidth) + " px からはみ出します（" +
+                       std::to_string(measured - options.phoneWidth) + " px）");
+}
+
+}  // namespace
+
+ListingCheckResult CheckListing(const TDescriptionSheet& sheet, std::string_view tags,
+                                const CheckOptions& options) {
+    ListingCheckResult result;
+    std::vector<CheckFinding>& findings = result.findings;
+    for (int i = 0; i < kCellCount; ++i) {
+        const TSheetCell& cell = sheet.CellAt(i);
+        // An excluded cell is not on the page, so nothing in it reaches the buyer.
+        if (!sheet.IncludedByTag(cell.Tag)) continue;
+        const std::size_t first = findings.size();
+        CheckCell(cell, sheet.Style, options.phoneWidth, findings);
+        CheckSizes(cell, findings);
+        std::stable_sort(
+            findings.begin() + static_cast<std::ptrdiff_t>(first), findings.end(),
+            [](const CheckFinding& a, const CheckFinding& b) { return a.offset < b.offset; });
+    }
+    ApplyMeasuredWidth(findings, options);
+    result.bytes = tags.size();
+    result.chars = CharCount(tags);
+    if (result.chars > options.maxChars) {
+        AddPageFinding(findings, CheckKind::Size,
+                       "タグが " + std::to_string(result.chars) + " 文字（" +
+                           std::to_string(result.bytes) + " バイト）あり、上限 " +
+                           std::to_string(options.maxChars) + " 文字を超えています");
+    }
+    return result;
+}
+
+std::string CellCaption(int tag) {
+    if (tag == kTitleTag) return "タイトル";
+    if (tag == kNoteTag) return "枠外注記";
+    if (IsRowCellTag(tag)) {
+        const int row = (tag - kTitleTag + 1) / 2;
+        return ((tag - kTitleTag) % 2 ? "項目" : "説明") + FullWidthNumber(row);
+    }
+    return "ページ全体";
+}
+
+const char* CheckKindName(CheckKind kind) {
+    switch (kind) {
+        case CheckKind::Markup:
+            return "タグ";
+        case CheckKind::ActiveContent:
+            return "動的内容";
+        case CheckKind::Address:
+            return "アドレス";
+        case CheckKind::Size:
+            return "サイズ";
+        case CheckKind::PhoneWidth:
+            return "スマホ幅";
+    }
+    return "";
+}
+
+std::string CheckSummary(const ListingCheckResult& result) {
+    if (result.findings.empty()) return "問題なし";
+    return "注意 " + std::to_string(result.findings.size()) + " 件";
+}
+
+std::string FindingLine(const CheckFinding& finding) {
+    std::string line = CellCaption(finding.tag) + ": " + finding.message;
+    if (!finding.text.empty()) line += "「" + finding.text + "」";
+    return line;
+}
+
+}  // namespace quorvel
