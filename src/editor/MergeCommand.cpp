@@ -1,5 +1,6 @@
 #include "editor/MergeCommand.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QStringList>
@@ -28,8 +29,12 @@ class WaitCursor {
 
 }  // namespace
 
-QString MergeReport(const quorvel::MergeResult& result) {
+QString MergeReport(const quorvel::MergeResult& result, const QString& folder) {
     QStringList lines{QStringLiteral("%1 件のタグを作成しました").arg(result.produced)};
+    // Where the files went, so the user need not remember what was picked.
+    if (!folder.isEmpty()) lines << QStringLiteral("出力先: ") + QDir::toNativeSeparators(folder);
+    if (result.removedControls > 0)
+        lines << QStringLiteral("制御文字 %1 個を取り除きました").arg(result.removedControls);
     if (!result.ignoredColumns.empty()) {
         QStringList columns;
         for (const std::string& column : result.ignoredColumns)
@@ -55,7 +60,8 @@ std::optional<quorvel::MergeResult> RunMerge(const quorvel::TDescriptionSheet& t
     if (!csvPath || csvPath->isEmpty()) return std::nullopt;
     // The tags usually go beside the spreadsheet they came from.
     const std::optional<QString> folder =
-        dialogs().folderName(dialogParent, caption, QFileInfo(*csvPath).absolutePath());
+        dialogs().folderName(dialogParent, QStringLiteral("一括作成 - 出力先フォルダを選択"),
+                             QFileInfo(*csvPath).absolutePath());
     if (!folder || folder->isEmpty()) return std::nullopt;
 
     quorvel::MergeOptions options;
@@ -72,7 +78,7 @@ std::optional<quorvel::MergeResult> RunMerge(const quorvel::TDescriptionSheet& t
     }
     const QMessageBox::Icon icon =
         result.rowErrors.empty() ? QMessageBox::Information : QMessageBox::Warning;
-    dialogs().message(dialogParent, MergeReport(result), caption, icon, QMessageBox::Ok,
+    dialogs().message(dialogParent, MergeReport(result, *folder), caption, icon, QMessageBox::Ok,
                       QMessageBox::Ok);
     return result;
 }

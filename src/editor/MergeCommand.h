@@ -19,7 +19,8 @@ namespace editor {
 std::optional<quorvel::MergeResult> RunMerge(const quorvel::TDescriptionSheet& templateSheet,
                                              QWidget* dialogParent);
 
-// The report's text: the count, then the ignored columns and the failed rows when there are any.
-QString MergeReport(const quorvel::MergeResult& result);
+// The report's text: the count, the output folder when given, the removed control characters,
+// then the ignored columns and the failed rows when there are any.
+QString MergeReport(const quorvel::MergeResult& result, const QString& folder = QString());
 
 }  // namespace editor

@@ -1,6 +1,7 @@
 #include "store/CsvTable.h"
 
 #include "platform/Sjis.h"
+#include "store/CsvStream.h"
 
 namespace quorvel {
 namespace {
@@ -19,73 +20,52 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
+std::size_t Utf8ErrorCount(std::string_view bytes) {
+    std::size_t errors = 0;
+    for (std::size_t pos = 0; pos < bytes.size();)
+        if (!sjis::NextUtf8(bytes, pos)) ++errors;
+    return errors;
+}
+
+std::size_t Cp932ErrorCount(std::string_view bytes) {
+    // Code page 932 has no character of its own for U+FFFD: each one is an undecodable sequence.
+    const std::string text = sjis::ToUtf8(bytes);
+    constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+    std::size_t errors = 0;
+    for (auto at = text.find(kReplacement); at != std::string::npos;
+         at = text.find(kReplacement, at + kReplacement.size()))
+        ++errors;
+    return errors;
+}
+
 CsvEncoding DetectCsvEncoding(std::string_view bytes) {
-    if (StartsWithByteOrderMark(bytes) || IsValidUtf8(bytes)) return CsvEncoding::Utf8;
-    return CsvEncoding::Cp932;
+    if (StartsWithByteOrderMark(bytes)) return CsvEncoding::Utf8;
+    // Cut at a line feed: no byte of a multi-byte character in either encoding is one.
+    constexpr std::size_t kSample = 1 << 20;
+    if (bytes.size() > kSample) {
+        const auto cut = bytes.rfind('\n', kSample);
+        bytes = bytes.substr(0, cut == std::string_view::npos ? kSample : cut + 1);
+    }
+    const std::size_t utf8Errors = Utf8ErrorCount(bytes);
+    if (utf8Errors == 0) return CsvEncoding::Utf8;
+    return Cp932ErrorCount(bytes) <= utf8Errors ? CsvEncoding::Cp932 : CsvEncoding::Utf8;
 }
 
 CsvTable ReadCsv(std::string_view bytes, std::optional<CsvEncoding> forced) {
     CsvTable table;
     table.encoding = forced ? *forced : DetectCsvEncoding(bytes);
-    if (table.encoding == CsvEncoding::Utf8 && StartsWithByteOrderMark(bytes)) {
-        table.byteOrderMark = true;
-        bytes.remove_prefix(kByteOrderMark.size());
+    StringCsvSource source(bytes);
+    CsvReader reader(source);
+    if (table.encoding == CsvEncoding::Utf8) table.byteOrderMark = reader.SkipByteOrderMark();
+    CsvRecord record;
+    for (;;) {
+        const CsvStatus status = reader.Next(record);
+        if (status == CsvStatus::End || status == CsvStatus::ReadFailed) break;
+        if (status == CsvStatus::UnclosedQuote) table.unclosedQuoteRow = table.rows.size();
+        table.rows.push_back(std::move(record.fields));
+        if (status == CsvStatus::UnclosedQuote) break;
     }
-    // Splitting on bytes is safe in both encodings: no byte of a multi-byte character is a quote,
-    // a comma, CR or LF.
-    bool lineEndSeen = false;
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        CsvRow row;
-        bool rowDone = false;
-        while (!rowDone) {
-            std::string field;
-            bool quoted = false;
-            while (i < bytes.size()) {
-                const char c = bytes[i];
-                if (quoted) {
-                    if (c == '"') {
-                        if (i + 1 < bytes.size() && bytes[i + 1] == '"') {
-                            field += '"';
-                            i += 2;
-                        } else {
-                            quoted = false;
-                            ++i;
-                        }
-                    } else {
-                        field += c;
-                        ++i;
-                    }
-                } else if (c == '"') {
-                    quoted = true;
-                    ++i;
-                } else if (c == ',' || c == '\n' ||
-                           (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) {
-                    break;
-                } else {
-                    field += c;
-                    ++i;
-                }
-            }
-            row.push_back(std::move(field));
-            if (i >= bytes.size()) {
-                rowDone = true;
-            } else if (bytes[i] == ',') {
-                ++i;
-                // A comma at the very end still opens one last, empty field.
-                if (i >= bytes.size()) row.emplace_back();
-            } else {
-                const std::size_t length = bytes[i] == '\r' ? 2 : 1;
-                if (!lineEndSeen) {
-                    table.lineEnd.assign(bytes.substr(i, length));
-                    lineEndSeen = true;
-                }
-                i += length;
-                rowDone = true;
-            }
-        }
-        table.rows.push_back(std::move(row));
-    }
+    table.lineEnd = reader.lineEnd();
     return table;
 }
 
@@ -108,20 +88,23 @@ std::string CsvField(std::string_view field) {
     return QuotedField(field);
 }
 
+void AppendCsvRecord(std::string& out, const CsvRow& fields, std::string_view lineEnd,
+                     bool atStart) {
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        if (k > 0) out += ',';
+        // A first field that looks like a byte-order mark is quoted, or a reader would drop it.
+        if (k == 0 && atStart && StartsWithByteOrderMark(fields[k]))
+            out += QuotedField(fields[k]);
+        else
+            out += CsvField(fields[k]);
+    }
+    out += lineEnd;
+}
+
 std::string WriteCsv(const CsvTable& table) {
     std::string out;
     if (table.byteOrderMark) out += kByteOrderMark;
-    for (const CsvRow& row : table.rows) {
-        for (std::size_t k = 0; k < row.size(); ++k) {
-            if (k > 0) out += ',';
-            // A first field that looks like a byte-order mark is quoted, or a reader would drop it.
-            if (out.empty() && StartsWithByteOrderMark(row[k]))
-                out += QuotedField(row[k]);
-            else
-                out += CsvField(row[k]);
-        }
-        out += table.lineEnd;
-    }
+    for (const CsvRow& row : table.rows) AppendCsvRecord(out, row, table.lineEnd, out.empty());
     return out;
 }
 

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-// Comma-separated tables as spreadsheet programs save them: fields in double quotes may hold
-// commas, doubled quotes and line breaks; lines end in CR LF or LF. Fields are kept as the file's
-// own bytes, so a table written back keeps every text exactly.
+// Comma-separated tables as spreadsheet programs save them, whole in memory (the record syntax is
+// CsvStream's). Fields are kept as the file's own bytes, so a table written back keeps every text
+// exactly.
 namespace quorvel {
 
 enum class CsvEncoding { Utf8, Cp932 };
@@ -19,20 +19,32 @@ struct CsvTable {
     CsvEncoding encoding = CsvEncoding::Utf8;
     bool byteOrderMark = false;    // the UTF-8 byte-order mark, not part of any field
     std::string lineEnd = "\r\n";  // the first line end met, used again when writing
+    // The row (counted from 0) where a quoted field began that is never closed: the last row,
+    // whose last field took the rest of the input.
+    std::optional<std::size_t> unclosedQuoteRow;
 
     bool operator==(const CsvTable&) const = default;
 };
 
-// UTF-8 when the bytes start with a byte-order mark or are valid UTF-8, code page 932 otherwise.
+// UTF-8 when the bytes start with a byte-order mark or are valid UTF-8, code page 932 when they
+// are valid code page 932; when neither, the one with fewer undecodable characters (ties go to
+// code page 932), so one stray byte does not turn a UTF-8 file into mojibake. Only the first
+// part of a long input is looked at.
 CsvEncoding DetectCsvEncoding(std::string_view bytes);
 bool IsValidUtf8(std::string_view bytes);
+// Characters in the bytes that UTF-8, or code page 932, cannot decode.
+std::size_t Utf8ErrorCount(std::string_view bytes);
+std::size_t Cp932ErrorCount(std::string_view bytes);
 
-// Reads any bytes; never fails. A quote that is never closed takes the rest of the input; text
-// after a closing quote is kept in the field. A line end at the very end adds no row.
+// Reads any bytes. A quote that is never closed takes the rest of the input (see
+// `unclosedQuoteRow`). A line end at the very end adds no row.
 CsvTable ReadCsv(std::string_view bytes, std::optional<CsvEncoding> forced = std::nullopt);
 
 // The field as the table's writer puts it: quoted when it holds a comma, a quote, CR or LF.
 std::string CsvField(std::string_view field);
+// One record and its line end; `atStart` when nothing (not even a byte-order mark) comes before.
+void AppendCsvRecord(std::string& out, const CsvRow& fields, std::string_view lineEnd,
+                     bool atStart);
 // The whole table, byte-order mark first when it has one, every row ended by `lineEnd`.
 std::string WriteCsv(const CsvTable& table);
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/FileNames.h"
 #include "store/DataFile.h"
 #include "store/MergeBatch.h"
 #include "tools/ConsoleText.h"
@@ -89,6 +90,14 @@ int RunMergeCommand(int argc, char** argv) {
         PrintError(*error);
         return 1;
     }
+    // Each failure is told as it happens, naming the spreadsheet and the row: a long run shows
+    // them at once, and none is held back for the end.
+    const std::string prefix =
+        std::string(quorvel::kMergeCaption) + ": " + quorvel::filenames::ToUtf8(args.csvPath) + " ";
+    args.options.onRow = [&prefix](const quorvel::MergeRowEvent& row) {
+        if (!row.problem.empty()) PrintMessage(prefix + std::string(row.problem) + "\n");
+        return true;
+    };
     quorvel::MergeResult result;
     if (args.outFolder) {
         std::error_code ignored;
@@ -97,18 +106,17 @@ int RunMergeCommand(int argc, char** argv) {
     } else {
         result = quorvel::MergeToCsv(templateSheet, args.csvPath, args.csvOut, args.options);
     }
-    if (result.error) {
-        PrintError(*result.error);
-        return 1;
-    }
+    if (result.error) PrintError(*result.error);
+    if (result.error && result.produced == 0) return 1;
     if (!result.ignoredColumns.empty()) {
         std::string list;
         for (const std::string& column : result.ignoredColumns)
             list += (list.empty() ? "" : ", ") + column;
         PrintMessage(std::string(quorvel::kMergeCaption) + ": 使わない列: " + list + "\n");
     }
-    for (const std::string& message : result.rowErrors)
-        PrintMessage(std::string(quorvel::kMergeCaption) + ": " + message + "\n");
+    if (result.removedControls > 0)
+        PrintMessage(std::string(quorvel::kMergeCaption) + ": 制御文字 " +
+                     std::to_string(result.removedControls) + " 個を取り除きました\n");
     PrintMessage(std::string(quorvel::kMergeCaption) + ": " + std::to_string(result.produced) +
                  " 件のタグを作成しました\n");
     return result.ok() ? 0 : 1;

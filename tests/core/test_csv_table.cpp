@@ -27,10 +27,19 @@ TEST(CsvTable, LineEndsAndRaggedRows) {
     EXPECT_EQ(table.rows[2], CsvRow{""});
     EXPECT_EQ(table.rows[3], (CsvRow{"1", "2", "3", "4", ""}));
     EXPECT_EQ(table.rows[4], CsvRow{"last"});
-    // A lone CR is text, not a line end; an unclosed quote takes the rest.
+    // A lone CR is text, not a line end; an unclosed quote takes the rest, and says where.
     const CsvTable odd = ReadCsv("a\rb,\"open,\r\nstill");
     ASSERT_EQ(odd.rows.size(), 1u);
     EXPECT_EQ(odd.rows[0], (CsvRow{"a\rb", "open,\r\nstill"}));
+    EXPECT_EQ(odd.unclosedQuoteRow, 0u);
+    const CsvTable later = ReadCsv("a,c\r\nx,\"open,\r\nstill\r\nmore");
+    ASSERT_EQ(later.rows.size(), 2u);
+    EXPECT_EQ(later.rows[1], (CsvRow{"x", "open,\r\nstill\r\nmore"}));
+    EXPECT_EQ(later.unclosedQuoteRow, 1u);
+    // A quote inside an unquoted field is text, as spreadsheet programs read it.
+    EXPECT_EQ(ReadCsv("ab\"c,d\ne\n").rows, (std::vector<CsvRow>{{"ab\"c", "d"}, {"e"}}));
+    EXPECT_FALSE(ReadCsv("\"closed\"\"\",\"x\"\n").unclosedQuoteRow);
+    EXPECT_EQ(ReadCsv("\"").unclosedQuoteRow, 0u);
     EXPECT_TRUE(ReadCsv("").rows.empty());
 }
 
@@ -78,4 +87,22 @@ TEST(CsvTable, WrittenTablesReadBackEqual) {
     EXPECT_EQ(ReadCsv(WriteCsv(lookalike)), lookalike);
     EXPECT_EQ(CsvField("plain"), "plain");
     EXPECT_EQ(CsvField("a\"b"), "\"a\"\"b\"");
+}
+
+TEST(CsvTable, DetectionWeighsBothEncodingsWhenNeitherFits) {
+    // One stray byte in a UTF-8 file leaves it UTF-8; one in a Shift_JIS file leaves it that.
+    const std::string utf8 = "タイトル,説明１\r\nカメラ,美品です\r\n";
+    EXPECT_EQ(DetectCsvEncoding(utf8 + "\xFF\r\n"), CsvEncoding::Utf8);
+    EXPECT_EQ(DetectCsvEncoding(Sj(utf8) + "\xFF\r\n"), CsvEncoding::Cp932);
+    EXPECT_EQ(Utf8ErrorCount("a\xFF\xFE"
+                             "b"),
+              2u);
+    EXPECT_EQ(Cp932ErrorCount(Sj("表示") + "\xA0"), 1u);
+    EXPECT_EQ(Cp932ErrorCount(Sj(utf8)), 0u);
+    // A byte-order mark decides, however bad what follows is.
+    EXPECT_EQ(DetectCsvEncoding("\xEF\xBB\xBF" + Sj(utf8)), CsvEncoding::Utf8);
+    // A long file is judged by its first part only, cut where no character is split.
+    std::string longFile;
+    while (longFile.size() < (1u << 20) + 10) longFile += "ア,イ\n";
+    EXPECT_EQ(DetectCsvEncoding(longFile + Sj("表示表示表示")), CsvEncoding::Utf8);
 }

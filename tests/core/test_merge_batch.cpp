@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -254,7 +255,7 @@ TEST(MergeBatch, BadRowsFailAloneThroughTheTool) {
     EXPECT_EQ(ParseCsv(ReadWholeFile(folder.file("out.csv"))).size(), 2u);
 
     // Every row good: status 0.
-    WriteWholeFile(folder.file("good.csv"), "タイトル\r\nA\r\n");
+    WriteWholeFile(folder.file("good.csv"), Sj("タイトル\r\nA\r\n"));
     EXPECT_EQ(RunQvltags("--merge " + Quoted(folder.file("good.csv")) + " " +
                              Quoted(folder.file("template.qvl")) + " --out " +
                              Quoted(folder.file("good")) + " --qvl --encoding cp932",
@@ -287,5 +288,167 @@ TEST(MergeBatch, ToolUsageAndTemplateFailures) {
         const ToolRun run = RunQvltags(usage, folder);
         EXPECT_EQ(run.status, 2) << usage;
         EXPECT_NE(run.err.find("usage"), std::string::npos) << usage;
+    }
+}
+
+namespace {
+
+// The tool under a time-out: an input that blocks must fail the test, not hang it.
+ToolRun RunMergeTool(const TempFolder& folder, const std::string& input,
+                     const std::string& target) {
+    const ProgramRun run =
+        RunCommand("timeout 20 " + ShellQuote(QvltagsPath()) + " --merge " + Quoted(input) + " " +
+                       Quoted(folder.file("template.qvl")) + " " + target,
+                   folder);
+    return {run.status, run.err};
+}
+
+std::string OutFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string joined;
+    for (const std::string& name : names) joined += name + " ";
+    return joined;
+}
+
+}  // namespace
+
+TEST(MergeBatch, OnlyARegularSpreadsheetIsRead) {
+    TempFolder folder;
+    ASSERT_FALSE(SaveDataFile(Template(), folder.file("template.qvl")));
+    std::filesystem::create_directory(folder.file("folder.csv"));
+    std::vector<std::string> inputs{folder.file("folder.csv"), folder.file("missing.csv")};
+#ifndef _WIN32
+    ASSERT_EQ(RunCommand("mkfifo " + Quoted(folder.file("fifo.csv")), folder).status, 0);
+    inputs.push_back(folder.file("fifo.csv"));
+    inputs.push_back("/dev/zero");
+#endif
+    for (const std::string& input : inputs) {
+        const ToolRun run = RunMergeTool(folder, input, "--out " + Quoted(folder.file("out")));
+        EXPECT_EQ(run.status, 1) << input;
+        EXPECT_NE(run.err.find("ファイル " + input + " は開けません"), std::string::npos)
+            << input << ": " << run.err;
+        const MergeResult direct = MergeToCsv(Template(), input, folder.file("o.csv"), {});
+        ASSERT_TRUE(direct.error) << input;
+        EXPECT_EQ(direct.error->message, "ファイル " + input + " は開けません");
+    }
+    EXPECT_EQ(OutFiles(folder.file("out")), "");
+    EXPECT_FALSE(std::filesystem::exists(folder.file("o.csv")));
+}
+
+TEST(MergeBatch, UnclosedQuotesAndUndecodableHeadingsAreReported) {
+    TempFolder folder;
+    ASSERT_FALSE(SaveDataFile(Template(), folder.file("template.qvl")));
+    // Rows before the open quote are made; the error names the row the field began in.
+    WriteWholeFile(folder.file("open.csv"),
+                   "タイトル,説明１\r\nA,a\r\nB,\"never\r\nC,c\r\nD,d\r\n");
+    const ToolRun open =
+        RunMergeTool(folder, folder.file("open.csv"), "--out " + Quoted(folder.file("o1")));
+    EXPECT_EQ(open.status, 1);
+    EXPECT_NE(open.err.find("3行目 引用符 \" が閉じられていません"), std::string::npos) << open.err;
+    EXPECT_NE(open.err.find("1 件のタグを作成しました"), std::string::npos) << open.err;
+    EXPECT_EQ(OutFiles(folder.file("o1")), "0001.html ");
+
+    // A byte-order mark before Shift_JIS text: the heading cannot be read, nothing is made.
+    WriteWholeFile(folder.file("bom.csv"), "\xEF\xBB\xBF" + Sj("タイトル\r\nカメラ\r\n"));
+    const ToolRun bom =
+        RunMergeTool(folder, folder.file("bom.csv"), "--out " + Quoted(folder.file("o2")));
+    EXPECT_EQ(bom.status, 1);
+    EXPECT_NE(bom.err.find("bom.csv の1行目 A列: UTF-8 として読めないバイトがあります"),
+              std::string::npos)
+        << bom.err;
+    EXPECT_EQ(bom.err.find("件のタグを作成しました"), std::string::npos) << bom.err;
+    EXPECT_EQ(OutFiles(folder.file("o2")), "");
+
+    // One bad byte in a UTF-8 file fails its row only, with the UTF-8 reading kept.
+    WriteWholeFile(folder.file("stray.csv"), "タイトル\r\nカメラ\r\nx\xFFy\r\nテレビ\r\n");
+    const MergeResult stray =
+        MergeToFolder(Template(), folder.file("stray.csv"), folder.path(), {});
+    EXPECT_FALSE(stray.error);
+    EXPECT_EQ(stray.produced, 2);
+    ASSERT_EQ(stray.rowErrors.size(), 1u);
+    EXPECT_EQ(stray.rowErrors[0], "3行目 A列「タイトル」: UTF-8 として読めないバイトがあります");
+    TDescriptionSheet camera = Template();
+    camera.Title.Text = Sj("カメラ");
+    EXPECT_EQ(ReadWholeFile(folder.file("0001.html")), BuildHtmlTags(camera));
+
+    // A heading that names no cell would fill nothing: the whole run fails.
+    for (const std::string& bytes : {std::string("ファイル名,価格\r\na,1\r\n"), std::string()}) {
+        WriteWholeFile(folder.file("none.csv"), bytes);
+        const MergeResult none =
+            MergeToFolder(Template(), folder.file("none.csv"), folder.path(), {});
+        ASSERT_TRUE(none.error) << bytes;
+        EXPECT_NE(none.error->message.find("none.csv"), std::string::npos);
+        EXPECT_EQ(none.produced, 0);
+        EXPECT_FALSE(std::filesystem::exists(folder.file("a.html")));
+    }
+}
+
+TEST(MergeBatch, ControlCharactersAreDroppedFromCellsAndNames) {
+    TempFolder folder;
+    static constexpr char kBytes[] =
+        "ファイル名,タイトル\r\nna\0me,A\0B\x1B"
+        "C\tD\r\n";
+    const std::string bytes(kBytes, sizeof kBytes - 1);
+    WriteWholeFile(folder.file("nul.csv"), bytes);
+    MergeOptions options;
+    options.dataFiles = true;
+    const MergeResult result =
+        MergeToFolder(Template(), folder.file("nul.csv"), folder.path(), options);
+    ASSERT_TRUE(result.ok()) << (result.rowErrors.empty() ? "" : result.rowErrors[0]);
+    EXPECT_EQ(result.removedControls, 3u);
+    TDescriptionSheet expected = Template();
+    expected.Title.Text = "ABC\tD";
+    EXPECT_EQ(ReadWholeFile(folder.file("name.html")), BuildHtmlTags(expected));
+    TDescriptionSheet loaded;
+    ASSERT_FALSE(LoadDataFile(loaded, folder.file("name.qvl")));
+    EXPECT_EQ(loaded.Title.Text, "ABC\tD");
+}
+
+#ifndef _WIN32
+TEST(MergeBatch, PlantedLinksAndFoldersInTheOutputAreNeverFollowed) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder.file("out"));
+    WriteWholeFile(folder.file("important.txt"), "keep me");
+    std::filesystem::create_symlink(folder.file("important.txt"), folder.file("out/victim.html"));
+    std::filesystem::create_symlink(folder.file("nowhere"), folder.file("out/dangling.html"));
+    std::filesystem::create_directory(folder.file("out/dir.html"));
+    WriteWholeFile(folder.file("out/plain.html"), "old");
+    WriteWholeFile(folder.file("items.csv"),
+                   "タイトル,ファイル名\nA,victim\nB,dangling\nC,dir\nD,plain\n");
+    const MergeResult result =
+        MergeToFolder(Template(), folder.file("items.csv"), folder.file("out"), {});
+    EXPECT_EQ(result.produced, 1);
+    ASSERT_EQ(result.rowErrors.size(), 3u);
+    EXPECT_EQ(result.rowErrors[0], "2行目 ファイル " + folder.file("out/victim.html") +
+                                       " は通常のファイルではないため書き込みません");
+    EXPECT_EQ(ReadWholeFile(folder.file("important.txt")), "keep me");
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.file("out/victim.html")));
+    EXPECT_FALSE(std::filesystem::exists(folder.file("nowhere")));
+    EXPECT_TRUE(std::filesystem::is_directory(folder.file("out/dir.html")));
+    EXPECT_NE(ReadWholeFile(folder.file("out/plain.html")), "old");
+
+    // The folder itself may be a link the user named, but not a file.
+    std::filesystem::create_directory_symlink(folder.file("out"), folder.file("linked"));
+    WriteWholeFile(folder.file("one.csv"), "タイトル\nE\n");
+    EXPECT_TRUE(MergeToFolder(Template(), folder.file("one.csv"), folder.file("linked"), {}).ok());
+    EXPECT_TRUE(std::filesystem::exists(folder.file("out/0001.html")));
+    const MergeResult notFolder =
+        MergeToFolder(Template(), folder.file("one.csv"), folder.file("important.txt"), {});
+    ASSERT_TRUE(notFolder.error);
+    EXPECT_EQ(ReadWholeFile(folder.file("important.txt")), "keep me");
+}
+#endif
+
+TEST(MergeBatch, CsvOutputNeverReplacesItsInput) {
+    TempFolder folder;
+    WriteWholeFile(folder.file("items.csv"), kItems);
+    for (const std::string& out : {folder.file("items.csv"), folder.path() + "/./items.csv"}) {
+        const MergeResult result = MergeToCsv(Template(), folder.file("items.csv"), out, {});
+        ASSERT_TRUE(result.error) << out;
+        EXPECT_NE(result.error->message.find("読み込む CSV ファイルそのもの"), std::string::npos);
+        EXPECT_EQ(ReadWholeFile(folder.file("items.csv")), kItems);
     }
 }

@@ -7,6 +7,10 @@
 #include <QToolButton>
 #include <QtTest>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
 #include <memory>
 #include <string>
 #include <utility>
@@ -113,6 +117,7 @@ class MergeCommandTest : public QObject {
         QVERIFY(!dialogs->fileRequests[0].save);
         QCOMPARE(dialogs->fileRequests[0].filter, kFilter);
         QCOMPARE(dialogs->folderRequests.size(), 1u);
+        QCOMPARE(dialogs->folderRequests[0], QStringLiteral("一括作成 - 出力先フォルダを選択"));
         QCOMPARE(QDir(out).entryList(QDir::Files),
                  QStringList({QStringLiteral("0002.html"), QStringLiteral("shoe.html")}));
         QCOMPARE(readFile(out + QStringLiteral("/shoe.html")),
@@ -128,7 +133,8 @@ class MergeCommandTest : public QObject {
                                       {quorvel::kNoteTag, ""}}));
         QCOMPARE(dialogs->messages.size(), 1u);
         QCOMPARE(dialogs->messages[0].caption, kCaption);
-        QCOMPARE(dialogs->messages[0].text, QStringLiteral("2 件のタグを作成しました"));
+        QCOMPARE(dialogs->messages[0].text, QStringLiteral("2 件のタグを作成しました\n出力先: ") +
+                                                QDir::toNativeSeparators(out));
         QCOMPARE(dialogs->messages[0].icon, QMessageBox::Information);
     }
 
@@ -191,6 +197,42 @@ class MergeCommandTest : public QObject {
         QVERIFY(QDir(out).entryList(QDir::Files).isEmpty());
         QVERIFY(QDir(dir->path()).entryList(QDir::Files) ==
                 QStringList{QStringLiteral("items.csv")});
+    }
+
+    void aSpreadsheetThatIsNoRegularFileIsRefusedWithAMessage() {
+        // A folder once aborted the editor; a FIFO would hang it.
+        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("folder.csv")));
+        QStringList inputs{dir->path() + QStringLiteral("/folder.csv")};
+#ifndef Q_OS_WIN
+        const QString fifo = dir->path() + QStringLiteral("/fifo.csv");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        inputs << fifo;
+#endif
+        for (const QString& input : inputs) {
+            dialogs->messages.clear();
+            dialogs->fileAnswers.push_back(input);
+            dialogs->folderAnswers.push_back(out);
+            const auto result = editor::RunMerge(makeTemplate(), nullptr);
+            QVERIFY(result && result->error);
+            QCOMPARE(dialogs->messages.size(), 1u);
+            QCOMPARE(dialogs->messages[0].text, QStringLiteral("ファイル ") +
+                                                    QDir::toNativeSeparators(input) +
+                                                    QStringLiteral(" は開けません"));
+        }
+        QVERIFY(QDir(out).entryList(QDir::Files).isEmpty());
+    }
+
+    void theReportCountsRemovedControlCharacters() {
+        writeFile(csv, std::string("タイトル\nA\x01"
+                                   "B\x7F\n"));
+        dialogs->fileAnswers.push_back(csv);
+        dialogs->folderAnswers.push_back(out);
+        const auto result = editor::RunMerge(quorvel::TDescriptionSheet(), nullptr);
+        QVERIFY(result && result->ok());
+        QCOMPARE(result->removedControls, 2u);
+        QVERIFY2(
+            dialogs->messages[0].text.contains(QStringLiteral("制御文字 2 個を取り除きました")),
+            qPrintable(dialogs->messages[0].text));
     }
 
     void anUnreadableSpreadsheetIsAFileError() {

@@ -1,0 +1,65 @@
+#include <algorithm>
+
+#include "platform/FileNames.h"
+#include "platform/Sjis.h"
+#include "sheet/HtmlGenerator.h"
+#include "store/MergeOutputs.h"
+
+namespace quorvel::merge {
+
+std::optional<FileError> CsvOutput::Open(const fileio::InputFile& input) {
+    // Replacing the spreadsheet while it is read would lose it.
+    if (input.IsSameFile(path_))
+        return FileError{"ファイル " + filenames::ToUtf8(path_) +
+                             " は読み込む CSV ファイルそのものです: 別の名前を指定してください",
+                         kMergeCaption};
+    if (out_.Begin(path_) != fileio::WriteOutcome::Ok)
+        return CannotCreateError(path_, kMergeCaption);
+    return std::nullopt;
+}
+
+std::optional<FileError> CsvOutput::Start(const CsvRecord& heading, CsvEncoding encoding,
+                                          bool byteOrderMark, const std::string& lineEnd) {
+    encoding_ = encoding;
+    lineEnd_ = lineEnd;
+    width_ = heading.fields.size();
+    fields_ = heading.fields;
+    fields_.push_back(ToTableEncoding(sjis::FromUtf8(kMergeHtmlColumn).bytes, encoding));
+    line_.clear();
+    if (byteOrderMark) line_ = "\xEF\xBB\xBF";
+    AppendCsvRecord(line_, fields_, lineEnd_, !byteOrderMark);
+    if (!out_.Write(line_)) fatal = true;
+    return std::nullopt;
+}
+
+std::optional<std::string> CsvOutput::Produce(const CsvRecord& record, const PreparedRow&,
+                                              const TDescriptionSheet& sheet) {
+    fields_.assign(record.fields.begin(),
+                   record.fields.begin() +
+                       static_cast<std::ptrdiff_t>(std::min(width_, record.fields.size())));
+    fields_.resize(width_);  // only empty fields go beyond the heading
+    fields_.push_back(ToTableEncoding(BuildHtmlTags(sheet), encoding_));
+    line_.clear();
+    AppendCsvRecord(line_, fields_, lineEnd_, false);
+    if (out_.Write(line_)) return std::nullopt;
+    fatal = true;
+    return WriteFailedText(path_);
+}
+
+std::optional<FileError> CsvOutput::Finish(bool keep) {
+    if (!keep) {
+        out_.Abandon();
+        return std::nullopt;
+    }
+    switch (out_.Commit()) {
+        case fileio::WriteOutcome::Ok:
+            return std::nullopt;
+        case fileio::WriteOutcome::CannotCreate:
+            return CannotCreateError(path_, kMergeCaption);
+        case fileio::WriteOutcome::WriteFailed:
+            break;
+    }
+    return FileError{WriteFailedText(path_), kMergeCaption};
+}
+
+}  // namespace quorvel::merge
