@@ -89,7 +89,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 }  // namespace
 
 WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes,
-                                 std::optional<unsigned> mode) {
+                                 std::optional<unsigned> mode, std::string_view temporaryPrefix) {
     const auto target = FollowLinks(path);
     if (!target) return WriteOutcome::CannotCreate;
     struct stat existing {};
@@ -97,7 +97,9 @@ WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes
     if (::stat(target->c_str(), &existing) == 0) {
         if (!S_ISREG(existing.st_mode)) return WriteOutcome::CannotCreate;
         // The folder may allow the rename, but the file itself says it is not to be changed.
-        if (::faccessat(AT_FDCWD, target->c_str(), W_OK, AT_EACCESS) != 0)
+        // Without any write bit that holds for root too, who passes every access check.
+        if ((existing.st_mode & 0222) == 0 ||
+            ::faccessat(AT_FDCWD, target->c_str(), W_OK, AT_EACCESS) != 0)
             return WriteOutcome::CannotCreate;
         exists = true;
     } else if (errno != ENOENT) {
@@ -107,7 +109,7 @@ WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes
     const std::string folder = FolderOf(*target);
     RemoveStaleTemporaries(folder);
     std::string temporary =
-        folder + "/" + std::string(kTemporaryPrefix) + std::string(kTemporarySuffixLength, 'X');
+        folder + "/" + std::string(temporaryPrefix) + std::string(kTemporarySuffixLength, 'X');
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return WriteOutcome::CannotCreate;
     if (exists)

@@ -75,7 +75,7 @@ void RemoveStaleTemporaries(const std::wstring& folder) {
 }
 
 // A new temporary with a short random name, created exclusively.
-HANDLE CreateTemporary(const std::wstring& folder, std::wstring& name) {
+HANDLE CreateTemporary(const std::wstring& folder, std::string_view prefix, std::wstring& name) {
     static constexpr char kAlphabet[] =
         "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     LARGE_INTEGER counter{};
@@ -83,7 +83,7 @@ HANDLE CreateTemporary(const std::wstring& folder, std::wstring& name) {
     std::uint64_t seed = static_cast<std::uint64_t>(counter.QuadPart) ^
                          (static_cast<std::uint64_t>(GetCurrentProcessId()) << 32);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::wstring leaf(kTemporaryPrefix.begin(), kTemporaryPrefix.end());
+        std::wstring leaf(prefix.begin(), prefix.end());
         for (std::size_t i = 0; i < kTemporarySuffixLength; ++i) {
             seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
             leaf += static_cast<wchar_t>(kAlphabet[(seed >> 33) % (sizeof kAlphabet - 1)]);
@@ -111,7 +111,7 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 }  // namespace
 
 WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes,
-                                 std::optional<unsigned>) {
+                                 std::optional<unsigned>, std::string_view temporaryPrefix) {
     const std::wstring wide = Wide(path);
     if (wide.empty()) return WriteOutcome::CannotCreate;
     const std::wstring target = FollowLinks(wide);
@@ -134,7 +134,7 @@ WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes
     const std::wstring folder = FolderOf(target);
     RemoveStaleTemporaries(folder);
     std::wstring temporary;
-    HANDLE file = CreateTemporary(folder, temporary);
+    HANDLE file = CreateTemporary(folder, temporaryPrefix, temporary);
     if (file == INVALID_HANDLE_VALUE) return WriteOutcome::CannotCreate;
     const bool written = WriteAll(file, bytes) && FlushFileBuffers(file);
     const bool closed = CloseHandle(file);
