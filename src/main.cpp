@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
         windows = std::make_unique<TQuorvelWindows>(settings.get(), otherInstanceRunning,
                                                     QApplication::arguments().mid(1));
         if (BenchHookWanted()) StartBenchHook(*windows->main);
-        windows->main->show();
+        windows->Show();
     } catch (const std::exception& error) {
         ShowErrorBox(nullptr, QString::fromUtf8(error.what()));
         return 0;

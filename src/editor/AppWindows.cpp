@@ -40,3 +40,8 @@ TQuorvelWindows::TQuorvelWindows(quorvel::KeyStore* settings, bool otherInstance
     main->AttachWindows(about.get(), link.get(), notice.get());
     typeForTests(*main);
 }
+
+void TQuorvelWindows::Show() {
+    main->show();
+    main->OpenStartWork();
+}

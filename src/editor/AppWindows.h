@@ -19,6 +19,10 @@ struct TQuorvelWindows {
     TQuorvelWindows(quorvel::KeyStore* settings, bool otherInstanceRunning,
                     const QStringList& arguments);
 
+    // Shows the main window, then what the start brings (a recovery offer over it or the
+    // command-line file).
+    void Show();
+
     std::unique_ptr<TFormMain> main;
     std::unique_ptr<TAboutForm> about;
     std::unique_ptr<TLinkForm> link;

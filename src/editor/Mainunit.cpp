@@ -37,6 +37,7 @@
 #include "editor/MergeCommand.h"
 #include "editor/RecentFiles.h"
 #include "editor/RecoveryKeeper.h"
+#include "editor/RecoveryOffer.h"
 #include "editor/RowsArea.h"
 #include "editor/SheetBars.h"
 #include "editor/SheetDocument.h"
@@ -288,16 +289,13 @@ void TFormMain::FormCreate(const QStringList& arguments) {
     placeOnScreen(this);
     placeOnScreen(preview_);
     applyStayOnTop();
-    // Work a dead editor left behind comes before the command line.
-    if (recovery_->OfferOrphans(this, [this](quorvel::RecoveredSheet& recovered) {
-            document_->Restore(std::move(recovered.sheet),
-                               QFile::decodeName(recovered.fileName.c_str()));
-        }))
-        return;
-    QStringList existing;
     for (const QString& argument : arguments)
-        if (QFileInfo::exists(argument)) existing << argument;
-    document_->OpenFirstOf(existing);
+        if (QFileInfo::exists(argument)) startFiles_ << argument;
+}
+
+void TFormMain::OpenStartWork() {
+    // Work a dead editor left behind is offered first, over the window now on the screen.
+    if (!TRecoveryOffer::Begin(*recovery_, *this, startFiles_)) document_->OpenFirstOf(startFiles_);
 }
 
 void TFormMain::AttachWindows(TAboutForm* about, TLinkForm* link, TNewVerForm* notice) {

@@ -56,8 +56,12 @@ class TFormMain : public QMainWindow {
     TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWidget* parent = nullptr);
     ~TFormMain() override;
 
-    // The creation handler: settings, placement on the screen, stay-on-top, command-line file.
+    // The creation handler: settings, placement on the screen, stay-on-top. The command line
+    // is kept for OpenStartWork().
     void FormCreate(const QStringList& arguments);
+    // Once the window is on the screen: a dead editor's work is offered over it, else the first
+    // existing command-line file is opened.
+    void OpenStartWork();
     // The secondary windows, created after the main window.
     void AttachWindows(TAboutForm* about, TLinkForm* link, TNewVerForm* notice);
 
@@ -134,6 +138,7 @@ class TFormMain : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    QStringList startFiles_;
     void buildFileToolbar();
     void wireCells();
     void setTabOrder();

@@ -1,6 +1,5 @@
 #include "editor/RecoveryKeeper.h"
 
-#include <QMessageBox>
 #include <QTimer>
 
 #include "editor/SheetDocument.h"
@@ -78,31 +77,7 @@ void TRecoveryKeeper::WorkSettled() {
     store_.Remove();
 }
 
-bool TRecoveryKeeper::OfferOrphans(QWidget* dialogParent,
-                                   const std::function<void(quorvel::RecoveredSheet&)>& restore) {
-    std::vector<quorvel::RecoveryCopy> copies = store_.ListOrphans();
-    for (quorvel::RecoveryCopy& copy : copies) {
-        std::optional<quorvel::RecoveredSheet> recovered = store_.Read(copy);
-        if (!recovered) {
-            store_.Delete(std::move(copy));
-            continue;
-        }
-        const auto answer = dialogs().message(
-            dialogParent,
-            QStringLiteral("前回保存されずに終了した編集内容があります。復元しますか？"),
-            QStringLiteral("復元確認"), QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
-            QMessageBox::Yes);
-        if (answer == QMessageBox::No) {
-            store_.Delete(std::move(copy));
-            continue;
-        }
-        // Only a plain No gives the work up; any other end of the question keeps the copy.
-        if (answer != QMessageBox::Yes) continue;
-        restore(*recovered);
-        // After the restore: replacing the sheet settles the work that was here before.
-        timer_->stop();
-        store_.Adopt(std::move(copy));
-        return true;
-    }
-    return false;
+void TRecoveryKeeper::Adopt(quorvel::RecoveryCopy&& copy) {
+    timer_->stop();
+    store_.Adopt(std::move(copy));
 }

@@ -8,12 +8,11 @@
 #include "store/RecoveryStore.h"
 
 class QTimer;
-class QWidget;
 class TSheetDocument;
 
-// Keeps a recovery copy of the sheet while it holds unsaved text, and offers the copies of
-// editors that died at the next start. The copy is written a little after a change, never per
-// keystroke; it goes away as soon as the work is saved or knowingly discarded.
+// Keeps a recovery copy of the sheet while it holds unsaved text; the copies of editors that
+// died are offered at the next start (TRecoveryOffer). The copy is written a little after a change,
+// never per keystroke; it goes away as soon as the work is saved or knowingly discarded.
 class TRecoveryKeeper : public QObject {
     Q_OBJECT
   public:
@@ -40,11 +39,9 @@ class TRecoveryKeeper : public QObject {
     // The work was saved or discarded: nothing is left to recover.
     void WorkSettled();
 
-    // Offers the copies of dead editors, newest first. On Yes `restore` makes the sheet the
-    // recovered one, the copy becomes this editor's own and true comes back; the copies not yet
-    // offered stay for a later start. Damaged copies and declined ones are deleted.
-    bool OfferOrphans(QWidget* dialogParent,
-                      const std::function<void(quorvel::RecoveredSheet&)>& restore);
+    // Makes a dead editor's copy this editor's own, after its sheet was restored (the offer of
+    // those copies is TRecoveryOffer).
+    void Adopt(quorvel::RecoveryCopy&& copy);
 
     // The debounce timer (single shot); its interval is the write delay.
     QTimer* WriteTimer() const { return timer_; }

@@ -4,9 +4,10 @@
 namespace quorvel::fileio {
 
 WriteOutcome ReplaceFileContents(const std::string& path, std::string_view bytes,
-                                 std::optional<unsigned> mode) {
+                                 std::optional<unsigned> mode, std::string_view temporaryPrefix) {
     FileReplacement replacement;
-    if (const WriteOutcome begun = replacement.Begin(path, mode); begun != WriteOutcome::Ok)
+    if (const WriteOutcome begun = replacement.Begin(path, mode, temporaryPrefix);
+        begun != WriteOutcome::Ok)
         return begun;
     replacement.Write(bytes);
     return replacement.Commit();

@@ -41,7 +41,8 @@ class FileReplacement {
     FileReplacement(const FileReplacement&) = delete;
     FileReplacement& operator=(const FileReplacement&) = delete;
 
-    WriteOutcome Begin(const std::string& path, std::optional<unsigned> mode = std::nullopt);
+    WriteOutcome Begin(const std::string& path, std::optional<unsigned> mode = std::nullopt,
+                       std::string_view temporaryPrefix = kTemporaryPrefix);
     // False once a write has failed; later writes are dropped and Commit reports the failure.
     bool Write(std::string_view bytes);
     WriteOutcome Commit();

@@ -92,7 +92,8 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 // A fresh temporary name in the folder, created exclusively and never through a link.
-int CreateTemporaryAt(int dirFd, std::uint64_t& seed, std::string& name, mode_t mode) {
+int CreateTemporaryAt(int dirFd, std::uint64_t& seed, std::string& name, mode_t mode,
+                      std::string_view prefix = kTemporaryPrefix) {
     static constexpr char kAlphabet[] =
         "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     if (seed == 0)
@@ -100,7 +101,7 @@ int CreateTemporaryAt(int dirFd, std::uint64_t& seed, std::string& name, mode_t 
                (static_cast<std::uint64_t>(::getpid()) << 32) ^
                reinterpret_cast<std::uintptr_t>(&name);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name.assign(kTemporaryPrefix);
+        name.assign(prefix);
         for (std::size_t i = 0; i < kTemporarySuffixLength; ++i) {
             seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
             name += kAlphabet[(seed >> 33) % (sizeof kAlphabet - 1)];
@@ -191,7 +192,8 @@ void FileReplacement::Abandon() {
     handle_ = -1;
 }
 
-WriteOutcome FileReplacement::Begin(const std::string& path, std::optional<unsigned> mode) {
+WriteOutcome FileReplacement::Begin(const std::string& path, std::optional<unsigned> mode,
+                                    std::string_view temporaryPrefix) {
     Abandon();
     failed_ = false;
     pending_.clear();
@@ -202,7 +204,9 @@ WriteOutcome FileReplacement::Begin(const std::string& path, std::optional<unsig
     if (::stat(target->c_str(), &existing) == 0) {
         if (!S_ISREG(existing.st_mode)) return WriteOutcome::CannotCreate;
         // The folder may allow the rename, but the file itself says it is not to be changed.
-        if (::faccessat(AT_FDCWD, target->c_str(), W_OK, AT_EACCESS) != 0)
+        // Without any write bit that holds for root too, who passes every access check.
+        if ((existing.st_mode & 0222) == 0 ||
+            ::faccessat(AT_FDCWD, target->c_str(), W_OK, AT_EACCESS) != 0)
             return WriteOutcome::CannotCreate;
         exists_ = true;
     } else if (errno != ENOENT) {
@@ -214,7 +218,7 @@ WriteOutcome FileReplacement::Begin(const std::string& path, std::optional<unsig
     RemoveStaleTemporaries(dirFd);
     std::uint64_t seed = 0;
     std::string leaf;
-    const int fd = CreateTemporaryAt(dirFd, seed, leaf, 0600);
+    const int fd = CreateTemporaryAt(dirFd, seed, leaf, 0600, temporaryPrefix);
     ::close(dirFd);
     if (fd < 0) return WriteOutcome::CannotCreate;
     if (exists_) {
@@ -292,7 +296,8 @@ EntryOutcome OutputFolder::Replace(const std::string& name, std::string_view byt
     bool exists = false;
     if (::fstatat(dirFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         if (!S_ISREG(existing.st_mode)) return EntryOutcome::NotAFile;
-        if (::faccessat(dirFd, name.c_str(), W_OK, AT_EACCESS) != 0)
+        if ((existing.st_mode & 0222) == 0 ||
+            ::faccessat(dirFd, name.c_str(), W_OK, AT_EACCESS) != 0)
             return EntryOutcome::CannotCreate;
         exists = true;
     } else if (errno != ENOENT) {

@@ -75,7 +75,8 @@ void RemoveStaleTemporaries(const std::wstring& folder) {
 }
 
 // A new temporary with a short random name, created exclusively.
-HANDLE CreateTemporary(const std::wstring& folder, std::wstring& name) {
+HANDLE CreateTemporary(const std::wstring& folder, std::wstring& name,
+                       std::string_view prefix = kTemporaryPrefix) {
     static constexpr char kAlphabet[] =
         "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     LARGE_INTEGER counter{};
@@ -83,7 +84,7 @@ HANDLE CreateTemporary(const std::wstring& folder, std::wstring& name) {
     std::uint64_t seed = static_cast<std::uint64_t>(counter.QuadPart) ^
                          (static_cast<std::uint64_t>(GetCurrentProcessId()) << 32);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::wstring leaf(kTemporaryPrefix.begin(), kTemporaryPrefix.end());
+        std::wstring leaf(prefix.begin(), prefix.end());
         for (std::size_t i = 0; i < kTemporarySuffixLength; ++i) {
             seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
             leaf += static_cast<wchar_t>(kAlphabet[(seed >> 33) % (sizeof kAlphabet - 1)]);
@@ -211,7 +212,8 @@ void FileReplacement::Abandon() {
 }
 
 // The wide names are kept as their bytes in the narrow members.
-WriteOutcome FileReplacement::Begin(const std::string& path, std::optional<unsigned>) {
+WriteOutcome FileReplacement::Begin(const std::string& path, std::optional<unsigned>,
+                                    std::string_view temporaryPrefix) {
     Abandon();
     failed_ = false;
     pending_.clear();
@@ -236,7 +238,7 @@ WriteOutcome FileReplacement::Begin(const std::string& path, std::optional<unsig
     const std::wstring folder = FolderOf(target);
     RemoveStaleTemporaries(folder);
     std::wstring temporary;
-    HANDLE file = CreateTemporary(folder, temporary);
+    HANDLE file = CreateTemporary(folder, temporary, temporaryPrefix);
     if (file == INVALID_HANDLE_VALUE) return WriteOutcome::CannotCreate;
     handle_ = Stored(file);
     target_ = BytesOf(target);

@@ -35,11 +35,17 @@ std::optional<FileFacts> RegularFileFacts(const std::string& path) {
     facts.lastWritten = static_cast<std::int64_t>(
         (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
         data.ftLastWriteTime.dwLowDateTime);
+    // File times count 100 ns from 1601; 11644473600 s lie between that and 1970.
+    facts.writtenAt = facts.lastWritten / 10000000 - 11644473600LL;
     return facts;
 }
 
 bool DeleteFileAt(const std::string& path) {
     return DeleteFileA(path.c_str()) != 0;
+}
+
+bool RenameFileAt(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), 0) != 0;
 }
 
 #else
@@ -63,11 +69,20 @@ std::optional<FileFacts> RegularFileFacts(const std::string& path) {
     facts.size = static_cast<std::uint64_t>(info.st_size);
     facts.lastWritten =
         static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    facts.writtenAt = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+    facts.ownedByUser = info.st_uid == ::geteuid();
     return facts;
 }
 
 bool DeleteFileAt(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
+}
+
+bool RenameFileAt(const std::string& from, const std::string& to) {
+    // A hard link refuses an existing name, which rename() would replace.
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    ::unlink(from.c_str());
+    return true;
 }
 
 #endif

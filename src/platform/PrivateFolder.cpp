@@ -5,15 +5,25 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/TempDir.h"
 #endif
 
 namespace quorvel {
+
+namespace {
+
+std::string Refused(const std::string& path, const char* why) {
+    return "復元用フォルダ " + path + " は使えません（" + why + "）";
+}
+
+}  // namespace
 
 #ifdef _WIN32
 
@@ -22,12 +32,6 @@ namespace {
 std::string Env(const char* name) {
     const char* value = std::getenv(name);
     return value ? std::string(value) : std::string();
-}
-
-bool IsRealFolder(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 }  // namespace
@@ -47,15 +51,29 @@ char PathSeparator() {
     return '\\';
 }
 
-bool MakePrivateFolder(const std::string& path) {
-    if (path.empty()) return false;
+PrivateFolderCheck CheckPrivateFolder(const std::string& path) {
+    PrivateFolderCheck check;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return check;
+    check.exists = true;
     // The local application-data folder is already closed to other users by its access list;
-    // new folders inherit it.
+    // new folders inherit it. A link could lead anywhere.
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        check.problem = Refused(path, "リンクです");
+    else if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        check.problem = Refused(path, "フォルダではありません");
+    return check;
+}
+
+PrivateFolderCheck MakePrivateFolder(const std::string& path) {
+    if (path.empty()) return {false, Refused(path, "場所がありません")};
     for (std::size_t at = path.find_first_of("\\/", 3); at != std::string::npos;
          at = path.find_first_of("\\/", at + 1))
         CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
     CreateDirectoryA(path.c_str(), nullptr);
-    return IsRealFolder(path);
+    PrivateFolderCheck check = CheckPrivateFolder(path);
+    if (!check.exists) check.problem = Refused(path, "作成できません");
+    return check;
 }
 
 #else
@@ -72,18 +90,50 @@ char PathSeparator() {
     return '/';
 }
 
-bool MakePrivateFolder(const std::string& path) {
-    if (path.empty() || path[0] != '/') return false;
+PrivateFolderCheck CheckPrivateFolder(const std::string& path) {
+    PrivateFolderCheck check;
+    // Opened without following a link, so the checks are about the very folder that is used.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        struct stat link {};
+        if (::lstat(path.c_str(), &link) != 0) {
+            if (error != ENOENT) check.problem = Refused(path, std::strerror(error));
+            return check;
+        }
+        check.exists = true;
+        if (S_ISLNK(link.st_mode))
+            check.problem = Refused(path, "シンボリックリンクです");
+        else if (!S_ISDIR(link.st_mode))
+            check.problem = Refused(path, "フォルダではありません");
+        else
+            check.problem = Refused(path, std::strerror(error));
+        return check;
+    }
+    check.exists = true;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        check.problem = Refused(path, std::strerror(errno));
+    else if (info.st_uid != ::geteuid())
+        check.problem = Refused(path, "他のユーザーのフォルダです");
+    else if ((info.st_mode & 022) != 0)
+        check.problem = Refused(path, "他のユーザーも書き込めるフォルダです");
+    else if ((info.st_mode & 077) != 0 && ::fchmod(fd, 0700) != 0)
+        check.problem = Refused(path, std::strerror(errno));
+    ::close(fd);
+    return check;
+}
+
+PrivateFolderCheck MakePrivateFolder(const std::string& path) {
+    if (path.empty() || path[0] != '/') return {false, Refused(path, "場所がありません")};
     // Missing parents are made private too, as the base folders of a user's state should be;
     // existing ones are left as they are.
-    for (std::size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1)) {
-        const std::string parent = path.substr(0, at);
-        struct stat info {};
-        if (::mkdir(parent.c_str(), 0700) != 0 && errno != EEXIST &&
-            !(::stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode)))
-            return false;
-    }
-    return EnsurePrivateDirectory(path).empty();
+    for (std::size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1))
+        ::mkdir(path.substr(0, at).c_str(), 0700);
+    ::mkdir(path.c_str(), 0700);
+    PrivateFolderCheck check = CheckPrivateFolder(path);
+    if (!check.exists && check.problem.empty()) check.problem = Refused(path, "作成できません");
+    return check;
 }
 
 #endif

@@ -12,9 +12,21 @@ std::string UserStateFolder();
 // The separator between folder and file names on this system.
 char PathSeparator();
 
+// What a private folder is like. It is usable when it exists and has no problem.
+struct PrivateFolderCheck {
+    bool exists = false;
+    // Why the folder is refused (UTF-8, for the user), empty when it is not.
+    std::string problem;
+    bool usable() const { return exists && problem.empty(); }
+};
+
+// Checks the folder without creating it. It must be a real folder, not a link, owned by this
+// user, and nobody else may write to it: what others could have planted there is not ours.
+// Read access for others on such a folder is taken away.
+PrivateFolderCheck CheckPrivateFolder(const std::string& path);
+
 // Creates `path` and any missing parents, private to this user (mode 700 where the system has
-// modes). An existing last folder must be a real folder of this user, not a link; any group or
-// other access on it is taken away. False when the folder cannot be used.
-bool MakePrivateFolder(const std::string& path);
+// modes), then checks it as above.
+PrivateFolderCheck MakePrivateFolder(const std::string& path);
 
 }  // namespace quorvel

@@ -26,6 +26,12 @@ constexpr unsigned kPrivateFileMode = 0600;
 
 constexpr char kCopyExtension[] = ".qvr";
 constexpr char kLockExtension[] = ".lock";
+constexpr char kDamagedExtension[] = ".damaged";
+
+// A killed write of copy `id` leaves a temporary with this prefix beside it.
+std::string TemporaryPrefix(const std::string& id) {
+    return "." + id + kCopyExtension + ".";
+}
 
 std::uint32_t Crc32(std::string_view bytes) {
     static const std::array<std::uint32_t, 256> table = [] {
@@ -142,7 +148,9 @@ std::string RecoveryStore::PathOf(const std::string& id, const char* extension) 
 bool RecoveryStore::Write(const TDescriptionSheet& sheet, const std::string& fileName) {
     if (folder_.empty() || fileName.size() > kMaxPathBytes) return false;
     if (!lock_.Held()) {
-        if (!MakePrivateFolder(folder_)) return false;
+        const PrivateFolderCheck check = MakePrivateFolder(folder_);
+        folderProblem_ = check.problem;
+        if (!check.usable()) return false;
         // The lock comes first: a copy is never on disk without its owner's lock.
         for (int attempt = 0; attempt < 3 && !lock_.Held(); ++attempt) {
             const std::string id = NewCopyId();
@@ -152,8 +160,8 @@ bool RecoveryStore::Write(const TDescriptionSheet& sheet, const std::string& fil
         if (!lock_.Held()) return false;
     }
     return fileio::ReplaceFileContents(PathOf(id_, kCopyExtension),
-                                       EncodeRecoveryCopy(sheet, fileName),
-                                       kPrivateFileMode) == fileio::WriteOutcome::Ok;
+                                       EncodeRecoveryCopy(sheet, fileName), kPrivateFileMode,
+                                       TemporaryPrefix(id_)) == fileio::WriteOutcome::Ok;
 }
 
 void RecoveryStore::Remove() {
@@ -165,10 +173,13 @@ void RecoveryStore::Remove() {
 void RecoveryStore::DeleteFiles(const std::string& id, FileLock& lock) {
     DeleteFileAt(PathOf(id, kCopyExtension));
     // A write cut short by a crash can leave its hidden temporary file beside the copy.
-    const std::string leftover = "." + id + kCopyExtension + ".";
-    for (const std::string& name : FolderEntries(folder_))
-        if (name.compare(0, leftover.size(), leftover) == 0)
-            DeleteFileAt(folder_ + PathSeparator() + name);
+    const std::string leftover = TemporaryPrefix(id);
+    for (const std::string& name : FolderEntries(folder_)) {
+        if (name.compare(0, leftover.size(), leftover) != 0) continue;
+        const std::string path = folder_ + PathSeparator() + name;
+        const std::optional<FileFacts> facts = RegularFileFacts(path);
+        if (facts && facts->ownedByUser) DeleteFileAt(path);
+    }
     // The lock file goes last, while still held, so the copy is never seen unowned.
     lock.ReleaseAndRemove();
 }
@@ -176,11 +187,19 @@ void RecoveryStore::DeleteFiles(const std::string& id, FileLock& lock) {
 std::vector<RecoveryCopy> RecoveryStore::ListOrphans() {
     std::vector<RecoveryCopy> orphans;
     if (folder_.empty()) return orphans;
+    // What another user could have put there is neither offered nor deleted.
+    const PrivateFolderCheck check = CheckPrivateFolder(folder_);
+    folderProblem_ = check.problem;
+    if (!check.usable()) return orphans;
     std::set<std::string> ids;
     for (const std::string& name : FolderEntries(folder_))
         if (auto id = IdFromName(name)) ids.insert(*id);
     for (const std::string& id : ids) {
         if (lock_.Held() && id == id_) continue;
+        const std::optional<FileFacts> lockFacts = RegularFileFacts(PathOf(id, kLockExtension));
+        const std::optional<FileFacts> copyFacts = RegularFileFacts(PathOf(id, kCopyExtension));
+        if ((lockFacts && !lockFacts->ownedByUser) || (copyFacts && !copyFacts->ownedByUser))
+            continue;
         RecoveryCopy copy;
         // A lock that cannot be had belongs to a live process (or to a listing elsewhere).
         if (!copy.lock_.TryLock(PathOf(id, kLockExtension))) continue;
@@ -192,7 +211,9 @@ std::vector<RecoveryCopy> RecoveryStore::ListOrphans() {
             DeleteFiles(id, copy.lock_);
             continue;
         }
+        if (!facts->ownedByUser) continue;
         copy.lastWritten_ = facts->lastWritten;
+        copy.writtenAt_ = facts->writtenAt;
         orphans.push_back(std::move(copy));
     }
     std::sort(orphans.begin(), orphans.end(), [](const RecoveryCopy& a, const RecoveryCopy& b) {
@@ -217,6 +238,20 @@ std::optional<RecoveredSheet> RecoveryStore::Read(const RecoveryCopy& copy) cons
 void RecoveryStore::Delete(RecoveryCopy&& copy) {
     if (!copy.lock_.Held()) return;
     DeleteFiles(copy.id_, copy.lock_);
+}
+
+std::string RecoveryStore::MoveAside(RecoveryCopy&& copy) {
+    if (!copy.lock_.Held()) return {};
+    // Each damaged copy is renamed once; the renamed file no longer looks like a copy.
+    std::string aside;
+    for (int attempt = 0; attempt < 10 && aside.empty(); ++attempt) {
+        std::string candidate = copy.file_ + kDamagedExtension;
+        if (attempt > 0) candidate += std::to_string(attempt);
+        if (RenameFileAt(copy.file_, candidate)) aside = std::move(candidate);
+    }
+    if (aside.empty()) return {};
+    DeleteFiles(copy.id_, copy.lock_);
+    return aside;
 }
 
 void RecoveryStore::Adopt(RecoveryCopy&& copy) {

@@ -27,6 +27,8 @@ class RecoveryCopy {
     const std::string& File() const { return file_; }
     // Orders copies by their last write: a larger value is later.
     std::int64_t LastWritten() const { return lastWritten_; }
+    // The last write as seconds since 1970-01-01 00:00 UTC.
+    std::int64_t WrittenAt() const { return writtenAt_; }
 
   private:
     friend class RecoveryStore;
@@ -35,6 +37,7 @@ class RecoveryCopy {
     std::string id_;
     std::string file_;
     std::int64_t lastWritten_ = 0;
+    std::int64_t writtenAt_ = 0;
     FileLock lock_;
 };
 
@@ -48,7 +51,8 @@ struct RecoveredSheet {
 
 class RecoveryStore {
   public:
-    // `folder` empty means DefaultFolder(). It is created (private to the user) on first use.
+    // `folder` empty means DefaultFolder(). It is created (private to the user) on first use. A
+    // folder that is a link, belongs to another user or that others may write is never used.
     explicit RecoveryStore(std::string folder = {});
     // Releases the lock but keeps the copy: only Remove() says the work is safe.
     ~RecoveryStore();
@@ -59,6 +63,9 @@ class RecoveryStore {
     // %LOCALAPPDATA%\Merrow\Quorvel\recovery. Empty when the system names no such folder.
     static std::string DefaultFolder();
     const std::string& Folder() const { return folder_; }
+    // Why the folder was refused at the last listing or write (UTF-8, for the user); empty when
+    // it was usable or did not exist yet.
+    const std::string& FolderProblem() const { return folderProblem_; }
 
     // Replaces this process's copy with the sheet and the path of its file (empty when
     // untitled), atomically. The first write creates and locks the copy. False when the copy
@@ -70,13 +77,17 @@ class RecoveryStore {
     void Remove();
 
     // The copies whose process is gone, newest first by the time they were last written. Each
-    // one comes locked (see RecoveryCopy). Copies held by live processes are not listed.
+    // one comes locked (see RecoveryCopy). Copies held by live processes, copies of other users
+    // and anything in a refused folder are not listed.
     std::vector<RecoveryCopy> ListOrphans();
     // The sheet and file name a copy holds; nothing when the copy is damaged or unreadable, in
-    // which case it is only fit for Delete().
+    // which case it is only fit for MoveAside().
     std::optional<RecoveredSheet> Read(const RecoveryCopy& copy) const;
-    // Deletes a copy that was offered and declined, or that cannot be read.
+    // Deletes a copy that was offered and declined, with whatever a killed write of it left.
     void Delete(RecoveryCopy&& copy);
+    // Renames a copy that cannot be read out of the way, so it is never offered again but the
+    // user can still look at it. Returns its new path, empty when it could not be moved.
+    std::string MoveAside(RecoveryCopy&& copy);
     // Makes the copy this process's own: it stays locked and later writes replace it. A copy
     // this process had before is removed, since the adopted sheet takes its place.
     void Adopt(RecoveryCopy&& copy);
@@ -86,6 +97,7 @@ class RecoveryStore {
     void DeleteFiles(const std::string& id, FileLock& lock);
 
     std::string folder_;
+    std::string folderProblem_;
     std::string id_;  // of this process's copy, while lock_ is held
     FileLock lock_;
 };

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QLibraryInfo>
+#include <QRawFont>
 #include <QTranslator>
 
 namespace ui {
@@ -38,11 +39,56 @@ QStringList japaneseUiFamilyCandidates() {
             QStringLiteral("IPAexGothic"),     QStringLiteral("Source Han Sans JP")};
 }
 
+QStringList familyNamesOf(const QString& family) {
+    QStringList names;
+    const QRawFont raw = QRawFont::fromFont(QFont(family));
+    if (!raw.isValid()) return names;
+    // The OpenType name table: a header of three 16-bit words, then 12-byte records.
+    const QByteArray table = raw.fontTable("name");
+    const auto word = [&table](qsizetype at) {
+        return at + 2 <= table.size() ? (static_cast<unsigned char>(table[at]) << 8) |
+                                            static_cast<unsigned char>(table[at + 1])
+                                      : -1;
+    };
+    const int count = word(2);
+    const int strings = word(4);
+    for (int i = 0; i < count; ++i) {
+        const qsizetype record = 6 + 12 * qsizetype(i);
+        const int platform = word(record), encoding = word(record + 2), id = word(record + 6);
+        const int length = word(record + 8), offset = word(record + 10);
+        if ((id != 1 && id != 16) || length < 0 || offset < 0) continue;  // family names only
+        const qsizetype start = strings + offset;
+        if (start < 0 || start + length > table.size()) continue;
+        const QByteArray bytes = table.mid(start, length);
+        QString name;
+        if (platform == 0 || platform == 3) {
+            for (qsizetype at = 0; at + 1 < bytes.size(); at += 2)
+                name += QChar(char16_t((static_cast<unsigned char>(bytes[at]) << 8) |
+                                       static_cast<unsigned char>(bytes[at + 1])));
+        } else if (platform == 1 && encoding == 0) {
+            name = QString::fromLatin1(bytes);  // Macintosh Roman; only its ASCII names matter
+        } else {
+            continue;
+        }
+        if (!name.isEmpty() && !names.contains(name)) names << name;
+    }
+    return names;
+}
+
 // Only a face that is really there counts: fontconfig answers any name with some substitute.
+// The database lists a face under one name in the user's language ("IPA Pゴシック" under a
+// Japanese locale, "IPAPGothic" elsewhere), so a candidate may also be any of its other names.
 QString firstInstalledFamily(const QStringList& candidates) {
     const QStringList installed = QFontDatabase::families();
     for (const QString& candidate : candidates)
-        if (installed.contains(candidate, Qt::CaseInsensitive)) return candidate;
+        for (const QString& family : installed)
+            if (family.compare(candidate, Qt::CaseInsensitive) == 0) return family;
+    const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
+    QList<QStringList> names;
+    for (const QString& family : japanese) names << familyNamesOf(family);
+    for (const QString& candidate : candidates)
+        for (qsizetype i = 0; i < japanese.size(); ++i)
+            if (names[i].contains(candidate, Qt::CaseInsensitive)) return japanese[i];
     return QString();
 }
 

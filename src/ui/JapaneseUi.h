@@ -16,8 +16,12 @@ bool installQtJapanese(QCoreApplication& app);
 
 // Proportional Gothic faces in order of preference; the first is the classic Windows face.
 QStringList japaneseUiFamilyCandidates();
-// The first installed family of `candidates`, or an empty string when none is installed.
+// The installed family of the first candidate that names one, under the name the font database
+// uses for it; a candidate matches any of a face's family names, in every language. Empty when
+// none is installed.
 QString firstInstalledFamily(const QStringList& candidates);
+// Every family name a face's own name table gives, in every language it lists.
+QStringList familyNamesOf(const QString& family);
 // The interface face: the first installed candidate, else the application's present family.
 QString japaneseUiFamily();
 // A fixed-width Gothic face for the few texts laid out in columns.

@@ -305,6 +305,33 @@ TEST_F(DataFileOnDisk, SaveIntoReadOnlyFolderKeepsTheOldFile) {
     EXPECT_EQ(ReadWholeFile(path), BuildDataImage(OddSheet()));
 }
 
+// Whoever runs the program, root included: a file without any write bit is not to be replaced,
+// while one write bit anywhere leaves the decision to the system's own access check.
+TEST_F(DataFileOnDisk, FileWithoutWriteBitsIsRefusedForEveryone) {
+    for (const mode_t mode : {0444, 0400, 0555, 0000}) {
+        const std::string path = folder.file("locked" + std::to_string(mode) + ".qvl");
+        ASSERT_FALSE(SaveDataFile(OddSheet(), path));
+        ASSERT_EQ(chmod(path.c_str(), mode), 0);
+        auto error = SaveDataFile(TDescriptionSheet{}, path);
+        ASSERT_TRUE(error) << std::oct << mode;
+        EXPECT_EQ(error->message, "ファイル " + path + " を作成できません");
+        EXPECT_EQ(error->caption, "データ保存");
+        chmod(path.c_str(), 0600);
+        EXPECT_EQ(ReadWholeFile(path), BuildDataImage(OddSheet())) << std::oct << mode;
+    }
+    // Only the refused files are there: no temporary was made for them.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                            std::filesystem::directory_iterator{}),
+              4);
+    if (geteuid() != 0) GTEST_SKIP() << "the owner-only write bit below needs root";
+    const std::string path = folder.file("theirs.qvl");
+    ASSERT_FALSE(SaveDataFile(OddSheet(), path));
+    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chmod(path.c_str(), 0200), 0);
+    EXPECT_FALSE(SaveDataFile(TDescriptionSheet{}, path));
+    EXPECT_EQ(ReadWholeFile(path), BuildDataImage(TDescriptionSheet{}));
+}
+
 #endif
 
 TEST_F(DataFileOnDisk, SaveIntoMissingFolderCannotCreate) {

@@ -8,10 +8,12 @@
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QStyleOptionGroupBox>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWebEngineSettings>
@@ -116,6 +118,52 @@ class JapaneseUiTest : public QObject {
             QCOMPARE(view->settings()->fontFamily(font), chosen);
     }
 
+    // The font database names a face in the user's language, so the choice is made in fresh
+    // processes under each locale; every one must draw in the same proportional face.
+    void sameProportionalFaceUnderJapaneseAndOtherLocales() {
+        const QString report = qEnvironmentVariable("QUORVEL_FACE_REPORT");
+        if (!report.isEmpty()) {
+            writeFaceReport(report);
+            return;
+        }
+        if (ui::firstInstalledFamily(ui::japaneseUiFamilyCandidates()).isEmpty())
+            QSKIP("no Japanese proportional Gothic face is installed");
+        QTemporaryDir locales;
+        QVERIFY(locales.isValid());
+        const int made = QProcess::execute(
+            QStringLiteral("localedef"),
+            {QStringLiteral("-i"), QStringLiteral("ja_JP"), QStringLiteral("-f"),
+             QStringLiteral("UTF-8"), locales.filePath(QStringLiteral("ja_JP.UTF-8"))});
+        if (made != 0) QSKIP("localedef cannot make ja_JP.UTF-8 here");
+        QStringList reports;
+        for (const QString& lang :
+             {QStringLiteral("ja_JP.UTF-8"), QStringLiteral("C.UTF-8"), QString()}) {
+            const QString file = locales.filePath(QStringLiteral("face-%1").arg(reports.size()));
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            for (const char* name : {"LANG", "LC_ALL", "LC_CTYPE", "LC_MESSAGES", "LANGUAGE"})
+                env.remove(QString::fromLatin1(name));
+            if (!lang.isEmpty()) env.insert(QStringLiteral("LANG"), lang);
+            env.insert(QStringLiteral("LOCPATH"), locales.path());
+            env.insert(QStringLiteral("QUORVEL_FACE_REPORT"), file);
+            QProcess child;
+            child.setProcessEnvironment(env);
+            child.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("sameProportionalFaceUnderJapaneseAndOtherLocales")});
+            QVERIFY(child.waitForFinished(60000));
+            QVERIFY2(child.exitCode() == 0, child.readAllStandardOutput().constData());
+            QFile text(file);
+            QVERIFY2(text.open(QIODevice::ReadOnly), qPrintable(lang));
+            const QStringList lines = QString::fromUtf8(text.readAll()).split(u'\n');
+            QCOMPARE(lines.size(), 3);
+            QVERIFY2(lines[1] == QStringLiteral("proportional"), qPrintable(lang + lines[1]));
+            reports << lines[2];
+            if (lang.startsWith(u'j'))  // the database's own name is the Japanese one there
+                QVERIFY2(hasJapanese(lines[0]), qPrintable(lines[0]));
+        }
+        QCOMPARE(reports[0], reports[1]);
+        QCOMPARE(reports[0], reports[2]);
+    }
+
     void everyButtonCheckBoxAndCellHasAnAccessibleName() {
         TFormMain& main = fixture->start();
         int buttons = 0;
@@ -173,6 +221,23 @@ class JapaneseUiTest : public QObject {
     }
 
   private:
+    // Which face this process draws its interface in: the database's name for it, whether its
+    // Latin letters are proportional, and the face's names in every language.
+    static void writeFaceReport(const QString& path) {
+        const QFont font = QApplication::font();
+        const QFontMetrics metrics(font);
+        const bool proportional = metrics.horizontalAdvance(QStringLiteral("iiii")) <
+                                  metrics.horizontalAdvance(QStringLiteral("WWWW"));
+        QStringList names = ui::familyNamesOf(QFontInfo(font).family());
+        names.sort();
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write((QFontInfo(font).family() + u'\n' +
+                   (proportional ? QStringLiteral("proportional") : QStringLiteral("fixed")) +
+                   u'\n' + names.join(u','))
+                      .toUtf8());
+    }
+
     bool translationPresent = false;
     std::unique_ptr<MainWindowFixture> fixture;
 };

@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTimer>
 #include <QtTest>
 
@@ -11,14 +12,13 @@
 #include "editor/CellEdit.h"
 #include "editor/DocumentController.h"
 #include "editor/RecoveryKeeper.h"
+#include "editor/RecoveryOffer.h"
 #include "store/DataFile.h"
 #include "store/RecoveryStore.h"
 #include "ui/SjisText.h"
 
 namespace {
 
-const QString kOfferText =
-    QStringLiteral("前回保存されずに終了した編集内容があります。復元しますか？");
 const QString kOfferCaption = QStringLiteral("復元確認");
 constexpr int kShortDelayMs = 300;
 
@@ -193,7 +193,15 @@ class RecoveryTest : public QObject {
         TFormMain& main = fixture->start({commandLine});
         QCOMPARE(int(fixture->dialogs.messages.size()), 1);
         const auto& asked = fixture->dialogs.messages[0];
-        QCOMPARE(asked.text, kOfferText);
+        // Names the work, when it was lost and the file a Yes keeps from being opened.
+        QCOMPARE(
+            asked.text,
+            QStringLiteral("前回保存されずに終了した編集内容があります（ファイル: bag、%1）。"
+                           "復元しますか？\n復元すると、指定されたファイル other は開かれません。")
+                .arg(orphanTime));
+        // Asked over the main window once it is on the screen, so it is centred on it.
+        QCOMPARE(asked.parent, static_cast<QWidget*>(&main));
+        QVERIFY(asked.parentShown);
         QCOMPARE(asked.caption, kOfferCaption);
         QCOMPARE(asked.icon, QMessageBox::Question);
         QCOMPARE(asked.buttons, QMessageBox::Yes | QMessageBox::No);
@@ -217,6 +225,10 @@ class RecoveryTest : public QObject {
         leaveOrphan(QStringLiteral("無名"), QString());
         fixture->dialogs.messageAnswers.push_back(QMessageBox::Yes);
         TFormMain& main = fixture->start();
+        QCOMPARE(fixture->dialogs.messages.at(0).text,
+                 QStringLiteral("前回保存されずに終了した編集内容があります（ファイル: 無題、%1）。"
+                                "復元しますか？")
+                     .arg(orphanTime));
         QCOMPARE(main.windowTitle(), QStringLiteral("Quorvel - 無題"));
         QVERIFY(main.CurrentFileName().isEmpty());
         QVERIFY(main.AnyCellModified());
@@ -252,7 +264,7 @@ class RecoveryTest : public QObject {
         Q_UNUSED(main);
     }
 
-    void aDamagedCopyIsDeletedWithoutAQuestion() {
+    void aDamagedCopyIsMovedAsideWithANote() {
         const QString damaged = recovery->filePath("00000000deadbeef.qvr");
         QFile file(damaged);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -261,7 +273,34 @@ class RecoveryTest : public QObject {
         TFormMain& main = fixture->start();
         QVERIFY(fixture->dialogs.messages.empty());
         QVERIFY(!QFile::exists(damaged));
+        const QStringList aside = QDir(recovery->path()).entryList({"*.qvr?*"}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QTRY_VERIFY(main.StatusBar1->currentMessage().contains(aside[0]));
         QCOMPARE(main.windowTitle(), QStringLiteral("Quorvel - 無題"));
+        // Once aside it is never offered nor reported again.
+        fixture->stop();
+        TFormMain& again = fixture->start();
+        QVERIFY(fixture->dialogs.messages.empty());
+        QVERIFY(again.StatusBar1->currentMessage().isEmpty());
+    }
+
+    void anOpenFolderIsRefusedWithANoteAndKeptWhole() {
+        leaveOrphan(QStringLiteral("他人"), QString());
+        QVERIFY(QFile::setPermissions(recovery->path(), QFile::Permissions(0x7777)));
+        const QString commandLine = savedFile("other.qvl");
+        TFormMain& main = fixture->start({commandLine});
+        QVERIFY(fixture->dialogs.messages.empty());
+        QCOMPARE(copyFiles().size(), 1);  // nothing deleted either
+        QTRY_VERIFY(main.StatusBar1->currentMessage().contains(QStringLiteral("は使えません")));
+        QCOMPARE(main.CurrentFileName(), commandLine);
+    }
+
+    void theOfferTellsTheTimeInLocalDigits() {
+        const QDateTime when(QDate(2026, 3, 4), QTime(5, 6, 59));
+        QCOMPARE(TRecoveryOffer::OfferText(QStringLiteral("/a/b/靴.qvl"), when.toSecsSinceEpoch(),
+                                           QString()),
+                 QStringLiteral("前回保存されずに終了した編集内容があります（ファイル: 靴、"
+                                "2026/03/04 05:06）。復元しますか？"));
     }
 
     void aLiveEditorsCopyIsNotAnOrphan() {
@@ -293,8 +332,15 @@ class RecoveryTest : public QObject {
         return quorvel::DecodeRecoveryCopy(std::string_view(bytes.constData(), bytes.size()));
     }
     void leaveOrphan(const QString& title, const QString& path) {
-        quorvel::RecoveryStore dead(recovery->path().toStdString());
-        QVERIFY(dead.Write(sheetTitled(title), QFile::encodeName(path).toStdString()));
+        {
+            quorvel::RecoveryStore dead(recovery->path().toStdString());
+            QVERIFY(dead.Write(sheetTitled(title), QFile::encodeName(path).toStdString()));
+        }
+        quorvel::RecoveryStore reader(recovery->path().toStdString());
+        const auto orphans = reader.ListOrphans();
+        QVERIFY(!orphans.empty());
+        orphanTime = QDateTime::fromSecsSinceEpoch(orphans.front().WrittenAt())
+                         .toString(QStringLiteral("yyyy/MM/dd HH:mm"));
     }
     QString savedFile(const QString& name) {
         const QString path = fixture->files.filePath(name);
@@ -307,6 +353,7 @@ class RecoveryTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> recovery;
     std::unique_ptr<MainWindowFixture> fixture;
+    QString orphanTime;  // of the newest copy left, as the question shows it
 };
 
 QUORVEL_UI_TEST_MAIN(RecoveryTest)

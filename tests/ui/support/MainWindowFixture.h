@@ -26,7 +26,7 @@ class MainWindowFixture {
 
     TFormMain& start(const QStringList& arguments = {}) {
         windows = std::make_unique<TQuorvelWindows>(&store_, false, arguments);
-        windows->main->show();
+        windows->Show();
         windows->main->activateWindow();
         if (!QTest::qWaitForWindowActive(windows->main.get())) qWarning("main window not active");
         return *windows->main;

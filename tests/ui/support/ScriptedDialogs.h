@@ -19,6 +19,8 @@ class ScriptedDialogs final : public DialogSeam {
         QMessageBox::Icon icon;
         QMessageBox::StandardButtons buttons;
         QMessageBox::StandardButton defaultButton;
+        QWidget* parent;
+        bool parentShown;  // the parent was on the screen when asked
     };
     struct FileRequest {
         bool save;
@@ -43,11 +45,12 @@ class ScriptedDialogs final : public DialogSeam {
     std::vector<QString> modalShown;  // object names of the dialogs shown
     int unexpected = 0;
 
-    QMessageBox::StandardButton message(QWidget*, const QString& text, const QString& caption,
-                                        QMessageBox::Icon icon,
+    QMessageBox::StandardButton message(QWidget* parent, const QString& text,
+                                        const QString& caption, QMessageBox::Icon icon,
                                         QMessageBox::StandardButtons buttons,
                                         QMessageBox::StandardButton defaultButton) override {
-        messages.push_back({text, caption, icon, buttons, defaultButton});
+        messages.push_back(
+            {text, caption, icon, buttons, defaultButton, parent, parent && parent->isVisible()});
         if (messageAnswers.empty()) {
             if (buttons != QMessageBox::Ok) ++unexpected;
             return QMessageBox::Ok;

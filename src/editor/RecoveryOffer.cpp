@@ -1,0 +1,110 @@
+#include "editor/RecoveryOffer.h"
+
+#include <QDateTime>
+#include <QEvent>
+#include <QFile>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTimer>
+#include <QWindow>
+
+#include "editor/DocumentController.h"
+#include "editor/Mainunit.h"
+#include "editor/RecoveryKeeper.h"
+#include "ui/DialogSeam.h"
+#include "ui/ErrorBox.h"
+
+QString TRecoveryOffer::OfferText(const QString& fileName, qint64 writtenAt,
+                                  const QString& commandLineFile) {
+    const QString name =
+        fileName.isEmpty() ? QStringLiteral("無題") : TDocumentController::DisplayName(fileName);
+    const QString when =
+        QDateTime::fromSecsSinceEpoch(writtenAt).toString(QStringLiteral("yyyy/MM/dd HH:mm"));
+    QString text = QStringLiteral(
+                       "前回保存されずに終了した編集内容があります（ファイル: %1、%2）。"
+                       "復元しますか？")
+                       .arg(name, when);
+    if (!commandLineFile.isEmpty())
+        text += QStringLiteral("\n復元すると、指定されたファイル %1 は開かれません。")
+                    .arg(TDocumentController::DisplayName(commandLineFile));
+    return text;
+}
+
+bool TRecoveryOffer::Begin(TRecoveryKeeper& keeper, TFormMain& window, const QStringList& files) {
+    auto* offer = new TRecoveryOffer(keeper, window, files);
+    quorvel::RecoveryStore& store = keeper.Store();
+    QStringList notes;
+    std::vector<quorvel::RecoveryCopy> copies = store.ListOrphans();
+    if (!store.FolderProblem().empty()) notes << QString::fromStdString(store.FolderProblem());
+    for (quorvel::RecoveryCopy& copy : copies) {
+        if (std::optional<quorvel::RecoveredSheet> sheet = store.Read(copy)) {
+            offer->sheets_.push_back(std::move(*sheet));
+            offer->copies_.push_back(std::move(copy));
+            continue;
+        }
+        const std::string aside = store.MoveAside(std::move(copy));
+        if (!aside.empty())
+            notes << QStringLiteral("読めない復元用データを %1 に移しました")
+                         .arg(QFile::decodeName(aside.c_str()));
+    }
+    // Once the window has settled on the screen: the first hover over a button would otherwise
+    // replace the note with the button's own text.
+    if (!notes.isEmpty())
+        QTimer::singleShot(0, &window, [&window, text = notes.join(QStringLiteral("　"))] {
+            window.StatusBar1->showMessage(text);
+        });
+    if (offer->copies_.empty()) {
+        delete offer;
+        return false;
+    }
+    return true;
+}
+
+TRecoveryOffer::TRecoveryOffer(TRecoveryKeeper& keeper, TFormMain& window, const QStringList& files)
+    : QObject(&window), keeper_(keeper), window_(window), files_(files) {
+    window.installEventFilter(this);
+    if (window.isVisible()) QTimer::singleShot(0, this, [this] { ask(); });
+}
+
+// The widget is shown before the system puts it on the screen; the question waits for the
+// window's first exposure.
+bool TRecoveryOffer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &window_ && event->type() == QEvent::Show && window_.windowHandle())
+        window_.windowHandle()->installEventFilter(this);
+    if (watched == window_.windowHandle() && event->type() == QEvent::Expose &&
+        window_.windowHandle()->isExposed())
+        QTimer::singleShot(0, this, [this] { ask(); });
+    return QObject::eventFilter(watched, event);
+}
+
+void TRecoveryOffer::ask() {
+    if (asked_) return;
+    asked_ = true;
+    window_.removeEventFilter(this);
+    if (window_.windowHandle()) window_.windowHandle()->removeEventFilter(this);
+    bool restored = false;
+    RunGuarded(&window_, [&] {
+        for (std::size_t i = 0; i < copies_.size() && !restored; ++i) {
+            quorvel::RecoveredSheet& sheet = sheets_[i];
+            const QString file = QFile::decodeName(sheet.fileName.c_str());
+            const auto answer = dialogs().message(
+                &window_, OfferText(file, copies_[i].WrittenAt(), files_.value(0)),
+                QStringLiteral("復元確認"), QMessageBox::Question,
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+            if (answer == QMessageBox::No) {
+                keeper_.Store().Delete(std::move(copies_[i]));
+                continue;
+            }
+            // Only a plain No gives the work up; any other end of the question keeps the copy.
+            if (answer != QMessageBox::Yes) continue;
+            window_.Document()->Restore(std::move(sheet.sheet), file);
+            // After the restore: replacing the sheet settles the work that was here before.
+            keeper_.Adopt(std::move(copies_[i]));
+            restored = true;
+        }
+    });
+    // The copies not asked about stay, locked by nobody, for a later start.
+    copies_.clear();
+    if (!restored) RunGuarded(&window_, [&] { window_.Document()->OpenFirstOf(files_); });
+    deleteLater();
+}
