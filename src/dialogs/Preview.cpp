@@ -13,6 +13,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "dialogs/PreviewTextTab.h"
 #include "platform/Sjis.h"
 #include "platform/TempDir.h"
 #include "store/PreviewFile.h"
@@ -66,6 +67,7 @@ TFormPreview::TFormPreview(QWidget* parent) : QDialog(parent) {
     memoLayout->addWidget(MemoHtml);
     PageControl1->addTab(TabSheet1, QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"));
     PageControl1->addTab(TabSheet2, QStringLiteral("HTMLﾀｸﾞ"));
+    PageControl1->addTab(TextTab = new TPreviewTextTab(PageControl1), QStringLiteral("ﾃｷｽﾄ"));
     PageControl1->setCurrentIndex(0);
     layout->addWidget(PageControl1, 1);
 

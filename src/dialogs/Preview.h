@@ -12,6 +12,7 @@ class QPushButton;
 class QShowEvent;
 class QTabWidget;
 class PreviewBrowser;
+class TPreviewTextTab;
 class QWidget;
 
 // The preview window: the tag text rendered on one tab and as source on the other, with buttons
@@ -50,6 +51,7 @@ class TFormPreview : public QDialog {
     QWidget* TabSheet1 = nullptr;
     QWidget* TabSheet2 = nullptr;
     QPlainTextEdit* MemoHtml = nullptr;
+    TPreviewTextTab* TextTab = nullptr;
     QFrame* Panel2 = nullptr;
     QWidget* Panel1 = nullptr;
     QLabel* Label1 = nullptr;

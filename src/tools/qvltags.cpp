@@ -6,6 +6,7 @@
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
 #include "sheet/Maker.h"
+#include "sheet/PlainText.h"
 #include "store/DataFile.h"
 #include "tools/ConsoleText.h"
 #include "tools/MergeCommand.h"
@@ -18,12 +19,13 @@
 namespace {
 
 constexpr const char kUsage[] =
-    "usage: qvltags [--utf8] FILE.qvl\n"
+    "usage: qvltags [--utf8] [--text] FILE.qvl\n"
     "       qvltags --help | --version\n"
     "       qvltags --merge ITEMS.csv TEMPLATE.qvl (--out DIR [--qvl] | --csv OUT.csv)\n"
     "               [--skip-empty] [--encoding utf-8|cp932]\n"
     "  Writes the HTML tag text of the sheet stored in FILE.qvl to standard output,\n"
-    "  in Shift_JIS with CR LF line ends, or in UTF-8 with --utf8.\n";
+    "  in Shift_JIS with CR LF line ends, or in UTF-8 with --utf8; with --text the sheet as\n"
+    "  plain text (no tags) for sites that take no HTML.\n";
 
 int Usage() {
     PrintMessage(kUsage);
@@ -50,10 +52,13 @@ int main(int argc, char** argv) {
         return Answered(std::printf("qvltags %d.%02d\n", quorvel::maker::kRelease / 100,
                                     quorvel::maker::kRelease % 100));
     bool utf8 = false;
+    bool text = false;
     const char* fileName = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--utf8") == 0 && !utf8) {
             utf8 = true;
+        } else if (std::strcmp(argv[i], "--text") == 0 && !text) {
+            text = true;
         } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
             return Usage();
         } else if (!fileName) {
@@ -69,7 +74,7 @@ int main(int argc, char** argv) {
         PrintError(*error);
         return 1;
     }
-    const std::string tags = quorvel::BuildHtmlTags(sheet);
+    const std::string tags = text ? quorvel::BuildPlainText(sheet) : quorvel::BuildHtmlTags(sheet);
     // A console shows characters, whichever form was asked for; anything else gets the bytes.
     if (IsConsole(false) && WriteToConsole(false, quorvel::sjis::ToUtf8(tags))) return 0;
     const std::string out = utf8 ? quorvel::sjis::ToUtf8(tags) : tags;
