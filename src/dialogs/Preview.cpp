@@ -15,6 +15,7 @@
 
 #include "dialogs/PreviewCheckTab.h"
 #include "dialogs/PreviewPhoneTab.h"
+#include "dialogs/PreviewTextTab.h"
 #include "platform/Sjis.h"
 #include "platform/TempDir.h"
 #include "store/PreviewFile.h"
@@ -127,6 +128,7 @@ void TFormPreview::addTabs() {
     PageControl1->addTab(TabSheet2, QStringLiteral("HTMLﾀｸﾞ"));
     PageControl1->addTab(TabSheet3, QStringLiteral("ｽﾏﾎ表示"));
     PageControl1->addTab(TabSheet4, QStringLiteral("ﾁｪｯｸ"));
+    PageControl1->addTab(TextTab = new TPreviewTextTab(PageControl1), QStringLiteral("ﾃｷｽﾄ"));
 }
 
 void TFormPreview::ShowCheck(const quorvel::ListingCheckResult& result) {

@@ -14,6 +14,7 @@ class QPushButton;
 class QShowEvent;
 class QTabWidget;
 class PreviewBrowser;
+class TPreviewTextTab;
 class QWidget;
 class TPreviewCheckTab;
 class TPreviewPhoneTab;
@@ -64,6 +65,7 @@ class TFormPreview : public QDialog {
     TPreviewPhoneTab* TabSheet3 = nullptr;
     TPreviewCheckTab* TabSheet4 = nullptr;
     QPlainTextEdit* MemoHtml = nullptr;
+    TPreviewTextTab* TextTab = nullptr;
     QFrame* Panel2 = nullptr;
     QWidget* Panel1 = nullptr;
     QLabel* Label1 = nullptr;

@@ -4,7 +4,11 @@
 #include <QInputMethodEvent>
 #include <QTimer>
 
+#include "dialogs/Preview.h"
+#include "dialogs/PreviewTextTab.h"
 #include "editor/CellEdit.h"
+#include "editor/EditMenu.h"
+#include "editor/KeyShortcuts.h"
 #include "store/Settings.h"
 
 namespace {
@@ -36,8 +40,13 @@ TQuorvelWindows::TQuorvelWindows(quorvel::KeyStore* settings, bool otherInstance
         link->FormCreate(texts.Address.value_or(std::string()),
                          texts.Subject.value_or(std::string()));
     }
+    image = std::make_unique<TImageForm>(main.get());
+    image->FormCreate(settings);
     notice = std::make_unique<TNewVerForm>(main.get());
     main->AttachWindows(about.get(), link.get(), notice.get());
+    main->EditMenu()->SetImageForm(image.get());
+    InstallCellShortcuts(*main);
+    main->Preview()->TextTab->Attach(&main->Sheet(), settings);
     typeForTests(*main);
 }
 

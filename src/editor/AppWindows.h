@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "dialogs/About.h"
+#include "dialogs/Imageunit.h"
 #include "dialogs/Linkunit.h"
 #include "dialogs/Unitnewver.h"
 #include "editor/Mainunit.h"
@@ -14,7 +15,8 @@ class KeyStore;
 }
 
 // The program's windows, created in their order: the main window (which runs its creation
-// handler), the about box, the link dialog (which reads its last entries), the update notice.
+// handler), the about box, the link dialog (which reads its last entries), the image dialog
+// (which reads its last address folder), the update notice.
 struct TQuorvelWindows {
     TQuorvelWindows(quorvel::KeyStore* settings, bool otherInstanceRunning,
                     const QStringList& arguments);
@@ -26,5 +28,6 @@ struct TQuorvelWindows {
     std::unique_ptr<TFormMain> main;
     std::unique_ptr<TAboutForm> about;
     std::unique_ptr<TLinkForm> link;
+    std::unique_ptr<TImageForm> image;
     std::unique_ptr<TNewVerForm> notice;
 };

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QTextCursor>
 
+#include "dialogs/Imageunit.h"
 #include "dialogs/Linkunit.h"
 #include "editor/CellEdit.h"
 #include "ui/DialogSeam.h"
@@ -24,6 +25,7 @@ TEditMenu::TEditMenu(QWidget* window) : QObject(window) {
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     const MenuItemEntry items[] = {
         {"Link", "リンクタグの挿入(&L)", nullptr},
+        {"Image", "画像タグの挿入(&G)", &TEditMenu::ImageClick},
         {"N3", "", nullptr},
         {"Undo", "元に戻す(&U)", &TEditMenu::UndoClick},
         {"N1", "", nullptr},
@@ -96,5 +98,15 @@ void TEditMenu::InsertLink(TCellEdit* target) {
     if (dialogs().execModal(*link_) != QDialog::Accepted) return;
     const QString visible = applyMode ? selected : link_->AddressText();
     target->InsertLikePaste(link_->BuildTag(visible));
+    target->ClearUndo();
+}
+
+void TEditMenu::InsertImage(TCellEdit* target) {
+    if (!target || !image_) return;
+    QString selected = target->textCursor().selectedText();
+    selected.replace(QChar::ParagraphSeparator, QChar(u'\n'));
+    image_->Prepare(selected, target->RemainingBytes());
+    if (dialogs().execModal(*image_) != QDialog::Accepted) return;
+    target->InsertLikePaste(image_->Tag());
     target->ClearUndo();
 }

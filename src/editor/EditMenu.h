@@ -5,16 +5,18 @@
 class QMenu;
 class QWidget;
 class TCellEdit;
+class TImageForm;
 class TLinkForm;
 
 // The cells' shared context menu: the edit commands on the cell it was opened on, and the link
-// entry. The link dialog arrives after the main window is built.
+// and image entries. The dialogs arrive after the main window is built.
 class TEditMenu : public QObject {
     Q_OBJECT
   public:
     explicit TEditMenu(QWidget* window);
 
     void SetLinkForm(TLinkForm* link) { link_ = link; }
+    void SetImageForm(TImageForm* image) { image_ = image; }
     // Opens the menu on `cell`, at `globalPos`.
     void ShowFor(TCellEdit* cell, const QPoint& globalPos);
 
@@ -30,10 +32,15 @@ class TEditMenu : public QObject {
     // Asks for a link and puts its tag into `target`: around the selection when there is one,
     // else the address itself. The insertion is final (the box's undo does not take it back).
     void InsertLink(TCellEdit* target);
+    // Asks for a picture and puts its tag into `target` in place of the selection (which then
+    // stands in for an empty alternative text), whole or not at all; final like a link.
+    void InsertImage(TCellEdit* target);
+    void ImageClick() { InsertImage(popupCell_); }
 
     QMenu* PopupMenu1 = nullptr;
 
   private:
     TCellEdit* popupCell_ = nullptr;
     TLinkForm* link_ = nullptr;
+    TImageForm* image_ = nullptr;
 };

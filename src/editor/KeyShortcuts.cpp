@@ -3,6 +3,7 @@
 #include <QKeySequence>
 #include <QShortcut>
 
+#include "editor/EditMenu.h"
 #include "editor/Mainunit.h"
 #include "ui/Guarded.h"
 
@@ -34,6 +35,14 @@ void InstallFileShortcuts(TFormMain& main) {
         ui::connectGuarded(shortcut, &QShortcut::activated, &main,
                            [&main, handler] { (main.*handler)(); });
     }
+}
+
+void InstallCellShortcuts(TFormMain& main) {
+    auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+G")), &main);
+    shortcut->setObjectName(QStringLiteral("ShortcutImage"));
+    shortcut->setContext(Qt::WindowShortcut);
+    ui::connectGuarded(shortcut, &QShortcut::activated, &main,
+                       [&main] { main.EditMenu()->InsertImage(main.FocusedCell()); });
 }
 
 void InstallCloseOnEscape(QWidget* window) {

@@ -106,6 +106,29 @@ LinkTexts ReadLinkTexts(KeyStore& store) {
     return texts;
 }
 
+TextAndImageSettings ReadTextAndImageSettings(KeyStore& store) {
+    TextAndImageSettings settings;
+    auto key = store.Open(false);
+    if (!key || !key->Exists(kMarker)) return settings;
+    settings.TextMaxChars = ReadSize(*key, "TextMaxChars");
+    settings.ImageAddressBase = key->ReadString("ImageAddressBase");
+    return settings;
+}
+
+bool WriteTextMaxChars(KeyStore& store, int maxChars) {
+    auto key = store.Open(true);
+    if (!key) return false;
+    WriteInt(*key, "TextMaxChars", maxChars);
+    return key->Commit();
+}
+
+bool WriteImageAddressBase(KeyStore& store, const std::string& base) {
+    auto key = store.Open(true);
+    if (!key) return false;
+    key->WriteString("ImageAddressBase", base);
+    return key->Commit();
+}
+
 bool WriteSettings(KeyStore& store, const SettingsSnapshot& s) {
     auto key = store.Open(true);
     if (!key) return false;

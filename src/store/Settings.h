@@ -67,6 +67,16 @@ struct LinkTexts {
 };
 LinkTexts ReadLinkTexts(KeyStore& store);
 
+// The preview text tab's character limit and the image dialog's last address folder (code page
+// 932 bytes), each written as soon as it changes; absent without "ParamExist".
+struct TextAndImageSettings {
+    std::optional<int> TextMaxChars;
+    std::optional<std::string> ImageAddressBase;
+};
+TextAndImageSettings ReadTextAndImageSettings(KeyStore& store);
+bool WriteTextMaxChars(KeyStore& store, int maxChars);
+bool WriteImageAddressBase(KeyStore& store, const std::string& base);
+
 // Everything written when the main window closes.
 struct SettingsSnapshot {
     int Left = 0, Top = 0;

@@ -7,6 +7,7 @@
 #include "sheet/HtmlGenerator.h"
 #include "sheet/ListingCheck.h"
 #include "sheet/Maker.h"
+#include "sheet/PlainText.h"
 #include "store/DataFile.h"
 #include "tools/ConsoleText.h"
 #include "tools/MergeCommand.h"
@@ -19,13 +20,14 @@
 namespace {
 
 constexpr const char kUsage[] =
-    "usage: qvltags [--utf8] FILE.qvl\n"
+    "usage: qvltags [--utf8] [--text] FILE.qvl\n"
     "       qvltags --check [--utf8] FILE.qvl\n"
     "       qvltags --help | --version\n"
     "       qvltags --merge ITEMS.csv TEMPLATE.qvl (--out DIR [--qvl] | --csv OUT.csv)\n"
     "               [--skip-empty] [--encoding utf-8|cp932]\n"
     "  Writes the HTML tag text of the sheet stored in FILE.qvl to standard output,\n"
-    "  in Shift_JIS with CR LF line ends, or in UTF-8 with --utf8. --check lists what would\n"
+    "  in Shift_JIS with CR LF line ends, or in UTF-8 with --utf8; with --text the sheet as\n"
+    "  plain text (no tags) for sites that take no HTML. --check lists what would\n"
     "  break or be refused on a listing page instead (exit status 1 when anything is found).\n";
 
 int Usage() {
@@ -77,13 +79,15 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
         return Answered(std::printf("qvltags %d.%02d\n", quorvel::maker::kRelease / 100,
                                     quorvel::maker::kRelease % 100));
-    bool utf8 = false, check = false;
+    bool utf8 = false, check = false, text = false;
     const char* fileName = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--utf8") == 0 && !utf8) {
             utf8 = true;
-        } else if (std::strcmp(argv[i], "--check") == 0 && !check) {
+        } else if (std::strcmp(argv[i], "--check") == 0 && !check && !text) {
             check = true;
+        } else if (std::strcmp(argv[i], "--text") == 0 && !text && !check) {
+            text = true;
         } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
             return Usage();
         } else if (!fileName) {
@@ -100,7 +104,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (check) return CheckFindings(sheet, utf8);
-    const std::string tags = quorvel::BuildHtmlTags(sheet);
+    const std::string tags = text ? quorvel::BuildPlainText(sheet) : quorvel::BuildHtmlTags(sheet);
     // A console shows characters, whichever form was asked for; anything else gets the bytes.
     if (IsConsole(false) && WriteToConsole(false, quorvel::sjis::ToUtf8(tags))) return 0;
     const std::string out = utf8 ? quorvel::sjis::ToUtf8(tags) : tags;

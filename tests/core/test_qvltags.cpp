@@ -5,6 +5,7 @@
 
 #include "TestUtil.h"
 #include "sheet/HtmlGenerator.h"
+#include "sheet/PlainText.h"
 #include "store/DataFile.h"
 
 using namespace quorvel;
@@ -103,4 +104,31 @@ TEST(Qvltags, CheckListsTheFindingsAndTellsByItsStatus) {
     for (const char* usage : {"--check", "--check --check x.qvl", "--check a.qvl b.qvl"})
         EXPECT_EQ(RunQvltags(usage, folder).status, 2) << usage;
     EXPECT_EQ(RunQvltags("--check " + ShellQuote(folder.file("none.qvl")), folder).status, 1);
+}
+
+TEST(Qvltags, TextWritesThePlainRenditionInEitherForm) {
+    TempFolder folder;
+    TDescriptionSheet sheet;
+    sheet.Title.Text = Sj("腕時計①");
+    sheet.Rows[0].Item.Text = Sj("状態");
+    sheet.Rows[0].Description.Text = Sj("良好<BR>箱あり");
+    sheet.Note.Text = Sj("&quot;即決&quot;");
+    const std::string path = folder.file("watch.qvl");
+    ASSERT_FALSE(SaveDataFile(sheet, path));
+    const std::string expected = Sj("腕時計①\r\n状態：良好\r\n　　　箱あり\r\n\r\n\"即決\"\r\n");
+    ASSERT_EQ(BuildPlainText(sheet), expected);
+
+    const ProgramRun sjisRun = RunQvltags("--text " + ShellQuote(path), folder);
+    EXPECT_EQ(sjisRun.status, 0);
+    EXPECT_EQ(sjisRun.out, expected);
+    const ProgramRun utf8Run = RunQvltags(ShellQuote(path) + " --text --utf8", folder);
+    EXPECT_EQ(utf8Run.status, 0);
+    EXPECT_EQ(utf8Run.out, sjis::ToUtf8(expected));
+    // Without it the tags are as they were.
+    EXPECT_EQ(RunQvltags(ShellQuote(path), folder).out, BuildHtmlTags(sheet));
+    for (const char* usage : {"--text", "--text --text x.qvl", "--texts x.qvl"}) {
+        const ProgramRun run = RunQvltags(usage, folder);
+        EXPECT_EQ(run.status, 2) << usage;
+        EXPECT_NE(run.err.find("--text"), std::string::npos) << usage;
+    }
 }

@@ -284,3 +284,26 @@ TEST(Settings, RecentFilesKeepTheirOrderAndAShorterListLeavesNoStaleEntry) {
     s.home().SetText("RecentFile1", "");
     EXPECT_EQ(ReadStoredSettings(s.store)->RecentFiles, std::vector<std::string>{"/a.qvl"});
 }
+
+TEST(Settings, TextLimitAndImageFolderAreWrittenAtOnceAndSurviveTheExitSave) {
+    Store s;
+    EXPECT_TRUE(WriteTextMaxChars(s.store, 3000));
+    EXPECT_TRUE(WriteImageAddressBase(s.store, Sj("https://img.example/商品/")));
+    // Before the first full save there is no marker, so nothing is read yet.
+    TextAndImageSettings read = ReadTextAndImageSettings(s.store);
+    EXPECT_FALSE(read.TextMaxChars || read.ImageAddressBase);
+
+    ASSERT_TRUE(WriteSettings(s.store, DistinctSnapshot()));
+    read = ReadTextAndImageSettings(s.store);
+    EXPECT_EQ(read.TextMaxChars, 3000);
+    EXPECT_EQ(read.ImageAddressBase, Sj("https://img.example/商品/"));
+    ASSERT_TRUE(ReadStoredSettings(s.store).has_value());
+
+    // Changed again, and the wrong type reads as absent.
+    EXPECT_TRUE(WriteTextMaxChars(s.store, 5000));
+    EXPECT_EQ(ReadTextAndImageSettings(s.store).TextMaxChars, 5000);
+    s.home().SetText("TextMaxChars", "5000");
+    s.home().SetDword("ImageAddressBase", 1);
+    read = ReadTextAndImageSettings(s.store);
+    EXPECT_FALSE(read.TextMaxChars || read.ImageAddressBase);
+}

@@ -153,11 +153,11 @@ class LinkMenuTest : public QObject {
             names << action->objectName();
             texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
         }
-        QCOMPARE(names, (QStringList{"Link", "N3", "Undo", "N1", "Cut", "Copy", "Paste", "Delete",
-                                     "N2", "SelectAll"}));
-        QCOMPARE(texts,
-                 (QStringList{"リンクタグの挿入(&L)", "-", "元に戻す(&U)", "-", "切り取り(&T)",
-                              "コピー(&C)", "貼り付け(&P)", "削除(&D)", "-", "すべて選択(&A)"}));
+        QCOMPARE(names, (QStringList{"Link", "Image", "N3", "Undo", "N1", "Cut", "Copy", "Paste",
+                                     "Delete", "N2", "SelectAll"}));
+        QCOMPARE(texts, (QStringList{"リンクタグの挿入(&L)", "画像タグの挿入(&G)", "-",
+                                     "元に戻す(&U)", "-", "切り取り(&T)", "コピー(&C)",
+                                     "貼り付け(&P)", "削除(&D)", "-", "すべて選択(&A)"}));
 
         TCellEdit* focused = fixture->find<TCellEdit>("Memo1Left");
         TCellEdit* other = fixture->find<TCellEdit>("Memo4Right");

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <cstddef>
+#include <string>
+
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace quorvel {
+class KeyStore;
+class TDescriptionSheet;
+}  // namespace quorvel
+
+// The preview's plain-text tab: the sheet as text for marketplaces without HTML, its character
+// count against a chosen limit, and a button that copies the text. It renders the sheet afresh
+// each time it is shown.
+class TPreviewTextTab : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TPreviewTextTab(QWidget* parent = nullptr);
+
+    // The sheet to render and the settings store that keeps the limit (either may be null; both
+    // must outlive the tab). Reads the stored limit.
+    void Attach(const quorvel::TDescriptionSheet* sheet, quorvel::KeyStore* settings);
+
+    // Renders the sheet into the box and updates the count.
+    void Refresh();
+    // Puts the rendition on the clipboard (CR LF kept).
+    void ButtonCopyTextClick();
+    // The chosen limit changed: recolours the count and stores the limit.
+    void ComboBoxMaxCharsChange();
+
+    int MaxChars() const;
+    std::size_t CharCount() const { return count_; }
+    bool OverLimit() const;
+    // The rendition as last rendered, as the clipboard gets it.
+    const QString& Text() const { return text_; }
+
+    QPlainTextEdit* MemoText = nullptr;
+    QLabel* LabelCount = nullptr;
+    QLabel* LabelMaxChars = nullptr;
+    QComboBox* ComboBoxMaxChars = nullptr;
+    QPushButton* ButtonCopyText = nullptr;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void showCount();
+
+    const quorvel::TDescriptionSheet* sheet_ = nullptr;
+    quorvel::KeyStore* settings_ = nullptr;
+    QString text_;
+    std::size_t count_ = 0;
+};
