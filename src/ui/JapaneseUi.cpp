@@ -19,9 +19,9 @@ bool installQtJapanese(QCoreApplication& app) {
     auto* translator = new QTranslator(&app);
     // Qt's own folder, else "translations" beside the program (a static Windows build, where
     // Qt's folder is the one it was built in).
-    const QStringList folders = {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
-                                 QCoreApplication::applicationDirPath() +
-                                     QStringLiteral("/translations")};
+    const QStringList folders = {
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+        QCoreApplication::applicationDirPath() + QStringLiteral("/translations")};
     for (const QString& folder : folders) {
         if (translator->load(QStringLiteral("qtbase_ja"), folder)) {
             QCoreApplication::installTranslator(translator);

@@ -1,9 +1,9 @@
 #include "ui/PreviewBrowserLoader.h"
 
+#include <QtGui/qtguiglobal.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QPluginLoader>
-#include <QtGui/qtguiglobal.h>
 #if QT_CONFIG(opengl)
 #include <QOpenGLContext>
 #endif

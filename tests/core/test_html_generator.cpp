@@ -162,7 +162,8 @@ std::string SystemReports(int index) {
 #endif
     char text[16];
     std::snprintf(text, sizeof text, "#%02X%02X%02X", static_cast<unsigned>(bgr & 0xFF),
-                  static_cast<unsigned>((bgr >> 8) & 0xFF), static_cast<unsigned>((bgr >> 16) & 0xFF));
+                  static_cast<unsigned>((bgr >> 8) & 0xFF),
+                  static_cast<unsigned>((bgr >> 16) & 0xFF));
     return text;
 }
 

@@ -1,10 +1,10 @@
+#include <QtGui/qtguiglobal.h>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QInputMethodEvent>
-#include <QtGui/qtguiglobal.h>
 #if QT_CONFIG(opengl)
 #include <QOpenGLContext>
 #endif

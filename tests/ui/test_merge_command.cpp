@@ -301,7 +301,8 @@ class MergeCommandTest : public QObject {
         QCOMPARE(readFile(out + QStringLiteral("/item.htm")),
                  expectedTags(edited, {{quorvel::DescriptionTag(3), "ABC-123"}}));
         QCOMPARE(fixture.dialogs.messages.size(), 1u);
-        QCOMPARE(fixture.dialogs.messages[0].text, QStringLiteral("1 件のタグを作成しました"));
+        QVERIFY(fixture.dialogs.messages[0].text.startsWith(
+            QStringLiteral("1 件のタグを作成しました\n出力先: ")));
         // The template itself is left as it was.
         QCOMPARE(main.Sheet().Rows[2].Description.Text, std::string());
         QCOMPARE(fixture.dialogs.unexpected, 0);

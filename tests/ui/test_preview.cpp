@@ -71,7 +71,7 @@ class TestPreview : public QObject {
 
         auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
         QVERIFY(pages);
-        QCOMPARE(pages->count(), 4);
+        QCOMPARE(pages->count(), 5);
         QCOMPARE(pages->widget(0)->objectName(), QStringLiteral("TabSheet1"));
         QCOMPARE(pages->widget(1)->objectName(), QStringLiteral("TabSheet2"));
         QCOMPARE(pages->widget(2)->objectName(), QStringLiteral("TabSheet3"));

@@ -61,7 +61,7 @@ class TestPreviewWithoutModule : public QObject {
         QCOMPARE(form.MemoHtml->toPlainText(), QString::fromUtf8(kTags).remove(QLatin1Char('\r')));
         QVERIFY(!form.browser());
         QVERIFY(!form.findChild<QWidget*>(QStringLiteral("WebBrowser1")));
-        QCOMPARE(form.PageControl1->count(), 4);
+        QCOMPARE(form.PageControl1->count(), 5);
         QCOMPARE(form.PageControl1->widget(0), form.TabSheet1);
         QCOMPARE(NoBrowserLines(form).size(), 1);
         QVERIFY(NoBrowserLines(form).first()->isVisible());

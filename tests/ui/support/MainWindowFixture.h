@@ -31,10 +31,16 @@ class MainWindowFixture {
         if (!QTest::qWaitForWindowActive(windows->main.get())) qWarning("main window not active");
         return *windows->main;
     }
-    void stop() { windows.reset(); }
+    void stop() {
+        windows.reset();
+    }
 
-    TFormMain& main() { return *windows->main; }
-    quorvel::KeyStore& store() { return store_; }
+    TFormMain& main() {
+        return *windows->main;
+    }
+    quorvel::KeyStore& store() {
+        return store_;
+    }
     template <typename T>
     T* find(const QString& name) {
         return windows->main->findChild<T*>(name);
