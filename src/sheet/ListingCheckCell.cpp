@@ -306,7 +306,7 @@ class CellScanner {
         const std::string& name = attribute.name;
         if (name.size() > 2 && name.compare(0, 2, "on") == 0) {
             add(CheckKind::ActiveContent, attribute.start, attribute.end,
-                "イベント属性（" + name + "）は出品ページで使えません");
+                "イベント属性（" + sjis::ToUtf8(name) + "）は出品ページで使えません");
             return;
         }
         if (name == "width") fixedWidth(attribute);
