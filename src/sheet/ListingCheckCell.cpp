@@ -96,7 +96,8 @@ struct Tag {
 };
 
 struct Attribute {
-    std::string name;  // lower case
+    std::string name;          // lower case, for comparing
+    std::string_view written;  // the name as written
     std::string_view value;
     std::size_t start = 0, end = 0;
 };
@@ -246,7 +247,8 @@ class CellScanner {
             while (i < n && !IsSpace(static_cast<unsigned char>(text_[i])) && text_[i] != '>' &&
                    text_[i] != '=' && text_[i] != '/')
                 ++i;
-            attribute.name = Lower(text_.substr(attribute.start, i - attribute.start));
+            attribute.written = text_.substr(attribute.start, i - attribute.start);
+            attribute.name = Lower(attribute.written);
             while (i < n && IsSpace(static_cast<unsigned char>(text_[i]))) ++i;
             if (i < n && text_[i] == '=') {
                 ++i;
@@ -306,7 +308,7 @@ class CellScanner {
         const std::string& name = attribute.name;
         if (name.size() > 2 && name.compare(0, 2, "on") == 0) {
             add(CheckKind::ActiveContent, attribute.start, attribute.end,
-                "イベント属性（" + sjis::ToUtf8(name) + "）は出品ページで使えません");
+                "イベント属性（" + sjis::ToUtf8(attribute.written) + "）は出品ページで使えません");
             return;
         }
         if (name == "width") fixedWidth(attribute);
