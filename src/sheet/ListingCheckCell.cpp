@@ -1,7 +1,10 @@
 // The cell-by-cell part of the listing check: one pass over a cell's code page 932 bytes that
 // reads the markup the seller typed as a browser would, and estimates each line's width.
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -93,7 +96,8 @@ struct Tag {
 };
 
 struct Attribute {
-    std::string name;  // lower case
+    std::string name;          // lower case, for comparing
+    std::string_view written;  // the name as written
     std::string_view value;
     std::size_t start = 0, end = 0;
 };
@@ -105,7 +109,6 @@ class CellScanner {
         : text_(cell.Text), tag_(cell.Tag), phoneWidth_(phoneWidth), out_(out) {
         const int fontPx = FontPixels(cell.Format.FontSize);
         halfWidth_ = fontPx / 2.0;
-        fullWidth_ = fontPx;
         // The body's margins, the cell's padding and the table's border on both sides.
         overhead_ = 16 + 2 * (style.CellPadding + 1) + 2 * style.BorderWidth;
     }
@@ -114,30 +117,28 @@ class CellScanner {
         const std::size_t n = text_.size();
         std::size_t i = 0;
         while (i < n) {
-            const unsigned char c = static_cast<unsigned char>(text_[i]);
-            if (sjis::IsLeadByte(c) && i + 1 < n) {
-                visible(i, fullWidth_);
-                localStart_ = npos;
-                i += 2;
-                continue;
-            }
+            // Most bytes are plain text; "<", CR and LF are never part of a double-byte
+            // character, so the scan may jump to them byte by byte.
+            std::size_t run = i;
+            while (run + 8 <= n && !WordHasStop(text_.data() + run)) run += 8;
+            while (run < n && !IsStop(static_cast<unsigned char>(text_[run]))) ++run;
+            visible(i, run - i);
+            i = run;
+            if (i >= n) break;
+            const char c = text_[i];
             if (c == '<') {
                 i = markup(i);
-                continue;
-            }
-            if (c == '\r' || c == '\n') {
-                lineBreak(i);
+                walk_ = i;
                 localStart_ = npos;
+            } else if (c == '@') {
+                atSign(i);
+                visible(i, 1);
+                ++i;
             } else {
-                if (c == '@' && localStart_ != npos) mailAddress(i);
-                if (IsMailLocal(c)) {
-                    if (localStart_ == npos) localStart_ = i;
-                } else {
-                    localStart_ = npos;
-                }
-                visible(i, halfWidth_);
+                lineBreak(i);
+                walk_ = ++i;
+                localStart_ = npos;
             }
-            ++i;
         }
         lineBreak(n);
         for (const Open& open : opens_)
@@ -148,6 +149,25 @@ class CellScanner {
 
   private:
     static constexpr std::size_t npos = std::string_view::npos;
+
+    // Eight bytes at a time: true when any of them is a stop byte.
+    static bool WordHasStop(const char* bytes) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes, sizeof word);
+        constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+        const auto hasZero = [](std::uint64_t v) { return (v - kOnes) & ~v & (kOnes << 7); };
+        return hasZero(word ^ (kOnes * '<')) | hasZero(word ^ (kOnes * '\r')) |
+               hasZero(word ^ (kOnes * '\n')) | hasZero(word ^ (kOnes * '@'));
+    }
+
+    static bool IsStop(unsigned char c) {
+        static constexpr auto kStops = [] {
+            std::array<bool, 256> stops{};
+            for (unsigned char stop : {'<', '\r', '\n', '@'}) stops[stop] = true;
+            return stops;
+        }();
+        return kStops[c];
+    }
     struct Open {
         int element;
         std::size_t start, end;
@@ -193,14 +213,14 @@ class CellScanner {
         const bool bang = i < n && text_[i] == '!';
         // "<" before a blank, a digit or any other character is shown as it is.
         if (!bang && (i >= n || !IsAsciiAlpha(static_cast<unsigned char>(text_[i])))) {
-            visible(at, halfWidth_);
-            localStart_ = npos;
+            visible(at, 1);
             return at + 1;
         }
         const std::size_t nameStart = i;
         while (i < n && std::isalnum(static_cast<unsigned char>(text_[i]))) ++i;
         tag.name = Lower(text_.substr(nameStart, i - nameStart));
-        std::vector<Attribute> attributes;
+        std::vector<Attribute>& attributes = attributes_;
+        attributes.clear();
         i = readAttributes(i, attributes);
         if (i >= n) {
             add(CheckKind::Markup, at, n, "「>」のないタグが後ろの表示を飲み込みます");
@@ -209,7 +229,6 @@ class CellScanner {
         tag.end = i + 1;
         if (bang) return tag.end;  // a declaration, shown as nothing and harmless
         element(tag, attributes);
-        localStart_ = npos;
         return tag.end;
     }
 
@@ -228,7 +247,8 @@ class CellScanner {
             while (i < n && !IsSpace(static_cast<unsigned char>(text_[i])) && text_[i] != '>' &&
                    text_[i] != '=' && text_[i] != '/')
                 ++i;
-            attribute.name = Lower(text_.substr(attribute.start, i - attribute.start));
+            attribute.written = text_.substr(attribute.start, i - attribute.start);
+            attribute.name = Lower(attribute.written);
             while (i < n && IsSpace(static_cast<unsigned char>(text_[i]))) ++i;
             if (i < n && text_[i] == '=') {
                 ++i;
@@ -288,7 +308,7 @@ class CellScanner {
         const std::string& name = attribute.name;
         if (name.size() > 2 && name.compare(0, 2, "on") == 0) {
             add(CheckKind::ActiveContent, attribute.start, attribute.end,
-                "イベント属性（" + name + "）は出品ページで使えません");
+                "イベント属性（" + sjis::ToUtf8(attribute.written) + "）は出品ページで使えません");
             return;
         }
         if (name == "width") fixedWidth(attribute);
@@ -324,6 +344,27 @@ class CellScanner {
                 std::to_string(phoneWidth_) + " px を超えます");
     }
 
+    // An "@" byte may be the second byte of a double-byte character (as in the ideographic
+    // space): the characters are walked from the last known boundary, once each.
+    void atSign(std::size_t at) {
+        while (walk_ < at) {
+            const unsigned char c = static_cast<unsigned char>(text_[walk_]);
+            if (sjis::IsLeadByte(c) && walk_ + 1 < text_.size()) {
+                walk_ += 2;
+                localStart_ = npos;
+                continue;
+            }
+            if (!IsMailLocal(c))
+                localStart_ = npos;
+            else if (localStart_ == npos)
+                localStart_ = walk_;
+            ++walk_;
+        }
+        if (walk_ == at && localStart_ != npos) mailAddress(at);
+        if (walk_ == at) ++walk_;
+        localStart_ = npos;
+    }
+
     // A mail address written out in the visible text; one inside a mail link was reported with
     // the link.
     void mailAddress(std::size_t at) {
@@ -339,24 +380,28 @@ class CellScanner {
             "メールアドレスの記載は外部への連絡として規約違反になります");
     }
 
-    void visible(std::size_t at, double width) {
-        if (lineWidth_ == 0) lineStart_ = at;
-        lineWidth_ += width;
+    // A double-byte character is twice as wide as a single-byte one, so a line's width is its
+    // visible bytes' count times half the font's size.
+    void visible(std::size_t at, std::size_t bytes) {
+        if (bytes == 0) return;
+        if (lineBytes_ == 0) lineStart_ = at;
+        lineBytes_ += bytes;
     }
 
     // Every cell is NOWRAP, so only a line break ends a line on the page.
     void lineBreak(std::size_t at) {
-        if (lineWidth_ > widest_) {
-            widest_ = lineWidth_;
+        if (lineBytes_ > widest_) {
+            widest_ = lineBytes_;
             widestStart_ = lineStart_;
             widestEnd_ = at;
         }
-        lineWidth_ = 0;
+        lineBytes_ = 0;
     }
 
     void reportWidestLine() {
         if (phoneWidth_ <= 0) return;
-        const int pixels = static_cast<int>(widest_ + 0.5) + overhead_;
+        const int pixels =
+            static_cast<int>(static_cast<double>(widest_) * halfWidth_ + 0.5) + overhead_;
         if (pixels <= phoneWidth_) return;
         add(CheckKind::PhoneWidth, widestStart_, widestEnd_,
             "改行のない行が約 " + std::to_string(pixels) + " px になり、スマホの幅 " +
@@ -368,11 +413,13 @@ class CellScanner {
     int phoneWidth_;
     std::vector<CheckFinding>& out_;
     std::vector<Open> opens_;
-    std::size_t localStart_ = npos;  // where a run that could be a mail address's name began
+    std::vector<Attribute> attributes_;  // of the tag being read, kept for its capacity
+    std::size_t localStart_ = npos;      // where a run that could be a mail address's name began
     bool inMailLink_ = false;
-    double halfWidth_ = 8, fullWidth_ = 16;
+    double halfWidth_ = 8;
     int overhead_ = 0;
-    double lineWidth_ = 0, widest_ = 0;
+    std::size_t walk_ = 0;  // a character boundary up to which localStart_ is known
+    std::size_t lineBytes_ = 0, widest_ = 0;
     std::size_t lineStart_ = 0, widestStart_ = 0, widestEnd_ = 0;
 };
 

@@ -280,3 +280,12 @@ TEST(ListingCheck, AnExcerptStopsAtACharacterAndShowsNoLineBreak) {
     EXPECT_EQ(text.find('\r'), std::string::npos);
     EXPECT_EQ(text.find("\xEF\xBF\xBD"), std::string::npos);  // no broken character
 }
+
+TEST(ListingCheck, AnAttributeNameInTheMessageIsShownAsText) {
+    // An event attribute's name with a double-byte character in it: shown decoded, never as
+    // raw code page 932 bytes inside a UTF-8 message.
+    const auto findings = InCell("<B on\xe3\x82\xab=x>太字</B>");
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].kind, CheckKind::ActiveContent);
+    EXPECT_NE(findings[0].message.find("（onカ）"), std::string::npos) << findings[0].message;
+}
