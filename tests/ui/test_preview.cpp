@@ -71,8 +71,9 @@ class TestPreview : public QObject {
 
         auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
         QVERIFY(pages);
-        QCOMPARE(pages->count(), 2);
+        QCOMPARE(pages->count(), 3);
         QCOMPARE(pages->widget(0)->objectName(), QStringLiteral("TabSheet1"));
+        QCOMPARE(pages->tabText(pages->count() - 1), QStringLiteral("ﾃｷｽﾄ"));
         QCOMPARE(pages->widget(1)->objectName(), QStringLiteral("TabSheet2"));
         QCOMPARE(pages->tabText(0), QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"));
         QCOMPARE(pages->tabText(1), QStringLiteral("HTMLﾀｸﾞ"));

@@ -60,7 +60,7 @@ class TestPreviewWithoutModule : public QObject {
         QCOMPARE(form.MemoHtml->toPlainText(), QString::fromUtf8(kTags).remove(QLatin1Char('\r')));
         QVERIFY(!form.browser());
         QVERIFY(!form.findChild<QWidget*>(QStringLiteral("WebBrowser1")));
-        QCOMPARE(form.PageControl1->count(), 2);
+        QCOMPARE(form.PageControl1->count(), 3);  // the plain-text tab needs no browser
         QCOMPARE(form.PageControl1->widget(0), form.TabSheet1);
         QCOMPARE(NoBrowserLines(form).size(), 1);
         QVERIFY(NoBrowserLines(form).first()->isVisible());
