@@ -27,6 +27,12 @@ bool IsSpace(char c) {
 bool IsLead(char c) {
     return sjis::IsLeadByte(static_cast<unsigned char>(c));
 }
+// A lead byte pairs only with a byte that can follow it; a line break after it stays a break.
+bool IsPairAt(std::string_view s, std::size_t i) {
+    if (i + 1 >= s.size() || !IsLead(s[i])) return false;
+    const auto trail = static_cast<unsigned char>(s[i + 1]);
+    return trail >= 0x40 && trail <= 0xFC && trail != 0x7F;
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -270,7 +276,7 @@ std::string PlainCellText(std::string_view s) {
     const std::size_t n = s.size();
     for (std::size_t i = 0; i < n;) {
         const char c = s[i];
-        if (IsLead(c) && i + 1 < n) {
+        if (IsPairAt(s, i)) {
             out.append(s.substr(i, 2));
             i += 2;
             continue;

@@ -167,6 +167,9 @@ TEST(PlainText, CountsCharactersWithALineBreakAsOne) {
     // Lone CR and LF are a character each; so is a lead byte cut off at the end.
     EXPECT_EQ(CountPlainTextChars("\n\r"), 2u);
     EXPECT_EQ(CountPlainTextChars(Sj("表") + "\x81"), 2u);
+    // A lead byte before a line break is no pair: the break stays one, and whole.
+    EXPECT_EQ(CountPlainTextChars("\xF5\r\n"), 2u);
+    EXPECT_EQ(PlainCellText("\xF5\n<BR>"), "\xF5\r\n\r\n");
     // Over a limit: a thousand full-width characters on two lines.
     const std::string line(1000, 'x');
     EXPECT_EQ(CountPlainTextChars(Sj("題") + "\r\n" + line + "\r\n"), 1003u);

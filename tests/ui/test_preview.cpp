@@ -73,6 +73,7 @@ class TestPreview : public QObject {
         QVERIFY(pages);
         QCOMPARE(pages->count(), 5);
         QCOMPARE(pages->widget(0)->objectName(), QStringLiteral("TabSheet1"));
+        QCOMPARE(pages->tabText(pages->count() - 1), QStringLiteral("ﾃｷｽﾄ"));
         QCOMPARE(pages->widget(1)->objectName(), QStringLiteral("TabSheet2"));
         QCOMPARE(pages->widget(2)->objectName(), QStringLiteral("TabSheet3"));
         QCOMPARE(pages->widget(3)->objectName(), QStringLiteral("TabSheet4"));
