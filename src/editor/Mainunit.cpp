@@ -38,6 +38,7 @@
 #include "editor/RecoveryOffer.h"
 #include "editor/RowsArea.h"
 #include "editor/SheetBars.h"
+#include "editor/StatusNote.h"
 #include "editor/StyleStrip.h"
 #include "editor/VersionCheckDriver.h"
 #include "platform/NetworkState.h"
@@ -121,6 +122,7 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
     StatusBar1->setFixedHeight(19);
     StatusBar1->setSizeGripEnabled(true);
     setStatusBar(StatusBar1);
+    statusNote_ = new TStatusNote(StatusBar1);
 
     // The 22 boxes in the sheet's order, whichever pane shows them.
     for (const QList<TCellEdit*>& pane :
@@ -133,6 +135,8 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
 
     document_ = new TDocumentController(sheet_, this, this);
     connect(document_, &TDocumentController::sheetReplaced, this, &TFormMain::showWholeSheet);
+    // Once the work is saved, what the note told about the start is past.
+    connect(document_, &TDocumentController::saved, statusNote_, &TStatusNote::Clear);
     connect(document_, &TDocumentController::scrollToTopWanted, rowsArea_, &TRowsArea::ScrollToTop);
 
     preview_ = new TFormPreview(this);

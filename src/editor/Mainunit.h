@@ -22,6 +22,7 @@ class TAboutForm;
 class TCellEdit;
 class TCellHint;
 class TCheckStatusField;
+class TStatusNote;
 class TListingChecker;
 class TSheetDocument;
 class TDocumentController;
@@ -82,6 +83,8 @@ class TFormMain : public QMainWindow {
     TSheetDocument* SheetDocument() const { return sheetDocument_; }
     TListingChecker* Checker() const { return checker_; }
     TCheckStatusField* CheckField() const { return checkField_; }
+    // What the window has to tell about the start (a refused recovery folder, a damaged copy).
+    TStatusNote* StatusNote() const { return statusNote_; }
     quorvel::update::TVersionCheck* VersionCheck() const;
     QTimer* Timer1() const;
 
@@ -166,6 +169,7 @@ class TFormMain : public QMainWindow {
     TSheetDocument* sheetDocument_ = nullptr;
     TListingChecker* checker_ = nullptr;
     TCheckStatusField* checkField_ = nullptr;
+    TStatusNote* statusNote_ = nullptr;
     struct CellSpan {
         int tag, offset, length;
     };

@@ -4,13 +4,13 @@
 #include <QEvent>
 #include <QFile>
 #include <QMessageBox>
-#include <QStatusBar>
 #include <QTimer>
 #include <QWindow>
 
 #include "editor/DocumentController.h"
 #include "editor/Mainunit.h"
 #include "editor/RecoveryKeeper.h"
+#include "editor/StatusNote.h"
 #include "ui/DialogSeam.h"
 #include "ui/ErrorBox.h"
 
@@ -47,12 +47,7 @@ bool TRecoveryOffer::Begin(TRecoveryKeeper& keeper, TFormMain& window, const QSt
             notes << QStringLiteral("読めない復元用データを %1 に移しました")
                          .arg(QFile::decodeName(aside.c_str()));
     }
-    // Once the window has settled on the screen: the first hover over a button would otherwise
-    // replace the note with the button's own text.
-    if (!notes.isEmpty())
-        QTimer::singleShot(0, &window, [&window, text = notes.join(QStringLiteral("　"))] {
-            window.StatusBar1->showMessage(text);
-        });
+    if (!notes.isEmpty()) window.StatusNote()->Show(notes.join(QStringLiteral("　")));
     if (offer->copies_.empty()) {
         delete offer;
         return false;

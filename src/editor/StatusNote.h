@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QLabel>
+
+class QStatusBar;
+
+// A note in the status bar that the buttons' hints do not erase: a hint covers it while the
+// pointer rests on a button and it is back when the pointer leaves. It stays until Clear().
+class TStatusNote : public QLabel {
+    Q_OBJECT
+  public:
+    explicit TStatusNote(QStatusBar* bar);
+
+    void Show(const QString& text);
+    void Clear();
+};
