@@ -90,7 +90,7 @@ char PathSeparator() {
     return '/';
 }
 
-PrivateFolderCheck CheckPrivateFolder(const std::string& path) {
+PrivateFolderCheck InspectOwnFolder(const std::string& path, bool refuseOthersWriting) {
     PrivateFolderCheck check;
     // Opened without following a link, so the checks are about the very folder that is used.
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -98,29 +98,36 @@ PrivateFolderCheck CheckPrivateFolder(const std::string& path) {
         const int error = errno;
         struct stat link {};
         if (::lstat(path.c_str(), &link) != 0) {
-            if (error != ENOENT) check.problem = Refused(path, std::strerror(error));
+            if (error != ENOENT) check.problem = std::strerror(error);
             return check;
         }
         check.exists = true;
         if (S_ISLNK(link.st_mode))
-            check.problem = Refused(path, "シンボリックリンクです");
+            check.problem = "シンボリックリンクです";
         else if (!S_ISDIR(link.st_mode))
-            check.problem = Refused(path, "フォルダではありません");
+            check.problem = "フォルダではありません";
         else
-            check.problem = Refused(path, std::strerror(error));
+            check.problem = std::strerror(error);
         return check;
     }
     check.exists = true;
     struct stat info {};
     if (::fstat(fd, &info) != 0)
-        check.problem = Refused(path, std::strerror(errno));
+        check.problem = std::strerror(errno);
     else if (info.st_uid != ::geteuid())
-        check.problem = Refused(path, "他のユーザーのフォルダです");
-    else if ((info.st_mode & 022) != 0)
-        check.problem = Refused(path, "他のユーザーも書き込めるフォルダです");
+        check.problem = "他のユーザーのフォルダです";
+    else if (refuseOthersWriting && (info.st_mode & 022) != 0)
+        check.problem = "他のユーザーも書き込めるフォルダです";
     else if ((info.st_mode & 077) != 0 && ::fchmod(fd, 0700) != 0)
-        check.problem = Refused(path, std::strerror(errno));
+        check.problem = std::strerror(errno);
     ::close(fd);
+    return check;
+}
+
+PrivateFolderCheck CheckPrivateFolder(const std::string& path) {
+    // What others could have planted in a folder they may write is never ours.
+    PrivateFolderCheck check = InspectOwnFolder(path, true);
+    if (!check.problem.empty()) check.problem = Refused(path, check.problem.c_str());
     return check;
 }
 

@@ -25,6 +25,14 @@ struct PrivateFolderCheck {
 // Read access for others on such a folder is taken away.
 PrivateFolderCheck CheckPrivateFolder(const std::string& path);
 
+#ifndef _WIN32
+// The folder at `path` looked at without following a link, as one private to this user: `exists`
+// is false when nothing is there, and `problem` the bare reason it cannot be used (a link, not a
+// folder, another user's). Group and other access on a usable folder is taken away; with
+// `refuseOthersWriting`, a folder others may write is refused instead.
+PrivateFolderCheck InspectOwnFolder(const std::string& path, bool refuseOthersWriting);
+#endif
+
 // Creates `path` and any missing parents, private to this user (mode 700 where the system has
 // modes), then checks it as above.
 PrivateFolderCheck MakePrivateFolder(const std::string& path);

@@ -5,13 +5,14 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
+
+#include "platform/PrivateFolder.h"
 #endif
 
 namespace quorvel {
@@ -48,29 +49,11 @@ std::string EnsurePrivateDirectory(const std::string& dir) {
     if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
         return UnusableMessage(dir, std::strerror(errno));
     }
-    // Opened without following a link, so the checks below are about the very directory we use.
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        struct stat link {};
-        if (::lstat(dir.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-            return UnusableMessage(dir, "シンボリックリンクです");
-        }
-        if (errno == ENOTDIR) return UnusableMessage(dir, "フォルダではありません");
-        return UnusableMessage(dir, std::strerror(errno));
-    }
-    struct stat info {};
-    std::string error;
-    if (::fstat(fd, &info) != 0) {
-        error = UnusableMessage(dir, std::strerror(errno));
-    } else if (!S_ISDIR(info.st_mode)) {
-        error = UnusableMessage(dir, "フォルダではありません");
-    } else if (info.st_uid != ::geteuid()) {
-        error = UnusableMessage(dir, "他のユーザーのフォルダです");
-    } else if ((info.st_mode & 077) != 0 && ::fchmod(fd, 0700) != 0) {
-        error = UnusableMessage(dir, std::strerror(errno));
-    }
-    ::close(fd);
-    return error;
+    // The preview file is made anew in it whatever was there, so others' write access is only
+    // taken away.
+    const PrivateFolderCheck check = InspectOwnFolder(dir, false);
+    if (!check.exists && check.problem.empty()) return UnusableMessage(dir, std::strerror(ENOENT));
+    return check.problem.empty() ? std::string() : UnusableMessage(dir, check.problem.c_str());
 }
 
 TempPathResult TempDirectory() {
