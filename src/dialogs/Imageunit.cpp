@@ -2,13 +2,11 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QScreen>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -20,6 +18,7 @@
 #include "ui/DialogSeam.h"
 #include "ui/ErrorBox.h"
 #include "ui/Guarded.h"
+#include "ui/Placement.h"
 #include "ui/SjisText.h"
 
 namespace {
@@ -165,13 +164,6 @@ void TImageForm::done(int result) {
 }
 
 void TImageForm::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) {
-        const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
-        if (shown) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(shown->availableGeometry().center());
-            move(frame.topLeft());
-        }
-    }
+    if (!event->spontaneous()) ui::CentreOnScreen(*this);
     QDialog::showEvent(event);
 }

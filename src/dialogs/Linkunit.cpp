@@ -1,11 +1,9 @@
 #include "dialogs/Linkunit.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -21,6 +19,7 @@
 #include "ui/DialogSeam.h"
 #include "ui/ErrorBox.h"
 #include "ui/Guarded.h"
+#include "ui/Placement.h"
 
 namespace {
 
@@ -310,13 +309,6 @@ bool TLinkForm::event(QEvent* event) {
 }
 
 void TLinkForm::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) {
-        const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
-        if (shown) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(shown->availableGeometry().center());
-            move(frame.topLeft());
-        }
-    }
+    if (!event->spontaneous()) ui::CentreOnScreen(*this);
     QDialog::showEvent(event);
 }

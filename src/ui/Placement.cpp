@@ -1,5 +1,9 @@
 #include "ui/Placement.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
 namespace ui {
 
 QRect KeptOnScreen(QRect window, QSize screen) {
@@ -11,6 +15,14 @@ QRect KeptOnScreen(QRect window, QSize screen) {
     if (top + window.height() > screen.height()) top = screen.height() - window.height();
     window.moveTo(left, top);
     return window;
+}
+
+void CentreOnScreen(QWidget& window) {
+    const QScreen* shown = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!shown) return;
+    QRect frame = window.frameGeometry();
+    frame.moveCenter(shown->availableGeometry().center());
+    window.move(frame.topLeft());
 }
 
 }  // namespace ui
