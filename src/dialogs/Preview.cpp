@@ -31,10 +31,6 @@ namespace {
 // setContent hands the page over as a data URL, which Chromium caps at 2 MB.
 constexpr qsizetype kMaxInlineContent = 2 * 1000 * 1000;
 
-QString FromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 }  // namespace
 
 TFormPreview::TFormPreview(QWidget* parent) : QDialog(parent) {
@@ -160,7 +156,8 @@ bool TFormPreview::load(bool intoBrowser) {
     if (path.empty()) {
         const quorvel::TempPathResult preview = quorvel::PreviewFilePath();
         if (!preview.ok()) {
-            showWarning(this, FromUtf8(preview.error), FromUtf8(quorvel::kPreviewReadCaption));
+            showWarning(this, QString::fromStdString(preview.error),
+                        QString::fromUtf8(quorvel::kPreviewReadCaption));
             return false;
         }
         path = preview.path;
@@ -170,7 +167,7 @@ bool TFormPreview::load(bool intoBrowser) {
         showFileError(this, *read.error);
         return false;
     }
-    text_ = FromUtf8(quorvel::sjis::ToUtf8(read.bytes));
+    text_ = QString::fromStdString(quorvel::sjis::ToUtf8(read.bytes));
     MemoHtml->setPlainText(text_);
     if (intoBrowser) showContent(path, read.bytes);
     return true;

@@ -9,14 +9,6 @@
 
 #include "ui/Guarded.h"
 
-namespace {
-
-QString FromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
 TPreviewCheckTab::TPreviewCheckTab(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabSheet4"));
     auto* column = new QVBoxLayout(this);
@@ -59,18 +51,33 @@ TPreviewCheckTab::TPreviewCheckTab(QWidget* parent) : QWidget(parent) {
     ShowResult({});
 }
 
+// The check runs a few times a second while the seller types; the table is filled only when
+// it can be seen.
 void TPreviewCheckTab::ShowResult(const quorvel::ListingCheckResult& result) {
     result_ = result;
+    stale_ = true;
+    if (isVisible()) fill();
+}
+
+void TPreviewCheckTab::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (stale_) fill();
+}
+
+void TPreviewCheckTab::fill() {
+    stale_ = false;
+    const quorvel::ListingCheckResult& result = result_;
     LabelCheckSummary->setText(QStringLiteral("%1　タグ %2 文字（%3 バイト）")
-                                   .arg(FromUtf8(quorvel::CheckSummary(result)))
+                                   .arg(QString::fromStdString(quorvel::CheckSummary(result)))
                                    .arg(result.chars)
                                    .arg(result.bytes));
     GridCheck->setRowCount(static_cast<int>(result.findings.size()));
     for (int row = 0; row < GridCheck->rowCount(); ++row) {
         const quorvel::CheckFinding& finding = result.findings[static_cast<std::size_t>(row)];
-        const QString texts[] = {FromUtf8(quorvel::CellCaption(finding.tag)),
+        const QString texts[] = {QString::fromStdString(quorvel::CellCaption(finding.tag)),
                                  QString::fromUtf8(quorvel::CheckKindName(finding.kind)),
-                                 FromUtf8(finding.message), FromUtf8(finding.text)};
+                                 QString::fromStdString(finding.message),
+                                 QString::fromStdString(finding.text)};
         for (int column = 0; column < 4; ++column) {
             auto* item = new QTableWidgetItem(texts[column]);
             item->setToolTip(texts[column]);

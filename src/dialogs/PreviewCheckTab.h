@@ -5,6 +5,7 @@
 #include "sheet/ListingCheck.h"
 
 class QLabel;
+class QShowEvent;
 class QSpinBox;
 class QTableWidget;
 
@@ -30,8 +31,13 @@ class TPreviewCheckTab : public QWidget {
     // A finding about the whole page was chosen.
     void pageFindingChosen(quorvel::CheckKind kind);
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
+    void fill();
     void rowChosen(int row);
 
     quorvel::ListingCheckResult result_;
+    bool stale_ = true;
 };

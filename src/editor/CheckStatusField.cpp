@@ -2,14 +2,6 @@
 
 #include <QMouseEvent>
 
-namespace {
-
-QString FromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
 TCheckStatusField::TCheckStatusField(QWidget* parent) : QLabel(parent) {
     setObjectName(QStringLiteral("StatusCheck"));
     setCursor(Qt::PointingHandCursor);
@@ -18,7 +10,7 @@ TCheckStatusField::TCheckStatusField(QWidget* parent) : QLabel(parent) {
 }
 
 void TCheckStatusField::ShowResult(const quorvel::ListingCheckResult& result) {
-    setText(FromUtf8(quorvel::CheckSummary(result)));
+    setText(QString::fromStdString(quorvel::CheckSummary(result)));
     if (result.findings.empty()) {
         setStyleSheet(QString());
         setToolTip(QStringLiteral("出品ページのチェック：問題なし"));
@@ -29,7 +21,8 @@ void TCheckStatusField::ShowResult(const quorvel::ListingCheckResult& result) {
         QStringLiteral("QLabel { color: #A00000; background: #FFF3B0; font-weight: bold; }"));
     QStringList lines;
     const int shown = std::min<int>(kToolTipFindings, static_cast<int>(result.findings.size()));
-    for (int i = 0; i < shown; ++i) lines << FromUtf8(quorvel::FindingLine(result.findings[i]));
+    for (int i = 0; i < shown; ++i)
+        lines << QString::fromStdString(quorvel::FindingLine(result.findings[i]));
     if (static_cast<int>(result.findings.size()) > shown)
         lines << QStringLiteral("ほか %1 件").arg(result.findings.size() - shown);
     lines << QStringLiteral("クリックで一覧を表示");
