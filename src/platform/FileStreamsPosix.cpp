@@ -69,6 +69,13 @@ void RemoveStaleTemporaries(int dirFd) {
     ::closedir(dir);
 }
 
+// Whether an existing file may be replaced: the folder may allow the rename, but the file itself
+// may say it is not to be changed. Without any write bit that holds for root too, who passes
+// every access check.
+bool MayReplace(int dirFd, const char* name, const struct stat& existing) {
+    return (existing.st_mode & 0222) != 0 && ::faccessat(dirFd, name, W_OK, AT_EACCESS) == 0;
+}
+
 // The temporary takes the replaced file's owner, group and permission bits. Owner and group
 // first: changing them clears set-id bits that the mode then puts back where allowed.
 void TakeOverIdentity(int fd, const struct stat& existing) {
@@ -203,11 +210,7 @@ WriteOutcome FileReplacement::Begin(const std::string& path, std::optional<unsig
     exists_ = false;
     if (::stat(target->c_str(), &existing) == 0) {
         if (!S_ISREG(existing.st_mode)) return WriteOutcome::CannotCreate;
-        // The folder may allow the rename, but the file itself says it is not to be changed.
-        // Without any write bit that holds for root too, who passes every access check.
-        if ((existing.st_mode & 0222) == 0 ||
-            ::faccessat(AT_FDCWD, target->c_str(), W_OK, AT_EACCESS) != 0)
-            return WriteOutcome::CannotCreate;
+        if (!MayReplace(AT_FDCWD, target->c_str(), existing)) return WriteOutcome::CannotCreate;
         exists_ = true;
     } else if (errno != ENOENT) {
         return WriteOutcome::CannotCreate;
@@ -296,9 +299,7 @@ EntryOutcome OutputFolder::Replace(const std::string& name, std::string_view byt
     bool exists = false;
     if (::fstatat(dirFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         if (!S_ISREG(existing.st_mode)) return EntryOutcome::NotAFile;
-        if ((existing.st_mode & 0222) == 0 ||
-            ::faccessat(dirFd, name.c_str(), W_OK, AT_EACCESS) != 0)
-            return EntryOutcome::CannotCreate;
+        if (!MayReplace(dirFd, name.c_str(), existing)) return EntryOutcome::CannotCreate;
         exists = true;
     } else if (errno != ENOENT) {
         return EntryOutcome::CannotCreate;

@@ -21,10 +21,6 @@ constexpr char16_t kReplacement = 0xFFFD;
 // What Windows decodes an undecodable code to; genuine only at its own code, 81 45.
 constexpr char16_t kWindowsDefault = 0x30FB;
 
-constexpr bool IsTrailByte(unsigned byte) {
-    return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
-}
-
 constexpr int kLeadCount = (0x9F - 0x81 + 1) + (0xFC - 0xE0 + 1);
 
 constexpr int LeadIndex(unsigned lead) {

@@ -51,4 +51,9 @@ constexpr bool IsLeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+// True when the byte may follow a lead byte as the second of a double-byte character.
+constexpr bool IsTrailByte(unsigned byte) {
+    return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
+}
+
 }  // namespace quorvel::sjis

@@ -29,9 +29,8 @@ bool IsLead(char c) {
 }
 // A lead byte pairs only with a byte that can follow it; a line break after it stays a break.
 bool IsPairAt(std::string_view s, std::size_t i) {
-    if (i + 1 >= s.size() || !IsLead(s[i])) return false;
-    const auto trail = static_cast<unsigned char>(s[i + 1]);
-    return trail >= 0x40 && trail <= 0xFC && trail != 0x7F;
+    return i + 1 < s.size() && IsLead(s[i]) &&
+           sjis::IsTrailByte(static_cast<unsigned char>(s[i + 1]));
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {

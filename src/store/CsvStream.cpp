@@ -7,7 +7,6 @@ namespace quorvel {
 namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsFieldEnd(char c) {
     return c == ',' || c == '\n' || c == '\r';
@@ -53,8 +52,8 @@ std::string_view CsvReader::Peek(std::size_t size) {
 }
 
 bool CsvReader::SkipByteOrderMark() {
-    if (!Peek(kByteOrderMark.size()).starts_with(kByteOrderMark)) return false;
-    pos_ += kByteOrderMark.size();
+    if (!Peek(kUtf8ByteOrderMark.size()).starts_with(kUtf8ByteOrderMark)) return false;
+    pos_ += kUtf8ByteOrderMark.size();
     return true;
 }
 

@@ -19,6 +19,9 @@
 // code page 932 alike: no byte of a multi-byte character is a quote, a comma, CR or LF.
 namespace quorvel {
 
+// The UTF-8 byte-order mark some spreadsheet programs put first.
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
 // Where the reader's bytes come from.
 class CsvSource {
   public:

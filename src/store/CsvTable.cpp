@@ -6,10 +6,8 @@
 namespace quorvel {
 namespace {
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
 bool StartsWithByteOrderMark(std::string_view bytes) {
-    return bytes.starts_with(kByteOrderMark);
+    return bytes.starts_with(kUtf8ByteOrderMark);
 }
 
 }  // namespace
@@ -103,7 +101,7 @@ void AppendCsvRecord(std::string& out, const CsvRow& fields, std::string_view li
 
 std::string WriteCsv(const CsvTable& table) {
     std::string out;
-    if (table.byteOrderMark) out += kByteOrderMark;
+    if (table.byteOrderMark) out += kUtf8ByteOrderMark;
     for (const CsvRow& row : table.rows) AppendCsvRecord(out, row, table.lineEnd, out.empty());
     return out;
 }

@@ -26,7 +26,7 @@ std::optional<FileError> CsvOutput::Start(const CsvRecord& heading, CsvEncoding 
     fields_ = heading.fields;
     fields_.push_back(ToTableEncoding(sjis::FromUtf8(kMergeHtmlColumn).bytes, encoding));
     line_.clear();
-    if (byteOrderMark) line_ = "\xEF\xBB\xBF";
+    if (byteOrderMark) line_ = kUtf8ByteOrderMark;
     AppendCsvRecord(line_, fields_, lineEnd_, !byteOrderMark);
     if (!out_.Write(line_)) fatal = true;
     return std::nullopt;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/HexDigits.h"
 #include "platform/Sjis.h"
 #include "sheet/DescriptionSheet.h"
 
@@ -39,11 +40,11 @@ std::string CodePointText(char32_t ch) {
 
 std::string HexBytes(std::string_view bytes) {
     std::string out;
-    for (const char b : bytes) {
-        char buffer[8];
-        std::snprintf(buffer, sizeof buffer, "%s%02X", out.empty() ? "" : " ",
-                      static_cast<unsigned char>(b));
-        out += buffer;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (!out.empty()) out += ' ';
+        out += kUpperHexDigits[b >> 4];
+        out += kUpperHexDigits[b & 0xF];
     }
     return out;
 }
