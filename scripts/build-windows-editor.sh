@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Cross-builds quorvel.exe and its window tests for 64-bit Windows against the static Qt made by
+# Cross-builds quorvel.exe and its window tests (or only the targets named as arguments) for 64-bit
+# Windows against the static Qt made by
 # scripts/build-qt-windows.sh, into build-windows-editor/. No browser module: Qt WebEngine does
 # not build with MinGW, and the editor shows the preview's HTML tab without it.
 set -euo pipefail
@@ -12,7 +13,7 @@ if [ ! -f "$qt_windows/.quorvel-built" ]; then
   echo "no Qt for MinGW-w64 in $qt_windows: run bash scripts/build-qt-windows.sh first" >&2
   exit 1
 fi
-[ -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ] || bash scripts/run-windows-tests.sh >/dev/null
+[ -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ] || bash scripts/build-windows-core.sh
 jobs=$(nproc)
 [ "$jobs" -le 2 ] || jobs=2
 launcher=()
@@ -24,4 +25,6 @@ cmake -S . -B "$build" --toolchain "$qt_windows/lib/cmake/Qt6/qt.toolchain.cmake
   -DQT_CHAINLOAD_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
   -DQUORVEL_BUILD_UI=ON -DQUORVEL_BUILD_BENCH=OFF -DQUORVEL_BUILD_TESTS=ON \
   -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" >/dev/null
-cmake --build "$build" -j"$jobs" -- -k
+targets=()
+for target in "$@"; do targets+=(--target "$target"); done
+cmake --build "$build" -j"$jobs" "${targets[@]}"

@@ -12,7 +12,7 @@ version=$(sed -n 's/^project(Quorvel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 editor=$root/build-windows-editor/quorvel.exe
 tool=$root/build-windows/qvltags.exe
 [ -f "$editor" ] || bash scripts/build-windows-editor.sh
-[ -f "$tool" ] || bash scripts/run-windows-tests.sh >/dev/null
+[ -f "$tool" ] || bash scripts/build-windows-core.sh
 
 stage=$root/build-windows-editor/stage/Quorvel
 rm -rf "$stage"

@@ -19,12 +19,9 @@ TDocumentController::TDocumentController(quorvel::TDescriptionSheet& sheet, QWid
                                          QObject* parent)
     : QObject(parent), sheet_(sheet), dialogParent_(dialogParent) {}
 
+// Qt writes Windows paths with "/" too (dialogs, drops), so "/" separates everywhere.
 QString TDocumentController::DisplayName(const QString& path) {
-#ifdef _WIN32
-    return ui::fromSjis(quorvel::DisplayName(ui::toSjis(path), false));
-#else
     return ui::fromSjis(quorvel::DisplayName(ui::toSjis(path), true));
-#endif
 }
 
 QString TDocumentController::Title() const {

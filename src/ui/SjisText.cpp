@@ -1,5 +1,6 @@
 #include "ui/SjisText.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <QList>
@@ -108,7 +109,8 @@ int inputCharBytes(char32_t ch) {
 }
 
 std::string nativePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+    // Qt writes "/" on Windows too; the system's own form is what messages show the seller.
+    return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
 }
 
 }  // namespace ui

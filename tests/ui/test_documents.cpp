@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QScrollBar>
@@ -148,8 +149,9 @@ class DocumentsTest : public QObject {
         fixture->dialogs.fileAnswers.push_back(path);
         main.SpeedButtonSaveAsClick();
         QCOMPARE(fixture->dialogs.messages.back().caption, QStringLiteral("データ保存"));
-        QCOMPARE(fixture->dialogs.messages.back().text,
-                 QStringLiteral("ファイル %1 を作成できません").arg(path));
+        QCOMPARE(
+            fixture->dialogs.messages.back().text,
+            QStringLiteral("ファイル %1 を作成できません").arg(QDir::toNativeSeparators(path)));
         QCOMPARE(main.windowTitle(), QStringLiteral("Quorvel - 無題"));
         QVERIFY(main.CurrentFileName().isEmpty());
         QVERIFY(main.AnyCellModified());

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QMenu>
 #include <QToolButton>
 #include <QtTest>
@@ -54,7 +55,7 @@ class RecentFilesTest : public QObject {
         const QList<QAction*> actions = menu->actions();
         QCOMPARE(actions.size(), 8);
         QCOMPARE(actions[0]->text(), QStringLiteral("新しい品"));
-        QCOMPARE(actions[0]->toolTip(), savedAs);
+        QCOMPARE(actions[0]->toolTip(), QDir::toNativeSeparators(savedAs));
         QCOMPARE(actions[1]->text(), QStringLiteral("sheet8"));
         menu->hide();
 

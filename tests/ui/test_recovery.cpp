@@ -297,6 +297,9 @@ class RecoveryTest : public QObject {
     }
 
     void anOpenFolderIsRefusedWithANoteAndKeptWhole() {
+#ifdef _WIN32
+        QSKIP("folder modes are POSIX; on Windows the per-user folder's access list closes it");
+#endif
         leaveOrphan(QStringLiteral("他人"), QString());
         QVERIFY(QFile::setPermissions(recovery->path(), QFile::Permissions(0x7777)));
         const QString commandLine = savedFile("other.qvl");

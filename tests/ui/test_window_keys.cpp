@@ -90,7 +90,9 @@ class WindowKeysTest : public QObject {
         TFormMain& main = fixture->start();
         fixture->dialogs.modalScripts.push_back([](QDialog& dialog) { return dialog.result(); });
         fixture->find<QToolButton>("SpeedButtonPreview")->click();
+#if QUORVEL_HAVE_WEBVIEW
         QVERIFY(main.Preview()->browser());
+#endif
         const WId native = main.winId();
         const QPoint frame = main.pos();
         auto* toggle = fixture->find<QToolButton>("SpeedButtonStayOnTop");

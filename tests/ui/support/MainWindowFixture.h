@@ -9,6 +9,10 @@
 #include "ScriptedDialogs.h"
 #include "editor/AppWindows.h"
 #ifdef _WIN32
+#include <windows.h>
+
+#include <string>
+
 #include "platform/RegistryKeyStore.h"
 #else
 #include "platform/FileKeyStore.h"
@@ -18,8 +22,13 @@
 class MainWindowFixture {
   public:
 #ifdef _WIN32
-    // The test prefix's own registry, emptied when the test program starts.
-    MainWindowFixture() = default;
+    // A key of its own in the test prefix's registry, so no case sees another's settings.
+    MainWindowFixture() : keyPath_(FreshKeyPath()), store_(keyPath_) {}
+    ~MainWindowFixture() {
+        windows.reset();
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+            RegDeleteTreeA(root, keyPath_.c_str());
+    }
 #else
     MainWindowFixture() : store_(std::string(), (settingsDir.path() + "/user").toStdString()) {}
 #endif
@@ -53,6 +62,12 @@ class MainWindowFixture {
 
   private:
 #ifdef _WIN32
+    static std::string FreshKeyPath() {
+        static int made = 0;
+        return "SOFTWARE\\Merrow\\QuorvelUiTest\\" + std::to_string(GetCurrentProcessId()) + "-" +
+               std::to_string(++made);
+    }
+    std::string keyPath_;
     quorvel::RegistryKeyStore store_;
 #else
     quorvel::FileKeyStore store_;
