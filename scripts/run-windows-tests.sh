@@ -144,7 +144,13 @@ for name in "${wanted[@]}"; do
   fi
 done
 echo "window tests under wine: $passed passed, $failed failed, $skipped skipped"
-echo "== quorvel.exe started as a seller starts it"
-"${japanese[@]}" xvfb-run -a bash scripts/smoke-windows-editor.sh "$editor_build/quorvel.exe" ||
+echo "== the seller's zip and installer, installed, started and removed under wine"
+if bash scripts/package-windows.sh; then
+  "${japanese[@]}" xvfb-run -a bash scripts/check-windows-installer.sh \
+    "$(ls -t dist/Quorvel-*-setup.exe | head -1)" ||
+    status=1
+else
+  echo "FAILED: the zip and installer could not be made"
   status=1
+fi
 exit $status

@@ -2,12 +2,12 @@
 # The built quorvel.exe as a seller starts it, under wine on a private X display with a window
 # manager: its window "Quorvel - 無題" appears, a second start exits 0 at once, and closing it
 # writes the settings to the registry. Leaves a screenshot in build-windows-editor/smoke.png.
-# Run by scripts/run-windows-tests.sh inside xvfb-run, in a wine prefix of its own (the window
-# tests' prefix is set to the headless platform).
+# Run inside xvfb-run, in the wine prefix WINEPREFIX names, else one of its own beside the program
+# (the window tests' prefix is set to the headless platform).
 set -uo pipefail
 exe=$1
-shot=$(dirname "$exe")/smoke.png
-export WINEPREFIX=$(cd "$(dirname "$exe")" && pwd)/smokeprefix WINEDEBUG=-all WINEARCH=win64
+shot=${QUORVEL_SMOKE_SHOT:-$(dirname "$exe")/smoke.png}
+export WINEPREFIX=${WINEPREFIX:-$(cd "$(dirname "$exe")" && pwd)/smokeprefix} WINEDEBUG=-all WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml="
 [ -f "$WINEPREFIX/system.reg" ] || { wineboot --init >/dev/null 2>&1; wineserver -w; }
 openbox >/dev/null 2>&1 &

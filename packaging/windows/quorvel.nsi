@@ -1,6 +1,8 @@
 ; Quorvel installer: Program Files, a Start-menu entry, the ".qvl" file type with its icon, and
 ; an uninstaller that removes all of it. Built by scripts/package-windows.sh with makensis.
-Unicode true
+; The program is x64 only, and a 64-bit installer needs no 32-bit layer (wine without its
+; 32-bit half cannot start a 32-bit one).
+Target amd64-unicode
 !ifndef VERSION
   !error "VERSION is given by the build script"
 !endif
@@ -27,6 +29,8 @@ UninstPage instfiles
 
 Section "Quorvel"
   SetRegView 64
+  ; Installed for every user of the machine, so the menu entry is theirs too.
+  SetShellVarContext all
   SetOutPath "$INSTDIR"
   File "${STAGE}\quorvel.exe"
   File "${STAGE}\qvltags.exe"
@@ -56,6 +60,7 @@ SectionEnd
 
 Section "Uninstall"
   SetRegView 64
+  SetShellVarContext all
   Delete "$SMPROGRAMS\Quorvel.lnk"
   Delete "$INSTDIR\translations\qtbase_ja.qm"
   RMDir "$INSTDIR\translations"

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The installer as a seller runs it, under wine on a private X display (run inside xvfb-run):
+# a silent install into Program Files with its Start-menu entry and the ".qvl" file type, the
+# installed program's start-up smoke, a data file opened through the file type, and a silent
+# uninstall that leaves nothing of ours behind. The prefix is made anew each run.
+# usage: check-windows-installer.sh SETUP.EXE
+set -uo pipefail
+cd "$(dirname "$0")/.."
+setup=$(realpath "$1")
+export WINEPREFIX=$PWD/build-windows-editor/installprefix WINEDEBUG=-all WINEARCH=win64
+export WINEDLLOVERRIDES="mscoree,mshtml="
+rm -rf "$WINEPREFIX"
+wineboot --init >/dev/null 2>&1
+wineserver -w
+fail() { echo "FAILED installer: $*"; wineserver -k 2>/dev/null; exit 1; }
+installed="$WINEPREFIX/drive_c/Program Files/Quorvel"
+menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Quorvel.lnk"
+type_keys=('HKLM\Software\Classes\.qvl' 'HKLM\Software\Classes\Quorvel.DataFile'
+  'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvel')
+
+timeout 120 wine "$setup" /S >/dev/null 2>&1 || fail "the silent install exited $?"
+wineserver -w
+for file in quorvel.exe qvltags.exe 使い方.txt translations/qtbase_ja.qm uninstall.exe; do
+  [ -f "$installed/$file" ] || fail "the install left no $file in Program Files\\Quorvel"
+done
+[ -f "$menu" ] || fail "no Start-menu entry for all users"
+opener=$(wine reg query 'HKLM\Software\Classes\Quorvel.DataFile\shell\open\command' 2>/dev/null |
+  tr -d '\r' | grep -aF 'C:\Program Files\Quorvel\quorvel.exe')
+[ -n "$opener" ] || fail "\".qvl\" is not opened by the installed program"
+echo "installer: files, Start-menu entry and the \".qvl\" file type in place"
+
+QUORVEL_SMOKE_SHOT=build-windows-editor/installed.png \
+  bash scripts/smoke-windows-editor.sh "$installed/quorvel.exe" || exit 1
+
+# A double-click on a data file: the shell's open verb through the file type.
+openbox >/dev/null 2>&1 &
+wm=$!
+cp tests/fuzz/corpus/fuzz_datafile/texts.qvl "$WINEPREFIX/drive_c/users/Public/出品.qvl"
+wine start 'C:\users\Public\出品.qvl' >/dev/null 2>&1 &
+window=
+for _ in $(seq 60); do
+  window=$(xdotool search --name '^Quorvel - 出品' 2>/dev/null | head -1)
+  [ -n "$window" ] && break
+  sleep 0.5
+done
+[ -n "$window" ] || { kill "$wm"; fail "opening 出品.qvl through its file type showed no window \"Quorvel - 出品\""; }
+xdotool windowactivate --sync "$window" key --clearmodifiers alt+F4 2>/dev/null
+wineserver -w
+kill "$wm" 2>/dev/null
+echo "installer: 出品.qvl opened through the file type in \"$(xdotool getwindowname "$window" 2>/dev/null || echo 'Quorvel - 出品')\""
+
+timeout 120 wine "$installed/uninstall.exe" /S >/dev/null 2>&1 || fail "the silent uninstall exited $?"
+wineserver -w
+# The uninstaller runs from a copy of itself; give it the moment it takes to finish.
+for _ in $(seq 20); do [ -e "$installed" ] || break; sleep 0.5; done
+[ -e "$installed" ] && fail "Program Files\\Quorvel is still there after uninstalling: $(ls -A "$installed")"
+[ -e "$menu" ] && fail "the Start-menu entry is still there after uninstalling"
+for key in "${type_keys[@]}"; do
+  wine reg query "$key" >/dev/null 2>&1 && fail "$key is still in the registry after uninstalling"
+done
+echo "installer: the uninstaller removed the program, its Start-menu entry and the file type"
