@@ -6,6 +6,7 @@
 # usage: check-windows-installer.sh SETUP.EXE
 set -uo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/wait-window.sh
 setup=$(realpath "$1")
 export WINEPREFIX=$PWD/build-windows-editor/installprefix WINEDEBUG=-all WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -37,12 +38,7 @@ openbox >/dev/null 2>&1 &
 wm=$!
 cp tests/fuzz/corpus/fuzz_datafile/texts.qvl "$WINEPREFIX/drive_c/users/Public/出品.qvl"
 wine start 'C:\users\Public\出品.qvl' >/dev/null 2>&1 &
-window=
-for _ in $(seq 60); do
-  window=$(xdotool search --name '^Quorvel - 出品' 2>/dev/null | head -1)
-  [ -n "$window" ] && break
-  sleep 0.5
-done
+window=$(wait_for_window '^Quorvel - 出品')
 [ -n "$window" ] || { kill "$wm"; fail "opening 出品.qvl through its file type showed no window \"Quorvel - 出品\""; }
 xdotool windowactivate --sync "$window" key --clearmodifiers alt+F4 2>/dev/null
 wineserver -w

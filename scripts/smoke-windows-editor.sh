@@ -5,6 +5,7 @@
 # Run inside xvfb-run, in the wine prefix WINEPREFIX names, else one of its own beside the program
 # (the window tests' prefix is set to the headless platform).
 set -uo pipefail
+source "$(dirname "$0")/lib/wait-window.sh"
 exe=$1
 shot=${QUORVEL_SMOKE_SHOT:-$(dirname "$exe")/smoke.png}
 export WINEPREFIX=${WINEPREFIX:-$(cd "$(dirname "$exe")" && pwd)/smokeprefix} WINEDEBUG=-all WINEARCH=win64
@@ -17,12 +18,7 @@ wine reg delete 'HKCU\SOFTWARE\Merrow\Quorvel' /f >/dev/null 2>&1
 wine reg delete 'HKLM\SOFTWARE\Merrow\Quorvel' /f >/dev/null 2>&1
 wine "$exe" >/dev/null 2>&1 &
 first=$!
-window=
-for _ in $(seq 60); do
-  window=$(xdotool search --name '^Quorvel - 無題$' 2>/dev/null | head -1)
-  [ -n "$window" ] && break
-  sleep 0.5
-done
+window=$(wait_for_window '^Quorvel - 無題$')
 [ -n "$window" ] || fail "no window named \"Quorvel - 無題\" within 30 s"
 sleep 2
 import -window root "$shot" 2>/dev/null || true
