@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 #include "platform/Sjis.h"
 #include "sheet/Maker.h"
@@ -92,6 +93,14 @@ void TNewVerForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    // The notice arrives from a timer while the user works in the main window, which it blocks;
+    // left to the window manager, the keyboard may stay there and Esc would be lost.
+    // Asked for once the window is on the screen.
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible()) return;
+        raise();
+        activateWindow();
+    });
     FormShow();
 }
 

@@ -44,6 +44,7 @@ TQuorvelWindows::TQuorvelWindows(quorvel::KeyStore* settings, bool otherInstance
     image->FormCreate(settings);
     notice = std::make_unique<TNewVerForm>(main.get());
     main->AttachWindows(about.get(), link.get(), notice.get());
+    closing = std::make_unique<TCloseWithBoxes>(*main);
     main->EditMenu()->SetImageForm(image.get());
     InstallCellShortcuts(*main);
     main->Preview()->TextTab->Attach(&main->Sheet(), settings);

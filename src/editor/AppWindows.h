@@ -8,6 +8,7 @@
 #include "dialogs/Imageunit.h"
 #include "dialogs/Linkunit.h"
 #include "dialogs/Unitnewver.h"
+#include "editor/CloseWithBoxes.h"
 #include "editor/Mainunit.h"
 
 namespace quorvel {
@@ -30,4 +31,6 @@ struct TQuorvelWindows {
     std::unique_ptr<TLinkForm> link;
     std::unique_ptr<TImageForm> image;
     std::unique_ptr<TNewVerForm> notice;
+    // Last, so it goes first: a desktop's close of the main window past a box left open.
+    std::unique_ptr<TCloseWithBoxes> closing;
 };

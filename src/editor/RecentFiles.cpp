@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
+#include <QHash>
 #include <QMenu>
 #include <QToolButton>
 
@@ -14,7 +16,33 @@ QString canonicalForm(const QString& path) {
     return QDir::cleanPath(path);
 }
 
+QString withFolder(const QString& name, const QString& path) {
+    return name + QStringLiteral(" — ") + QDir::toNativeSeparators(QFileInfo(path).path());
+}
+
+// Labels seen more than once.
+QHash<QString, int> repeats(const QStringList& labels) {
+    QHash<QString, int> counts;
+    for (const QString& label : labels) ++counts[label];
+    return counts;
+}
+
 }  // namespace
+
+QStringList TRecentFiles::MenuLabels(const QStringList& paths) {
+    QStringList names;
+    for (const QString& path : paths) names << TDocumentController::DisplayName(path);
+    const QHash<QString, int> nameCounts = repeats(names);
+    QStringList labels;
+    for (int i = 0; i < paths.size(); ++i)
+        labels << (nameCounts[names[i]] > 1 ? withFolder(names[i], paths[i]) : names[i]);
+    // "shoes.qvl" and "shoes.txt" in one folder: only the extension tells them apart.
+    const QHash<QString, int> labelCounts = repeats(labels);
+    for (int i = 0; i < paths.size(); ++i)
+        if (labelCounts[labels[i]] > 1)
+            labels[i] = withFolder(QFileInfo(paths[i]).fileName(), paths[i]);
+    return labels;
+}
 
 TRecentFiles::TRecentFiles(QToolButton* openButton, QObject* parent) : QObject(parent) {
     if (!openButton) return;
@@ -53,9 +81,11 @@ void TRecentFiles::Remove(const QString& path) {
 
 void TRecentFiles::rebuildMenu() {
     menu_->clear();
-    for (const QString& path : paths_) {
+    const QStringList labels = MenuLabels(paths_);
+    for (int i = 0; i < paths_.size(); ++i) {
+        const QString& path = paths_[i];
         // A "&" in a file name is shown, not taken as a mnemonic.
-        QString label = TDocumentController::DisplayName(path);
+        QString label = labels[i];
         label.replace(QLatin1Char('&'), QStringLiteral("&&"));
         QAction* action = menu_->addAction(label);
         action->setToolTip(QDir::toNativeSeparators(path));

@@ -27,6 +27,11 @@ class TRecentFiles : public QObject {
     // A file that no longer loads leaves the list.
     void Remove(const QString& path);
 
+    // The menu's texts for `paths`, in order: the display name, and where two entries share one
+    // both name their folder after it ("shoes — /home/a/出品"); the full file name takes the
+    // display name's place when even the folder does not tell them apart.
+    static QStringList MenuLabels(const QStringList& paths);
+
     // The menu as it is shown next (rebuilt each time it opens).
     QMenu* Menu() const { return menu_; }
 

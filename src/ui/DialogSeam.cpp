@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "store/FileError.h"
+#include "ui/FileDialogLayout.h"
 #include "ui/WinColour.h"
 
 namespace {
@@ -73,6 +74,7 @@ class PlatformDialogs final : public DialogSeam {
         dialog.setDefaultSuffix(defaultSuffix);
         dialog.setOption(QFileDialog::DontUseNativeDialog, false);
         dialog.setSizeGripEnabled(true);
+        ui::FitFileDialog(dialog);
         if (!fileName.isEmpty()) dialog.selectFile(fileName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;

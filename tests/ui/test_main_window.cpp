@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QInputMethodEvent>
+#include <QMessageBox>
 #if QT_CONFIG(opengl)
 #include <QOpenGLContext>
 #endif
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
@@ -21,6 +23,7 @@
 #include "UiTestHelpers.h"
 #include "dialogs/Preview.h"
 #include "editor/CellEdit.h"
+#include "editor/CloseWithBoxes.h"
 #include "platform/TempDir.h"
 #include "sheet/HtmlGenerator.h"
 #include "store/DataFile.h"
@@ -144,6 +147,50 @@ class MainWindowTest : public QObject {
                  QStringLiteral("10061:Connection refused."));
         QCOMPARE(ErrorBoxText(QStringLiteral("失敗")), QStringLiteral("失敗."));
         QCOMPARE(ErrorBoxText(QString()), QString());
+    }
+
+    // The desktop closes the window while a real box is up over it: an error box goes and the
+    // close runs with its save question; a question keeps the window waiting.
+    void aCloseFromTheDesktopDismissesAnErrorBoxButNotAQuestion() {
+        TFormMain& main = fixture->start();
+        TCloseWithBoxes& closing = *fixture->windows->closing;
+        QVERIFY(!closing.CloseRequested());  // no box: Qt closes the window itself
+        QVERIFY(main.isVisible());
+        uitest::TypeInto(fixture->find<TCellEdit>("Memo1Left"), QStringLiteral("未保存"));
+
+        setDialogs(nullptr);
+        bool questionKept = false;
+        QTimer::singleShot(0, &main, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            questionKept = !closing.CloseRequested() && box->isVisible();
+            box->button(QMessageBox::No)->click();
+        });
+        const auto answer = dialogs().message(&main, QStringLiteral("続けますか？"),
+                                              QStringLiteral("確認"), QMessageBox::Question,
+                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+        QCOMPARE(answer, QMessageBox::No);
+        QVERIFY(questionKept);
+        QCoreApplication::processEvents();
+        QVERIFY(main.isVisible());
+
+        bool taken = false;
+        QString shown;
+        QTimer::singleShot(0, &main, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            shown = box->text();
+            taken = closing.CloseRequested();
+            if (!taken) box->done(0);
+        });
+        ShowErrorBox(&main, QStringLiteral("Connection Failed"));
+        setDialogs(&fixture->dialogs);
+        QVERIFY(taken);
+        QCOMPARE(shown, QStringLiteral("Connection Failed."));
+        fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
+        QTRY_VERIFY(!main.isVisible());
+        QCOMPARE(fixture->dialogs.messages.size(), std::size_t(1));
+        QCOMPARE(fixture->dialogs.messages[0].caption, QStringLiteral("終了確認"));
     }
 
     void windowsAreKeptOnTheScreen() {

@@ -68,6 +68,42 @@ class RecentFilesTest : public QObject {
         QCOMPARE(key->ReadString("RecentFile8"), QFile::encodeName(paths[2]).toStdString());
     }
 
+    void entriesSharingANameShowTheirFoldersAndTheOthersStayShort() {
+        TFormMain& main = fixture->start();
+        const QString listed = fixture->files.filePath(QStringLiteral("a/出品"));
+        const QString other = fixture->files.filePath(QStringLiteral("b&c"));
+        QVERIFY(QDir().mkpath(listed) && QDir().mkpath(other));
+        const QString first = listed + QStringLiteral("/shoes.qvl");
+        const QString second = other + QStringLiteral("/shoes.qvl");
+        const QString single = other + QStringLiteral("/bag.qvl");
+        main.RecentFiles()->SetPaths({first, single, second});
+
+        const QList<QAction*> actions = showMenu(main)->actions();
+        QCOMPARE(actions.size(), 3);
+        QCOMPARE(actions[0]->text(), QStringLiteral("shoes — ") + QDir::toNativeSeparators(listed));
+        QCOMPARE(actions[1]->text(), QStringLiteral("bag"));
+        // The folder's "&" is shown too, not taken as a mnemonic.
+        QCOMPARE(actions[2]->text(),
+                 QStringLiteral("shoes — ") + QDir::toNativeSeparators(other).replace(
+                                                  QLatin1Char('&'), QStringLiteral("&&")));
+        QCOMPARE(actions[2]->toolTip(), QDir::toNativeSeparators(second));
+
+        // Once only one is left, it is short again.
+        main.RecentFiles()->Remove(first);
+        QCOMPARE(showMenu(main)->actions()[1]->text(), QStringLiteral("shoes"));
+    }
+
+    void namesTheFolderCannotTellApartShowTheWholeFileName() {
+        const QStringList labels = TRecentFiles::MenuLabels(
+            {QStringLiteral("/s/shoes.qvl"), QStringLiteral("/s/shoes.txt"),
+             QStringLiteral("/t/shoes.qvl"), QStringLiteral("/s/shoes")});
+        QCOMPARE(labels,
+                 QStringList({QStringLiteral("shoes.qvl — ") + QDir::toNativeSeparators("/s"),
+                              QStringLiteral("shoes.txt — ") + QDir::toNativeSeparators("/s"),
+                              QStringLiteral("shoes — ") + QDir::toNativeSeparators("/t"),
+                              QStringLiteral("shoes — ") + QDir::toNativeSeparators("/s")}));
+    }
+
     void choosingAFileRunsOpensStepsAndAMissingOneLeavesTheList() {
         TFormMain& main = fixture->start();
         const QStringList paths = makeSheets(2);

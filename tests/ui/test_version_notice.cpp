@@ -3,12 +3,16 @@
 #include "../core/test_http_server.h"
 #include "MainWindowFixture.h"
 #include "UiTestEnvironment.h"
+#include "UiTestHelpers.h"
 #include "dialogs/Unitnewver.h"
+#include "editor/CellEdit.h"
 #include "platform/Sjis.h"
 #include "update/VersionCheck.h"
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTimer>
 
 // The running editor against a version file served on 127.0.0.1.
@@ -16,7 +20,10 @@ class VersionNoticeTest : public QObject {
     Q_OBJECT
   private slots:
     void init() { fixture = std::make_unique<MainWindowFixture>(); }
-    void cleanup() { fixture.reset(); }
+    void cleanup() {
+        fixture.reset();
+        server.reset();
+    }
 
     void aNewerReleaseIsAnnouncedOnceThenTheCheckStops() {
         httptest::LoopbackServer server(
@@ -90,6 +97,95 @@ class VersionNoticeTest : public QObject {
         QVERIFY(fixture->dialogs.modalShown.empty());
     }
 
+    // The desktop closes the main window while the notice is up: the notice goes, then the
+    // close runs as usual with its save question.
+    void closingWithTheNoticeOpenClosesItThenAsksAboutUnsavedWork() {
+        const std::string host = startNewerRelease();
+        TFormMain& main = fixture->start();
+        uitest::TypeInto(fixture->find<TCellEdit>("Memo1Left"), QStringLiteral("未保存"));
+        fixture->dialogs.messageAnswers = {QMessageBox::Cancel, QMessageBox::No};
+        NoticeRun run = showNoticeAndCloseTheWindow(main, host);
+        QVERIFY(run.closeTaken);
+        QCOMPARE(run.result, int(QDialog::Rejected));
+        QCOMPARE(run.questionsWhileOpen, std::size_t(0));
+        QVERIFY(!fixture->windows->notice->isVisible());
+
+        // Cancelled: the window stays, with its work, and the notice does not come back.
+        QTRY_COMPARE(fixture->dialogs.messages.size(), std::size_t(1));
+        QCOMPARE(fixture->dialogs.messages[0].caption, QStringLiteral("終了確認"));
+        QCOMPARE(fixture->dialogs.messages[0].buttons,
+                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QVERIFY(main.isVisible());
+        QVERIFY(main.AnyCellModified());
+        main.Timer1Timer();
+        QCOMPARE(main.VersionCheck()->VersionCheckState, -1);
+        QCOMPARE(fixture->dialogs.modalShown, std::vector<QString>{"NewVerForm"});
+
+        // Closed again and the work discarded: the window goes.
+        QVERIFY(main.close());
+        QCOMPARE(fixture->dialogs.messages.size(), std::size_t(2));
+        QVERIFY(!main.isVisible());
+    }
+
+    void closingWithTheNoticeOverAnUnchangedSheetEndsWithoutAQuestion() {
+        const std::string host = startNewerRelease();
+        TFormMain& main = fixture->start();
+        NoticeRun run = showNoticeAndCloseTheWindow(main, host);
+        QVERIFY(run.closeTaken);
+        QTRY_VERIFY(!main.isVisible());
+        QVERIFY(fixture->dialogs.messages.empty());
+        QVERIFY(!main.Timer1()->isActive());
+    }
+
+    // Esc dismisses the notice wherever its focus is, also after a click on the link.
+    void escapeDismissesTheNoticeFromEveryControl() {
+        const std::string host = startNewerRelease(5);
+        TFormMain& main = fixture->start();
+        uitest::RecordingUrlOpener opener;
+        TNewVerForm& notice = *fixture->windows->notice;
+        const std::vector<std::function<void()>> before{
+            [] {},
+            [&] { notice.MemoInfo->setFocus(Qt::MouseFocusReason); },
+            [&] {
+                notice.MemoInfo->setFocus(Qt::MouseFocusReason);
+                notice.MemoInfo->selectAll();
+            },
+            [&] { notice.Button1->setFocus(Qt::TabFocusReason); },
+            [&] { QTest::mouseClick(notice.Label6, Qt::LeftButton); },
+        };
+        for (std::size_t i = 0; i < before.size(); ++i) {
+            int result = -1;
+            bool active = false;
+            QWidget* focused = nullptr;
+            fixture->dialogs.modalScripts.push_back([&](QDialog& dialog) {
+                dialog.hide();
+                QTimer::singleShot(0, &dialog, [&] {
+                    // The keyboard comes to the notice by itself, not left on the main window.
+                    active = QTest::qWaitFor(
+                        [&] { return QApplication::activeWindow() == &notice; }, 2000);
+                    before[i]();
+                    focused = QApplication::focusWidget();
+                    QTest::keyClick(focused ? focused : &dialog, Qt::Key_Escape);
+                });
+                result = execWithTimeOut(dialog);
+                return result;
+            });
+            fixture->dialogs.modalShown.clear();
+            main.StartVersionCheck(host, [] { return true; });
+            for (int tick = 0; tick < 5 && fixture->dialogs.modalShown.empty(); ++tick)
+                main.Timer1Timer();
+            QCOMPARE(fixture->dialogs.modalShown, std::vector<QString>{"NewVerForm"});
+            QVERIFY2(result == QDialog::Rejected,
+                     qPrintable(QStringLiteral("case %1: focus on %2")
+                                    .arg(i)
+                                    .arg(focused ? focused->objectName() : QString())));
+            QVERIFY(active);
+            QVERIFY(focused && notice.isAncestorOf(focused));
+        }
+        QCOMPARE(opener.opened.size(), 1);
+        QVERIFY(main.isVisible());
+    }
+
     void withoutAHostNothingIsEverAsked() {
         TFormMain& main = fixture->start();
         main.StartVersionCheck(std::string(), [] { return true; });
@@ -99,6 +195,48 @@ class VersionNoticeTest : public QObject {
     }
 
   private:
+    struct NoticeRun {
+        bool closeTaken = false;
+        int result = -1;
+        std::size_t questionsWhileOpen = 0;
+    };
+
+    // Runs the dialog modally; a result of 42 tells that it had to be ended after five seconds.
+    static int execWithTimeOut(QDialog& dialog) {
+        QTimer limit;
+        limit.setSingleShot(true);
+        QObject::connect(&limit, &QTimer::timeout, &dialog, [&dialog] { dialog.done(42); });
+        limit.start(5000);
+        return dialog.exec();
+    }
+
+    // A server announcing release 173 to as many requests as the case makes.
+    std::string startNewerRelease(int requests = 1) {
+        server = std::make_unique<httptest::LoopbackServer>(
+            requests, httptest::Fixed("HTTP/1.0 200 OK\r\n\r\n173\r\n"));
+        return "127.0.0.1:" + std::to_string(server->port());
+    }
+
+    // Runs the check until the notice is open for real, and asks for the window's close from
+    // the desktop while it is.
+    NoticeRun showNoticeAndCloseTheWindow(TFormMain& main, const std::string& host) {
+        NoticeRun run;
+        fixture->dialogs.modalScripts.push_back([this, &run](QDialog& dialog) {
+            dialog.hide();
+            QTimer::singleShot(0, &dialog, [this, &run] {
+                run.closeTaken = fixture->windows->closing->CloseRequested();
+            });
+            run.result = execWithTimeOut(dialog);
+            run.questionsWhileOpen = fixture->dialogs.messages.size();
+            return run.result;
+        });
+        main.StartVersionCheck(host, [] { return true; });
+        for (int tick = 0; tick < 5 && fixture->dialogs.modalShown.empty(); ++tick)
+            main.Timer1Timer();
+        return run;
+    }
+
+    std::unique_ptr<httptest::LoopbackServer> server;
     std::unique_ptr<MainWindowFixture> fixture;
 };
 
