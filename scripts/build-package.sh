@@ -22,7 +22,8 @@ deb=$(ls build-package/quorvel_*.deb)
 mv -f "$deb" dist/
 deb=dist/$(basename "$deb")
 echo "package: $deb"
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+# The whole control section (CPack writes its fields alphabetically, Package among them).
+dpkg-deb --field "$deb"
 # Errors fail the package; warnings and notes are shown.
 lintian --fail-on error --info "$deb"
 echo "lintian: no errors"
