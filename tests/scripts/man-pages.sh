@@ -35,7 +35,8 @@ grep -q '"taitoru"' "$work/out" && grep -q '"fairu mei"' "$work/out" ||
   fail "qvltags.1 without LANG does not transcribe the column names"
 render C.UTF-8 "$source_dir/data/man/qvltags.1"
 grep -q '"タイトル"' "$work/out" && grep -q '"枠外注記"' "$work/out" &&
-  grep -q '"説明HTML"' "$work/out" && grep -q '"項目１"' "$work/out" || fail "qvltags.1 under C.UTF-8 does not show the column names"
+  grep -q '"説明HTML"' "$work/out" && grep -q '"項目１"' "$work/out" ||
+  fail "qvltags.1 under C.UTF-8 does not show the column names"
 ! grep -q 'taitoru' "$work/out" || fail "qvltags.1 under C.UTF-8 shows the transcription"
 [ "$failures" -eq 0 ] || exit 1
 echo "man pages: read correctly without LANG and under C.UTF-8"
