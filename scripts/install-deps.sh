@@ -51,7 +51,11 @@ cannot_install() {
     "example through \"su -c\"), then run this command again." >&2
   exit 1
 }
-command -v apt-get >/dev/null || cannot_install "This system has no apt-get."
+if ! command -v apt-get >/dev/null; then
+  echo "Quorvel's scripts install Debian 12 packages with apt-get, which this system lacks;" \
+    "install the equivalents of: ${missing[*]}, then build with CMake (see README.md)." >&2
+  exit 1
+fi
 # sudo drops DEBIAN_FRONTEND from the environment, so it is set inside the command run as root.
 apt=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 -o Acquire::Retries=3)
 if [ "$(id -u)" -ne 0 ]; then
