@@ -19,10 +19,13 @@ cmake --build build-package -j"${JOBS:-$(nproc)}"
 (cd build-package && cpack -G DEB)
 mkdir -p dist
 deb=$(ls build-package/quorvel_*.deb)
+# Only the package just made, so that "apt-get install ./dist/quorvel_*_amd64.deb" names one file.
+rm -f dist/quorvel_*.deb
 mv -f "$deb" dist/
 deb=dist/$(basename "$deb")
 echo "package: $deb"
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+# The whole control section (CPack writes its fields alphabetically, Package among them).
+dpkg-deb --field "$deb"
 # Errors fail the package; warnings and notes are shown.
 lintian --fail-on error --info "$deb"
 echo "lintian: no errors"

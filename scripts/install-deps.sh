@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Quorvel needs. Idempotent.
+# Installs the Debian 12 packages Quorvel needs. Idempotent: only missing packages are installed.
+# As root it runs apt-get, as another user sudo apt-get; without sudo it names the missing
+# packages and the command to install them in one line and fails, before anything is built.
 # usage: install-deps.sh [editor|tests|package|windows|windows-qt|windows-package]
 #   editor   building and running the editor and qvltags
 #   tests    the editor set plus what the tests need (the default)
@@ -40,10 +42,30 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=300 -o Acquire::Retries=3 update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=300 \
-    -o Acquire::Retries=3 -y --no-install-recommends install "${missing[@]}"
+[ ${#missing[@]} -gt 0 ] || exit 0
+
+# The one line an ordinary user gets when this script cannot install for them.
+cannot_install() {
+  echo "Quorvel needs these Debian packages, which are not installed: ${missing[*]}. $1" \
+    "Install them as root with \"apt-get install --no-install-recommends ${missing[*]}\" (for" \
+    "example through \"su -c\"), then run this command again." >&2
+  exit 1
+}
+if ! command -v apt-get >/dev/null; then
+  echo "Quorvel's scripts install Debian 12 packages with apt-get, which this system lacks;" \
+    "install the equivalents of: ${missing[*]}, then build with CMake (see README.md)." >&2
+  exit 1
 fi
+# sudo drops DEBIAN_FRONTEND from the environment, so it is set inside the command run as root.
+apt=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 -o Acquire::Retries=3)
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || cannot_install "This user is not root and there is no sudo."
+  apt=(sudo "${apt[@]}")
+  echo "Installing with sudo: ${missing[*]}" >&2
+  "${apt[@]}" update -qq || cannot_install "sudo apt-get update failed (see above)."
+  "${apt[@]}" -y --no-install-recommends install "${missing[@]}" ||
+    cannot_install "sudo apt-get install failed (see above)."
+  exit 0
+fi
+"${apt[@]}" update -qq
+"${apt[@]}" -y --no-install-recommends install "${missing[@]}"
