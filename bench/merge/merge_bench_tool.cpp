@@ -1,5 +1,6 @@
-// Helpers of bench/merge-bench.sh: makes a typical listing table, and measures the yardstick,
-// the same files written with plain writes (create, write, close; no temporary, no flush).
+// Helpers of bench/merge-bench.sh: makes a typical listing table and a template, and measures
+// the yardstick: the same files written with plain writes (create, write, close; no temporary,
+// no flush), read into memory first so only the writing is timed.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +14,9 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "sheet/DescriptionSheet.h"
+#include "store/DataFile.h"
 
 namespace {
 
@@ -28,6 +32,13 @@ int MakeTable(long rows, const char* path) {
     return out ? 0 : 1;
 }
 
+int MakeTemplate(const char* path) {
+    quorvel::TDescriptionSheet sheet;
+    sheet.Title.Format.FontSize = 14;
+    sheet.Title.Format.Bold = true;
+    return quorvel::SaveDataFile(sheet, path) ? 1 : 0;
+}
+
 int PlainWrites(const char* from, const char* to) {
     std::vector<std::pair<std::string, std::string>> files;
     for (const auto& entry : std::filesystem::directory_iterator(from)) {
@@ -36,6 +47,7 @@ int PlainWrites(const char* from, const char* to) {
                            std::string(std::istreambuf_iterator<char>(in), {}));
     }
     std::filesystem::create_directories(to);
+    ::sync();  // the same clean start the merge had
     const auto start = std::chrono::steady_clock::now();
     for (const auto& [name, bytes] : files) {
         const std::string path = std::string(to) + "/" + name;
@@ -55,6 +67,9 @@ int PlainWrites(const char* from, const char* to) {
 int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "table") return MakeTable(std::atol(argv[2]), argv[3]);
     if (argc == 4 && std::string(argv[1]) == "plain") return PlainWrites(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: %s table ROWS OUT.csv | plain FROM-FOLDER TO-FOLDER\n", argv[0]);
+    if (argc == 3 && std::string(argv[1]) == "template") return MakeTemplate(argv[2]);
+    std::fprintf(stderr,
+                 "usage: %s table ROWS OUT.csv | template OUT.qvl | plain FROM-FOLDER TO-FOLDER\n",
+                 argv[0]);
     return 2;
 }

@@ -309,11 +309,16 @@ EntryOutcome OutputFolder::Replace(const std::string& name, std::string_view byt
         ::unlinkat(dirFd, temporary.c_str(), 0);
         return error == EISDIR ? EntryOutcome::NotAFile : EntryOutcome::CannotCreate;
     }
+    replaced_ = true;
     return EntryOutcome::Ok;
 }
 
+// Only renames need the folder flushed, to keep what replaced the old contents. New entries are
+// left to the system like any program's new files: flushing the folder would wait for all
+// their data, and on a shared disk for everyone else's too.
 bool OutputFolder::Sync() {
-    return handle_ >= 0 && ::fsync(Fd(handle_)) == 0;
+    if (handle_ < 0) return false;
+    return !replaced_ || ::fsync(Fd(handle_)) == 0;
 }
 
 }  // namespace quorvel::fileio
