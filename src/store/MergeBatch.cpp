@@ -147,7 +147,7 @@ MergeResult MergeToFolder(const TDescriptionSheet& templateSheet, const std::str
 
 MergeResult MergeToCsv(const TDescriptionSheet& templateSheet, const std::string& csvPath,
                        const std::string& csvOut, const MergeOptions& options) {
-    merge::CsvOutput output(csvOut);
+    merge::CsvOutput output(csvOut, options);
     MergeResult result = Run(templateSheet, csvPath, options, output);
     // Nothing of a table that was not written counts as made.
     if (result.error || result.stopped) result.produced = 0;

@@ -76,11 +76,12 @@ std::string WriteFailedText(const std::string& path) {
 FolderOutput::FolderOutput(std::string folder, const MergeOptions& options)
     : folderPath_(std::move(folder)) {
     renditions_.push_back(
-        {".html", [](const TDescriptionSheet& sheet) { return BuildHtmlTags(sheet); }});
+        {".html", {}, [](const TDescriptionSheet& sheet) { return BuildHtmlTags(sheet); }});
     if (options.dataFiles)
         renditions_.push_back(
-            {".qvl", [](const TDescriptionSheet& sheet) { return BuildDataImage(sheet); }});
-    renditions_.insert(renditions_.end(), options.renditions.begin(), options.renditions.end());
+            {".qvl", {}, [](const TDescriptionSheet& sheet) { return BuildDataImage(sheet); }});
+    for (const MergeRendition& rendition : options.renditions)
+        if (!rendition.suffix.empty()) renditions_.push_back(rendition);
 }
 
 std::optional<FileError> FolderOutput::Open(const fileio::InputFile&) {

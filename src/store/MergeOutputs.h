@@ -55,7 +55,7 @@ class FolderOutput final : public MergeOutput {
 
 class CsvOutput final : public MergeOutput {
   public:
-    explicit CsvOutput(std::string path) : path_(std::move(path)) {}
+    CsvOutput(std::string path, const MergeOptions& options);
     bool keepsOtherColumns() const override { return true; }
     std::optional<FileError> Open(const fileio::InputFile& input) override;
     std::optional<FileError> Start(const CsvRecord& heading, CsvEncoding encoding,
@@ -66,6 +66,7 @@ class CsvOutput final : public MergeOutput {
 
   private:
     std::string path_;
+    std::vector<MergeRendition> columns_;  // the tags first
     fileio::FileReplacement out_;
     CsvEncoding encoding_ = CsvEncoding::Utf8;
     std::string lineEnd_;

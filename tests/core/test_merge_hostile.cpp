@@ -251,8 +251,9 @@ TEST(MergeBatch, FurtherRenditionsAreWrittenAndTheirNamesChecked) {
     TempFolder folder;
     WriteWholeFile(folder.file("items.csv"), "ファイル名,タイトル\ncam,A\ncam.txt,B\n");
     MergeOptions options;
-    options.renditions.push_back(
-        {".txt", [](const TDescriptionSheet& sheet) { return "title=" + sheet.Title.Text; }});
+    options.renditions.push_back({".txt", "本文", [](const TDescriptionSheet& sheet) {
+                                      return "title=" + sheet.Title.Text;
+                                  }});
     const MergeResult result =
         MergeToFolder(Template(), folder.file("items.csv"), folder.path(), options);
     EXPECT_EQ(ReadWholeFile(folder.file("cam.txt")), "title=A");
@@ -266,6 +267,13 @@ TEST(MergeBatch, FurtherRenditionsAreWrittenAndTheirNamesChecked) {
     ASSERT_EQ(clash.rowErrors.size(), 1u);
     EXPECT_NE(clash.rowErrors[0].find("3行目と重なっています"), std::string::npos)
         << clash.rowErrors[0];
+    // In --csv output the rendition is one more column after the tags.
+    ASSERT_TRUE(
+        MergeToCsv(Template(), folder.file("items.csv"), folder.file("out.csv"), options).ok());
+    const auto rows = ReadCsv(ReadWholeFile(folder.file("out.csv"))).rows;
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], (CsvRow{"ファイル名", "タイトル", "説明HTML", "本文"}));
+    EXPECT_EQ(rows[2][3], "title=B");
 }
 
 TEST(MergeBatch, OverLongFieldsFailTheirRowOnly) {
