@@ -85,4 +85,8 @@ MergeResult MergeToFolder(const TDescriptionSheet& templateSheet, const std::str
 MergeResult MergeToCsv(const TDescriptionSheet& templateSheet, const std::string& csvPath,
                        const std::string& csvOut, const MergeOptions& options);
 
+// Data rows in the spreadsheet (records after the heading), for the progress window's count;
+// nothing when it cannot be read.
+std::optional<std::size_t> CountMergeRows(const std::string& csvPath);
+
 }  // namespace quorvel
