@@ -54,6 +54,7 @@ struct MergeOptions {
     std::optional<CsvEncoding> encoding;     // nothing: detect it
     bool skipEmpty = false;                  // a named cell left empty is excluded
     bool dataFiles = false;                  // folder output: also each sheet as a ".qvl" data file
+    bool tags = true;                        // false: no ".html" file or "説明HTML" column
     std::vector<MergeRendition> renditions;  // further files or columns per row
     // Called for every data row once it is done; false stops the merge there.
     std::function<bool(const MergeRowEvent&)> onRow;

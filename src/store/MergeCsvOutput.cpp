@@ -8,9 +8,10 @@
 namespace quorvel::merge {
 
 CsvOutput::CsvOutput(std::string path, const MergeOptions& options) : path_(std::move(path)) {
-    columns_.push_back({{}, kMergeHtmlColumn, [](const TDescriptionSheet& sheet) {
-                            return BuildHtmlTags(sheet);
-                        }});
+    if (options.tags)
+        columns_.push_back({{}, kMergeHtmlColumn, [](const TDescriptionSheet& sheet) {
+                                return BuildHtmlTags(sheet);
+                            }});
     for (const MergeRendition& rendition : options.renditions)
         if (!rendition.column.empty()) columns_.push_back(rendition);
 }

@@ -49,7 +49,8 @@ class FolderOutput final : public MergeOutput {
   private:
     std::string folderPath_;
     fileio::OutputFolder folder_;
-    std::vector<MergeRendition> renditions_;  // the tags first
+    std::vector<MergeRendition> renditions_;  // the tags first, when made
+    bool tags_ = true;
     TakenNames taken_;
 };
 
@@ -66,7 +67,7 @@ class CsvOutput final : public MergeOutput {
 
   private:
     std::string path_;
-    std::vector<MergeRendition> columns_;  // the tags first
+    std::vector<MergeRendition> columns_;  // the tags first, when made
     fileio::FileReplacement out_;
     CsvEncoding encoding_ = CsvEncoding::Utf8;
     std::string lineEnd_;

@@ -8,7 +8,9 @@
 #include "TestUtil.h"
 #include "platform/FileNames.h"
 #include "sheet/HtmlGenerator.h"
+#include "sheet/ListingCheck.h"
 #include "sheet/ListingMerge.h"
+#include "sheet/PlainText.h"
 #include "store/DataFile.h"
 #include "store/MergeBatch.h"
 
@@ -213,10 +215,108 @@ TEST(MergeBatch, ToolUsageAndTemplateFailures) {
              "--merge " + csv + " t.qvl --csv o --qvl",
              "--merge " + csv + " t.qvl --out d --encoding latin1",
              "--merge " + csv + " t.qvl --out", "--merge " + csv + " t.qvl --out d --bogus",
-             "--merge " + csv + " t.qvl extra --out d",
-             "--merge " + csv + " t.qvl --out d --out e"}) {
+             "--merge " + csv + " t.qvl extra --out d", "--merge " + csv + " t.qvl --out d --out e",
+             "--merge " + csv + " t.qvl --out d --text --text-only",
+             "--merge " + csv + " t.qvl --out d --check --check"}) {
         const ToolRun run = RunQvltags(usage, folder);
         EXPECT_EQ(run.status, 2) << usage;
         EXPECT_NE(run.err.find("usage"), std::string::npos) << usage;
     }
+}
+
+namespace {
+
+TDescriptionSheet MergedRow(const std::string& title, const std::string& description1,
+                            const std::string& description2) {
+    TDescriptionSheet sheet = Template();
+    sheet.Title.Text = title;
+    sheet.Rows[0].Description.Text = description1;
+    sheet.Rows[1].Description.Text = description2;
+    return sheet;
+}
+
+}  // namespace
+
+TEST(MergeBatch, PlainTextBesideOrInsteadOfTheTags) {
+    TempFolder folder;
+    ASSERT_FALSE(SaveDataFile(Template(), folder.file("template.qvl")));
+    WriteWholeFile(folder.file("items.csv"), kItems);
+    const std::string merge =
+        "--merge " + Quoted(folder.file("items.csv")) + " " + Quoted(folder.file("template.qvl"));
+    const TDescriptionSheet camera = MergedRow(Sj("カメラ, 中古"), Sj("キヤノン \"EOS\""), "X-10");
+    const TDescriptionSheet tv = MergedRow(Sj("テレビ"), Sj("ソニー\r\n４Ｋ"), "");
+
+    ASSERT_EQ(
+        RunQvltags(merge + " --out " + Quoted(folder.file("both")) + " --text", folder).status, 0);
+    EXPECT_EQ(ReadWholeFile(folder.file("both/camera.html")), BuildHtmlTags(camera));
+    EXPECT_EQ(ReadWholeFile(folder.file("both/camera.txt")), BuildPlainText(camera));
+    EXPECT_EQ(ReadWholeFile(folder.file("both/0002.txt")), BuildPlainText(tv));
+    EXPECT_NE(BuildPlainText(tv).find("\r\n"), std::string::npos);
+
+    const ToolRun only =
+        RunQvltags(merge + " --out " + Quoted(folder.file("only")) + " --text-only --qvl", folder);
+    ASSERT_EQ(only.status, 0) << only.err;
+    EXPECT_EQ(ReadWholeFile(folder.file("only/camera.txt")), BuildPlainText(camera));
+    EXPECT_TRUE(std::filesystem::exists(folder.file("only/camera.qvl")));
+    EXPECT_FALSE(std::filesystem::exists(folder.file("only/camera.html")));
+    EXPECT_FALSE(std::filesystem::exists(folder.file("only/0002.html")));
+    EXPECT_NE(only.err.find("2 件のタグを作成しました"), std::string::npos) << only.err;
+
+    // In --csv output the text is a column after the tags, or the only one added.
+    for (const bool textOnly : {false, true}) {
+        const std::string out = folder.file(textOnly ? "only.csv" : "both.csv");
+        ASSERT_EQ(
+            RunQvltags(merge + " --csv " + Quoted(out) + (textOnly ? " --text-only" : " --text"),
+                       folder)
+                .status,
+            0);
+        const auto rows = ParseCsv(Sj(ReadWholeFile(out)));
+        ASSERT_EQ(rows.size(), 3u);
+        ASSERT_EQ(rows[0].size(), textOnly ? 6u : 7u);
+        EXPECT_EQ(rows[0].back(), Sj("説明テキスト"));
+        EXPECT_EQ(rows[1].back(), BuildPlainText(camera));
+        EXPECT_EQ(rows[2].back(), BuildPlainText(tv));
+        if (!textOnly) {
+            EXPECT_EQ(rows[1][5], BuildHtmlTags(camera));
+        }
+    }
+}
+
+TEST(MergeBatch, CheckFindingsAreReportedWithoutFailingTheRow) {
+    TempFolder folder;
+    ASSERT_FALSE(SaveDataFile(Template(), folder.file("template.qvl")));
+    WriteWholeFile(folder.file("items.csv"),
+                   "ファイル名,タイトル,説明１\r\nclean,A,ok\r\nbold,B,<B>送料無料\r\n");
+    const std::string merge =
+        "--merge " + Quoted(folder.file("items.csv")) + " " + Quoted(folder.file("template.qvl"));
+    const auto findings = CheckListing(MergedRow("B", Sj("<B>送料無料"), ""),
+                                       BuildHtmlTags(MergedRow("B", Sj("<B>送料無料"), "")))
+                              .findings;
+    ASSERT_FALSE(findings.empty());
+    ASSERT_TRUE(CheckListing(MergedRow("A", "ok", ""), BuildHtmlTags(MergedRow("A", "ok", "")))
+                    .findings.empty());
+
+    const ToolRun checked =
+        RunQvltags(merge + " --out " + Quoted(folder.file("out")) + " --check", folder);
+    EXPECT_EQ(checked.status, 0) << checked.err;
+    EXPECT_TRUE(std::filesystem::exists(folder.file("out/bold.html")));
+    for (const CheckFinding& finding : findings)
+        EXPECT_NE(checked.err.find("3行目 " + FindingLine(finding)), std::string::npos)
+            << checked.err;
+    EXPECT_EQ(checked.err.find("2行目"), std::string::npos) << checked.err;
+
+    const ToolRun unchecked = RunQvltags(merge + " --csv " + Quoted(folder.file("o.csv")), folder);
+    EXPECT_EQ(unchecked.status, 0);
+    EXPECT_EQ(unchecked.err.find(FindingLine(findings[0])), std::string::npos) << unchecked.err;
+
+    // A failing row still fails the run; its findings are not looked for.
+    WriteWholeFile(folder.file("bad.csv"),
+                   "タイトル,説明１\r\nB,<B>送料無料\r\n" + std::string(1200, 'x') + ",y\r\n");
+    const ToolRun bad = RunQvltags("--merge " + Quoted(folder.file("bad.csv")) + " " +
+                                       Quoted(folder.file("template.qvl")) + " --csv " +
+                                       Quoted(folder.file("bad-out.csv")) + " --check",
+                                   folder);
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("2行目 " + FindingLine(findings[0])), std::string::npos) << bad.err;
+    EXPECT_EQ(bad.err.find("3行目 " + FindingLine(findings[0])), std::string::npos) << bad.err;
 }
