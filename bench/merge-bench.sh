@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The spreadsheet merge at scale: `qvltags --merge` into a folder (10k, 50k, 100k rows) and to
+# The spreadsheet merge at scale: `qvltags --merge` into a folder (25k, 50k, 100k rows) and to
 # --csv (100k, 1M rows), each run timed with peak memory by /usr/bin/time -v, beside the yardstick
 # measured in the same run: the folder's files written again with plain writes (create, write,
 # close) by bench/merge/merge_bench_tool.cpp. Prints medians of RUNS runs and their ratios.
@@ -34,7 +34,7 @@ timed() {
 echo "load: $(uptime)"
 "$tool" template "$work/template.qvl"
 printf '%-8s %8s %10s %10s %12s %8s\n' target rows seconds "peak MB" "plain s" ratio
-for rows in 10000 50000 100000; do
+for rows in 25000 50000 100000; do
   "$tool" table "$rows" "$work/items.csv"
   : >"$work/merge.txt"
   : >"$work/plain.txt"
