@@ -2,10 +2,13 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QStringList>
 
+#include <algorithm>
+#include <atomic>
+#include <exception>
 #include <string>
+#include <thread>
 
 #include "ui/DialogSeam.h"
 #include "ui/SjisText.h"
@@ -17,22 +20,27 @@ const char* const kCsvFilter = "CSVファイル (*.csv)|*.csv|全てのﾌｧｲ
 
 // A box taller than the screen hides its OK button: beyond this many, failed rows are counted.
 constexpr int kListedRowErrors = 20;
+// A merge quicker than this shows no progress window at all.
+constexpr int kProgressDelayMs = 500;
 
-// Writing many files takes a moment; the pointer says so until the report shows.
-class WaitCursor {
-  public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
+// What the merge's thread and the window share while it runs.
+struct MergeJob {
+    std::atomic<long long> done{0};
+    std::atomic<long long> total{0};
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> finished{false};
+    quorvel::MergeResult result;
+    std::exception_ptr failure;
 };
 
 }  // namespace
 
-QString MergeReport(const quorvel::MergeResult& result, const QString& folder) {
+QString MergeReport(const quorvel::MergeResult& result, const QString& folder, long long notDone) {
     QStringList lines{QStringLiteral("%1 件のタグを作成しました").arg(result.produced)};
     // Where the files went, so the user need not remember what was picked.
     if (!folder.isEmpty()) lines << QStringLiteral("出力先: ") + QDir::toNativeSeparators(folder);
+    if (result.stopped)
+        lines << QStringLiteral("中止しました (残り %1 行は作成していません)").arg(notDone);
     if (result.removedControls > 0)
         lines << QStringLiteral("制御文字 %1 個を取り除きました").arg(result.removedControls);
     if (!result.ignoredColumns.empty()) {
@@ -41,13 +49,18 @@ QString MergeReport(const quorvel::MergeResult& result, const QString& folder) {
             columns << QString::fromStdString(column);
         lines << QString() << QStringLiteral("使わない列: ") + columns.join(QStringLiteral(", "));
     }
-    if (!result.rowErrors.empty()) {
+    // A result put together by hand may list failures without counting them.
+    const auto failed =
+        static_cast<long long>(std::max<std::size_t>(result.failed, result.rowErrors.size()));
+    if (failed > 0) {
         lines << QString();
-        const int count = static_cast<int>(result.rowErrors.size());
-        for (int i = 0; i < count && i < kListedRowErrors; ++i)
-            lines << QString::fromStdString(result.rowErrors[static_cast<std::size_t>(i)]);
-        if (count > kListedRowErrors)
-            lines << QStringLiteral("ほか %1 行").arg(count - kListedRowErrors);
+        long long listed = 0;
+        for (const std::string& error : result.rowErrors) {
+            if (listed == kListedRowErrors) break;
+            lines << QString::fromStdString(error);
+            ++listed;
+        }
+        if (failed > listed) lines << QStringLiteral("ほか %1 行").arg(failed - listed);
     }
     return lines.join(u'\n');
 }
@@ -55,8 +68,9 @@ QString MergeReport(const quorvel::MergeResult& result, const QString& folder) {
 std::optional<quorvel::MergeResult> RunMerge(const quorvel::TDescriptionSheet& templateSheet,
                                              QWidget* dialogParent) {
     const QString caption = QString::fromUtf8(quorvel::kMergeCaption);
-    const std::optional<QString> csvPath = dialogs().openFileName(
-        dialogParent, QString::fromUtf8(kCsvFilter), QStringLiteral("csv"), QString());
+    const std::optional<QString> csvPath = dialogs().openFileNameWithCaption(
+        dialogParent, QStringLiteral("一括作成 - CSVファイルを選択"), QString::fromUtf8(kCsvFilter),
+        QStringLiteral("csv"), QString());
     if (!csvPath || csvPath->isEmpty()) return std::nullopt;
     // The tags usually go beside the spreadsheet they came from.
     const std::optional<QString> folder =
@@ -64,22 +78,44 @@ std::optional<quorvel::MergeResult> RunMerge(const quorvel::TDescriptionSheet& t
                              QFileInfo(*csvPath).absolutePath());
     if (!folder || folder->isEmpty()) return std::nullopt;
 
-    quorvel::MergeOptions options;
-    options.skipEmpty = false;
-    quorvel::MergeResult result;
-    {
-        WaitCursor wait;
-        result = quorvel::MergeToFolder(templateSheet, ui::nativePath(*csvPath),
-                                        ui::nativePath(*folder), options);
-    }
-    if (result.error) {
+    // The merge runs on its own thread with its own copy of the sheet; the window waits,
+    // painted, and the user may stop it between rows.
+    MergeJob job;
+    const std::string csv = ui::nativePath(*csvPath);
+    const std::string out = ui::nativePath(*folder);
+    std::thread worker([&job, csv, out, sheet = templateSheet] {
+        try {
+            quorvel::MergeOptions options;
+            options.onRow = [&job](const quorvel::MergeRowEvent&) {
+                job.done.fetch_add(1);
+                return !job.cancel.load();
+            };
+            if (const auto rows = quorvel::CountMergeRows(csv))
+                job.total = static_cast<long long>(*rows);
+            job.result = quorvel::MergeToFolder(sheet, csv, out, options);
+        } catch (...) {
+            job.failure = std::current_exception();
+        }
+        job.finished = true;
+    });
+    dialogs().waitWithProgress(
+        dialogParent, caption, QStringLiteral("一括作成中…"), kProgressDelayMs,
+        [&job] {
+            return DialogSeam::Progress{job.done.load(), job.total.load(), job.finished.load()};
+        },
+        [&job] { job.cancel = true; });
+    worker.join();
+    if (job.failure) std::rethrow_exception(job.failure);
+
+    const quorvel::MergeResult& result = job.result;
+    if (result.error && result.produced == 0) {
         showFileError(dialogParent, *result.error);
         return result;
     }
-    const QMessageBox::Icon icon =
-        result.rowErrors.empty() ? QMessageBox::Information : QMessageBox::Warning;
-    dialogs().message(dialogParent, MergeReport(result, *folder), caption, icon, QMessageBox::Ok,
-                      QMessageBox::Ok);
+    if (result.error) showFileError(dialogParent, *result.error);
+    const QMessageBox::Icon icon = result.ok() ? QMessageBox::Information : QMessageBox::Warning;
+    dialogs().message(dialogParent, MergeReport(result, *folder, job.total - job.done), caption,
+                      icon, QMessageBox::Ok, QMessageBox::Ok);
     return result;
 }
 

@@ -78,7 +78,7 @@ class OutputFolder {
     // Creates or replaces the entry `name` (a plain name, no separator) with `bytes`. A replaced
     // file keeps its permissions; its new contents are on disk before it is replaced.
     EntryOutcome Replace(const std::string& name, std::string_view bytes);
-    // Makes the entries written so far durable.
+    // Makes the replacements made so far durable.
     bool Sync();
     const std::string& path() const { return path_; }
 
@@ -86,6 +86,7 @@ class OutputFolder {
     std::intptr_t handle_ = -1;
     std::string path_;
     std::uint64_t seed_ = 0;
+    bool replaced_ = false;
 };
 
 }  // namespace quorvel::fileio

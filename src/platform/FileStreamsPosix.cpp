@@ -120,27 +120,6 @@ int CreateTemporaryAt(int dirFd, std::uint64_t& seed, std::string& name, mode_t 
     return -1;
 }
 
-// Puts a temporary in place of an entry that must still be absent: a link or folder put there
-// since it was looked at is never replaced.
-int PlaceNew(int dirFd, const std::string& temporary, const std::string& name) {
-#ifdef __linux__
-    if (::renameat2(dirFd, temporary.c_str(), dirFd, name.c_str(), RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS) return -1;
-#endif
-    if (::linkat(dirFd, temporary.c_str(), dirFd, name.c_str(), 0) == 0) {
-        ::unlinkat(dirFd, temporary.c_str(), 0);
-        return 0;
-    }
-    if (errno == EEXIST) return -1;
-    // A file system without hard links: one last look, then a plain rename.
-    struct stat info {};
-    if (::fstatat(dirFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
-        errno = EEXIST;
-        return -1;
-    }
-    return ::renameat(dirFd, temporary.c_str(), dirFd, name.c_str());
-}
-
 }  // namespace
 
 // ---- reading ------------------------------------------------------------------------------------
@@ -295,41 +274,51 @@ EntryOutcome OutputFolder::Replace(const std::string& name, std::string_view byt
     if (handle_ < 0 || name.empty() || name.find('/') != std::string::npos)
         return EntryOutcome::CannotCreate;
     const int dirFd = Fd(handle_);
-    struct stat existing {};
-    bool exists = false;
-    if (::fstatat(dirFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (!S_ISREG(existing.st_mode)) return EntryOutcome::NotAFile;
-        if (!MayReplace(dirFd, name.c_str(), existing)) return EntryOutcome::CannotCreate;
-        exists = true;
-    } else if (errno != ENOENT) {
-        return EntryOutcome::CannotCreate;
+    // A new entry is made in place, exclusively and never through a link: it has no earlier
+    // contents a failed write could lose, so it costs no more than a plain write.
+    const int fresh =
+        ::openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fresh >= 0) {
+        const bool written = WriteAll(fresh, bytes);
+        if (::close(fresh) == 0 && written) return EntryOutcome::Ok;
+        ::unlinkat(dirFd, name.c_str(), 0);
+        return EntryOutcome::WriteFailed;
     }
+    if (errno != EEXIST) return EntryOutcome::CannotCreate;
+    struct stat existing {};
+    if (::fstatat(dirFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0)
+        return EntryOutcome::CannotCreate;
+    if (!S_ISREG(existing.st_mode)) return EntryOutcome::NotAFile;
+    if (!MayReplace(dirFd, name.c_str(), existing)) return EntryOutcome::CannotCreate;
+
+    // An existing file is replaced as a save replaces one: its new contents are on disk before
+    // a rename puts them in its place, with its owner, group and permissions.
     std::string temporary;
-    const int fd = CreateTemporaryAt(dirFd, seed_, temporary, 0666);  // the umask applies
+    const int fd = CreateTemporaryAt(dirFd, seed_, temporary, 0600);
     if (fd < 0) return EntryOutcome::CannotCreate;
-    if (exists) TakeOverIdentity(fd, existing);
-    // Only a file that had contents needs them on disk before the rename: a new one has nothing
-    // to lose, and one flush per file would make a large batch many times slower.
-    const bool written = WriteAll(fd, bytes) && (!exists || ::fsync(fd) == 0);
+    TakeOverIdentity(fd, existing);
+    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed) {
         ::unlinkat(dirFd, temporary.c_str(), 0);
         return EntryOutcome::WriteFailed;
     }
     // The rename never follows a link: a link planted meanwhile is replaced, not written through.
-    const int placed = exists ? ::renameat(dirFd, temporary.c_str(), dirFd, name.c_str())
-                              : PlaceNew(dirFd, temporary, name);
-    if (placed != 0) {
+    if (::renameat(dirFd, temporary.c_str(), dirFd, name.c_str()) != 0) {
         const int error = errno;
         ::unlinkat(dirFd, temporary.c_str(), 0);
-        return error == EEXIST || error == EISDIR ? EntryOutcome::NotAFile
-                                                  : EntryOutcome::CannotCreate;
+        return error == EISDIR ? EntryOutcome::NotAFile : EntryOutcome::CannotCreate;
     }
+    replaced_ = true;
     return EntryOutcome::Ok;
 }
 
+// Only renames need the folder flushed, to keep what replaced the old contents. New entries are
+// left to the system like any program's new files: flushing the folder would wait for all
+// their data, and on a shared disk for everyone else's too.
 bool OutputFolder::Sync() {
-    return handle_ >= 0 && ::fsync(Fd(handle_)) == 0;
+    if (handle_ < 0) return false;
+    return !replaced_ || ::fsync(Fd(handle_)) == 0;
 }
 
 }  // namespace quorvel::fileio

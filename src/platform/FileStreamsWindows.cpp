@@ -189,12 +189,10 @@ std::string BytesOf(const std::wstring& wide) {
 
 // Places a written temporary: ReplaceFileW keeps the replaced file's attributes, security and
 // streams. Without a backup name every failure leaves the replaced file in place.
-// A batch's new entries skip the write-through, which would flush once per file.
-bool Place(const std::wstring& temporary, const std::wstring& target, bool exists,
-           DWORD moveFlags = MOVEFILE_WRITE_THROUGH) {
+bool Place(const std::wstring& temporary, const std::wstring& target, bool exists) {
     return exists ? ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
                                  REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
-                  : MoveFileExW(temporary.c_str(), target.c_str(), moveFlags) != 0;
+                  : MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 }  // namespace
@@ -301,28 +299,35 @@ EntryOutcome OutputFolder::Replace(const std::string& name, std::string_view byt
     if (leaf.empty()) return EntryOutcome::CannotCreate;
     const std::wstring folder = WideOf(path_);
     const std::wstring target = Join(folder, leaf);
+    // A new entry is made in place and exclusively: no earlier contents can be lost.
+    HANDLE fresh = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (fresh != INVALID_HANDLE_VALUE) {
+        const bool written = WriteAll(fresh, bytes);
+        if (CloseHandle(fresh) && written) return EntryOutcome::Ok;
+        DeleteFileW(target.c_str());
+        return EntryOutcome::WriteFailed;
+    }
+    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+        return EntryOutcome::CannotCreate;
     const DWORD attributes = GetFileAttributesW(target.c_str());
-    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    if (!exists && GetLastError() != ERROR_FILE_NOT_FOUND) return EntryOutcome::CannotCreate;
-    if (exists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
-                                 FILE_ATTRIBUTE_DEVICE)))
+    if (attributes == INVALID_FILE_ATTRIBUTES) return EntryOutcome::CannotCreate;
+    if (attributes &
+        (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE))
         return EntryOutcome::NotAFile;
-    if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) return EntryOutcome::CannotCreate;
+    if (attributes & FILE_ATTRIBUTE_READONLY) return EntryOutcome::CannotCreate;
     std::wstring temporary;
     HANDLE file = CreateTemporary(folder, temporary);
     if (file == INVALID_HANDLE_VALUE) return EntryOutcome::CannotCreate;
-    // Only a file that had contents needs them on disk before it is replaced.
-    const bool written = WriteAll(file, bytes) && (!exists || FlushFileBuffers(file));
+    const bool written = WriteAll(file, bytes) && FlushFileBuffers(file);
     const bool closed = CloseHandle(file);
     if (!written || !closed) {
         DeleteFileW(temporary.c_str());
         return EntryOutcome::WriteFailed;
     }
-    // A new entry is moved without replacing: anything put there meanwhile stays.
-    if (!Place(temporary, target, exists, 0)) {
-        const DWORD error = GetLastError();
+    if (!Place(temporary, target, true)) {
         DeleteFileW(temporary.c_str());
-        return error == ERROR_ALREADY_EXISTS ? EntryOutcome::NotAFile : EntryOutcome::CannotCreate;
+        return EntryOutcome::CannotCreate;
     }
     return EntryOutcome::Ok;
 }

@@ -46,7 +46,15 @@ CsvEncoding DetectCsvEncoding(std::string_view bytes) {
     }
     const std::size_t utf8Errors = Utf8ErrorCount(bytes);
     if (utf8Errors == 0) return CsvEncoding::Utf8;
-    return Cp932ErrorCount(bytes) <= utf8Errors ? CsvEncoding::Cp932 : CsvEncoding::Utf8;
+    const std::size_t cp932Errors = Cp932ErrorCount(bytes);
+    if (cp932Errors == 0) return CsvEncoding::Cp932;
+    // Neither fits: the heading decides, as the rows are read by it. UTF-8 Japanese often passes
+    // for code page 932 byte pairs, so counting errors alone would take a UTF-8 file with a few
+    // Shift_JIS rows for Shift_JIS.
+    const std::string_view heading = bytes.substr(0, bytes.find('\n'));
+    if (Utf8ErrorCount(heading) == 0) return CsvEncoding::Utf8;
+    if (Cp932ErrorCount(heading) == 0) return CsvEncoding::Cp932;
+    return cp932Errors <= utf8Errors ? CsvEncoding::Cp932 : CsvEncoding::Utf8;
 }
 
 CsvTable ReadCsv(std::string_view bytes, std::optional<CsvEncoding> forced) {

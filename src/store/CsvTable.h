@@ -27,9 +27,9 @@ struct CsvTable {
 };
 
 // UTF-8 when the bytes start with a byte-order mark or are valid UTF-8, code page 932 when they
-// are valid code page 932; when neither, the one with fewer undecodable characters (ties go to
-// code page 932), so one stray byte does not turn a UTF-8 file into mojibake. Only the first
-// part of a long input is looked at.
+// are valid code page 932; when neither, the one the first line (the heading) is valid in, and
+// failing that the one with fewer undecodable characters (ties go to code page 932). Only the
+// first part of a long input is looked at.
 CsvEncoding DetectCsvEncoding(std::string_view bytes);
 bool IsValidUtf8(std::string_view bytes);
 // Characters in the bytes that UTF-8, or code page 932, cannot decode.

@@ -147,11 +147,33 @@ MergeResult MergeToFolder(const TDescriptionSheet& templateSheet, const std::str
 
 MergeResult MergeToCsv(const TDescriptionSheet& templateSheet, const std::string& csvPath,
                        const std::string& csvOut, const MergeOptions& options) {
-    merge::CsvOutput output(csvOut);
+    merge::CsvOutput output(csvOut, options);
     MergeResult result = Run(templateSheet, csvPath, options, output);
     // Nothing of a table that was not written counts as made.
     if (result.error || result.stopped) result.produced = 0;
     return result;
+}
+
+std::optional<std::size_t> CountMergeRows(const std::string& csvPath) {
+    fileio::InputFile file;
+    if (!file.Open(csvPath)) return std::nullopt;
+    FileCsvSource source(file);
+    CsvReader reader(source);
+    CsvLimits nothing;
+    nothing.others = 0;
+    nothing.record = 0;
+    nothing.maxFields = 0;
+    reader.SetLimits(nothing);
+    CsvRecord record;
+    std::size_t records = 0;
+    for (;;) {
+        const CsvStatus status = reader.Next(record);
+        if (status == CsvStatus::ReadFailed) return std::nullopt;
+        if (status == CsvStatus::End) break;
+        ++records;
+        if (status == CsvStatus::UnclosedQuote) break;
+    }
+    return records > 0 ? records - 1 : 0;
 }
 
 }  // namespace quorvel

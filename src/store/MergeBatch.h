@@ -32,10 +32,13 @@ namespace quorvel {
 inline constexpr const char* kMergeCaption = "一括作成";
 inline constexpr const char* kMergeHtmlColumn = "説明HTML";
 
-// A further file made from each row's sheet in folder output, named after the row's file name
-// stem with `suffix` (".qvl" for the data file is one).
+// A further rendition of each row's sheet (code page 932 bytes): in folder output a file named
+// after the row's file name stem with `suffix` (".qvl" for the data file is one), in --csv
+// output a further last column headed `column` (UTF-8), converted to the table's encoding. An
+// empty suffix or column leaves that output without it.
 struct MergeRendition {
     std::string suffix;
+    std::string column;
     std::function<std::string(const TDescriptionSheet&)> render;
 };
 
@@ -51,7 +54,8 @@ struct MergeOptions {
     std::optional<CsvEncoding> encoding;     // nothing: detect it
     bool skipEmpty = false;                  // a named cell left empty is excluded
     bool dataFiles = false;                  // folder output: also each sheet as a ".qvl" data file
-    std::vector<MergeRendition> renditions;  // folder output: further files per row
+    bool tags = true;                        // false: no ".html" file or "説明HTML" column
+    std::vector<MergeRendition> renditions;  // further files or columns per row
     // Called for every data row once it is done; false stops the merge there.
     std::function<bool(const MergeRowEvent&)> onRow;
 };
@@ -81,5 +85,9 @@ MergeResult MergeToFolder(const TDescriptionSheet& templateSheet, const std::str
 // that fail are left out. The output is never the spreadsheet itself.
 MergeResult MergeToCsv(const TDescriptionSheet& templateSheet, const std::string& csvPath,
                        const std::string& csvOut, const MergeOptions& options);
+
+// Data rows in the spreadsheet (records after the heading), for the progress window's count;
+// nothing when it cannot be read.
+std::optional<std::size_t> CountMergeRows(const std::string& csvPath);
 
 }  // namespace quorvel

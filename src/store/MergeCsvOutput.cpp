@@ -7,6 +7,15 @@
 
 namespace quorvel::merge {
 
+CsvOutput::CsvOutput(std::string path, const MergeOptions& options) : path_(std::move(path)) {
+    if (options.tags)
+        columns_.push_back({{}, kMergeHtmlColumn, [](const TDescriptionSheet& sheet) {
+                                return BuildHtmlTags(sheet);
+                            }});
+    for (const MergeRendition& rendition : options.renditions)
+        if (!rendition.column.empty()) columns_.push_back(rendition);
+}
+
 std::optional<FileError> CsvOutput::Open(const fileio::InputFile& input) {
     // Replacing the spreadsheet while it is read would lose it.
     if (input.IsSameFile(path_))
@@ -24,7 +33,8 @@ std::optional<FileError> CsvOutput::Start(const CsvRecord& heading, CsvEncoding 
     lineEnd_ = lineEnd;
     width_ = heading.fields.size();
     fields_ = heading.fields;
-    fields_.push_back(ToTableEncoding(sjis::FromUtf8(kMergeHtmlColumn).bytes, encoding));
+    for (const MergeRendition& column : columns_)
+        fields_.push_back(ToTableEncoding(sjis::FromUtf8(column.column).bytes, encoding));
     line_.clear();
     if (byteOrderMark) line_ = kUtf8ByteOrderMark;
     AppendCsvRecord(line_, fields_, lineEnd_, !byteOrderMark);
@@ -38,7 +48,8 @@ std::optional<std::string> CsvOutput::Produce(const CsvRecord& record, const Pre
                    record.fields.begin() +
                        static_cast<std::ptrdiff_t>(std::min(width_, record.fields.size())));
     fields_.resize(width_);  // only empty fields go beyond the heading
-    fields_.push_back(ToTableEncoding(BuildHtmlTags(sheet), encoding_));
+    for (const MergeRendition& column : columns_)
+        fields_.push_back(ToTableEncoding(column.render(sheet), encoding_));
     line_.clear();
     AppendCsvRecord(line_, fields_, lineEnd_, false);
     if (out_.Write(line_)) return std::nullopt;

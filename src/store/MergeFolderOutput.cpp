@@ -33,29 +33,31 @@ bool IsUnsafeFileName(std::string_view name) {
     return false;
 }
 
-// The names of a row's files, the tags first (code page 932 bytes): after "ファイル名", whose
-// ".htm" or ".html" ending the tags keep, else "0001" for the first data row.
+// The names of a row's files in the order of `renditions`, the tags first when `tags` (code
+// page 932 bytes): after "ファイル名", whose ".htm" or ".html" ending the tags keep, else "0001"
+// for the first data row.
 std::vector<std::string> NamesFor(const std::optional<std::string>& fileName, std::size_t dataRow,
-                                  const std::vector<MergeRendition>& renditions) {
+                                  const std::vector<MergeRendition>& renditions, bool tags) {
     std::string stem;
-    std::string tags;
+    std::string tagsName;
     if (fileName) {
         const bool html = EndsWithNoCase(*fileName, ".html");
         if (html || EndsWithNoCase(*fileName, ".htm")) {
             stem = fileName->substr(0, fileName->size() - (html ? 5 : 4));
-            tags = *fileName;
+            tagsName = *fileName;
         } else {
             stem = *fileName;
-            tags = stem + ".html";
+            tagsName = stem + ".html";
         }
     } else {
         char buffer[32];
         std::snprintf(buffer, sizeof buffer, "%04zu", dataRow);
         stem = buffer;
-        tags = stem + ".html";
+        tagsName = stem + ".html";
     }
-    std::vector<std::string> names{tags};
-    for (std::size_t i = 1; i < renditions.size(); ++i)
+    std::vector<std::string> names;
+    if (tags) names.push_back(tagsName);
+    for (std::size_t i = names.size(); i < renditions.size(); ++i)
         names.push_back(stem + renditions[i].suffix);
     return names;
 }
@@ -74,13 +76,15 @@ std::string WriteFailedText(const std::string& path) {
 }
 
 FolderOutput::FolderOutput(std::string folder, const MergeOptions& options)
-    : folderPath_(std::move(folder)) {
-    renditions_.push_back(
-        {".html", [](const TDescriptionSheet& sheet) { return BuildHtmlTags(sheet); }});
+    : folderPath_(std::move(folder)), tags_(options.tags) {
+    if (tags_)
+        renditions_.push_back(
+            {".html", {}, [](const TDescriptionSheet& sheet) { return BuildHtmlTags(sheet); }});
     if (options.dataFiles)
         renditions_.push_back(
-            {".qvl", [](const TDescriptionSheet& sheet) { return BuildDataImage(sheet); }});
-    renditions_.insert(renditions_.end(), options.renditions.begin(), options.renditions.end());
+            {".qvl", {}, [](const TDescriptionSheet& sheet) { return BuildDataImage(sheet); }});
+    for (const MergeRendition& rendition : options.renditions)
+        if (!rendition.suffix.empty()) renditions_.push_back(rendition);
 }
 
 std::optional<FileError> FolderOutput::Open(const fileio::InputFile&) {
@@ -94,7 +98,7 @@ std::optional<std::string> FolderOutput::Produce(const CsvRecord& record, const 
     if (row.fileName && IsUnsafeFileName(*row.fileName))
         return label + "ファイル名「" + sjis::ToUtf8(*row.fileName) +
                "」にはパス区切りや「..」を使えません";
-    const std::vector<std::string> names = NamesFor(row.fileName, record.row, renditions_);
+    const std::vector<std::string> names = NamesFor(row.fileName, record.row, renditions_, tags_);
     for (const std::string& name : names) {
         if (const auto earlier = taken_.Find(name))
             return label + "ファイル名「" + sjis::ToUtf8(name) + "」は " +

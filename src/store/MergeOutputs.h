@@ -49,13 +49,14 @@ class FolderOutput final : public MergeOutput {
   private:
     std::string folderPath_;
     fileio::OutputFolder folder_;
-    std::vector<MergeRendition> renditions_;  // the tags first
+    std::vector<MergeRendition> renditions_;  // the tags first, when made
+    bool tags_ = true;
     TakenNames taken_;
 };
 
 class CsvOutput final : public MergeOutput {
   public:
-    explicit CsvOutput(std::string path) : path_(std::move(path)) {}
+    CsvOutput(std::string path, const MergeOptions& options);
     bool keepsOtherColumns() const override { return true; }
     std::optional<FileError> Open(const fileio::InputFile& input) override;
     std::optional<FileError> Start(const CsvRecord& heading, CsvEncoding encoding,
@@ -66,6 +67,7 @@ class CsvOutput final : public MergeOutput {
 
   private:
     std::string path_;
+    std::vector<MergeRendition> columns_;  // the tags first, when made
     fileio::FileReplacement out_;
     CsvEncoding encoding_ = CsvEncoding::Utf8;
     std::string lineEnd_;

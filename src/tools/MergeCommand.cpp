@@ -8,24 +8,33 @@
 #include <system_error>
 
 #include "platform/FileNames.h"
+#include "sheet/HtmlGenerator.h"
+#include "sheet/ListingCheck.h"
+#include "sheet/PlainText.h"
 #include "store/DataFile.h"
 #include "store/MergeBatch.h"
 #include "tools/ConsoleText.h"
 
 namespace {
 
+// The --csv column holding each row's plain text.
+constexpr const char* kMergeTextColumn = "説明テキスト";
+
 int MergeUsage() {
     PrintMessage(
         "usage: qvltags --merge ITEMS.csv TEMPLATE.qvl --out DIR [--skip-empty] [--qvl]\n"
-        "                         [--encoding utf-8|cp932]\n"
+        "                         [--text | --text-only] [--check] [--encoding utf-8|cp932]\n"
         "       qvltags --merge ITEMS.csv TEMPLATE.qvl --csv OUT.csv [--skip-empty]\n"
-        "                         [--encoding utf-8|cp932]\n"
+        "                         [--text | --text-only] [--check] [--encoding utf-8|cp932]\n"
         "  Fills the sheet in TEMPLATE.qvl from each row of ITEMS.csv, whose first row names the\n"
         "  cells (タイトル, 項目１..項目１０, 説明１..説明１０, 枠外注記) and the file "
         "(ファイル名).\n"
         "  --out writes one Shift_JIS tag file per row into DIR (--qvl: also the sheet as .qvl);\n"
         "  --csv writes the spreadsheet again with a last column 説明HTML holding the tags.\n"
-        "  --skip-empty leaves out a named cell whose text is empty.\n");
+        "  --skip-empty leaves out a named cell whose text is empty.\n"
+        "  --text also writes each row's plain text (.txt file, or column 説明テキスト);\n"
+        "  --text-only writes the plain text instead of the tags.\n"
+        "  --check adds each row's listing-check findings to the report (rows still succeed).\n");
     return 2;
 }
 
@@ -34,6 +43,7 @@ struct MergeArguments {
     const char* templatePath = nullptr;
     const char* outFolder = nullptr;
     const char* csvOut = nullptr;
+    bool check = false;
     quorvel::MergeOptions options;
 };
 
@@ -42,6 +52,8 @@ bool ParseMergeArguments(int argc, char** argv, MergeArguments& args) {
     bool merge = false;
     bool skipEmpty = false;
     bool dataFiles = false;
+    bool text = false;
+    bool textOnly = false;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -51,6 +63,12 @@ bool ParseMergeArguments(int argc, char** argv, MergeArguments& args) {
             skipEmpty = true;
         } else if (std::strcmp(arg, "--qvl") == 0 && !dataFiles) {
             dataFiles = true;
+        } else if (std::strcmp(arg, "--text") == 0 && !text) {
+            text = true;
+        } else if (std::strcmp(arg, "--text-only") == 0 && !textOnly) {
+            textOnly = true;
+        } else if (std::strcmp(arg, "--check") == 0 && !args.check) {
+            args.check = true;
         } else if (std::strcmp(arg, "--out") == 0 && hasValue && !args.outFolder) {
             args.outFolder = argv[++i];
         } else if (std::strcmp(arg, "--csv") == 0 && hasValue && !args.csvOut) {
@@ -75,8 +93,12 @@ bool ParseMergeArguments(int argc, char** argv, MergeArguments& args) {
     }
     args.options.skipEmpty = skipEmpty;
     args.options.dataFiles = dataFiles;
+    args.options.tags = !textOnly;
+    if (text || textOnly)
+        args.options.renditions.push_back({".txt", kMergeTextColumn, quorvel::BuildPlainText});
     const bool oneTarget = (args.outFolder != nullptr) != (args.csvOut != nullptr);
-    return merge && args.templatePath && oneTarget && !(dataFiles && args.csvOut);
+    return merge && args.templatePath && oneTarget && !(dataFiles && args.csvOut) &&
+           !(text && textOnly);
 }
 
 }  // namespace
@@ -94,8 +116,17 @@ int RunMergeCommand(int argc, char** argv) {
     // them at once, and none is held back for the end.
     const std::string prefix =
         std::string(quorvel::kMergeCaption) + ": " + quorvel::filenames::ToUtf8(args.csvPath) + " ";
-    args.options.onRow = [&prefix](const quorvel::MergeRowEvent& row) {
+    const bool check = args.check;
+    args.options.onRow = [&prefix, check](const quorvel::MergeRowEvent& row) {
         if (!row.problem.empty()) PrintMessage(prefix + std::string(row.problem) + "\n");
+        // Findings are advice: the row is made all the same and the exit status stays.
+        if (check && row.sheet) {
+            const auto result =
+                quorvel::CheckListing(*row.sheet, quorvel::BuildHtmlTags(*row.sheet));
+            for (const quorvel::CheckFinding& finding : result.findings)
+                PrintMessage(prefix + std::to_string(row.row) + "行目 " +
+                             quorvel::FindingLine(finding) + "\n");
+        }
         return true;
     };
     quorvel::MergeResult result;

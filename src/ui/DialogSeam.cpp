@@ -7,6 +7,7 @@
 
 #include "store/FileError.h"
 #include "ui/FileDialogLayout.h"
+#include "ui/ProgressWait.h"
 #include "ui/WinColour.h"
 
 namespace {
@@ -67,6 +68,22 @@ class PlatformDialogs final : public DialogSeam {
     }
 
     int execModal(QDialog& dialog) override { return dialog.exec(); }
+
+    std::optional<QString> openFileNameWithCaption(QWidget* parent, const QString& caption,
+                                                   const QString& filter,
+                                                   const QString& defaultSuffix,
+                                                   const QString& fileName) override {
+        QFileDialog dialog(parent, caption, QString(), qtFilter(filter));
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        return run(dialog, defaultSuffix, fileName);
+    }
+
+    bool waitWithProgress(QWidget* parent, const QString& caption, const QString& label,
+                          int delayMs, const std::function<Progress()>& poll,
+                          const std::function<void()>& cancel) override {
+        return waitShowingProgress(parent, caption, label, delayMs, poll, cancel);
+    }
 
   private:
     static std::optional<QString> run(QFileDialog& dialog, const QString& defaultSuffix,

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 class QDialog;
@@ -40,6 +41,25 @@ class DialogSeam {
 
     // Shows one of the editor's own modal windows and returns its QDialog result code.
     virtual int execModal(QDialog& dialog) = 0;
+
+    // An open-file question with its own window caption; otherwise as openFileName.
+    virtual std::optional<QString> openFileNameWithCaption(QWidget* parent, const QString& caption,
+                                                           const QString& filter,
+                                                           const QString& defaultSuffix,
+                                                           const QString& fileName) = 0;
+
+    // Waits for work running on another thread, keeping the windows painted, until `poll` says
+    // it has finished. Input to the windows is held back; once `delayMs` have passed a modal
+    // progress window with `label`, the count and a cancel button shows. A cancel calls `cancel`
+    // once and goes on waiting for the work to stop. True when the user cancelled.
+    struct Progress {
+        long long done = 0;
+        long long total = 0;  // 0 while not known
+        bool finished = false;
+    };
+    virtual bool waitWithProgress(QWidget* parent, const QString& caption, const QString& label,
+                                  int delayMs, const std::function<Progress()>& poll,
+                                  const std::function<void()>& cancel) = 0;
 };
 
 // The seam in force; the real dialogs unless a test installed its own.

@@ -8,84 +8,16 @@
 #include "TestUtil.h"
 #include "platform/FileNames.h"
 #include "sheet/HtmlGenerator.h"
+#include "sheet/ListingCheck.h"
 #include "sheet/ListingMerge.h"
+#include "sheet/PlainText.h"
 #include "store/DataFile.h"
 #include "store/MergeBatch.h"
 
+#include "MergeFixture.h"
+
+using namespace mergetest;
 using namespace quorvel;
-
-namespace {
-
-TDescriptionSheet Template() {
-    TDescriptionSheet sheet;
-    sheet.Title.Format.FontSize = 14;
-    sheet.Rows[0].Item.Text = Sj("メーカー");
-    sheet.Rows[1].Item.Text = Sj("型番");
-    sheet.Rows[1].Description.Format.Bold = true;
-    sheet.Note.Text = Sj("よろしくお願いします");
-    return sheet;
-}
-
-// What one row must give: the template with these cells set by hand.
-std::string ExpectedTags(const std::string& title, const std::string& description1,
-                         const std::string& description2) {
-    TDescriptionSheet sheet = Template();
-    sheet.Title.Text = title;
-    sheet.Rows[0].Description.Text = description1;
-    sheet.Rows[1].Description.Text = description2;
-    return BuildHtmlTags(sheet);
-}
-
-// The spreadsheet every encoding test uses (UTF-8 text): a named row with a quoted comma and
-// quotes, a numbered row with a line break in a field, an ignored column.
-const std::string kItems =
-    "ファイル名,タイトル,説明１,説明2,価格\r\n"
-    "camera,\"カメラ, 中古\",\"キヤノン \"\"EOS\"\"\",X-10,100\r\n"
-    ",テレビ,\"ソニー\n４Ｋ\",,5\r\n";
-
-struct ToolRun {
-    int status;
-    std::string err;
-};
-
-ToolRun RunQvltags(const std::string& arguments, const TempFolder& folder) {
-    const ProgramRun run = RunCommand(ShellQuote(QvltagsPath()) + " " + arguments, folder);
-    return {run.status, run.err};
-}
-
-std::string Quoted(const std::string& path) {
-    return ShellQuote(path);
-}
-
-// The test's own reading of a CSV file, kept apart from the reader under test.
-std::vector<std::vector<std::string>> ParseCsv(const std::string& bytes) {
-    std::vector<std::vector<std::string>> rows(1);
-    std::string field;
-    bool quoted = false;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        if (quoted && c == '"' && i + 1 < bytes.size() && bytes[i + 1] == '"') {
-            field += '"';
-            ++i;
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (!quoted && c == ',') {
-            rows.back().push_back(field);
-            field.clear();
-        } else if (!quoted && c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-            rows.back().push_back(field);
-            field.clear();
-            rows.emplace_back();
-            ++i;
-        } else {
-            field += c;
-        }
-    }
-    if (rows.back().empty()) rows.pop_back();
-    return rows;
-}
-
-}  // namespace
 
 TEST(MergeBatch, NamedAndNumberedFilesInBothEncodings) {
     const std::string cameraTags = ExpectedTags(Sj("カメラ, 中古"), Sj("キヤノン \"EOS\""), "X-10");
@@ -283,8 +215,9 @@ TEST(MergeBatch, ToolUsageAndTemplateFailures) {
              "--merge " + csv + " t.qvl --csv o --qvl",
              "--merge " + csv + " t.qvl --out d --encoding latin1",
              "--merge " + csv + " t.qvl --out", "--merge " + csv + " t.qvl --out d --bogus",
-             "--merge " + csv + " t.qvl extra --out d",
-             "--merge " + csv + " t.qvl --out d --out e"}) {
+             "--merge " + csv + " t.qvl extra --out d", "--merge " + csv + " t.qvl --out d --out e",
+             "--merge " + csv + " t.qvl --out d --text --text-only",
+             "--merge " + csv + " t.qvl --out d --check --check"}) {
         const ToolRun run = RunQvltags(usage, folder);
         EXPECT_EQ(run.status, 2) << usage;
         EXPECT_NE(run.err.find("usage"), std::string::npos) << usage;
@@ -293,171 +226,97 @@ TEST(MergeBatch, ToolUsageAndTemplateFailures) {
 
 namespace {
 
-// The tool under a time-out: an input that blocks must fail the test, not hang it.
-ToolRun RunMergeTool(const TempFolder& folder, const std::string& input,
-                     const std::string& target) {
-    const ProgramRun run =
-        RunCommand("timeout 20 " + ShellQuote(QvltagsPath()) + " --merge " + Quoted(input) + " " +
-                       Quoted(folder.file("template.qvl")) + " " + target,
-                   folder);
-    return {run.status, run.err};
-}
-
-std::string OutFiles(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    std::string joined;
-    for (const std::string& name : names) joined += name + " ";
-    return joined;
+TDescriptionSheet MergedRow(const std::string& title, const std::string& description1,
+                            const std::string& description2) {
+    TDescriptionSheet sheet = Template();
+    sheet.Title.Text = title;
+    sheet.Rows[0].Description.Text = description1;
+    sheet.Rows[1].Description.Text = description2;
+    return sheet;
 }
 
 }  // namespace
 
-TEST(MergeBatch, OnlyARegularSpreadsheetIsRead) {
-#ifdef _WIN32
-    GTEST_SKIP() << "starts the tool through POSIX commands (timeout, FIFOs) that wine cannot run";
-#endif
+TEST(MergeBatch, PlainTextBesideOrInsteadOfTheTags) {
     TempFolder folder;
     ASSERT_FALSE(SaveDataFile(Template(), folder.file("template.qvl")));
-    std::filesystem::create_directory(folder.file("folder.csv"));
-    std::vector<std::string> inputs{folder.file("folder.csv"), folder.file("missing.csv")};
-#ifndef _WIN32
-    ASSERT_EQ(RunCommand("mkfifo " + Quoted(folder.file("fifo.csv")), folder).status, 0);
-    inputs.push_back(folder.file("fifo.csv"));
-    inputs.push_back("/dev/zero");
-#endif
-    for (const std::string& input : inputs) {
-        const ToolRun run = RunMergeTool(folder, input, "--out " + Quoted(folder.file("out")));
-        EXPECT_EQ(run.status, 1) << input;
-        EXPECT_NE(run.err.find("ファイル " + input + " は開けません"), std::string::npos)
-            << input << ": " << run.err;
-        const MergeResult direct = MergeToCsv(Template(), input, folder.file("o.csv"), {});
-        ASSERT_TRUE(direct.error) << input;
-        EXPECT_EQ(direct.error->message, "ファイル " + input + " は開けません");
-    }
-    EXPECT_EQ(OutFiles(folder.file("out")), "");
-    EXPECT_FALSE(std::filesystem::exists(folder.file("o.csv")));
-}
-
-TEST(MergeBatch, UnclosedQuotesAndUndecodableHeadingsAreReported) {
-#ifdef _WIN32
-    GTEST_SKIP() << "starts the tool through POSIX commands (timeout, FIFOs) that wine cannot run";
-#endif
-    TempFolder folder;
-    ASSERT_FALSE(SaveDataFile(Template(), folder.file("template.qvl")));
-    // Rows before the open quote are made; the error names the row the field began in.
-    WriteWholeFile(folder.file("open.csv"),
-                   "タイトル,説明１\r\nA,a\r\nB,\"never\r\nC,c\r\nD,d\r\n");
-    const ToolRun open =
-        RunMergeTool(folder, folder.file("open.csv"), "--out " + Quoted(folder.file("o1")));
-    EXPECT_EQ(open.status, 1);
-    EXPECT_NE(open.err.find("3行目 引用符 \" が閉じられていません"), std::string::npos) << open.err;
-    EXPECT_NE(open.err.find("1 件のタグを作成しました"), std::string::npos) << open.err;
-    EXPECT_EQ(OutFiles(folder.file("o1")), "0001.html ");
-
-    // A byte-order mark before Shift_JIS text: the heading cannot be read, nothing is made.
-    WriteWholeFile(folder.file("bom.csv"), "\xEF\xBB\xBF" + Sj("タイトル\r\nカメラ\r\n"));
-    const ToolRun bom =
-        RunMergeTool(folder, folder.file("bom.csv"), "--out " + Quoted(folder.file("o2")));
-    EXPECT_EQ(bom.status, 1);
-    EXPECT_NE(bom.err.find("bom.csv の1行目 A列: UTF-8 として読めないバイトがあります"),
-              std::string::npos)
-        << bom.err;
-    EXPECT_EQ(bom.err.find("件のタグを作成しました"), std::string::npos) << bom.err;
-    EXPECT_EQ(OutFiles(folder.file("o2")), "");
-
-    // One bad byte in a UTF-8 file fails its row only, with the UTF-8 reading kept.
-    WriteWholeFile(folder.file("stray.csv"), "タイトル\r\nカメラ\r\nx\xFFy\r\nテレビ\r\n");
-    const MergeResult stray =
-        MergeToFolder(Template(), folder.file("stray.csv"), folder.path(), {});
-    EXPECT_FALSE(stray.error);
-    EXPECT_EQ(stray.produced, 2);
-    ASSERT_EQ(stray.rowErrors.size(), 1u);
-    EXPECT_EQ(stray.rowErrors[0], "3行目 A列「タイトル」: UTF-8 として読めないバイトがあります");
-    TDescriptionSheet camera = Template();
-    camera.Title.Text = Sj("カメラ");
-    EXPECT_EQ(ReadWholeFile(folder.file("0001.html")), BuildHtmlTags(camera));
-
-    // A heading that names no cell would fill nothing: the whole run fails.
-    for (const std::string& bytes : {std::string("ファイル名,価格\r\na,1\r\n"), std::string()}) {
-        WriteWholeFile(folder.file("none.csv"), bytes);
-        const MergeResult none =
-            MergeToFolder(Template(), folder.file("none.csv"), folder.path(), {});
-        ASSERT_TRUE(none.error) << bytes;
-        EXPECT_NE(none.error->message.find("none.csv"), std::string::npos);
-        EXPECT_EQ(none.produced, 0);
-        EXPECT_FALSE(std::filesystem::exists(folder.file("a.html")));
-    }
-}
-
-TEST(MergeBatch, ControlCharactersAreDroppedFromCellsAndNames) {
-#ifdef _WIN32
-    GTEST_SKIP() << "starts the tool through POSIX commands (timeout, FIFOs) that wine cannot run";
-#endif
-    TempFolder folder;
-    static constexpr char kBytes[] =
-        "ファイル名,タイトル\r\nna\0me,A\0B\x1B"
-        "C\tD\r\n";
-    const std::string bytes(kBytes, sizeof kBytes - 1);
-    WriteWholeFile(folder.file("nul.csv"), bytes);
-    MergeOptions options;
-    options.dataFiles = true;
-    const MergeResult result =
-        MergeToFolder(Template(), folder.file("nul.csv"), folder.path(), options);
-    ASSERT_TRUE(result.ok()) << (result.rowErrors.empty() ? "" : result.rowErrors[0]);
-    EXPECT_EQ(result.removedControls, 3u);
-    TDescriptionSheet expected = Template();
-    expected.Title.Text = "ABC\tD";
-    EXPECT_EQ(ReadWholeFile(folder.file("name.html")), BuildHtmlTags(expected));
-    TDescriptionSheet loaded;
-    ASSERT_FALSE(LoadDataFile(loaded, folder.file("name.qvl")));
-    EXPECT_EQ(loaded.Title.Text, "ABC\tD");
-}
-
-#ifndef _WIN32
-TEST(MergeBatch, PlantedLinksAndFoldersInTheOutputAreNeverFollowed) {
-    TempFolder folder;
-    std::filesystem::create_directory(folder.file("out"));
-    WriteWholeFile(folder.file("important.txt"), "keep me");
-    std::filesystem::create_symlink(folder.file("important.txt"), folder.file("out/victim.html"));
-    std::filesystem::create_symlink(folder.file("nowhere"), folder.file("out/dangling.html"));
-    std::filesystem::create_directory(folder.file("out/dir.html"));
-    WriteWholeFile(folder.file("out/plain.html"), "old");
-    WriteWholeFile(folder.file("items.csv"),
-                   "タイトル,ファイル名\nA,victim\nB,dangling\nC,dir\nD,plain\n");
-    const MergeResult result =
-        MergeToFolder(Template(), folder.file("items.csv"), folder.file("out"), {});
-    EXPECT_EQ(result.produced, 1);
-    ASSERT_EQ(result.rowErrors.size(), 3u);
-    EXPECT_EQ(result.rowErrors[0], "2行目 ファイル " + folder.file("out/victim.html") +
-                                       " は通常のファイルではないため書き込みません");
-    EXPECT_EQ(ReadWholeFile(folder.file("important.txt")), "keep me");
-    EXPECT_TRUE(std::filesystem::is_symlink(folder.file("out/victim.html")));
-    EXPECT_FALSE(std::filesystem::exists(folder.file("nowhere")));
-    EXPECT_TRUE(std::filesystem::is_directory(folder.file("out/dir.html")));
-    EXPECT_NE(ReadWholeFile(folder.file("out/plain.html")), "old");
-
-    // The folder itself may be a link the user named, but not a file.
-    std::filesystem::create_directory_symlink(folder.file("out"), folder.file("linked"));
-    WriteWholeFile(folder.file("one.csv"), "タイトル\nE\n");
-    EXPECT_TRUE(MergeToFolder(Template(), folder.file("one.csv"), folder.file("linked"), {}).ok());
-    EXPECT_TRUE(std::filesystem::exists(folder.file("out/0001.html")));
-    const MergeResult notFolder =
-        MergeToFolder(Template(), folder.file("one.csv"), folder.file("important.txt"), {});
-    ASSERT_TRUE(notFolder.error);
-    EXPECT_EQ(ReadWholeFile(folder.file("important.txt")), "keep me");
-}
-#endif
-
-TEST(MergeBatch, CsvOutputNeverReplacesItsInput) {
-    TempFolder folder;
     WriteWholeFile(folder.file("items.csv"), kItems);
-    for (const std::string& out : {folder.file("items.csv"), folder.path() + "/./items.csv"}) {
-        const MergeResult result = MergeToCsv(Template(), folder.file("items.csv"), out, {});
-        ASSERT_TRUE(result.error) << out;
-        EXPECT_NE(result.error->message.find("読み込む CSV ファイルそのもの"), std::string::npos);
-        EXPECT_EQ(ReadWholeFile(folder.file("items.csv")), kItems);
+    const std::string merge =
+        "--merge " + Quoted(folder.file("items.csv")) + " " + Quoted(folder.file("template.qvl"));
+    const TDescriptionSheet camera = MergedRow(Sj("カメラ, 中古"), Sj("キヤノン \"EOS\""), "X-10");
+    const TDescriptionSheet tv = MergedRow(Sj("テレビ"), Sj("ソニー\r\n４Ｋ"), "");
+
+    ASSERT_EQ(
+        RunQvltags(merge + " --out " + Quoted(folder.file("both")) + " --text", folder).status, 0);
+    EXPECT_EQ(ReadWholeFile(folder.file("both/camera.html")), BuildHtmlTags(camera));
+    EXPECT_EQ(ReadWholeFile(folder.file("both/camera.txt")), BuildPlainText(camera));
+    EXPECT_EQ(ReadWholeFile(folder.file("both/0002.txt")), BuildPlainText(tv));
+    EXPECT_NE(BuildPlainText(tv).find("\r\n"), std::string::npos);
+
+    const ToolRun only =
+        RunQvltags(merge + " --out " + Quoted(folder.file("only")) + " --text-only --qvl", folder);
+    ASSERT_EQ(only.status, 0) << only.err;
+    EXPECT_EQ(ReadWholeFile(folder.file("only/camera.txt")), BuildPlainText(camera));
+    EXPECT_TRUE(std::filesystem::exists(folder.file("only/camera.qvl")));
+    EXPECT_FALSE(std::filesystem::exists(folder.file("only/camera.html")));
+    EXPECT_FALSE(std::filesystem::exists(folder.file("only/0002.html")));
+    EXPECT_NE(only.err.find("2 件のタグを作成しました"), std::string::npos) << only.err;
+
+    // In --csv output the text is a column after the tags, or the only one added.
+    for (const bool textOnly : {false, true}) {
+        const std::string out = folder.file(textOnly ? "only.csv" : "both.csv");
+        ASSERT_EQ(
+            RunQvltags(merge + " --csv " + Quoted(out) + (textOnly ? " --text-only" : " --text"),
+                       folder)
+                .status,
+            0);
+        const auto rows = ParseCsv(Sj(ReadWholeFile(out)));
+        ASSERT_EQ(rows.size(), 3u);
+        ASSERT_EQ(rows[0].size(), textOnly ? 6u : 7u);
+        EXPECT_EQ(rows[0].back(), Sj("説明テキスト"));
+        EXPECT_EQ(rows[1].back(), BuildPlainText(camera));
+        EXPECT_EQ(rows[2].back(), BuildPlainText(tv));
+        if (!textOnly) {
+            EXPECT_EQ(rows[1][5], BuildHtmlTags(camera));
+        }
     }
+}
+
+TEST(MergeBatch, CheckFindingsAreReportedWithoutFailingTheRow) {
+    TempFolder folder;
+    ASSERT_FALSE(SaveDataFile(Template(), folder.file("template.qvl")));
+    WriteWholeFile(folder.file("items.csv"),
+                   "ファイル名,タイトル,説明１\r\nclean,A,ok\r\nbold,B,<B>送料無料\r\n");
+    const std::string merge =
+        "--merge " + Quoted(folder.file("items.csv")) + " " + Quoted(folder.file("template.qvl"));
+    const auto findings = CheckListing(MergedRow("B", Sj("<B>送料無料"), ""),
+                                       BuildHtmlTags(MergedRow("B", Sj("<B>送料無料"), "")))
+                              .findings;
+    ASSERT_FALSE(findings.empty());
+    ASSERT_TRUE(CheckListing(MergedRow("A", "ok", ""), BuildHtmlTags(MergedRow("A", "ok", "")))
+                    .findings.empty());
+
+    const ToolRun checked =
+        RunQvltags(merge + " --out " + Quoted(folder.file("out")) + " --check", folder);
+    EXPECT_EQ(checked.status, 0) << checked.err;
+    EXPECT_TRUE(std::filesystem::exists(folder.file("out/bold.html")));
+    for (const CheckFinding& finding : findings)
+        EXPECT_NE(checked.err.find("3行目 " + FindingLine(finding)), std::string::npos)
+            << checked.err;
+    EXPECT_EQ(checked.err.find("2行目"), std::string::npos) << checked.err;
+
+    const ToolRun unchecked = RunQvltags(merge + " --csv " + Quoted(folder.file("o.csv")), folder);
+    EXPECT_EQ(unchecked.status, 0);
+    EXPECT_EQ(unchecked.err.find(FindingLine(findings[0])), std::string::npos) << unchecked.err;
+
+    // A failing row still fails the run; its findings are not looked for.
+    WriteWholeFile(folder.file("bad.csv"),
+                   "タイトル,説明１\r\nB,<B>送料無料\r\n" + std::string(1200, 'x') + ",y\r\n");
+    const ToolRun bad = RunQvltags("--merge " + Quoted(folder.file("bad.csv")) + " " +
+                                       Quoted(folder.file("template.qvl")) + " --csv " +
+                                       Quoted(folder.file("bad-out.csv")) + " --check",
+                                   folder);
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("2行目 " + FindingLine(findings[0])), std::string::npos) << bad.err;
+    EXPECT_EQ(bad.err.find("3行目 " + FindingLine(findings[0])), std::string::npos) << bad.err;
 }

@@ -1,8 +1,13 @@
 // Bulk creation from the editor: the dialogs are scripted, the spreadsheet and the expected tags
 // are built here, and the files the command writes are compared byte for byte.
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
@@ -11,6 +16,7 @@
 #include <sys/stat.h>
 #endif
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <utility>
@@ -118,6 +124,16 @@ class MergeCommandTest : public QObject {
         QCOMPARE(dialogs->fileRequests[0].filter, kFilter);
         QCOMPARE(dialogs->folderRequests.size(), 1u);
         QCOMPARE(dialogs->folderRequests[0], QStringLiteral("一括作成 - 出力先フォルダを選択"));
+        QCOMPARE(dialogs->fileCaptions,
+                 std::vector<QString>{QStringLiteral("一括作成 - CSVファイルを選択")});
+        // The wait is asked for with its caption, label and half-second delay, and ends.
+        QCOMPARE(dialogs->progressRequests.size(), 1u);
+        QCOMPARE(dialogs->progressRequests[0].caption, kCaption);
+        QCOMPARE(dialogs->progressRequests[0].label, QStringLiteral("一括作成中…"));
+        QCOMPARE(dialogs->progressRequests[0].delayMs, 500);
+        QVERIFY(dialogs->progressSeen.back().finished);
+        QCOMPARE(dialogs->progressSeen.back().done, 2);
+        QCOMPARE(dialogs->progressSeen.back().total, 2);
         QCOMPARE(QDir(out).entryList(QDir::Files),
                  QStringList({QStringLiteral("0002.html"), QStringLiteral("shoe.html")}));
         QCOMPARE(readFile(out + QStringLiteral("/shoe.html")),
@@ -235,6 +251,89 @@ class MergeCommandTest : public QObject {
             qPrintable(dialogs->messages[0].text));
     }
 
+    void progressCountsTheRowsAndCancelKeepsWhatWasWritten() {
+        // Enough rows that the merge is still running when the script cancels.
+        constexpr int kRows = 20000;
+        std::string bytes = "タイトル\n";
+        for (int row = 1; row <= kRows; ++row) bytes += "行" + std::to_string(row) + "\n";
+        writeFile(csv, bytes);
+        dialogs->fileAnswers.push_back(csv);
+        dialogs->folderAnswers.push_back(out);
+        dialogs->progressScript = [](const DialogSeam::Progress& progress) {
+            return progress.total == kRows && progress.done >= 10;
+        };
+        const auto result = editor::RunMerge(makeTemplate(), nullptr);
+        QVERIFY(result);
+        QVERIFY(result->stopped);
+        QVERIFY(!result->ok());
+        QVERIFY2(result->produced >= 10 && result->produced < kRows,
+                 qPrintable(QString::number(result->produced)));
+        // The files of the rows made stay, and no others were written.
+        QCOMPARE(QDir(out).entryList(QDir::Files).size(), result->produced);
+        QVERIFY(QFile::exists(out + QStringLiteral("/0001.html")));
+        // Seen counting up to the total, never past it.
+        long long last = 0;
+        for (const DialogSeam::Progress& seen : dialogs->progressSeen) {
+            QVERIFY(seen.done >= last);
+            QVERIFY(seen.total == 0 || seen.total == kRows);
+            QVERIFY(seen.done <= kRows);
+            last = seen.done;
+        }
+        QVERIFY(dialogs->progressSeen.back().finished);
+        QCOMPARE(dialogs->messages.size(), 1u);
+        const QStringList lines = dialogs->messages[0].text.split(u'\n');
+        QCOMPARE(lines.value(0), QStringLiteral("%1 件のタグを作成しました").arg(result->produced));
+        const long long left = kRows - dialogs->progressSeen.back().done;
+        QVERIFY2(
+            lines.contains(QStringLiteral("中止しました (残り %1 行は作成していません)").arg(left)),
+            qPrintable(lines.join('|')));
+        QCOMPARE(dialogs->messages[0].icon, QMessageBox::Warning);
+    }
+
+    void theRealProgressWindowShowsLateAndCancels() {
+        // The platform side of the seam, driven as a user would: nothing shows for a quick task,
+        // the window shows after the delay, and its cancel button stops the task.
+        setDialogs(nullptr);
+        std::atomic<bool> stop{false};
+        QElapsedTimer clock;
+        clock.start();
+        const bool quick = ::dialogs().waitWithProgress(
+            nullptr, kCaption, QStringLiteral("一括作成中…"), 500,
+            [&] {
+                return DialogSeam::Progress{1, 1, clock.elapsed() > 100};
+            },
+            [&] { stop = true; });
+        QVERIFY(!quick);
+        QVERIFY(!QApplication::activeModalWidget());
+        bool sawWindow = false;
+        QTimer press;
+        press.setInterval(20);
+        QObject::connect(&press, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || sawWindow) return;
+            sawWindow = true;
+            QCOMPARE(box->windowTitle(), kCaption);
+            QVERIFY2(box->labelText().startsWith(QStringLiteral("一括作成中…\n7 / 10 行")),
+                     qPrintable(box->labelText()));
+            QVERIFY(clock.elapsed() >= 500);
+            if (auto* cancel = box->findChild<QPushButton*>()) cancel->click();
+        });
+        press.start();
+        clock.restart();
+        const bool cancelled = ::dialogs().waitWithProgress(
+            nullptr, kCaption, QStringLiteral("一括作成中…"), 500,
+            [&] {
+                return DialogSeam::Progress{7, 10, stop.load() || clock.elapsed() > 20000};
+            },
+            [&] { stop = true; });
+        press.stop();
+        setDialogs(dialogs.get());
+        QVERIFY(sawWindow);
+        QVERIFY(cancelled);
+        QVERIFY(stop);
+        QVERIFY(clock.elapsed() < 20000);
+    }
+
     void anUnreadableSpreadsheetIsAFileError() {
         dialogs->fileAnswers.push_back(dir->path() + QStringLiteral("/missing.csv"));
         dialogs->folderAnswers.push_back(out);
@@ -301,8 +400,9 @@ class MergeCommandTest : public QObject {
         QCOMPARE(readFile(out + QStringLiteral("/item.htm")),
                  expectedTags(edited, {{quorvel::DescriptionTag(3), "ABC-123"}}));
         QCOMPARE(fixture.dialogs.messages.size(), 1u);
-        QVERIFY(fixture.dialogs.messages[0].text.startsWith(
-            QStringLiteral("1 件のタグを作成しました\n出力先: ")));
+        QCOMPARE(
+            fixture.dialogs.messages[0].text,
+            QStringLiteral("1 件のタグを作成しました\n出力先: ") + QDir::toNativeSeparators(out));
         // The template itself is left as it was.
         QCOMPARE(main.Sheet().Rows[2].Description.Text, std::string());
         QCOMPARE(fixture.dialogs.unexpected, 0);

@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include <stdexcept>
+#include <thread>
 
 #include "ScriptedDialogs.h"
 #include "UiTestEnvironment.h"
@@ -64,6 +65,16 @@ class FailingColourDialogs final : public DialogSeam {
         throw std::runtime_error("colour dialog unavailable");
     }
     int execModal(QDialog&) override { return QDialog::Rejected; }
+    std::optional<QString> openFileNameWithCaption(QWidget*, const QString&, const QString&,
+                                                   const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    bool waitWithProgress(QWidget*, const QString&, const QString&, int,
+                          const std::function<Progress()>& poll,
+                          const std::function<void()>&) override {
+        while (!poll().finished) std::this_thread::yield();  // no merge runs in these cases
+        return false;
+    }
 };
 
 }  // namespace

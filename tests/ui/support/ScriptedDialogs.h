@@ -2,12 +2,16 @@
 
 #include "ui/DialogSeam.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QString>
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <optional>
+#include <thread>
+#include <vector>
 
 // A dialog seam that answers from queues the test fills, and records what was asked.
 // An unexpected question fails loudly instead of blocking the test.
@@ -104,6 +108,44 @@ class ScriptedDialogs final : public DialogSeam {
         const int result = script(dialog);
         dialog.hide();
         return result;
+    }
+
+    // Captioned open questions share the file answers; their captions are kept here.
+    std::vector<QString> fileCaptions;
+    std::optional<QString> openFileNameWithCaption(QWidget*, const QString& caption,
+                                                   const QString& filter, const QString& suffix,
+                                                   const QString& fileName) override {
+        fileCaptions.push_back(caption);
+        return file(false, filter, suffix, fileName);
+    }
+
+    // Progress waits: what was asked, every state seen, and a script that says, for each state,
+    // whether the user cancels now (none: the wait runs to the end).
+    struct ProgressRequest {
+        QString caption;
+        QString label;
+        int delayMs;
+    };
+    std::vector<ProgressRequest> progressRequests;
+    std::vector<Progress> progressSeen;
+    std::function<bool(const Progress&)> progressScript;
+
+    bool waitWithProgress(QWidget*, const QString& caption, const QString& label, int delayMs,
+                          const std::function<Progress()>& poll,
+                          const std::function<void()>& cancel) override {
+        progressRequests.push_back({caption, label, delayMs});
+        bool cancelled = false;
+        for (;;) {
+            const Progress progress = poll();
+            progressSeen.push_back(progress);
+            if (progress.finished) return cancelled;
+            if (!cancelled && progressScript && progressScript(progress)) {
+                cancelled = true;
+                cancel();
+            }
+            QCoreApplication::processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
     }
 
   private:
