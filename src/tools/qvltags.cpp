@@ -24,7 +24,7 @@ constexpr const char kUsage[] =
     "       qvltags --check [--utf8] FILE.qvl\n"
     "       qvltags --help | --version\n"
     "       qvltags --merge ITEMS.csv TEMPLATE.qvl (--out DIR [--qvl] | --csv OUT.csv)\n"
-    "               [--skip-empty] [--encoding utf-8|cp932]\n"
+    "               [--skip-empty] [--text | --text-only] [--check] [--encoding utf-8|cp932]\n"
     "  Writes the HTML tag text of the sheet stored in FILE.qvl to standard output,\n"
     "  in Shift_JIS with CR LF line ends, or in UTF-8 with --utf8; with --text the sheet as\n"
     "  plain text (no tags) for sites that take no HTML. --check lists what would\n"
