@@ -93,7 +93,7 @@ void TDocumentController::New() {
 void TDocumentController::Open() {
     if (askToSave(QStringLiteral("確認")) == SaveQuestion::Stop) return;
     const auto chosen =
-        dialogs().openFileName(dialogParent_, kOpenFilter, kDefaultSuffix, QString());
+        dialogs().openFileName(dialogParent_, kOpenFilter, kDefaultSuffix, QString(), QString());
     if (!chosen) return;
     openLoaded(*chosen);
 }

@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QStringList>
 
-#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <string>
@@ -49,9 +48,7 @@ QString MergeReport(const quorvel::MergeResult& result, const QString& folder, l
             columns << QString::fromStdString(column);
         lines << QString() << QStringLiteral("使わない列: ") + columns.join(QStringLiteral(", "));
     }
-    // A result put together by hand may list failures without counting them.
-    const auto failed =
-        static_cast<long long>(std::max<std::size_t>(result.failed, result.rowErrors.size()));
+    const auto failed = static_cast<long long>(result.failed);
     if (failed > 0) {
         lines << QString();
         long long listed = 0;
@@ -68,9 +65,9 @@ QString MergeReport(const quorvel::MergeResult& result, const QString& folder, l
 std::optional<quorvel::MergeResult> RunMerge(const quorvel::TDescriptionSheet& templateSheet,
                                              QWidget* dialogParent) {
     const QString caption = QString::fromUtf8(quorvel::kMergeCaption);
-    const std::optional<QString> csvPath = dialogs().openFileNameWithCaption(
-        dialogParent, QStringLiteral("一括作成 - CSVファイルを選択"), QString::fromUtf8(kCsvFilter),
-        QStringLiteral("csv"), QString());
+    const std::optional<QString> csvPath =
+        dialogs().openFileName(dialogParent, QString::fromUtf8(kCsvFilter), QStringLiteral("csv"),
+                               QString(), QStringLiteral("一括作成 - CSVファイルを選択"));
     if (!csvPath || csvPath->isEmpty()) return std::nullopt;
     // The tags usually go beside the spreadsheet they came from.
     const std::optional<QString> folder =

@@ -37,9 +37,9 @@ class PlatformDialogs final : public DialogSeam {
     }
 
     std::optional<QString> openFileName(QWidget* parent, const QString& filter,
-                                        const QString& defaultSuffix,
-                                        const QString& fileName) override {
-        QFileDialog dialog(parent, QString(), QString(), qtFilter(filter));
+                                        const QString& defaultSuffix, const QString& fileName,
+                                        const QString& caption) override {
+        QFileDialog dialog(parent, caption, QString(), qtFilter(filter));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
         return run(dialog, defaultSuffix, fileName);
@@ -68,16 +68,6 @@ class PlatformDialogs final : public DialogSeam {
     }
 
     int execModal(QDialog& dialog) override { return dialog.exec(); }
-
-    std::optional<QString> openFileNameWithCaption(QWidget* parent, const QString& caption,
-                                                   const QString& filter,
-                                                   const QString& defaultSuffix,
-                                                   const QString& fileName) override {
-        QFileDialog dialog(parent, caption, QString(), qtFilter(filter));
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        return run(dialog, defaultSuffix, fileName);
-    }
 
     bool waitWithProgress(QWidget* parent, const QString& caption, const QString& label,
                           int delayMs, const std::function<Progress()>& poll,

@@ -26,9 +26,11 @@ class DialogSeam {
                                                 QMessageBox::StandardButton defaultButton) = 0;
 
     // Filters use the "description|pattern|description|pattern" form. An empty result is a cancel.
+    // An empty `caption` leaves the platform's own.
     virtual std::optional<QString> openFileName(QWidget* parent, const QString& filter,
                                                 const QString& defaultSuffix,
-                                                const QString& fileName) = 0;
+                                                const QString& fileName,
+                                                const QString& caption) = 0;
     virtual std::optional<QString> saveFileName(QWidget* parent, const QString& filter,
                                                 const QString& defaultSuffix,
                                                 const QString& fileName) = 0;
@@ -41,12 +43,6 @@ class DialogSeam {
 
     // Shows one of the editor's own modal windows and returns its QDialog result code.
     virtual int execModal(QDialog& dialog) = 0;
-
-    // An open-file question with its own window caption; otherwise as openFileName.
-    virtual std::optional<QString> openFileNameWithCaption(QWidget* parent, const QString& caption,
-                                                           const QString& filter,
-                                                           const QString& defaultSuffix,
-                                                           const QString& fileName) = 0;
 
     // Waits for work running on another thread, keeping the windows painted, until `poll` says
     // it has finished. Input to the windows is held back; once `delayMs` have passed a modal

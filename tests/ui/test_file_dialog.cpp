@@ -31,7 +31,8 @@ class FileDialogTest : public QObject {
             const QString start = dir.filePath(QStringLiteral("x.qvl"));
             const auto chosen =
                 save ? dialogs().saveFileName(nullptr, kFilter, QStringLiteral("qvl"), start)
-                     : dialogs().openFileName(nullptr, kFilter, QStringLiteral("qvl"), start);
+                     : dialogs().openFileName(nullptr, kFilter, QStringLiteral("qvl"), start,
+                                              QString());
             QVERIFY(!chosen);
             QVERIFY2(seen.problems.isEmpty(), qPrintable(seen.problems.join(u'\n')));
             QCOMPARE(seen.rows, int(sizes.size()));

@@ -189,6 +189,7 @@ class MergeCommandTest : public QObject {
     void aLongFailureListIsCutShort() {
         quorvel::MergeResult result;
         result.produced = 1;
+        result.failed = 25;
         for (int row = 2; row <= 26; ++row)
             result.rowErrors.push_back(std::to_string(row) + "行目 だめ");
         const QStringList lines = editor::MergeReport(result).split(u'\n');

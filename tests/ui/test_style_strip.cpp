@@ -50,7 +50,7 @@ class FailingColourDialogs final : public DialogSeam {
         messages.push_back(caption + u':' + text);
         return QMessageBox::Ok;
     }
-    std::optional<QString> openFileName(QWidget*, const QString&, const QString&,
+    std::optional<QString> openFileName(QWidget*, const QString&, const QString&, const QString&,
                                         const QString&) override {
         return std::nullopt;
     }
@@ -65,10 +65,6 @@ class FailingColourDialogs final : public DialogSeam {
         throw std::runtime_error("colour dialog unavailable");
     }
     int execModal(QDialog&) override { return QDialog::Rejected; }
-    std::optional<QString> openFileNameWithCaption(QWidget*, const QString&, const QString&,
-                                                   const QString&, const QString&) override {
-        return std::nullopt;
-    }
     bool waitWithProgress(QWidget*, const QString&, const QString&, int,
                           const std::function<Progress()>& poll,
                           const std::function<void()>&) override {

@@ -64,8 +64,11 @@ class ScriptedDialogs final : public DialogSeam {
         return answer;
     }
 
+    // The captions of the open questions that named one.
+    std::vector<QString> fileCaptions;
     std::optional<QString> openFileName(QWidget*, const QString& filter, const QString& suffix,
-                                        const QString& fileName) override {
+                                        const QString& fileName, const QString& caption) override {
+        if (!caption.isEmpty()) fileCaptions.push_back(caption);
         return file(false, filter, suffix, fileName);
     }
     std::optional<QString> saveFileName(QWidget*, const QString& filter, const QString& suffix,
@@ -108,15 +111,6 @@ class ScriptedDialogs final : public DialogSeam {
         const int result = script(dialog);
         dialog.hide();
         return result;
-    }
-
-    // Captioned open questions share the file answers; their captions are kept here.
-    std::vector<QString> fileCaptions;
-    std::optional<QString> openFileNameWithCaption(QWidget*, const QString& caption,
-                                                   const QString& filter, const QString& suffix,
-                                                   const QString& fileName) override {
-        fileCaptions.push_back(caption);
-        return file(false, filter, suffix, fileName);
     }
 
     // Progress waits: what was asked, every state seen, and a script that says, for each state,
