@@ -45,10 +45,18 @@ wineserver -w
 kill "$wm" 2>/dev/null
 echo "installer: 出品.qvl opened through the file type in \"$(xdotool getwindowname "$window" 2>/dev/null || echo 'Quorvel - 出品')\""
 
-timeout 120 wine "$installed/uninstall.exe" /S >/dev/null 2>&1 || fail "the silent uninstall exited $?"
+# Started plainly, the uninstaller copies itself to the temporary folder, starts the copy and
+# returns at once, so neither its exit code nor its end is the uninstall's. Run such a copy here
+# with "_?=" instead: it then uninstalls that folder itself and returns when done.
+uninstaller="$WINEPREFIX/drive_c/users/Public/quorvel-uninstall.exe"
+log=build-windows-editor/uninstall.log
+cp "$installed/uninstall.exe" "$uninstaller"
+# "_?=" takes the rest of the command line as it stands, unquoted: cmd passes it on so.
+timeout 120 wine cmd /c 'C:\users\Public\quorvel-uninstall.exe /S _?=C:\Program Files\Quorvel' \
+  >"$log" 2>&1 ||
+  fail "the silent uninstall exited $? ($(tr -d '\r' <"$log" | tail -5))"
 wineserver -w
-# The uninstaller runs from a copy of itself; give it the moment it takes to finish.
-for _ in $(seq 20); do [ -e "$installed" ] || break; sleep 0.5; done
+rm -f "$uninstaller"
 [ -e "$installed" ] && fail "Program Files\\Quorvel is still there after uninstalling: $(ls -A "$installed")"
 [ -e "$menu" ] && fail "the Start-menu entry is still there after uninstalling"
 for key in "${type_keys[@]}"; do
