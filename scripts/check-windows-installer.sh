@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The installer as a seller runs it, under wine on a private X display (run inside xvfb-run):
 # a silent install into Program Files with its Start-menu entry and the ".qvl" file type, the
-# installed program's start-up smoke, a data file opened through the file type, and a silent
-# uninstall that leaves nothing of ours behind. The prefix is made anew each run.
+# installed program's start-up smoke, a data file opened through the file type, both the installer
+# and the uninstaller refusing while Quorvel runs, and a silent uninstall that leaves nothing of
+# ours behind. The prefix is made anew each run.
 # usage: check-windows-installer.sh SETUP.EXE
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -33,6 +34,16 @@ echo "installer: files, Start-menu entry and the \".qvl\" file type in place"
 QUORVEL_SMOKE_SHOT=build-windows-editor/installed.png \
   bash scripts/smoke-windows-editor.sh "$installed/quorvel.exe" || exit 1
 
+# Started plainly, the uninstaller copies itself to the temporary folder, starts the copy and
+# returns at once, so neither its exit code nor its end is the uninstall's. A copy is run here
+# with "_?=" instead: it then uninstalls that folder itself and returns when done.
+uninstaller="$WINEPREFIX/drive_c/users/Public/quorvel-uninstall.exe"
+uninstall() {
+  cp "$installed/uninstall.exe" "$uninstaller" || return 1
+  # "_?=" takes the rest of the command line as it stands, unquoted: cmd passes it on so.
+  timeout 120 wine cmd /c 'C:\users\Public\quorvel-uninstall.exe /S _?=C:\Program Files\Quorvel'
+}
+
 # A double-click on a data file: the shell's open verb through the file type.
 openbox >/dev/null 2>&1 &
 wm=$!
@@ -40,20 +51,19 @@ cp tests/fuzz/corpus/fuzz_datafile/texts.qvl "$WINEPREFIX/drive_c/users/Public/�
 wine start 'C:\users\Public\出品.qvl' >/dev/null 2>&1 &
 window=$(wait_for_window '^Quorvel - 出品')
 [ -n "$window" ] || { kill "$wm"; fail "opening 出品.qvl through its file type showed no window \"Quorvel - 出品\""; }
+echo "installer: 出品.qvl opened through the file type in \"$(xdotool getwindowname "$window")\""
+# While it runs, neither the installer nor the uninstaller may go on: it holds its program file.
+timeout 120 wine "$setup" /S >/dev/null 2>&1 && { kill "$wm"; fail "the silent install went on while Quorvel ran"; }
+uninstall >/dev/null 2>&1 && { kill "$wm"; fail "the silent uninstall went on while Quorvel ran"; }
+[ -f "$installed/quorvel.exe" ] && [ -f "$installed/uninstall.exe" ] ||
+  { kill "$wm"; fail "the refused uninstall removed files"; }
+echo "installer: install and uninstall refused while Quorvel runs, nothing removed"
 xdotool windowactivate --sync "$window" key --clearmodifiers alt+F4 2>/dev/null
 wineserver -w
 kill "$wm" 2>/dev/null
-echo "installer: 出品.qvl opened through the file type in \"$(xdotool getwindowname "$window" 2>/dev/null || echo 'Quorvel - 出品')\""
 
-# Started plainly, the uninstaller copies itself to the temporary folder, starts the copy and
-# returns at once, so neither its exit code nor its end is the uninstall's. Run such a copy here
-# with "_?=" instead: it then uninstalls that folder itself and returns when done.
-uninstaller="$WINEPREFIX/drive_c/users/Public/quorvel-uninstall.exe"
 log=build-windows-editor/uninstall.log
-cp "$installed/uninstall.exe" "$uninstaller"
-# "_?=" takes the rest of the command line as it stands, unquoted: cmd passes it on so.
-timeout 120 wine cmd /c 'C:\users\Public\quorvel-uninstall.exe /S _?=C:\Program Files\Quorvel' \
-  >"$log" 2>&1 ||
+uninstall >"$log" 2>&1 ||
   fail "the silent uninstall exited $? ($(tr -d '\r' <"$log" | tail -5))"
 wineserver -w
 rm -f "$uninstaller"

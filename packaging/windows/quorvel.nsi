@@ -19,8 +19,30 @@ InstallDir "$PROGRAMFILES64\Quorvel"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 !include "x64.nsh"
+; The sellers' Windows is Japanese: the installer's own pages and buttons are too.
+LoadLanguageFile "${NSISDIR}\Contrib\Language files\Japanese.nlf"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvel"
+
+; A running Quorvel holds its program file open, so it could not be replaced or removed (and a
+; silent run would go on without it). Its single-instance mutex tells whether one runs.
+!macro WaitUntilQuorvelEnds
+  retry:
+    System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Quorvel") p .r0'
+    StrCmp $0 0 done
+    System::Call 'kernel32::CloseHandle(p r0)'
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Quorvel が起動しています。$\r$\n$\r$\n編集中のシートを保存して Quorvel を終了してから、[再試行] を押してください。" /SD IDCANCEL IDRETRY retry
+    Abort
+  done:
+!macroend
+
+Function .onInit
+  !insertmacro WaitUntilQuorvelEnds
+FunctionEnd
+
+Function un.onInit
+  !insertmacro WaitUntilQuorvelEnds
+FunctionEnd
 
 Page directory
 Page instfiles
