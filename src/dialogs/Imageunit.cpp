@@ -133,6 +133,12 @@ QString TImageForm::Tag() const {
 bool TImageForm::FormCloseQuery(int result) {
     if (result != QDialog::Accepted) return true;
     const std::string address = ui::toSjis(EditAddress->text());
+    // An image without an address shows nothing to the buyer; it is never what was meant.
+    if (address.empty()) {
+        showWarning(this, QStringLiteral("画像URLを入力してください。"), kCaption);
+        EditAddress->setFocus();
+        return false;
+    }
     if (!quorvel::BeginsWithHttps(address)) {
         const auto answer = dialogs().message(
             this,

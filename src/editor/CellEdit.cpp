@@ -98,7 +98,7 @@ TCellEdit::Admitted TCellEdit::admissible(const QString& input, int maxBytes) {
         const int length = full ? 0 : ui::inputCharBytes(ch);
         if (length > 0 && bytes + length > maxBytes) full = true;
         if (full || length == 0) {
-            ++result.dropped;
+            ++(full ? result.overLimit : result.refused);
             continue;
         }
         bytes += length;
@@ -109,7 +109,7 @@ TCellEdit::Admitted TCellEdit::admissible(const QString& input, int maxBytes) {
 
 bool TCellEdit::InsertLikePaste(const QString& text) {
     const Admitted fitting = admissible(text, RemainingBytes());
-    if (fitting.dropped > 0) emit pasteCharactersDropped(fitting.dropped);
+    if (fitting.dropped() > 0) emit pasteCharactersDropped(fitting.refused, fitting.overLimit);
     if (fitting.text.isEmpty()) return text.isEmpty();
     textCursor().insertText(fitting.text);
     ensureCursorVisible();
@@ -234,7 +234,7 @@ void TCellEdit::inputMethodEvent(QInputMethodEvent* event) {
     QInputMethodEvent trimmed(event->preeditString(), event->attributes());
     trimmed.setCommitString(fitting.text, event->replacementStart(), event->replacementLength());
     QTextEdit::inputMethodEvent(&trimmed);
-    if (fitting.dropped > 0) QApplication::beep();
+    if (fitting.dropped() > 0) QApplication::beep();
 }
 
 bool TCellEdit::canInsertFromMimeData(const QMimeData* source) const {

@@ -35,8 +35,9 @@ class TCellEdit : public QTextEdit {
     void cellEntered(TCellEdit* cell);
     void cellLeft(TCellEdit* cell);
     void cellEdited(TCellEdit* cell);
-    // A paste or a drop left out count characters (refused, or past the byte limit).
-    void pasteCharactersDropped(int count);
+    // A paste or a drop left out characters: `refused` ones the sheet cannot hold, and
+    // `overLimit` ones past the cell's byte limit.
+    void pasteCharactersDropped(int refused, int overLimit);
 
   protected:
     void focusInEvent(QFocusEvent* event) override;
@@ -49,7 +50,9 @@ class TCellEdit : public QTextEdit {
   private:
     struct Admitted {
         QString text;
-        int dropped = 0;  // characters left out
+        int refused = 0;    // characters the sheet cannot hold, left out
+        int overLimit = 0;  // characters past the byte limit, left out
+        int dropped() const { return refused + overLimit; }
     };
     // The part of input from outside that may enter the cell and fits in maxBytes: line breaks
     // as LF, without the characters inputCharBytes refuses.

@@ -4,11 +4,14 @@
 #include <QMenu>
 #include <QTextCursor>
 
+#include <algorithm>
+
 #include "dialogs/Imageunit.h"
 #include "dialogs/Linkunit.h"
 #include "editor/CellEdit.h"
 #include "ui/DialogSeam.h"
 #include "ui/Guarded.h"
+#include "ui/SjisText.h"
 
 namespace {
 
@@ -97,7 +100,20 @@ void TEditMenu::InsertLink(TCellEdit* target) {
         link_->SetInsertCaption();
     if (dialogs().execModal(*link_) != QDialog::Accepted) return;
     const QString visible = applyMode ? selected : link_->AddressText();
-    target->InsertLikePaste(link_->BuildTag(visible));
+    const QString tag = link_->BuildTag(visible);
+    // Cut at the cell's limit, the tag would leave its address open and swallow the rest of the
+    // page: it goes in whole or not at all.
+    const int bytes = ui::cellByteLength(tag);
+    const int room = target->RemainingBytes();
+    if (bytes > room) {
+        showWarning(target->window(),
+                    QStringLiteral("リンクタグ（%1 バイト）がセルの残り（%2 バイト）に入りません。")
+                        .arg(bytes)
+                        .arg(std::max(room, 0)),
+                    QStringLiteral("リンク挿入"));
+        return;
+    }
+    target->InsertLikePaste(tag);
     target->ClearUndo();
 }
 

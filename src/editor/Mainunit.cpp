@@ -56,6 +56,20 @@
 
 namespace {
 
+// What a paste left out, and why: a seller who lost the end of a long text must not go looking
+// for bad characters.
+QString pasteDropNote(int refused, int overLimit) {
+    const QString refusedNote =
+        QStringLiteral("貼り付けられない文字を %1 文字除きました").arg(refused);
+    if (overLimit == 0) return refusedNote;
+    const QString limitNote =
+        QStringLiteral("セルの上限 %1 バイトを超えた %2 文字を貼り付けませんでした")
+            .arg(quorvel::kCellMaxInputBytes)
+            .arg(overLimit);
+    if (refused == 0) return limitNote;
+    return QStringLiteral("貼り付けられない文字を %1 文字除き、").arg(refused) + limitNote;
+}
+
 using FileButton = ui::ToolButtonEntry<TFormMain>;
 
 // The file toolbar, left to right; a row without a name is a separator.
@@ -135,6 +149,8 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
 
     document_ = new TDocumentController(sheet_, this, this);
     connect(document_, &TDocumentController::sheetReplaced, this, &TFormMain::showWholeSheet);
+    // What the status line said (a copy, a paste) was about the sheet now gone.
+    connect(document_, &TDocumentController::sheetReplaced, StatusBar1, &QStatusBar::clearMessage);
     // Once the work is saved, what the note told about the start is past.
     connect(document_, &TDocumentController::saved, statusNote_, &TStatusNote::Clear);
     connect(document_, &TDocumentController::scrollToTopWanted, rowsArea_, &TRowsArea::ScrollToTop);
@@ -184,10 +200,10 @@ void TFormMain::wireCells() {
         ui::connectGuarded(
             cell, &QWidget::customContextMenuRequested, this,
             [this, cell](const QPoint& at) { editMenu_->ShowFor(cell, cell->mapToGlobal(at)); });
-        ui::connectGuarded(cell, &TCellEdit::pasteCharactersDropped, this, [this](int count) {
-            StatusBar1->showMessage(
-                QStringLiteral("貼り付けられない文字を %1 文字除きました").arg(count));
-        });
+        ui::connectGuarded(cell, &TCellEdit::pasteCharactersDropped, this,
+                           [this](int refused, int overLimit) {
+                               StatusBar1->showMessage(pasteDropNote(refused, overLimit));
+                           });
     }
 }
 

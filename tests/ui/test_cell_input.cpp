@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QToolButton>
 #include <QtTest>
 
 #include "MainWindowFixture.h"
@@ -278,6 +279,30 @@ class CellInputTest : public QObject {
         QCOMPARE(target->toPlainText(), QStringLiteral("ok!"));
         QCOMPARE(main.StatusBar1->currentMessage(),
                  QStringLiteral("貼り付けられない文字を 2 文字除きました"));
+
+        // Past the cell's limit the end is left out, and the note says so rather than blaming
+        // the characters; with both, it names both.
+        target->selectAll();
+        target->InsertLikePaste(QString(996, u'a'));
+        QApplication::clipboard()->setText(QStringLiteral("あいう"));
+        main.EditMenu()->PasteClick();
+        QCOMPARE(target->toPlainText(), QString(996, u'a') + QStringLiteral("あい"));
+        QCOMPARE(main.StatusBar1->currentMessage(),
+                 QStringLiteral("セルの上限 1000 バイトを超えた 1 文字を貼り付けませんでした"));
+        target->selectAll();
+        target->InsertLikePaste(QString(997, u'a'));
+        QApplication::clipboard()->setText(QStringLiteral("😀bcde"));
+        main.EditMenu()->PasteClick();
+        QCOMPARE(int(main.Sheet().Rows[1].Description.Text.size()), 1000);
+        QCOMPARE(
+            main.StatusBar1->currentMessage(),
+            QStringLiteral("貼り付けられない文字を 1 文字除き、セルの上限 1000 バイトを超えた 1 "
+                           "文字を貼り付けませんでした"));
+
+        // A new sheet does not keep the old sheet's note.
+        fixture.dialogs.messageAnswers.push_back(QMessageBox::No);
+        main.SpeedButtonNew->click();
+        QVERIFY(main.StatusBar1->currentMessage().isEmpty());
     }
 
   private:

@@ -141,6 +141,15 @@ class ImageAndTextTest : public QObject {
         QCOMPARE(cell->toPlainText(), QString(990, u'a'));
         QCOMPARE(int(fixture->dialogs.messages.size()), 1);
         QVERIFY(fixture->dialogs.messages[0].text.contains(QStringLiteral("入りません")));
+
+        // An empty address is asked for again, before any https question.
+        cell->clear();
+        fixture->dialogs.messages.clear();
+        fixture->dialogs.modalScripts.push_back(fill(QString(), "x", QString(), false));
+        main.EditMenu()->InsertImage(cell);
+        QVERIFY(cell->toPlainText().isEmpty());
+        QCOMPARE(int(fixture->dialogs.messages.size()), 1);
+        QCOMPARE(fixture->dialogs.messages[0].text, QStringLiteral("画像URLを入力してください。"));
     }
 
     void dialogFitsAndKeepsItsLook() {

@@ -230,6 +230,50 @@ class LinkMenuTest : public QObject {
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("漢字漢字"));
     }
 
+    void aLinkGoesInWholeOrNotAtAll() {
+        TFormMain& main = fixture->start();
+        TCellEdit* cell = fixture->find<TCellEdit>("Memo3Left");
+        cell->setFocus(Qt::TabFocusReason);
+        const QString tag = QStringLiteral("<A HREF=\"http://a/\" target=\"_blank\">http://a/</A>");
+        const int tagBytes = int(tag.size());
+
+        // One byte short: nothing goes in, and the seller is told why.
+        cell->InsertLikePaste(QString(1000 - tagBytes + 1, u'a'));
+        fixture->dialogs.modalScripts.push_back(fill(0, QStringLiteral("http://a/")));
+        main.SpeedButtonLink->click();
+        QCOMPARE(cell->toPlainText(), QString(1000 - tagBytes + 1, u'a'));
+        QCOMPARE(int(fixture->dialogs.messages.size()), 1);
+        QCOMPARE(fixture->dialogs.messages[0].text,
+                 QStringLiteral("リンクタグ（%1 バイト）がセルの残り（%2 バイト）に入りません。")
+                     .arg(tagBytes)
+                     .arg(tagBytes - 1));
+        QCOMPARE(fixture->dialogs.messages[0].caption, QStringLiteral("リンク挿入"));
+
+        // Exactly room for it: it goes in and fills the cell.
+        cell->textCursor().deletePreviousChar();
+        fixture->dialogs.messages.clear();
+        fixture->dialogs.modalScripts.push_back(fill(0, QStringLiteral("http://a/")));
+        main.SpeedButtonLink->click();
+        QVERIFY(fixture->dialogs.messages.empty());
+        QCOMPARE(int(main.Sheet().Rows[2].Item.Text.size()), 1000);
+        QVERIFY(cell->toPlainText().endsWith(tag));
+
+        // The selection it wraps counts as room: wrapping adds 40 bytes here, so 961 bytes of
+        // text leave one too few and 960 just enough, whatever the selection's length.
+        for (const int length : {961, 960}) {
+            cell->selectAll();
+            cell->InsertLikePaste(QString(length, u'b'));
+            selectRange(cell, 0, 30);
+            fixture->dialogs.messages.clear();
+            fixture->dialogs.modalScripts.push_back(fill(0, QStringLiteral("http://a/")));
+            main.SpeedButtonLink->click();
+            const bool fits = length == 960;
+            QCOMPARE(fixture->dialogs.messages.empty(), fits);
+            QCOMPARE(cell->toPlainText().startsWith(QStringLiteral("<A HREF")), fits);
+            QCOMPARE(int(main.Sheet().Rows[2].Item.Text.size()), fits ? 1000 : length);
+        }
+    }
+
   private:
     std::unique_ptr<MainWindowFixture> fixture;
     QStringList captions;
