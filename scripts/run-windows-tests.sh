@@ -100,7 +100,7 @@ declare -A wine_skips=(
   [test_startup]="starts editors with POSIX settings files (not built for Windows)"
 )
 # Window tests that need real windows on a display rather than the headless platform.
-declare -A wine_display=([test_close_request]=1)
+declare -A wine_display=([test_close_request]=1 [test_window_frame]=1)
 # QUORVEL_WINE_TESTS="test_a test_b" runs only those.
 wanted=()
 for source in tests/ui/test_*.cpp; do

@@ -257,6 +257,7 @@ void TFormMain::placeOnScreen(QWidget* window) {
     if (!screen) return;
     const QRect placed = ui::KeptOnScreen(QRect(window->pos(), window->size()), screen->size());
     window->move(placed.topLeft());
+    ui::KeepFrameOnScreenWhenShown(*window);
 }
 
 void TFormMain::SpeedButtonStayOnTopClick() {

@@ -11,6 +11,11 @@ namespace ui {
 // that sticks out on the right or at the bottom is moved back in.
 QRect KeptOnScreen(QRect window, QSize screen);
 
+// Once the window is on the screen and its frame (title bar, borders) is known, moves it back in
+// if the frame sticks out. A stored position is placed before the window has a frame, from its
+// inner size, so a window restored at the bottom edge would keep its status bar off the screen.
+void KeepFrameOnScreenWhenShown(QWidget& window);
+
 // Moves a window, frame and all, to the middle of its screen's free area (the primary screen's
 // when it has none yet).
 void CentreOnScreen(QWidget& window);
