@@ -9,8 +9,6 @@
 
 #ifdef _WIN32
 #include <windows.h>
-
-#include <cstdlib>
 #elif defined(QUORVEL_HAVE_XCB)
 #include <xcb/xcb.h>
 
@@ -175,14 +173,5 @@ class CloseRequestTest : public QObject {
     std::unique_ptr<TCloseWithBoxes> closing;
 };
 
-int main(int argc, char** argv) {
-#ifdef _WIN32
-    // Real close messages need real windows: the desktop's platform, not the headless one.
-    _putenv_s("QT_QPA_PLATFORM", "windows");
-#endif
-    prepareUiTestEnvironment();
-    QApplication app(argc, argv);
-    CloseRequestTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QUORVEL_UI_DESKTOP_TEST_MAIN(CloseRequestTest)
 #include "test_close_request.moc"

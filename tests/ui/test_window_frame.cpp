@@ -11,10 +11,6 @@
 #include "UiTestEnvironment.h"
 #include "ui/Placement.h"
 
-#ifdef _WIN32
-#include <cstdlib>
-#endif
-
 // A window restored from a stored position lands with its frame, title bar included, on the
 // screen, once a real window system has framed it.
 class WindowFrameTest : public QObject {
@@ -79,15 +75,6 @@ class WindowFrameTest : public QObject {
     std::unique_ptr<QProcess> manager;
 };
 
-int main(int argc, char** argv) {
-#ifdef _WIN32
-    // Frames need real windows: the desktop's platform, not the headless one.
-    _putenv_s("QT_QPA_PLATFORM", "windows");
-#endif
-    prepareUiTestEnvironment();
-    QApplication app(argc, argv);
-    WindowFrameTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QUORVEL_UI_DESKTOP_TEST_MAIN(WindowFrameTest)
 
 #include "test_window_frame.moc"

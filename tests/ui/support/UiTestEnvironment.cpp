@@ -56,3 +56,10 @@ void prepareUiTestEnvironment() {
     }
 }
 #endif
+
+void prepareDesktopUiTestEnvironment() {
+#ifdef _WIN32
+    _putenv_s("QT_QPA_PLATFORM", "windows");
+#endif
+    prepareUiTestEnvironment();
+}
