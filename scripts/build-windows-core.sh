@@ -11,10 +11,7 @@ bash scripts/install-deps.sh windows
 
 jobs=$(nproc)
 [ "$jobs" -le 2 ] || jobs=2
-launcher=()
-if command -v ccache >/dev/null; then
-  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
+source scripts/lib/compiler-cache.sh
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
 
 gtest_prefix=$build/googletest-install

@@ -16,10 +16,7 @@ fi
 [ -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ] || bash scripts/build-windows-core.sh
 jobs=$(nproc)
 [ "$jobs" -le 2 ] || jobs=2
-launcher=()
-if command -v ccache >/dev/null; then
-  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
+source scripts/lib/compiler-cache.sh
 # Qt's toolchain file adds the Qt folder to the cross search roots and then loads ours.
 cmake -S . -B "$build" --toolchain "$qt_windows/lib/cmake/Qt6/qt.toolchain.cmake" "${launcher[@]}" \
   -DQT_CHAINLOAD_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \

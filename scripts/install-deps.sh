@@ -18,13 +18,13 @@ editor_packages=(
 test_packages=(
   git libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth
+  xvfb xauth ccache
   desktop-file-utils appstream shared-mime-info
 )
 package_packages=(dpkg-dev file lintian)
 # The MinGW-w64 cross build of the core and its tests under wine (no Qt).
 windows_packages=(cmake g++ make libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 locales
-  xvfb xauth openbox xdotool fonts-ipafont-gothic)
+  xvfb xauth openbox xdotool fonts-ipafont-gothic ccache)
 # Qt's own build tools (moc, rcc, uic) come from the host's Qt of the same version.
 windows_qt_packages=("${windows_packages[@]}" ninja-build dpkg-dev perl qt6-base-dev qt6-base-dev-tools)
 # The seller's zip and installer: NSIS, zip, and Qt's Japanese texts.

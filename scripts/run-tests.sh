@@ -7,7 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 jobs=$(nproc)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_BUILD_TESTS=ON -DQUORVEL_BUILD_BENCH=ON
+source scripts/lib/compiler-cache.sh
+cmake -S . -B build "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_BUILD_TESTS=ON \
+  -DQUORVEL_BUILD_BENCH=ON
 cmake --build build -j"$jobs"
 # Every fuzz harness for a few seconds each, seeded from tests/fuzz/corpus/<harness>/.
 bash scripts/fuzz-long.sh "${QUORVEL_FUZZ_SECONDS:-8}"

@@ -10,10 +10,7 @@ build=$root/build-windows
 bash scripts/build-windows-core.sh
 jobs=$(nproc)
 [ "$jobs" -le 2 ] || jobs=2
-launcher=()
-if command -v ccache >/dev/null; then
-  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
+source scripts/lib/compiler-cache.sh
 
 # A private wine prefix inside the build folder, made quietly and without a display.
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
