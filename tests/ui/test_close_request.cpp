@@ -150,7 +150,8 @@ class CloseRequestTest : public QObject {
   private:
 #ifdef QUORVEL_NATIVE_CLOSE
     // Opens a box over the window and, once it is up, sends a message to `target` (the window,
-    // or the box when null). A box still open after two seconds is closed by the test.
+    // or the box when null). A box still open after five seconds is closed by the test: long
+    // enough for a loaded machine to deliver the message, short enough for the cases that wait.
     BoxRun runBox(QMessageBox::StandardButtons buttons, QWidget* target,
                   void (*send)(const QWidget&)) {
         BoxRun run;
@@ -159,7 +160,7 @@ class CloseRequestTest : public QObject {
             if (!QTest::qWaitForWindowExposed(&box)) return;
             send(target ? *target : box);
         });
-        QTimer::singleShot(2000, &box, [&] {
+        QTimer::singleShot(5000, &box, [&] {
             run.dismissedByTimeOut = true;
             box.done(QMessageBox::Cancel);
         });
