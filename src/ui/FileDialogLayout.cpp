@@ -1,7 +1,6 @@
 #include "ui/FileDialogLayout.h"
 
 #include <QDateTime>
-#include <QEvent>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -9,6 +8,8 @@
 #include <QLocale>
 #include <QScreen>
 #include <QTreeView>
+
+#include "ui/FirstShow.h"
 
 namespace {
 
@@ -47,25 +48,13 @@ void fit(QFileDialog& dialog) {
     header->setSectionResizeMode(kName, QHeaderView::Stretch);
 }
 
-// Qt makes the dialog's widgets, and brings back the sizes it stored, only when it is shown.
-class FitOnShow final : public QObject {
-  public:
-    using QObject::QObject;
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show && watched == parent()) {
-            fit(*static_cast<QFileDialog*>(parent()));
-            deleteLater();
-        }
-        return false;
-    }
-};
-
 }  // namespace
 
 namespace ui {
 
 void FitFileDialog(QFileDialog& dialog) {
-    dialog.installEventFilter(new FitOnShow(&dialog));
+    // Qt makes the dialog's widgets, and brings back the sizes it stored, only when it is shown.
+    AtFirstShow(dialog, [&dialog] { fit(dialog); });
 }
 
 }  // namespace ui

@@ -1,11 +1,12 @@
 #include "ui/Placement.h"
 
-#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+
+#include "ui/FirstShow.h"
 
 namespace ui {
 
@@ -22,45 +23,28 @@ QRect KeptOnScreen(QRect window, QSize screen) {
 
 namespace {
 
-class FrameKeeper final : public QObject {
-  public:
-    explicit FrameKeeper(QWidget& window) : QObject(&window), window_(window) {
-        window.installEventFilter(this);
+// The window system reports the frame a moment after showing (on X11 once the window manager
+// has framed the window); a window without a frame after a second has none.
+void keepFrameOnScreen(QWidget& window, int attempt) {
+    const QWindow* native = window.windowHandle();
+    const bool framed = native && !native->frameMargins().isNull();
+    if (!framed) {
+        if (attempt < 20)
+            QTimer::singleShot(50, &window,
+                               [&window, attempt] { keepFrameOnScreen(window, attempt + 1); });
+        return;
     }
-
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == &window_ && event->type() == QEvent::Show) {
-            window_.removeEventFilter(this);
-            check(0);
-        }
-        return false;
+    if (const QScreen* screen = window.screen()) {
+        const QRect frame = window.frameGeometry();
+        const QRect placed = KeptOnScreen(frame, screen->size());
+        if (placed != frame) window.move(placed.topLeft());
     }
-
-  private:
-    // The window system reports the frame a moment after showing (on X11 once the window
-    // manager has framed the window); a window without a frame after a second has none.
-    void check(int attempt) {
-        const QWindow* native = window_.windowHandle();
-        const bool framed = native && !native->frameMargins().isNull();
-        if (!framed && attempt < 20) {
-            QTimer::singleShot(50, this, [this, attempt] { check(attempt + 1); });
-            return;
-        }
-        if (const QScreen* screen = window_.screen(); framed && screen) {
-            const QRect frame = window_.frameGeometry();
-            const QRect placed = KeptOnScreen(frame, screen->size());
-            if (placed != frame) window_.move(placed.topLeft());
-        }
-        deleteLater();
-    }
-
-    QWidget& window_;
-};
+}
 
 }  // namespace
 
 void KeepFrameOnScreenWhenShown(QWidget& window) {
-    new FrameKeeper(window);
+    AtFirstShow(window, [&window] { keepFrameOnScreen(window, 0); });
 }
 
 void CentreOnScreen(QWidget& window) {
