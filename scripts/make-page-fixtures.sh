@@ -13,15 +13,17 @@ fail() {
   echo "make-page-fixtures: $*" >&2
   exit 1
 }
-for tool in chromium iconv python3 fc-match cmake; do
-  command -v "$tool" >/dev/null || fail "$tool is needed (see scripts/install-deps.sh)"
+# Each tool and the Debian package that has it.
+for need in chromium:chromium iconv:libc-bin python3:python3 fc-match:fontconfig cmake:cmake; do
+  command -v "${need%%:*}" >/dev/null ||
+    fail "${need%%:*} is needed: install the Debian package ${need#*:}"
 done
 
 # The page names the face; a fallback would measure another page, so only the real files do.
 regular=$(fc-match -f '%{file}' 'Noto Sans CJK JP')
 bold=$(fc-match -f '%{file}' 'Noto Sans CJK JP:bold')
-[[ $regular == */NotoSansCJK-Regular.ttc ]] || fail "Noto Sans CJK JP resolves to $regular"
-[[ $bold == */NotoSansCJK-Bold.ttc ]] || fail "Noto Sans CJK JP bold resolves to $bold"
+[[ $regular == */NotoSansCJK-Regular.ttc && $bold == */NotoSansCJK-Bold.ttc ]] ||
+  fail "Noto Sans CJK JP resolves to $regular and $bold: install the Debian package fonts-noto-cjk"
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
   # shellcheck source=lib/compiler-cache.sh
