@@ -26,7 +26,7 @@ bold=$(fc-match -f '%{file}' 'Noto Sans CJK JP:bold')
   fail "Noto Sans CJK JP resolves to $regular and $bold: install the Debian package fonts-noto-cjk"
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  # shellcheck source=lib/compiler-cache.sh
+  # shellcheck source=scripts/lib/compiler-cache.sh
   source scripts/lib/compiler-cache.sh
   cmake -S . -B "$build" "${launcher[@]}" -DQUORVEL_BUILD_UI=OFF -DQUORVEL_BUILD_TESTS=OFF \
     -DQUORVEL_BUILD_BENCH=OFF >/dev/null
