@@ -1,9 +1,7 @@
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QImage>
-#include <QLabel>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -99,8 +97,7 @@ void TestStyleStrip::controlsHintsAndStartState() {
 
     struct Hint {
         const char* name;
-        QString toolTip;
-        QString statusTip;
+        QString toolTip, statusTip;
     };
     const Hint hints[] = {
         {"SpeedButtonTableAlignLeft", "左揃え", "表全体を左揃え"},
@@ -171,8 +168,7 @@ void TestStyleStrip::controlsHintsAndStartState() {
 
     // Content wider than a narrow window scrolls sideways.
     f.strip.resize(200, 79);
-    QTest::qWait(0);
-    QVERIFY(f.strip.horizontalScrollBar()->maximum() > 0);
+    QTRY_VERIFY(f.strip.horizontalScrollBar()->maximum() > 0);
 }
 
 void TestStyleStrip::miniatureStartGeometryAndLook() {
