@@ -13,9 +13,6 @@
 using namespace mergetest;
 
 TEST(MergeBatch, OnlyARegularSpreadsheetIsRead) {
-#ifdef _WIN32
-    GTEST_SKIP() << "starts the tool through POSIX commands (timeout, FIFOs) that wine cannot run";
-#endif
     TempFolder folder;
     ASSERT_FALSE(SaveDataFile(Template(), folder.file("template.qvl")));
     std::filesystem::create_directory(folder.file("folder.csv"));
@@ -39,9 +36,6 @@ TEST(MergeBatch, OnlyARegularSpreadsheetIsRead) {
 }
 
 TEST(MergeBatch, UnclosedQuotesAndUndecodableHeadingsAreReported) {
-#ifdef _WIN32
-    GTEST_SKIP() << "starts the tool through POSIX commands (timeout, FIFOs) that wine cannot run";
-#endif
     TempFolder folder;
     ASSERT_FALSE(SaveDataFile(Template(), folder.file("template.qvl")));
     // Rows before the open quote are made; the error names the row the field began in.
@@ -90,9 +84,6 @@ TEST(MergeBatch, UnclosedQuotesAndUndecodableHeadingsAreReported) {
 }
 
 TEST(MergeBatch, ControlCharactersAreDroppedFromCellsAndNames) {
-#ifdef _WIN32
-    GTEST_SKIP() << "starts the tool through POSIX commands (timeout, FIFOs) that wine cannot run";
-#endif
     TempFolder folder;
     static constexpr char kBytes[] =
         "ファイル名,タイトル\r\nna\0me,A\0B\x1B"
