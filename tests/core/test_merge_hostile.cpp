@@ -89,11 +89,11 @@ TEST(MergeBatch, ControlCharactersAreDroppedFromCellsAndNames) {
         "ファイル名,タイトル\r\nna\0me,A\0B\x1B"
         "C\tD\r\n";
     const std::string bytes(kBytes, sizeof kBytes - 1);
-    WriteWholeFile(folder.file("nul.csv"), bytes);
+    WriteWholeFile(folder.file("controls.csv"), bytes);
     MergeOptions options;
     options.dataFiles = true;
     const MergeResult result =
-        MergeToFolder(Template(), folder.file("nul.csv"), folder.path(), options);
+        MergeToFolder(Template(), folder.file("controls.csv"), folder.path(), options);
     ASSERT_TRUE(result.ok()) << (result.rowErrors.empty() ? "" : result.rowErrors[0]);
     EXPECT_EQ(result.removedControls, 3u);
     TDescriptionSheet expected = Template();
