@@ -53,8 +53,13 @@ window=$(wait_for_window '^Quorvel - 出品')
 [ -n "$window" ] || { kill "$wm"; fail "opening 出品.qvl through its file type showed no window \"Quorvel - 出品\""; }
 echo "installer: 出品.qvl opened through the file type in \"$(xdotool getwindowname "$window")\""
 # While it runs, neither the installer nor the uninstaller may go on: it holds its program file.
-timeout 120 wine "$setup" /S >/dev/null 2>&1 && { kill "$wm"; fail "the silent install went on while Quorvel ran"; }
-uninstall >/dev/null 2>&1 && { kill "$wm"; fail "the silent uninstall went on while Quorvel ran"; }
+# A refusal is exit code 2; anything else (success, a crash, a time-out) is no refusal.
+timeout 120 wine "$setup" /S >/dev/null 2>&1
+rc=$?
+[ "$rc" = 2 ] || { kill "$wm"; fail "the silent install while Quorvel ran exited $rc, not 2"; }
+uninstall >/dev/null 2>&1
+rc=$?
+[ "$rc" = 2 ] || { kill "$wm"; fail "the silent uninstall while Quorvel ran exited $rc, not 2"; }
 [ -f "$installed/quorvel.exe" ] && [ -f "$installed/uninstall.exe" ] ||
   { kill "$wm"; fail "the refused uninstall removed files"; }
 echo "installer: install and uninstall refused while Quorvel runs, nothing removed"

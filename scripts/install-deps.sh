@@ -20,6 +20,7 @@ test_packages=(
   clang libclang-rt-14-dev
   xvfb xauth ccache
   desktop-file-utils appstream shared-mime-info
+  openbox man-db locales
 )
 package_packages=(dpkg-dev file lintian)
 # The MinGW-w64 cross build of the core and its tests under wine (no Qt).

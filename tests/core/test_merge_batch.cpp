@@ -309,14 +309,21 @@ TEST(MergeBatch, CheckFindingsAreReportedWithoutFailingTheRow) {
     EXPECT_EQ(unchecked.status, 0);
     EXPECT_EQ(unchecked.err.find(FindingLine(findings[0])), std::string::npos) << unchecked.err;
 
-    // A failing row still fails the run; its findings are not looked for.
+    // A failing row still fails the run; its findings are not looked for, though it has some:
+    // one made before its file was refused, one refused while its cells were read.
     WriteWholeFile(folder.file("bad.csv"),
-                   "タイトル,説明１\r\nB,<B>送料無料\r\n" + std::string(1200, 'x') + ",y\r\n");
+                   "ファイル名,タイトル,説明１\r\nb,B,<B>送料無料\r\n"
+                   "../c,C,<B>送料無料\r\nd," +
+                       std::string(1200, 'x') + ",<B>送料無料\r\n");
     const ToolRun bad = RunQvltags("--merge " + Quoted(folder.file("bad.csv")) + " " +
-                                       Quoted(folder.file("template.qvl")) + " --csv " +
-                                       Quoted(folder.file("bad-out.csv")) + " --check",
+                                       Quoted(folder.file("template.qvl")) + " --out " +
+                                       Quoted(folder.file("bad-out")) + " --check",
                                    folder);
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find("2行目 " + FindingLine(findings[0])), std::string::npos) << bad.err;
-    EXPECT_EQ(bad.err.find("3行目 " + FindingLine(findings[0])), std::string::npos) << bad.err;
+    for (const char* row : {"3行目", "4行目"}) {
+        EXPECT_NE(bad.err.find(row), std::string::npos) << row << ": " << bad.err;
+        EXPECT_EQ(bad.err.find(row + (" " + FindingLine(findings[0]))), std::string::npos)
+            << bad.err;
+    }
 }

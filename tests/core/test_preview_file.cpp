@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <string>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -173,3 +175,37 @@ TEST(PreviewFile, WriteErrorKeepsWhatWasWritten) {
     EXPECT_EQ(ReadWholeFile(path), std::string(1000, 'x'));
 }
 #endif
+
+// A read that fails (a disk error; on Windows, bytes another program has locked) is told as the
+// read error under the reading caption, not taken for an empty or a short page.
+TEST(PreviewFile, AFailedReadIsTheReadError) {
+#ifdef _WIN32
+    if (RunningUnderWine()) {
+        // Wine does not enforce byte locks on reads; its host's memory file fails them instead.
+        const PreviewReadResult read = ReadPreviewFile("Z:\\proc\\self\\mem");
+        ASSERT_TRUE(read.error);
+        EXPECT_EQ(read.error->message, "ストリームからの読み込みエラー");
+        EXPECT_EQ(read.error->caption, kReadCaption);
+        return;
+    }
+    TempFolder folder;
+    const std::string path = folder.file("Preview.htm");
+    WriteWholeFile(path, SampleTags());
+    HANDLE holder =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    OVERLAPPED whole{};
+    ASSERT_TRUE(LockFileEx(holder, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                           MAXDWORD, &whole));
+    const PreviewReadResult read = ReadPreviewFile(path);
+    UnlockFileEx(holder, 0, MAXDWORD, MAXDWORD, &whole);
+    CloseHandle(holder);
+#else
+    // The process's own memory from address 0: a plain file of this user whose reads fail.
+    const PreviewReadResult read = ReadPreviewFile("/proc/self/mem");
+#endif
+    ASSERT_TRUE(read.error);
+    EXPECT_EQ(read.error->message, "ストリームからの読み込みエラー");
+    EXPECT_EQ(read.error->caption, kReadCaption);
+}

@@ -2,7 +2,7 @@
 # The set-up scripts as an ordinary user meets them: no display, not root, no sudo. They run
 # from a copy of scripts/ with apt-get, cmake, sudo and dpkg-query replaced by recorders, so
 # nothing is installed or built; the PATH otherwise mirrors the system's, without sudo.
-# usage: newcomer-scripts.sh SOURCE_DIR   (exit 77: skipped)
+# usage: newcomer-scripts.sh SOURCE_DIR
 set -uo pipefail
 source_dir=$(cd "${1:?usage: $0 SOURCE_DIR}" && pwd)
 work=$(mktemp -d)
@@ -17,8 +17,8 @@ if [ "$(id -u)" -eq 0 ]; then
   elif runuser -u nobody -- true 2>/dev/null; then
     as_user=(runuser -u nobody --)
   else
-    echo "SKIPPED: running as root and cannot become an ordinary user (no setpriv or runuser)"
-    exit 77
+    echo "FAILED: running as root and cannot become an ordinary user (no setpriv or runuser)"
+    exit 1
   fi
 fi
 

@@ -23,6 +23,8 @@ namespace {
 
 const QString kOfferCaption = QStringLiteral("復元確認");
 constexpr int kShortDelayMs = 300;
+// Only a hung event loop waits this long.
+constexpr int kCeilingMs = 60000;
 
 // A sheet with `title` typed into its title cell, as a dead editor would have left it.
 quorvel::TDescriptionSheet sheetTitled(const QString& title) {
@@ -55,13 +57,15 @@ class RecoveryTest : public QObject {
         QCOMPARE(main.Recovery()->WriteTimer()->interval(), kShortDelayMs);
         QSignalSpy writes(main.Recovery()->WriteTimer(), &QTimer::timeout);
         TCellEdit* title = fixture->find<TCellEdit>("MemoTytle");
-        for (const char* piece : {"ｶ", "メ", "ラ"}) {
+        // Typed without the event loop running in between: one burst, whatever the clock says.
+        for (const char* piece : {"ｶ", "メ", "ラ"})
             uitest::TypeInto(title, QString::fromUtf8(piece));
-            QTest::qWait(30);
-        }
         QVERIFY(copyFiles().isEmpty());  // nothing per keystroke
-        QTRY_COMPARE(copyFiles().size(), 1);
-        QTest::qWait(2 * kShortDelayMs);
+        QVERIFY(main.Recovery()->WriteTimer()->isActive());
+        QVERIFY(writes.wait(kCeilingMs));
+        QCOMPARE(copyFiles().size(), 1);
+        // Nothing else is on the way: the burst cost one write.
+        QVERIFY(!main.Recovery()->WriteTimer()->isActive());
         QCOMPARE(writes.size(), 1);
         const auto copy = readCopy();
         QVERIFY(copy);
@@ -71,22 +75,39 @@ class RecoveryTest : public QObject {
 
     void steadyTypingIsNotPutOffForEver() {
         startShort();
-        TCellEdit* note = fixture->find<TCellEdit>("MemoKey");
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 3 * kShortDelayMs) {
-            uitest::TypeInto(note, QStringLiteral("あ"));
-            QTest::qWait(40);
-        }
-        // A copy was written while the typing went on.
+        // Far more text than one delay's worth: a copy put off while typing goes on would only
+        // come after the last character.
+        uitest::SteadyTypist typist(fixture->find<TCellEdit>("MemoKey"), QString(300, u'あ'),
+                                    [this] { return !copyFiles().isEmpty(); });
+        QVERIFY(typist.Finish());
+        QVERIFY2(typist.Reached(), "no copy while the typing went on");
+    }
+
+    // A write that failed (here: a folder others may write, which is never used) is tried again
+    // with the next change once the folder is fit again.
+    void aFailedWriteIsTriedAgainWithTheNextChange() {
+        TFormMain& main = startShort();
+        QVERIFY(QFile::setPermissions(recovery->path(), QFile::Permissions(0x7777)));
+        QSignalSpy writes(main.Recovery()->WriteTimer(), &QTimer::timeout);
+        TCellEdit* title = fixture->find<TCellEdit>("MemoTytle");
+        uitest::TypeInto(title, QStringLiteral("鞄"));
+        QVERIFY(writes.wait(kCeilingMs));
+        QVERIFY(copyFiles().isEmpty());
+        QVERIFY(!main.Recovery()->Store().HasCopy());
+        QVERIFY(QFile::setPermissions(recovery->path(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        uitest::TypeInto(title, QStringLiteral("靴"));
+        QVERIFY(writes.wait(kCeilingMs));
         QCOMPARE(copyFiles().size(), 1);
+        const auto copy = readCopy();
+        QVERIFY(copy);
+        QCOMPARE(ui::fromSjis(copy->sheet.Title.Text), QStringLiteral("鞄靴"));
     }
 
     void formatsAloneStartNoCopyButAnExistingCopyCarriesThem() {
         TFormMain& main = startShort();
         fixture->find<QCheckBox>("CheckBoxKou2")->click();
-        QVERIFY(!main.Recovery()->WriteTimer()->isActive());
-        QTest::qWait(2 * kShortDelayMs);
+        QVERIFY(!main.Recovery()->WriteTimer()->isActive());  // so no copy can come
         QVERIFY(copyFiles().isEmpty());
 
         uitest::TypeInto(fixture->find<TCellEdit>("Memo2Left"), QStringLiteral("鞄"));
@@ -178,7 +199,8 @@ class RecoveryTest : public QObject {
         uitest::TypeInto(fixture->find<TCellEdit>("MemoKey"), QStringLiteral("x"));
         fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
         QVERIFY(main.close());  // before the timer ran out: no late write after the close
-        QTest::qWait(2 * kShortDelayMs);
+        QVERIFY(!main.Recovery()->WriteTimer()->isActive());
+        QCoreApplication::processEvents();
         QVERIFY(copyFiles().isEmpty());
         fixture->stop();
         quorvel::RecoveryStore later(recovery->path().toStdString());
@@ -365,7 +387,7 @@ class RecoveryTest : public QObject {
         quorvel::TDescriptionSheet sheet;
         sheet.ResetSheet();
         if (quorvel::SaveDataFile(sheet, QFile::encodeName(path).toStdString()))
-            qWarning("could not save %s", qPrintable(path));
+            QTest::qFail(qPrintable(QStringLiteral("could not save ") + path), __FILE__, __LINE__);
         return path;
     }
 

@@ -1,4 +1,3 @@
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -99,8 +98,7 @@ void TestStyleStrip::controlsHintsAndStartState() {
 
     struct Hint {
         const char* name;
-        QString toolTip;
-        QString statusTip;
+        QString toolTip, statusTip;
     };
     const Hint hints[] = {
         {"SpeedButtonTableAlignLeft", "左揃え", "表全体を左揃え"},
@@ -171,8 +169,7 @@ void TestStyleStrip::controlsHintsAndStartState() {
 
     // Content wider than a narrow window scrolls sideways.
     f.strip.resize(200, 79);
-    QTest::qWait(0);
-    QVERIFY(f.strip.horizontalScrollBar()->maximum() > 0);
+    QTRY_VERIFY(f.strip.horizontalScrollBar()->maximum() > 0);
 }
 
 void TestStyleStrip::miniatureStartGeometryAndLook() {
@@ -198,10 +195,8 @@ void TestStyleStrip::miniatureStartGeometryAndLook() {
 
     // Back to front: page, table, text, banner.
     const QObjectList order = f.strip.Panel1->children();
-    QCOMPARE(order.indexOf(f.strip.ShapeTableParent), 0);
-    QCOMPARE(order.indexOf(f.strip.ShapeTableBorderColor), 1);
-    QCOMPARE(order.indexOf(f.strip.ShapeSpacing), 2);
-    QCOMPARE(order.indexOf(f.strip.ShapeBanner), 3);
+    QCOMPARE(order.mid(0, 4), (QObjectList{f.strip.ShapeTableParent, f.strip.ShapeTableBorderColor,
+                                           f.strip.ShapeSpacing, f.strip.ShapeBanner}));
 }
 
 void TestStyleStrip::tableAlignmentMovesTable() {

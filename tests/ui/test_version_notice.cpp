@@ -9,11 +9,22 @@
 #include "platform/Sjis.h"
 #include "update/VersionCheck.h"
 
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+
+#include <condition_variable>
+#include <mutex>
+
+using namespace std::chrono_literals;
+
+namespace {
+// Only a hung window or server waits this long; the servers are made before the editor starts,
+// which can take a while on a loaded machine.
+constexpr int kCeilingMs = 60000;
+constexpr auto kServerLife = 60s;
+}  // namespace
 
 // The running editor against a version file served on 127.0.0.1.
 class VersionNoticeTest : public QObject {
@@ -27,8 +38,10 @@ class VersionNoticeTest : public QObject {
 
     void aNewerReleaseIsAnnouncedOnceThenTheCheckStops() {
         httptest::LoopbackServer server(
-            1, httptest::Fixed("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n173\r\n" +
-                               quorvel::sjis::FromUtf8("新しい版です").bytes + "\r\n"));
+            1,
+            httptest::Fixed("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n173\r\n" +
+                            quorvel::sjis::FromUtf8("新しい版です").bytes + "\r\n"),
+            kServerLife);
         TFormMain& main = fixture->start();
         QString shown;
         fixture->dialogs.modalScripts.push_back([&](QDialog& dialog) {
@@ -49,7 +62,8 @@ class VersionNoticeTest : public QObject {
     }
 
     void theRunningReleaseShowsNothing() {
-        httptest::LoopbackServer server(1, httptest::Fixed("HTTP/1.0 200 OK\r\n\r\n172\r\n"));
+        httptest::LoopbackServer server(1, httptest::Fixed("HTTP/1.0 200 OK\r\n\r\n172\r\n"),
+                                        kServerLife);
         TFormMain& main = fixture->start();
         main.StartVersionCheck("127.0.0.1:" + std::to_string(server.port()), [] { return true; });
         for (int tick = 0; tick < 6; ++tick) main.Timer1Timer();
@@ -59,9 +73,9 @@ class VersionNoticeTest : public QObject {
 
     void aSilentServerChangesNothingTheUserSees() {
         // Accepts, reads the request and never answers until it ends by itself.
-        httptest::LoopbackServer server(1, [](int, int, const std::string&) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        });
+        httptest::LoopbackServer server(
+            1, [](int, int, const std::string&) { std::this_thread::sleep_for(300ms); },
+            kServerLife);
         TFormMain& main = fixture->start();
         main.StartVersionCheck("127.0.0.1:" + std::to_string(server.port()), [] { return true; });
         for (int tick = 0; tick < 4; ++tick) main.Timer1Timer();
@@ -71,27 +85,37 @@ class VersionNoticeTest : public QObject {
     }
 
     void closingTheWindowEndsARequestInFlightQuietly() {
-        // Holds the request for three seconds before it ends by itself.
-        httptest::LoopbackServer server(1, [](int, int, const std::string&) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(3000));
-        });
+        TFormMain* window = nullptr;
+        // Holds the request until the test lets go, closing the window once it has it. The
+        // hold's own end comes before the client's twenty-second limit, so a request the close
+        // did not end is seen ending by the server instead.
+        std::mutex mutex;
+        std::condition_variable released;
+        bool letGo = false, heldToTheEnd = false;
+        httptest::LoopbackServer server(
+            1,
+            [&](int, int, const std::string&) {
+                QMetaObject::invokeMethod(
+                    window, [&] { window->close(); }, Qt::QueuedConnection);
+                std::unique_lock lock(mutex);
+                heldToTheEnd = !released.wait_for(lock, 15s, [&] { return letGo; });
+            },
+            kServerLife);
         TFormMain& main = fixture->start();
+        window = &main;
         main.StartVersionCheck("127.0.0.1:" + std::to_string(server.port()), [] { return true; });
-        QElapsedTimer waited;
-        waited.start();
         // The client keeps the window's events flowing while it waits, so the close comes in
         // during the request.
-        qint64 closedAt = -1;
-        QTimer::singleShot(200, &main, [&main, &waited, &closedAt] {
-            closedAt = waited.elapsed();
-            main.close();
-        });
         for (int tick = 0; tick < 4 && main.isVisible(); ++tick) main.Timer1Timer();
+        {
+            std::lock_guard lock(mutex);
+            QVERIFY2(!heldToTheEnd, "the request went on after the window closed");
+            letGo = true;
+        }
+        released.notify_all();
+        server.Join();
         QVERIFY(!main.isVisible());
-        QVERIFY(closedAt >= 0);
-        // The request ends at once, so a process would end within half a second of the close.
-        QVERIFY2(waited.elapsed() - closedAt < 500,
-                 qPrintable(QString::number(waited.elapsed() - closedAt)));
+        QCOMPARE(int(server.requests().size()), 1);
         QVERIFY(!main.Timer1()->isActive());
         QVERIFY(fixture->dialogs.messages.empty());
         QVERIFY(fixture->dialogs.modalShown.empty());
@@ -162,7 +186,7 @@ class VersionNoticeTest : public QObject {
                 QTimer::singleShot(0, &dialog, [&] {
                     // The keyboard comes to the notice by itself, not left on the main window.
                     active = QTest::qWaitFor(
-                        [&] { return QApplication::activeWindow() == &notice; }, 2000);
+                        [&] { return QApplication::activeWindow() == &notice; }, kCeilingMs);
                     before[i]();
                     focused = QApplication::focusWidget();
                     QTest::keyClick(focused ? focused : &dialog, Qt::Key_Escape);
@@ -201,19 +225,19 @@ class VersionNoticeTest : public QObject {
         std::size_t questionsWhileOpen = 0;
     };
 
-    // Runs the dialog modally; a result of 42 tells that it had to be ended after five seconds.
+    // Runs the dialog modally; a result of 42 tells that it hung and had to be ended.
     static int execWithTimeOut(QDialog& dialog) {
         QTimer limit;
         limit.setSingleShot(true);
         QObject::connect(&limit, &QTimer::timeout, &dialog, [&dialog] { dialog.done(42); });
-        limit.start(5000);
+        limit.start(kCeilingMs);
         return dialog.exec();
     }
 
     // A server announcing release 173 to as many requests as the case makes.
     std::string startNewerRelease(int requests = 1) {
         server = std::make_unique<httptest::LoopbackServer>(
-            requests, httptest::Fixed("HTTP/1.0 200 OK\r\n\r\n173\r\n"));
+            requests, httptest::Fixed("HTTP/1.0 200 OK\r\n\r\n173\r\n"), kServerLife);
         return "127.0.0.1:" + std::to_string(server->port());
     }
 

@@ -170,12 +170,12 @@ class WindowKeysTest : public QObject {
 
     void escapeClosesThePreviewLikeItsCloseBox() {
         fixture->start();
-        bool closed = false;
+        bool closed = false, shown = false, active = false;
         fixture->dialogs.modalScripts.push_back([&](QDialog& dialog) {
             auto& preview = static_cast<TFormPreview&>(dialog);
-            if (!QTest::qWaitForWindowExposed(&preview)) qWarning("preview not shown");
+            shown = QTest::qWaitForWindowExposed(&preview, MainWindowFixture::kWindowCeilingMs);
             preview.activateWindow();
-            if (!QTest::qWaitForWindowActive(&preview)) qWarning("preview not active");
+            active = QTest::qWaitForWindowActive(&preview, MainWindowFixture::kWindowCeilingMs);
             // The key goes where the focus is: the rendered page, which keeps keys it handles.
             QWidget* page = preview.browser() ? preview.browser()->widget()->focusProxy() : nullptr;
             QWidget* target = page ? page : static_cast<QWidget*>(preview.ButtonCopyClose);
@@ -185,7 +185,36 @@ class WindowKeysTest : public QObject {
             return dialog.result();
         });
         fixture->find<QToolButton>("SpeedButtonPreview")->click();
+        QVERIFY(shown);
+        QVERIFY(active);
         QVERIFY(closed);
+    }
+
+    // A stored preview position off the screen (another monitor once, a damaged value) is
+    // brought back onto it, whole.
+    void aStoredPreviewPositionOffTheScreenIsBroughtBack_data() {
+        QTest::addColumn<QPoint>("stored");
+        QTest::addColumn<QPoint>("expected");  // -1: the screen's far edge less the window
+        QTest::newRow("negative") << QPoint(-300, -50) << QPoint(0, 0);
+        QTest::newRow("oversized") << QPoint(100000, 100000) << QPoint(-1, -1);
+        QTest::newRow("left only") << QPoint(-2147483647, 40) << QPoint(0, 40);
+        QTest::newRow("inside") << QPoint(40, 60) << QPoint(40, 60);
+    }
+    void aStoredPreviewPositionOffTheScreenIsBroughtBack() {
+        QFETCH(QPoint, stored);
+        QFETCH(QPoint, expected);
+        quorvel::SettingsSnapshot settings;
+        settings.Pv_Left = stored.x();
+        settings.Pv_Top = stored.y();
+        settings.Pv_Width = 320;
+        settings.Pv_Height = 240;
+        QVERIFY(quorvel::WriteSettings(fixture->store(), settings));
+        TFormMain& main = fixture->start();
+        const QSize screen = main.Preview()->screen()->size();
+        if (expected.x() < 0) expected.setX(screen.width() - 320);
+        if (expected.y() < 0) expected.setY(screen.height() - 240);
+        QCOMPARE(main.Preview()->pos(), expected);
+        QCOMPARE(main.Preview()->size(), QSize(320, 240));
     }
 
     void cellsScrollSidewaysWithoutAHorizontalBar() {

@@ -21,6 +21,8 @@
 // The editor's windows as the program builds them, on a settings store of their own.
 class MainWindowFixture {
   public:
+    static constexpr int kWindowCeilingMs = 60000;
+
 #ifdef _WIN32
     // A key of its own in the test prefix's registry, so no case sees another's settings.
     MainWindowFixture() : keyPath_(FreshKeyPath()), store_(keyPath_) {}
@@ -37,7 +39,10 @@ class MainWindowFixture {
         windows = std::make_unique<TQuorvelWindows>(&store_, false, arguments);
         windows->Show();
         windows->main->activateWindow();
-        if (!QTest::qWaitForWindowActive(windows->main.get())) qWarning("main window not active");
+        // A generous ceiling for a loaded machine; a window that never becomes active fails the
+        // case, since the keys and focus it checks would go nowhere.
+        if (!QTest::qWaitForWindowActive(windows->main.get(), kWindowCeilingMs))
+            QTest::qFail("the main window never became active", __FILE__, __LINE__);
         return *windows->main;
     }
     void stop() {
