@@ -60,8 +60,12 @@ QRectF BorderBox(const litehtml::element::ptr& element) {
 std::optional<QPointF> FirstCharacter(const litehtml::element::ptr& element) {
     if (element->get_display() == litehtml::display_none) return std::nullopt;
     if (dynamic_cast<litehtml::el_text*>(element.get()) && !element->is_white_space()) {
-        const litehtml::position at = element->get_placement();
-        return QPointF(at.x, at.y);
+        std::string text;
+        element->get_text(text);
+        if (text != kEmptyLineMark) {
+            const litehtml::position at = element->get_placement();
+            return QPointF(at.x, at.y);
+        }
     }
     for (std::size_t i = 0; i < element->get_children_count(); ++i) {
         if (auto found = FirstCharacter(element->get_child(static_cast<int>(i)))) return found;

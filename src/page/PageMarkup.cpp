@@ -34,6 +34,40 @@ bool BreaksLine(std::string_view markup, std::size_t lt) {
     return false;
 }
 
+// Start tags of blocks whose lines hold text directly.
+bool StartsTextBlock(std::string_view markup, std::size_t lt) {
+    static constexpr std::array<std::string_view, 14> kNames = {
+        "td", "th", "p", "div", "li", "center", "dd", "dt", "h1", "h2", "h3", "h4", "h5", "h6"};
+    const std::size_t at = lt + 1;
+    for (std::string_view name : kNames) {
+        if (markup.size() - at <= name.size()) continue;
+        bool same = true;
+        for (std::size_t i = 0; i < name.size() && same; ++i)
+            same = std::tolower(static_cast<unsigned char>(markup[at + i])) == name[i];
+        const char after = markup[at + name.size()];
+        if (same && (after == '>' || after == '/' || IsSpace(after))) return true;
+    }
+    return false;
+}
+
+// True when what follows `from` (white space aside) goes on a line of the block rather than
+// opening or closing a block.
+bool InlineFollows(std::string_view markup, std::size_t from) {
+    while (from < markup.size() && IsSpace(markup[from])) ++from;
+    if (from >= markup.size()) return false;
+    if (markup[from] != '<') return true;
+    if (markup.compare(from, 4, "<!--") == 0) return false;
+    return !BreaksLine(markup, from);
+}
+
+bool IsPicture(std::string_view markup, std::size_t lt) {
+    if (markup.size() - lt < 5) return false;
+    const auto lower = [&](std::size_t k) {
+        return std::tolower(static_cast<unsigned char>(markup[lt + k]));
+    };
+    return lower(1) == 'i' && lower(2) == 'm' && lower(3) == 'g' && !std::isalnum(lower(4));
+}
+
 }  // namespace
 
 std::string PageDocument(std::string_view tags) {
@@ -41,6 +75,7 @@ std::string PageDocument(std::string_view tags) {
     out.reserve(out.size() + tags.size() + 16);
     std::size_t i = 0;
     bool afterBreak = false;  // just after a tag that starts or ends a line
+    bool lineStart = true;    // nothing shown on the line so far
     while (i < tags.size()) {
         if (tags.compare(i, 4, "<!--") == 0) {
             // Comments go through whole, so their text is never taken for tags.
@@ -62,11 +97,21 @@ std::string PageDocument(std::string_view tags) {
             const std::size_t close = tags.find('>', i);
             const std::size_t stop = close == std::string_view::npos ? tags.size() : close + 1;
             afterBreak = tags.compare(i, 2, "</") != 0 && BreaksLine(tags, i);
+            const bool isBreak = (tags.compare(i, 3, "<br") == 0 || tags.compare(i, 3, "<BR") == 0 ||
+                                  tags.compare(i, 3, "<Br") == 0 || tags.compare(i, 3, "<bR") == 0) &&
+                                 afterBreak;
+            if (isBreak && lineStart) out += kEmptyLineMark;
+            if (BreaksLine(tags, i)) lineStart = true;
+            if (IsPicture(tags, i)) lineStart = false;
             out.append(tags.substr(i, stop - i));
+            // The block's own face sets its first line's baseline in a browser, even when all
+            // its text is in a smaller font; the mark stands in for it.
+            if (StartsTextBlock(tags, i) && InlineFollows(tags, stop)) out += kEmptyLineMark;
             i = stop;
             continue;
         }
         afterBreak = false;
+        lineStart = false;
         out += tags[i++];
     }
     out += "</body></html>";
