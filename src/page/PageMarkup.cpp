@@ -97,9 +97,10 @@ std::string PageDocument(std::string_view tags) {
             const std::size_t close = tags.find('>', i);
             const std::size_t stop = close == std::string_view::npos ? tags.size() : close + 1;
             afterBreak = tags.compare(i, 2, "</") != 0 && BreaksLine(tags, i);
-            const bool isBreak = (tags.compare(i, 3, "<br") == 0 || tags.compare(i, 3, "<BR") == 0 ||
-                                  tags.compare(i, 3, "<Br") == 0 || tags.compare(i, 3, "<bR") == 0) &&
-                                 afterBreak;
+            const bool isBreak =
+                (tags.compare(i, 3, "<br") == 0 || tags.compare(i, 3, "<BR") == 0 ||
+                 tags.compare(i, 3, "<Br") == 0 || tags.compare(i, 3, "<bR") == 0) &&
+                afterBreak;
             if (isBreak && lineStart) out += kEmptyLineMark;
             if (BreaksLine(tags, i)) lineStart = true;
             if (IsPicture(tags, i)) lineStart = false;

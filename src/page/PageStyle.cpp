@@ -51,7 +51,7 @@ tr { display: table-row; vertical-align: inherit; }
 td, th { display: table-cell; vertical-align: inherit; padding: 1px; border: 0 none; }
 th { text-align: center; }
 td[nowrap], th[nowrap] { white-space: nowrap; }
-img { display: inline-block; }
+img { display: inline-block; vertical-align: bottom; margin-bottom: 0.29em; }
 br { display: block; }
 /* A browser collapses the margins through the empty paragraphs a table closes before and
    after itself; the engine stacks them, so they keep one margin each. */
@@ -87,7 +87,7 @@ std::string Build() {
     ForSpellings(sheet, "table[align=\"@\"]", "right", "float: right;");
     ForSpellings(sheet, "img[align=\"@\"]", "left", "float: left;");
     ForSpellings(sheet, "img[align=\"@\"]", "right", "float: right;");
-    // A browser drops VALIGN's unknown "center"; the cell then inherits the row's middle.
+    // A browser drops VALIGN's "center"; the cell then inherits the row's middle.
     for (const char* tag : {"td", "th", "tr"}) {
         for (const auto& [word, value] :
              std::array<std::pair<const char*, const char*>, 5>{{{"top", "top"},
@@ -96,7 +96,7 @@ std::string Build() {
                                                                  {"bottom", "bottom"},
                                                                  {"baseline", "baseline"}}}) {
             ForSpellings(sheet, std::string(tag) + "[valign=\"@\"]", word,
-                         std::string("vertical-align: ") + value + ";");
+                         std::string("vertical-align: ") + value + " !important;");
         }
     }
     // The padding and the cells' borders a table's attributes give its own cells.
