@@ -51,7 +51,7 @@ tr { display: table-row; vertical-align: inherit; }
 td, th { display: table-cell; vertical-align: inherit; padding: 1px; border: 0 none; }
 th { text-align: center; }
 td[nowrap], th[nowrap] { white-space: nowrap; }
-img { display: inline-block; vertical-align: bottom; margin-bottom: 0.29em; }
+img { display: inline-block; vertical-align: bottom; margin-bottom: 0.29em; max-width: 10000px; max-height: 10000px; }
 br { display: block; }
 /* A browser collapses the margins through the empty paragraphs a table closes before and
    after itself; the engine stacks them, so they keep one margin each. */
