@@ -4,6 +4,9 @@
 
 #include "editor/SheetDocument.h"
 #include "sheet/HtmlGenerator.h"
+#ifdef QUORVEL_HAVE_PAGE
+#include "page/PageEngine.h"
+#endif
 
 TListingChecker::TListingChecker(TSheetDocument& document, QObject* parent)
     : QObject(parent), document_(document), timer_(new QTimer(this)) {
@@ -27,6 +30,10 @@ void TListingChecker::SetPhoneWidth(int cssPixels) {
 }
 
 void TListingChecker::SetMeasuredWidth(const std::string& tags, int viewport, int pageWidth) {
+#ifdef QUORVEL_HAVE_PAGE
+    // The engine measures for itself; a browser's figure would be a second number.
+    return;
+#endif
     measure_ = Measure{tags, viewport, pageWidth};
 }
 
@@ -40,6 +47,14 @@ const quorvel::ListingCheckResult& TListingChecker::CheckNow() {
     timer_->stop();
     const std::string tags = quorvel::BuildHtmlTags(document_.Sheet());
     quorvel::CheckOptions options = options_;
+#ifdef QUORVEL_HAVE_PAGE
+    // The page engine's figure, the one the live view and the phone tab show.
+    if (!measure_ || measure_->viewport != options.phoneWidth || measure_->tags != tags) {
+        quorvel::page::PageLayout layout;
+        layout.Layout(tags, options.phoneWidth, quorvel::page::IncludedCellTags(document_.Sheet()));
+        measure_ = Measure{tags, options.phoneWidth, layout.PageWidth()};
+    }
+#endif
     if (measure_ && measure_->viewport == options.phoneWidth && measure_->tags == tags)
         options.measuredPageWidth = measure_->pageWidth;
     result_ = quorvel::CheckListing(document_.Sheet(), tags, options);

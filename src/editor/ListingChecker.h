@@ -12,8 +12,9 @@ class QTimer;
 class TSheetDocument;
 
 // Runs the listing check on the sheet a moment after it changed, so a burst of typing or an
-// apply-to-all costs one check, and hands the result to whoever shows it. A browser's measure of
-// the page is used for as long as the tag text is the one that was measured.
+// apply-to-all costs one check, and hands the result to whoever shows it. The page's width comes
+// from the page engine where the build has it, else from a browser's measure for as long as the
+// tag text is the one that was measured.
 class TListingChecker : public QObject {
     Q_OBJECT
   public:

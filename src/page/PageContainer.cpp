@@ -36,14 +36,8 @@ PageContainer::PageContainer(int cssWidth) : cssWidth_(cssWidth) {}
 litehtml::uint_ptr PageContainer::create_font(const litehtml::tchar_t*, int size, int weight,
                                               litehtml::font_style italic, unsigned int decoration,
                                               litehtml::font_metrics* fm) {
-    std::unique_ptr<PageFont> font =
-        PageFonts::Shared().Make(size, weight, italic == litehtml::fontStyleItalic);
-    font->underline = decoration & litehtml::font_decoration_underline;
-    font->lineThrough = decoration & litehtml::font_decoration_linethrough;
-    font->overline = decoration & litehtml::font_decoration_overline;
-    font->font.setUnderline(font->underline);
-    font->font.setStrikeOut(font->lineThrough);
-    font->font.setOverline(font->overline);
+    PageFont* font =
+        PageFonts::Shared().Get(size, weight, italic == litehtml::fontStyleItalic, decoration);
     if (fm) {
         fm->ascent = font->ascent;
         fm->descent = font->descent;
@@ -51,15 +45,11 @@ litehtml::uint_ptr PageContainer::create_font(const litehtml::tchar_t*, int size
         fm->x_height = font->xHeight;
         fm->draw_spaces = font->underline || font->lineThrough || font->overline;
     }
-    fonts_.push_back(std::move(font));
-    return reinterpret_cast<litehtml::uint_ptr>(fonts_.back().get());
+    return reinterpret_cast<litehtml::uint_ptr>(font);
 }
 
-void PageContainer::delete_font(litehtml::uint_ptr font) {
-    const auto found = std::find_if(fonts_.begin(), fonts_.end(),
-                                    [font](const auto& f) { return f.get() == FontOf(font); });
-    if (found != fonts_.end()) fonts_.erase(found);
-}
+// The fonts belong to the process-wide set.
+void PageContainer::delete_font(litehtml::uint_ptr) {}
 
 int PageContainer::text_width(const litehtml::tchar_t* text, litehtml::uint_ptr font) {
     return FontOf(font)->TextWidth(text);

@@ -65,7 +65,6 @@ class PageContainer : public litehtml::document_container {
 
   private:
     int cssWidth_;
-    std::vector<std::unique_ptr<PageFont>> fonts_;
     QPainter* painter_ = nullptr;
     int clipDepth_ = 0;
 };

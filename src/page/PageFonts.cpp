@@ -90,6 +90,24 @@ PageFonts::PageFonts() {
     }
 }
 
+PageFont* PageFonts::Get(int pixelSize, int weight, bool italic, unsigned decoration) {
+    pixelSize = std::clamp(pixelSize, kMinFontPx, kMaxFontPx);
+    const bool bold = weight >= 600;
+    const std::uint64_t key = (static_cast<std::uint64_t>(pixelSize) << 8) | (bold ? 16u : 0u) |
+                              (italic ? 8u : 0u) | (decoration & 7u);
+    auto& slot = fonts_[key];
+    if (!slot) {
+        slot = Make(pixelSize, bold ? 700 : 400, italic);
+        slot->underline = decoration & 1u;
+        slot->lineThrough = decoration & 2u;
+        slot->overline = decoration & 4u;
+        slot->font.setUnderline(slot->underline);
+        slot->font.setStrikeOut(slot->lineThrough);
+        slot->font.setOverline(slot->overline);
+    }
+    return slot.get();
+}
+
 std::unique_ptr<PageFont> PageFonts::Make(int pixelSize, int weight, bool italic) const {
     pixelSize = std::clamp(pixelSize, kMinFontPx, kMaxFontPx);
     auto made = std::make_unique<PageFont>();

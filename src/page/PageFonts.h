@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -41,12 +42,18 @@ class PageFonts {
     const QString& Family() const { return family_; }
     bool Loaded() const { return !family_.isEmpty(); }
 
-    // A font of `pixelSize` (clamped to a sane range), `weight` 100..900, italic or not.
-    std::unique_ptr<PageFont> Make(int pixelSize, int weight, bool italic) const;
+    // A font of `pixelSize` (clamped to a sane range), `weight` 100..900, italic or not, with
+    // the text decorations of litehtml's bits (1 underline, 2 line-through, 4 overline). Kept
+    // for the process with its measured widths: every layout asks for the same few. Layouts
+    // run on one thread.
+    PageFont* Get(int pixelSize, int weight, bool italic, unsigned decoration);
 
   private:
     PageFonts();
+    std::unique_ptr<PageFont> Make(int pixelSize, int weight, bool italic) const;
+
     QString family_;
+    std::unordered_map<std::uint64_t, std::unique_ptr<PageFont>> fonts_;
     // The face's vertical metrics in font units, from its hhea and head tables.
     int unitsPerEm_ = 1000;
     int hheaAscent_ = 880;
