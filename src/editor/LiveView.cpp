@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
@@ -24,6 +25,8 @@
 namespace {
 
 constexpr int kMinimumCssWidth = 120;
+// The docked view's width when first shown: a phone's page with room around it.
+constexpr int kDockWidth = 440;
 
 }  // namespace
 
@@ -175,6 +178,26 @@ class LiveViewKeeper : public QObject {
     quorvel::KeyStore* settings_;
 };
 
+// Docked, the view widens the window rather than narrowing the sheet, as far as the screen
+// allows, and gives the room back when it goes.
+void ShowBesideSheet(TFormMain& main, TLiveView* view, bool on) {
+    if (on == view->toggleViewAction()->isChecked()) return;
+    const bool resizable =
+        !view->isFloating() && !(main.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+    if (!on) {
+        const int room = view->width();
+        view->hide();
+        if (resizable)
+            main.resize(std::max(main.width() - room, main.minimumWidth()), main.height());
+        return;
+    }
+    const int screen = main.screen() ? main.screen()->availableGeometry().width() : 1 << 16;
+    const int width = std::min(kDockWidth, std::max(screen - main.width(), 0));
+    if (resizable && width > 0) main.resize(main.width() + width, main.height());
+    view->show();
+    if (resizable) main.resizeDocks({view}, {std::max(width, kDockWidth / 2)}, Qt::Horizontal);
+}
+
 void PutToggleAfterMerge(TFormMain& main, TLiveView* view) {
     QToolButton* toggle =
         ui::makeSpeedButton(main.ToolBar1, QStringLiteral("SpeedButtonLiveView"),
@@ -190,12 +213,13 @@ void PutToggleAfterMerge(TFormMain& main, TLiveView* view) {
     QAction* shown = view->toggleViewAction();
     QObject::connect(shown, &QAction::toggled, toggle, &QToolButton::setChecked);
     ui::connectGuarded(toggle, &QToolButton::clicked, view,
-                       [view](bool on) { view->setVisible(on); });
+                       [&main, view](bool on) { ShowBesideSheet(main, view, on); });
     auto* key = new QShortcut(QKeySequence(Qt::Key_F12), &main);
     key->setObjectName(QStringLiteral("ShortcutLiveView"));
     key->setContext(Qt::WindowShortcut);
-    ui::connectGuarded(key, &QShortcut::activated, view,
-                       [view] { view->setVisible(!view->toggleViewAction()->isChecked()); });
+    ui::connectGuarded(key, &QShortcut::activated, view, [&main, view] {
+        ShowBesideSheet(main, view, !view->toggleViewAction()->isChecked());
+    });
 }
 
 }  // namespace

@@ -50,22 +50,38 @@ bool StartsTextBlock(std::string_view markup, std::size_t lt) {
     return false;
 }
 
-// True when what follows `from` (white space aside) goes on a line of the block rather than
-// opening or closing a block.
-bool InlineFollows(std::string_view markup, std::size_t from) {
-    while (from < markup.size() && IsSpace(markup[from])) ++from;
-    if (from >= markup.size()) return false;
-    if (markup[from] != '<') return true;
-    if (markup.compare(from, 4, "<!--") == 0) return false;
-    return !BreaksLine(markup, from);
-}
-
 bool IsPicture(std::string_view markup, std::size_t lt) {
     if (markup.size() - lt < 5) return false;
     const auto lower = [&](std::size_t k) {
         return std::tolower(static_cast<unsigned char>(markup[lt + k]));
     };
     return lower(1) == 'i' && lower(2) == 'm' && lower(3) == 'g' && !std::isalnum(lower(4));
+}
+
+// True when text or a picture comes after `from` before anything that ends the line: the line
+// a browser would make there.
+bool TextFollows(std::string_view markup, std::size_t from) {
+    while (from < markup.size()) {
+        const char c = markup[from];
+        if (IsSpace(c)) {
+            ++from;
+        } else if (c != '<') {
+            return true;
+        } else if (markup.compare(from, 4, "<!--") == 0) {
+            const std::size_t end = markup.find("-->", from + 4);
+            if (end == std::string_view::npos) return false;
+            from = end + 3;
+        } else if (BreaksLine(markup, from)) {
+            return false;
+        } else if (IsPicture(markup, from)) {
+            return true;
+        } else {
+            const std::size_t close = markup.find('>', from);
+            if (close == std::string_view::npos) return false;
+            from = close + 1;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -107,7 +123,7 @@ std::string PageDocument(std::string_view tags) {
             out.append(tags.substr(i, stop - i));
             // The block's own face sets its first line's baseline in a browser, even when all
             // its text is in a smaller font; the mark stands in for it.
-            if (StartsTextBlock(tags, i) && InlineFollows(tags, stop)) out += kEmptyLineMark;
+            if (StartsTextBlock(tags, i) && TextFollows(tags, stop)) out += kEmptyLineMark;
             i = stop;
             continue;
         }
