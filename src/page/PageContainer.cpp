@@ -20,8 +20,11 @@ QColor ColourOf(const litehtml::web_color& colour) {
     return QColor(colour.red, colour.green, colour.blue, colour.alpha);
 }
 
+// Hostile sizes reach millions of pixels; nothing drawn lies that far out.
 QRect RectOf(const litehtml::position& pos) {
-    return QRect(pos.x, pos.y, pos.width, pos.height);
+    static constexpr int kFar = 1 << 24;
+    const auto bound = [](int v) { return std::clamp(v, -kFar, kFar); };
+    return QRect(bound(pos.x), bound(pos.y), bound(pos.width), bound(pos.height));
 }
 
 // Collapsible white space in CSS: an ideographic space or a no-break space is a character.

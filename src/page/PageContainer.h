@@ -13,7 +13,7 @@ class QPainter;
 // painted, pictures as boxes of their given size.
 namespace quorvel::page {
 
-class PageContainer : public litehtml::document_container {
+class PageContainer final : public litehtml::document_container {
   public:
     explicit PageContainer(int cssWidth);
 

@@ -73,27 +73,6 @@ std::optional<QPointF> FirstCharacter(const litehtml::element::ptr& element) {
     return std::nullopt;
 }
 
-void ReparseStyles(const litehtml::element::ptr& element, int depth) {
-    if (depth > kMaxDepth + 8) return;
-    element->parse_styles(true);
-    for (std::size_t i = 0; i < element->get_children_count(); ++i)
-        ReparseStyles(element->get_child(static_cast<int>(i)), depth + 1);
-}
-
-// A browser drops VALIGN's "center", which no standard names, and the cell inherits the row's
-// middle; the engine reads the word over the style sheet's rules, for the cell's text too.
-void CenterCellsInMiddle(const litehtml::element::ptr& element, int depth = 0) {
-    if (depth > kMaxDepth + 8) return;
-    const char* valign = element->get_attr("valign");
-    if (valign && (IsTag(element, "td") || IsTag(element, "th") || IsTag(element, "tr")) &&
-        QByteArray(valign).compare("center", Qt::CaseInsensitive) == 0) {
-        element->add_style("vertical-align: middle", "");
-        ReparseStyles(element, depth);
-    }
-    for (std::size_t i = 0; i < element->get_children_count(); ++i)
-        CenterCellsInMiddle(element->get_child(static_cast<int>(i)), depth + 1);
-}
-
 bool HasContent(const litehtml::element::ptr& element) {
     for (std::size_t i = 0; i < element->get_children_count(); ++i) {
         if (!element->get_child(static_cast<int>(i))->is_white_space()) return true;
