@@ -3,12 +3,15 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <string>
 
 #include "page/PageEngine.h"
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
+#include "store/DataFile.h"
 
 namespace {
 
@@ -150,6 +153,26 @@ TEST(PageEngine, PageWidthFollowsTheWidestLine) {
     EXPECT_GT(layout.PageWidth(), 375);
     EXPECT_GT(layout.Cell(quorvel::DescriptionTag(1))->box.right(), narrow);
     EXPECT_EQ(layout.PageWidth(), quorvel::page::MeasurePageWidth(sheet, 375));
+}
+
+// The command-line check gives the figure the editor's engine gives, with no estimate.
+TEST(PageEngine, CommandLineCheckGivesTheEnginesFigure) {
+    TDescriptionSheet sheet = KnownSheet();
+    sheet.Title.Text = Cp932("【送料無料】デジタル一眼レフカメラ 美品");
+    sheet.Title.Format.FontSize = 14;
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("wide.qvl").toStdString();
+    ASSERT_FALSE(quorvel::SaveDataFile(sheet, file).has_value());
+    const int figure = quorvel::page::MeasurePageWidth(sheet, 375);
+    ASSERT_GT(figure, 375);
+    QProcess tool;
+    tool.start(QStringLiteral(QVLTAGS_PATH),
+               {QStringLiteral("--check"), QStringLiteral("--utf8"), QString::fromStdString(file)});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    const QString out = QString::fromUtf8(tool.readAllStandardOutput());
+    EXPECT_EQ(tool.exitCode(), 1) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("%1 px").arg(figure))) << out.toStdString();
+    EXPECT_FALSE(out.contains(QStringLiteral("約 "))) << out.toStdString();
 }
 
 // Markup beyond the bounds is shown as its text; what stays within them is laid out.
