@@ -120,8 +120,18 @@ void PageContainer::get_image_size(const litehtml::tchar_t*, const litehtml::tch
 }
 
 void PageContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint& bg) {
-    if (bg.color.alpha == 0) return;
     QPainter* painter = PainterOf(hdc);
+    if (!bg.image.empty()) {
+        // Pictures are not fetched: a framed box of their size stands in for each.
+        const QRect box = RectOf(bg.clip_box);
+        if (box.width() <= 0 || box.height() <= 0) return;
+        painter->fillRect(box, QColor(0xF0, 0xF0, 0xF0));
+        painter->setPen(QColor(0xA0, 0xA0, 0xA0));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(box.adjusted(0, 0, -1, -1));
+        return;
+    }
+    if (bg.color.alpha == 0) return;
     // The root's colour fills the whole canvas, as a browser's does.
     const QRect area = bg.is_root ? painter->window() : RectOf(bg.clip_box);
     painter->fillRect(area, ColourOf(bg.color));

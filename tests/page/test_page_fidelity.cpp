@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QPainter>
 #include <QTextStream>
 
 #include <cmath>
@@ -125,6 +127,14 @@ TEST(PageFidelity, EverySheetWithinTheAimsAtBothWidths) {
             ASSERT_TRUE(fixture) << "missing or unreadable: " << fixturePath.toStdString();
             quorvel::page::PageLayout layout;
             layout.LayoutSheet(sheet, width);
+            const QString shots = qEnvironmentVariable("QUORVEL_PAGE_SHOTS");
+            if (!shots.isEmpty()) {
+                // The engine's picture of the page, to look at beside the browser's.
+                QImage picture(layout.PageWidth(), layout.PageHeight(), QImage::Format_RGB32);
+                QPainter painter(&picture);
+                layout.Paint(painter, picture.rect());
+                picture.save(shots + "/" + base + "." + QString::number(width) + ".png");
+            }
             if (qEnvironmentVariableIsSet("QUORVEL_PAGE_DUMP")) {
                 // The engine's side in the fixtures' own form, to read beside them.
                 std::printf("%s.%d: page %d\n", base.toStdString().c_str(), width,
