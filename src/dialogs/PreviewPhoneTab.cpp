@@ -75,10 +75,15 @@ PreviewBrowser* TPreviewPhoneTab::ensureBrowser() {
     PreviewBrowserFactory* factory = ui::PreviewBrowserFactoryOrNull(nullptr);
     if (!factory) {
         if (!noBrowserLine_) {
-            noBrowserLine_ = new QLabel(
-                QStringLiteral(
-                    "プレビュー表示部品を読み込めないため、スマホ表示と幅の測定はできません"),
-                stage_);
+#ifdef QUORVEL_HAVE_PAGE
+            // The page engine still measures the width.
+            const QString why =
+                QStringLiteral("プレビュー表示部品を読み込めないため、スマホ表示はできません");
+#else
+            const QString why = QStringLiteral(
+                "プレビュー表示部品を読み込めないため、スマホ表示と幅の測定はできません");
+#endif
+            noBrowserLine_ = new QLabel(why, stage_);
             noBrowserLine_->setObjectName(QStringLiteral("LabelNoBrowser"));
             noBrowserLine_->setAlignment(Qt::AlignCenter);
             noBrowserLine_->setWordWrap(true);
