@@ -34,7 +34,7 @@ void TListingChecker::SetMeasuredWidth(const std::string& tags, int viewport, in
     // The engine measures for itself; a browser's figure would be a second number.
     return;
 #endif
-    measure_ = Measure{tags, viewport, pageWidth};
+    measure_ = Measure{tags, viewport, pageWidth, std::nullopt};
 }
 
 // A running timer is kept, not restarted: steady typing still sees the check a few times a
@@ -52,11 +52,14 @@ const quorvel::ListingCheckResult& TListingChecker::CheckNow() {
     if (!measure_ || measure_->viewport != options.phoneWidth || measure_->tags != tags) {
         quorvel::page::PageLayout layout;
         layout.Layout(tags, options.phoneWidth, quorvel::page::IncludedCellTags(document_.Sheet()));
-        measure_ = Measure{tags, options.phoneWidth, layout.PageWidth()};
+        measure_ =
+            Measure{tags, options.phoneWidth, layout.PageWidth(), quorvel::page::WideCells(layout)};
     }
 #endif
-    if (measure_ && measure_->viewport == options.phoneWidth && measure_->tags == tags)
+    if (measure_ && measure_->viewport == options.phoneWidth && measure_->tags == tags) {
         options.measuredPageWidth = measure_->pageWidth;
+        options.measuredWideCells = measure_->wideCells;
+    }
     result_ = quorvel::CheckListing(document_.Sheet(), tags, options);
     emit checked(result_);
     return result_;

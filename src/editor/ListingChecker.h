@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "sheet/ListingCheck.h"
 
@@ -48,6 +49,7 @@ class TListingChecker : public QObject {
         std::string tags;
         int viewport = 0;
         int pageWidth = 0;
+        std::optional<std::vector<int>> wideCells;
     };
     std::optional<Measure> measure_;
     QTimer* timer_ = nullptr;

@@ -212,6 +212,13 @@ int PageLayout::CellAt(QPointF point) const {
     return 0;
 }
 
+std::vector<int> WideCells(const PageLayout& layout) {
+    std::vector<int> wide;
+    for (const CellBox& cell : layout.Cells())
+        if (cell.box.right() > layout.CssWidth() + 0.5) wide.push_back(cell.tag);
+    return wide;
+}
+
 int MeasurePageWidth(const TDescriptionSheet& sheet, int cssWidth) {
     PageLayout layout;
     layout.LayoutSheet(sheet, cssWidth);

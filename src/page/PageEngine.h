@@ -63,5 +63,7 @@ class PageLayout {
 
 // The page's width laid out at `cssWidth`, for the listing check's phone-width finding.
 int MeasurePageWidth(const TDescriptionSheet& sheet, int cssWidth);
+// The cells of `layout` whose boxes run past its window's width.
+std::vector<int> WideCells(const PageLayout& layout);
 
 }  // namespace quorvel::page

@@ -76,6 +76,13 @@ void ApplyMeasuredWidth(std::vector<CheckFinding>& findings, const CheckOptions&
                                " px になり、スマホの幅 " + std::to_string(options.phoneWidth) +
                                " px からはみ出します（" +
                                std::to_string(measured - options.phoneWidth) + " px）";
+    if (const auto& wide = options.measuredWideCells) {
+        const auto inside = [&](const CheckFinding& f) {
+            return isWidth(f) && f.tag != kWholePage &&
+                   std::find(wide->begin(), wide->end(), f.tag) == wide->end();
+        };
+        findings.erase(std::remove_if(findings.begin(), findings.end(), inside), findings.end());
+    }
     bool explained = false;
     for (CheckFinding& finding : findings) {
         if (!isWidth(finding)) continue;

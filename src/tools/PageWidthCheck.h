@@ -4,6 +4,8 @@
 
 #include "sheet/DescriptionSheet.h"
 
-// The page's width laid out by the page engine at `cssWidth`, where the tool is built with it;
-// nothing otherwise, and the check then estimates.
-std::optional<int> EnginePageWidth(const quorvel::TDescriptionSheet& sheet, int cssWidth);
+#include "sheet/ListingCheck.h"
+
+// The page's width and its cells past `options.phoneWidth` laid out by the page engine, put
+// into `options`; the tool is built with it only where litehtml is.
+void MeasureWithEngine(const quorvel::TDescriptionSheet& sheet, quorvel::CheckOptions& options);

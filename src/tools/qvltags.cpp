@@ -62,7 +62,7 @@ bool WriteText(const std::string& text, bool utf8) {
 int CheckFindings(const quorvel::TDescriptionSheet& sheet, bool utf8) {
     quorvel::CheckOptions options;
 #ifdef QUORVEL_HAVE_PAGE
-    options.measuredPageWidth = EnginePageWidth(sheet, options.phoneWidth);
+    MeasureWithEngine(sheet, options);
 #endif
     const auto result = quorvel::CheckListing(sheet, quorvel::BuildHtmlTags(sheet), options);
     std::string lines;

@@ -203,6 +203,7 @@ class TestLiveView : public QObject {
         const QString number = QString::number(figure) + " px";
         QVERIFY2(live->WidthLabel()->text().contains(number),
                  qPrintable(live->WidthLabel()->text()));
+        Shoot(live, "live-phone-375");
 
         const quorvel::ListingCheckResult& result = main.Checker()->CheckNow();
         QString lines;
