@@ -14,7 +14,7 @@ tool=$build/quorvel_page_bench_tool
 browser=$(command -v chromium || command -v chromium-browser || true)
 [ -n "$browser" ] || { echo "chromium is needed (Debian: chromium)" >&2; exit 1; }
 
-export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 work=$(mktemp -d /tmp/quorvel-pagebench-XXXXXX)
 trap 'rm -rf "$work"' EXIT INT TERM
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work" TMPDIR="$work"
@@ -37,7 +37,7 @@ for i in 1 2 3; do
   "$tool" --editor hidden >"$work/hidden.$i"
   "$tool" --editor shown >"$work/shown.$i"
 done
-column() { for f in "$work"/$1.*; do value "$f" "$2"; done | median; }
+column() { for f in "$work/$1".*; do value "$f" "$2"; done | median; }
 hidden=$(column hidden rss_kb)
 shown=$(column shown rss_kb)
 keystroke=$(column shown keystroke_ms)
