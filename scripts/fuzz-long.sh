@@ -14,9 +14,20 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo 
 
 harnesses=()
 for source in tests/fuzz/fuzz_*.cpp; do
-  harnesses+=("$(basename "$source" .cpp)")
+  [[ "$source" == */fuzz_page.cpp ]] || harnesses+=("$(basename "$source" .cpp)")
 done
 cmake --build build-fuzz -j"$jobs" --target "${harnesses[@]}"
+# The page engine's harness links Qt and litehtml: a tree of its own with the editor's
+# libraries, run on Qt's headless platform.
+if [[ -f tests/fuzz/fuzz_page.cpp ]]; then
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz-page -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DQUORVEL_FUZZ=ON -DQUORVEL_BUILD_TESTS=OFF -DQUORVEL_BUILD_BENCH=OFF \
+    -DQUORVEL_BUILD_WEBVIEW=OFF "${launcher[@]}" >/dev/null
+  cmake --build build-fuzz-page -j"$jobs" --target fuzz_page
+  ln -sf "$PWD/build-fuzz-page/fuzz_page" build-fuzz/fuzz_page
+  harnesses+=(fuzz_page)
+fi
+export QT_QPA_PLATFORM=offscreen
 
 work=$(mktemp -d)
 for harness in "${harnesses[@]}"; do

@@ -219,7 +219,7 @@ PreviewBrowser* TFormPreview::ensureBrowser() {
     delete noBrowserLine_;
     noBrowserLine_ = nullptr;
     browser_ = factory->create(TabSheet1);
-    browser_->setPageFontFamily(ui::japaneseUiFamily());
+    browser_->setPageFontFamily(PageFaceFamily());
     browser_->setLoadCallbacks([this] { emit pageLoadStarted(); },
                                [this](bool ok) { emit pageLoaded(ok); });
     TabSheet1->layout()->addWidget(browser_->widget());

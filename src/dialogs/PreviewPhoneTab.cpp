@@ -9,6 +9,17 @@
 #include "ui/JapaneseUi.h"
 #include "ui/PreviewBrowser.h"
 #include "ui/PreviewBrowserLoader.h"
+#ifdef QUORVEL_HAVE_PAGE
+#include "page/PageEngine.h"
+#endif
+
+QString PageFaceFamily() {
+    static const QString family = [] {
+        const QString buyers = ui::firstInstalledFamily({QStringLiteral("Noto Sans CJK JP")});
+        return buyers.isEmpty() ? ui::japaneseUiFamily() : buyers;
+    }();
+    return family;
+}
 
 TPreviewPhoneTab::TPreviewPhoneTab(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabSheet3"));
@@ -52,7 +63,11 @@ void TPreviewPhoneTab::SetPhoneWidth(int cssPixels) {
     ComboBoxPhoneWidth->setCurrentIndex(index);
     if (browser_) browser_->widget()->setFixedWidth(width_);
     emit phoneWidthChosen(width_);
+#ifdef QUORVEL_HAVE_PAGE
+    if (!shown_.isEmpty()) measure();
+#else
     if (loaded_) measure();
+#endif
 }
 
 PreviewBrowser* TPreviewPhoneTab::ensureBrowser() {
@@ -60,26 +75,35 @@ PreviewBrowser* TPreviewPhoneTab::ensureBrowser() {
     PreviewBrowserFactory* factory = ui::PreviewBrowserFactoryOrNull(nullptr);
     if (!factory) {
         if (!noBrowserLine_) {
-            noBrowserLine_ = new QLabel(
-                QStringLiteral(
-                    "プレビュー表示部品を読み込めないため、スマホ表示と幅の測定はできません"),
-                stage_);
+#ifdef QUORVEL_HAVE_PAGE
+            // The page engine still measures the width.
+            const QString why =
+                QStringLiteral("プレビュー表示部品を読み込めないため、スマホ表示はできません");
+#else
+            const QString why = QStringLiteral(
+                "プレビュー表示部品を読み込めないため、スマホ表示と幅の測定はできません");
+#endif
+            noBrowserLine_ = new QLabel(why, stage_);
             noBrowserLine_->setObjectName(QStringLiteral("LabelNoBrowser"));
             noBrowserLine_->setAlignment(Qt::AlignCenter);
             noBrowserLine_->setWordWrap(true);
             static_cast<QHBoxLayout*>(stage_->layout())->insertWidget(1, noBrowserLine_, 2);
             noBrowserLine_->show();
+#ifndef QUORVEL_HAVE_PAGE
             LabelPhoneWidth->setText(QStringLiteral("横幅は測れません"));
+#endif
         }
         return nullptr;
     }
     browser_ = factory->create(stage_);
-    browser_->setPageFontFamily(ui::japaneseUiFamily());
+    browser_->setPageFontFamily(PageFaceFamily());
     browser_->widget()->setObjectName(QStringLiteral("WebBrowserPhone"));
     browser_->widget()->setFixedWidth(width_);
     browser_->setLoadCallbacks({}, [this](bool ok) {
         loaded_ = ok;
+#ifndef QUORVEL_HAVE_PAGE
         if (ok) measure();
+#endif
     });
     static_cast<QHBoxLayout*>(stage_->layout())->insertWidget(1, browser_->widget());
     browser_->widget()->show();
@@ -88,28 +112,45 @@ PreviewBrowser* TPreviewPhoneTab::ensureBrowser() {
 
 void TPreviewPhoneTab::ShowPage(const QByteArray& bytes, const QString& mimeType, const QUrl& url,
                                 bool inMemory) {
+#ifdef QUORVEL_HAVE_PAGE
+    shown_ = bytes;
+    measure();
+#endif
     PreviewBrowser* view = ensureBrowser();
     if (!view) return;
     shown_ = bytes;
     loaded_ = false;
+#ifndef QUORVEL_HAVE_PAGE
     ++generation_;
     LabelPhoneWidth->setText(QStringLiteral("横幅を測っています…"));
+#endif
     if (inMemory)
         view->setContent(bytes, mimeType, url);
     else
         view->load(url);
 }
 
+void TPreviewPhoneTab::showWidth(int viewport, int pageWidth) {
+    const int over = pageWidth - viewport;
+    LabelPhoneWidth->setText(
+        over > 0 ? QStringLiteral("横幅 %1 px（はみ出し %2 px）").arg(pageWidth).arg(over)
+                 : QStringLiteral("はみ出しなし"));
+    emit measured(shown_, viewport, pageWidth);
+}
+
 void TPreviewPhoneTab::measure() {
+#ifdef QUORVEL_HAVE_PAGE
+    quorvel::page::PageLayout layout;
+    layout.Layout(std::string_view(shown_.constData(), static_cast<std::size_t>(shown_.size())),
+                  width_);
+    showWidth(width_, layout.PageWidth());
+    return;
+#endif
     const int generation = ++generation_;
     const int viewport = width_;
     browser_->measurePageWidth(viewport, [this, generation, viewport](int pageWidth) {
         // -1 also comes when the page goes with the window: touch nothing then.
         if (pageWidth < 0 || generation != generation_) return;
-        const int over = pageWidth - viewport;
-        LabelPhoneWidth->setText(
-            over > 0 ? QStringLiteral("横幅 %1 px（はみ出し %2 px）").arg(pageWidth).arg(over)
-                     : QStringLiteral("はみ出しなし"));
-        emit measured(shown_, viewport, pageWidth);
+        showWidth(viewport, pageWidth);
     });
 }

@@ -9,6 +9,10 @@ class PreviewBrowser;
 class QComboBox;
 class QLabel;
 
+// The face the page is drawn in, in every view of it: the one a buyer's phone uses, where it is
+// installed, else the program's own Japanese face.
+QString PageFaceFamily();
+
 // The preview's phone tab: the page in a browser view as wide as a phone's screen, centred on a
 // grey stage, the width to show it at, and how far the page runs past that width.
 class TPreviewPhoneTab : public QWidget {
@@ -30,12 +34,15 @@ class TPreviewPhoneTab : public QWidget {
 
   signals:
     void phoneWidthChosen(int cssPixels);
-    // The page shown was measured `pageWidth` wide at `viewport` CSS pixels.
+    // The page shown was measured `pageWidth` wide at `viewport` CSS pixels: by the page engine
+    // where the build has it (the figure of the listing check and the live view), else by the
+    // browser.
     void measured(const QByteArray& bytes, int viewport, int pageWidth);
 
   private:
     PreviewBrowser* ensureBrowser();
     void measure();
+    void showWidth(int viewport, int pageWidth);
 
     PreviewBrowser* browser_ = nullptr;
     QWidget* stage_ = nullptr;

@@ -4,6 +4,9 @@
 
 #include "editor/SheetDocument.h"
 #include "sheet/HtmlGenerator.h"
+#ifdef QUORVEL_HAVE_PAGE
+#include "page/PageEngine.h"
+#endif
 
 TListingChecker::TListingChecker(TSheetDocument& document, QObject* parent)
     : QObject(parent), document_(document), timer_(new QTimer(this)) {
@@ -27,7 +30,11 @@ void TListingChecker::SetPhoneWidth(int cssPixels) {
 }
 
 void TListingChecker::SetMeasuredWidth(const std::string& tags, int viewport, int pageWidth) {
-    measure_ = Measure{tags, viewport, pageWidth};
+#ifdef QUORVEL_HAVE_PAGE
+    // The engine measures for itself; a browser's figure would be a second number.
+    return;
+#endif
+    measure_ = Measure{tags, viewport, pageWidth, std::nullopt};
 }
 
 // A running timer is kept, not restarted: steady typing still sees the check a few times a
@@ -40,8 +47,19 @@ const quorvel::ListingCheckResult& TListingChecker::CheckNow() {
     timer_->stop();
     const std::string tags = quorvel::BuildHtmlTags(document_.Sheet());
     quorvel::CheckOptions options = options_;
-    if (measure_ && measure_->viewport == options.phoneWidth && measure_->tags == tags)
+#ifdef QUORVEL_HAVE_PAGE
+    // The page engine's figure, the one the live view and the phone tab show.
+    if (!measure_ || measure_->viewport != options.phoneWidth || measure_->tags != tags) {
+        quorvel::page::PageLayout layout;
+        layout.Layout(tags, options.phoneWidth, quorvel::page::IncludedCellTags(document_.Sheet()));
+        measure_ =
+            Measure{tags, options.phoneWidth, layout.PageWidth(), quorvel::page::WideCells(layout)};
+    }
+#endif
+    if (measure_ && measure_->viewport == options.phoneWidth && measure_->tags == tags) {
         options.measuredPageWidth = measure_->pageWidth;
+        options.measuredWideCells = measure_->wideCells;
+    }
     result_ = quorvel::CheckListing(document_.Sheet(), tags, options);
     emit checked(result_);
     return result_;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "sheet/ListingCheck.h"
 
@@ -12,8 +13,9 @@ class QTimer;
 class TSheetDocument;
 
 // Runs the listing check on the sheet a moment after it changed, so a burst of typing or an
-// apply-to-all costs one check, and hands the result to whoever shows it. A browser's measure of
-// the page is used for as long as the tag text is the one that was measured.
+// apply-to-all costs one check, and hands the result to whoever shows it. The page's width comes
+// from the page engine where the build has it, else from a browser's measure for as long as the
+// tag text is the one that was measured.
 class TListingChecker : public QObject {
     Q_OBJECT
   public:
@@ -47,6 +49,7 @@ class TListingChecker : public QObject {
         std::string tags;
         int viewport = 0;
         int pageWidth = 0;
+        std::optional<std::vector<int>> wideCells;
     };
     std::optional<Measure> measure_;
     QTimer* timer_ = nullptr;

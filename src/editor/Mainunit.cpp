@@ -31,6 +31,9 @@
 #include "editor/EditMenu.h"
 #include "editor/FormatToolbar.h"
 #include "editor/KeyShortcuts.h"
+#ifdef QUORVEL_HAVE_PAGE
+#include "editor/LiveView.h"
+#endif
 #include "editor/ListingChecker.h"
 #include "editor/MergeCommand.h"
 #include "editor/RecentFiles.h"
@@ -170,6 +173,9 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
         sheet_, [this] { return document_->CurrentFileName(); }, {}, this);
     recovery_->Follow(*sheetDocument_);
     followListingCheck();
+#ifdef QUORVEL_HAVE_PAGE
+    AttachLiveView(*this, settings_);
+#endif
     cellHint_ = new TCellHint(this);
     qApp->installEventFilter(cellHint_);
 

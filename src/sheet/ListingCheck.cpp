@@ -61,8 +61,9 @@ void CheckSizes(const TSheetCell& cell, std::vector<CheckFinding>& out) {
     out.push_back(std::move(finding));
 }
 
-// A browser's figure is worth more than the estimate: it replaces the estimated widths, and is
-// reported for the page when no cell explains a width it found too wide.
+// A laid-out figure is worth more than the estimate: it replaces the estimated widths, so every
+// view of the check gives the one number; a cell whose line the estimate found too wide keeps its
+// place in the list with the page's figure, and the page is reported when no cell explains it.
 void ApplyMeasuredWidth(std::vector<CheckFinding>& findings, const CheckOptions& options) {
     if (!options.measuredPageWidth) return;
     const int measured = *options.measuredPageWidth;
@@ -71,11 +72,24 @@ void ApplyMeasuredWidth(std::vector<CheckFinding>& findings, const CheckOptions&
         findings.erase(std::remove_if(findings.begin(), findings.end(), isWidth), findings.end());
         return;
     }
-    if (std::any_of(findings.begin(), findings.end(), isWidth)) return;
-    AddPageFinding(findings, CheckKind::PhoneWidth,
-                   "ページの幅が " + std::to_string(measured) + " px になり、スマホの幅 " +
-                       std::to_string(options.phoneWidth) + " px からはみ出します（" +
-                       std::to_string(measured - options.phoneWidth) + " px）");
+    const std::string figure = "ページの幅が " + std::to_string(measured) +
+                               " px になり、スマホの幅 " + std::to_string(options.phoneWidth) +
+                               " px からはみ出します（" +
+                               std::to_string(measured - options.phoneWidth) + " px）";
+    if (const auto& wide = options.measuredWideCells) {
+        const auto inside = [&](const CheckFinding& f) {
+            return isWidth(f) && f.tag != kWholePage &&
+                   std::find(wide->begin(), wide->end(), f.tag) == wide->end();
+        };
+        findings.erase(std::remove_if(findings.begin(), findings.end(), inside), findings.end());
+    }
+    bool explained = false;
+    for (CheckFinding& finding : findings) {
+        if (!isWidth(finding)) continue;
+        explained = true;
+        if (finding.message.find("約 ") != std::string::npos) finding.message = figure;
+    }
+    if (!explained) AddPageFinding(findings, CheckKind::PhoneWidth, figure);
 }
 
 }  // namespace

@@ -34,6 +34,9 @@ struct CheckOptions {
     int phoneWidth = kDefaultPhoneWidth;
     // The page's width as a browser laid it out at phoneWidth; none when not measured.
     std::optional<int> measuredPageWidth;
+    // With it, when the layout says which: the cells whose boxes run past phoneWidth. A cell
+    // the estimate blamed that stays inside is then cleared.
+    std::optional<std::vector<int>> measuredWideCells;
 };
 
 struct ListingCheckResult {

@@ -129,6 +129,33 @@ bool WriteImageAddressBase(KeyStore& store, const std::string& base) {
     return key->Commit();
 }
 
+std::optional<LiveViewSettings> ReadLiveViewSettings(KeyStore& store) {
+    auto key = store.Open(false);
+    if (!key || !key->Exists(kMarker) || !key->Exists("LiveVisible")) return std::nullopt;
+    LiveViewSettings s;
+    s.Visible = ReadFlag(*key, "LiveVisible").value_or(false);
+    s.Floating = ReadFlag(*key, "LiveFloating").value_or(false);
+    s.Left = ReadInt(*key, "LiveLeft").value_or(0);
+    s.Top = ReadInt(*key, "LiveTop").value_or(0);
+    s.Width = ReadSize(*key, "LiveWidth").value_or(0);
+    s.Height = ReadSize(*key, "LiveHeight").value_or(0);
+    s.CssWidth = std::max(ReadInt(*key, "LiveCssWidth").value_or(0), 0);
+    return s;
+}
+
+bool WriteLiveViewSettings(KeyStore& store, const LiveViewSettings& s) {
+    auto key = store.Open(true);
+    if (!key) return false;
+    key->WriteDword("LiveVisible", s.Visible ? 1 : 0);
+    key->WriteDword("LiveFloating", s.Floating ? 1 : 0);
+    WriteInt(*key, "LiveLeft", s.Left);
+    WriteInt(*key, "LiveTop", s.Top);
+    WriteInt(*key, "LiveWidth", s.Width);
+    WriteInt(*key, "LiveHeight", s.Height);
+    WriteInt(*key, "LiveCssWidth", s.CssWidth);
+    return key->Commit();
+}
+
 bool WriteSettings(KeyStore& store, const SettingsSnapshot& s) {
     auto key = store.Open(true);
     if (!key) return false;

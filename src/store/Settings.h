@@ -77,6 +77,18 @@ TextAndImageSettings ReadTextAndImageSettings(KeyStore& store);
 bool WriteTextMaxChars(KeyStore& store, int maxChars);
 bool WriteImageAddressBase(KeyStore& store, const std::string& base);
 
+// The live view beside the sheet: shown or not, docked or floating, its floating geometry (its
+// width also the docked width) and the width it lays the page out at (0: its own width). Written
+// when the main window closes, after the values above; absent without "ParamExist".
+struct LiveViewSettings {
+    bool Visible = false;
+    bool Floating = false;
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+    int CssWidth = 0;
+};
+std::optional<LiveViewSettings> ReadLiveViewSettings(KeyStore& store);
+bool WriteLiveViewSettings(KeyStore& store, const LiveViewSettings& settings);
+
 // Everything written when the main window closes.
 struct SettingsSnapshot {
     int Left = 0, Top = 0;

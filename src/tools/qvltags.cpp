@@ -11,6 +11,9 @@
 #include "store/DataFile.h"
 #include "tools/ConsoleText.h"
 #include "tools/MergeCommand.h"
+#ifdef QUORVEL_HAVE_PAGE
+#include "tools/PageWidthCheck.h"
+#endif
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -57,7 +60,11 @@ bool WriteText(const std::string& text, bool utf8) {
 }
 
 int CheckFindings(const quorvel::TDescriptionSheet& sheet, bool utf8) {
-    const auto result = quorvel::CheckListing(sheet, quorvel::BuildHtmlTags(sheet));
+    quorvel::CheckOptions options;
+#ifdef QUORVEL_HAVE_PAGE
+    MeasureWithEngine(sheet, options);
+#endif
+    const auto result = quorvel::CheckListing(sheet, quorvel::BuildHtmlTags(sheet), options);
     std::string lines;
     for (const quorvel::CheckFinding& finding : result.findings)
         lines += quorvel::FindingLine(finding) + "\n";

@@ -217,6 +217,20 @@ TEST(ListingCheck, ABrowsersWidthOverridesTheEstimate) {
     auto findings = Check(wide, options).findings;
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(findings[0].tag, DescriptionTag(1));
+    // The cell keeps its place with the one figure, no estimate beside it.
+    EXPECT_NE(findings[0].message.find("4900 px"), std::string::npos) << findings[0].message;
+    EXPECT_EQ(findings[0].message.find("約"), std::string::npos) << findings[0].message;
+    // A layout that saw the cell stay inside (it wraps, or another cell widens the page) clears
+    // the cell and names the page instead.
+    options.measuredWideCells = std::vector<int>{};
+    findings = Check(wide, options).findings;
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].tag, kWholePage);
+    options.measuredWideCells = std::vector<int>{DescriptionTag(1)};
+    findings = Check(wide, options).findings;
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].tag, DescriptionTag(1));
+    options.measuredWideCells.reset();
 
     // Too wide with no cell to blame (two columns side by side): the page is reported.
     TDescriptionSheet pair = SheetWith(ItemTag(1), "あいうえおかきくけこあいうえお");

@@ -1,0 +1,178 @@
+// The page engine's side of bench/page-bench.sh: the largest sheet's layout time, the page the
+// browser lays out for the same comparison, and the editor's idle memory and the live view's
+// delay after a keystroke.
+//
+//   quorvel_page_bench_tool --layout RUNS          median wall and CPU ms of parse + layout
+//   quorvel_page_bench_tool --browser-page FILE     the same tags as a page timing the browser
+//   quorvel_page_bench_tool --editor hidden|shown   rss_kb (and keystroke_ms when shown)
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTextCursor>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "BenchSheets.h"
+#include "editor/BenchProbe.h"
+#include "editor/CellEdit.h"
+#include "editor/DocumentController.h"
+#include "editor/LiveView.h"
+#include "editor/Mainunit.h"
+#include "editor/SheetDocument.h"
+#include "page/PageEngine.h"
+#include "platform/Sjis.h"
+#include "sheet/HtmlGenerator.h"
+#include "store/DataFile.h"
+
+namespace {
+
+constexpr int kCssWidth = 700;
+
+double CpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+int Layout(int runs) {
+    const quorvel::TDescriptionSheet sheet = bench::FullSheet();
+    const std::string tags = quorvel::BuildHtmlTags(sheet);
+    const std::vector<int> cells = quorvel::page::IncludedCellTags(sheet);
+    std::vector<double> wall, cpu;
+    for (int i = 0; i < runs + 3; ++i) {
+        QElapsedTimer timer;
+        const double cpuStart = CpuMs();
+        timer.start();
+        quorvel::page::PageLayout layout;
+        layout.Layout(tags, kCssWidth, cells);
+        const double ms = timer.nsecsElapsed() / 1e6;
+        // The first runs fill the font caches, as the editor's first layout does.
+        if (i < 3) continue;
+        wall.push_back(ms);
+        cpu.push_back(CpuMs() - cpuStart);
+    }
+    std::printf("bytes=%zu\nengine_wall_ms=%.2f\nengine_cpu_ms=%.2f\n", tags.size(), Median(wall),
+                Median(cpu));
+    return 0;
+}
+
+std::string JsString(const std::string& utf8) {
+    std::string out = "\"";
+    for (char c : utf8) {
+        if (c == '"' || c == '\\') out += '\\';
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '<')
+            out += "\\x3C";
+        else
+            out += c;
+    }
+    return out + "\"";
+}
+
+// The browser's side: the same tags set as the body's HTML in a frame as wide as the engine's
+// window, layout forced each time, the median written into the page for --dump-dom.
+int BrowserPage(const char* file, int runs) {
+    const std::string tags = quorvel::sjis::ToUtf8(quorvel::BuildHtmlTags(bench::FullSheet()));
+    std::string page =
+        "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body>"
+        "<iframe id=\"f\" width=\"" +
+        std::to_string(kCssWidth) +
+        "\" height=\"600\" "
+        "srcdoc='<!DOCTYPE html><html><head><meta charset=\"utf-8\"><style>body{font-family:"
+        "\"Noto Sans CJK JP\"}</style></head><body></body></html>'></iframe>"
+        "<pre id=\"result\">none</pre><script>\n"
+        "const tags = " +
+        JsString(tags) +
+        ";\n"
+        "document.getElementById('f').onload = () => {\n"
+        "  const doc = document.getElementById('f').contentDocument;\n"
+        "  const times = [];\n"
+        "  for (let i = 0; i < " +
+        std::to_string(runs + 3) +
+        "; ++i) {\n"
+        "    doc.body.innerHTML = '';\n"
+        "    void doc.documentElement.scrollWidth;\n"
+        "    const start = performance.now();\n"
+        "    doc.body.innerHTML = tags;\n"
+        "    void doc.documentElement.scrollWidth;\n"
+        "    const ms = performance.now() - start;\n"
+        "    if (i >= 3) times.push(ms);\n"
+        "  }\n"
+        "  times.sort((a, b) => a - b);\n"
+        "  document.getElementById('result').textContent =\n"
+        "    'browser_wall_ms=' + times[times.length >> 1].toFixed(2);\n"
+        "};\n</script></body></html>\n";
+    QFile out(QString::fromLocal8Bit(file));
+    if (!out.open(QIODevice::WriteOnly)) return 1;
+    out.write(page.data(), static_cast<qint64>(page.size()));
+    return 0;
+}
+
+// The editor with the largest sheet, the live view hidden or shown: idle memory, and when
+// shown the delay from a keystroke to the view being current.
+int Editor(bool shown) {
+    TFormMain main(nullptr, false);
+    // Opened as a seller opens it, so the cell boxes hold the text the keystrokes go into.
+    const QString file = QDir::temp().filePath(QStringLiteral("quorvel-page-bench.qvl"));
+    if (quorvel::SaveDataFile(bench::FullSheet(), file.toStdString())) return 1;
+    main.Document()->OpenPath(file);
+    main.show();
+    TLiveView* view = main.findChild<TLiveView*>(QStringLiteral("DockLiveView"));
+    if (shown && view) view->show();
+    QTimer::singleShot(bench_probe::kSettleMs, &main, [&] {
+        if (shown && view) {
+            std::vector<double> delays;
+            for (int i = 0; i < 15; ++i) {
+                TCellEdit* cell = main.CellByTag(quorvel::DescriptionTag(1 + i % 10));
+                QElapsedTimer timer;
+                bool done = false;
+                const auto watch =
+                    QObject::connect(view, &TLiveView::laidOut, [&] { done = true; });
+                timer.start();
+                cell->textCursor().insertText(QStringLiteral("あ"));
+                while (!done) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+                delays.push_back(timer.nsecsElapsed() / 1e6);
+                QObject::disconnect(watch);
+            }
+            std::printf("keystroke_ms=%.1f\n", Median(delays));
+            // Idle again before memory is read.
+            QCoreApplication::processEvents();
+        }
+        std::printf("rss_kb=%ld\n", bench_probe::RssKb());
+        std::fflush(stdout);
+        QCoreApplication::exit(0);
+    });
+    return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc == 3 && std::strcmp(argv[1], "--layout") == 0) return Layout(std::atoi(argv[2]));
+    if (argc == 4 && std::strcmp(argv[1], "--browser-page") == 0)
+        return BrowserPage(argv[2], std::atoi(argv[3]));
+    if (argc == 3 && std::strcmp(argv[1], "--editor") == 0)
+        return Editor(std::strcmp(argv[2], "shown") == 0);
+    std::fputs(
+        "usage: quorvel_page_bench_tool --layout RUNS | --browser-page FILE RUNS | "
+        "--editor hidden|shown\n",
+        stderr);
+    return 2;
+}

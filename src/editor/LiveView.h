@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QDockWidget>
+
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QScrollArea;
+class QTimer;
+class TFormMain;
+class TLiveViewCanvas;
+class TSheetDocument;
+
+namespace quorvel {
+class KeyStore;
+namespace page {
+class PageLayout;
+}
+}  // namespace quorvel
+
+// The page beside the sheet, laid out by the page engine as the seller types: at the dock's own
+// width ("PC") or a phone's, following every change of the sheet at the next idle moment so
+// typing never waits for it.
+class TLiveView : public QDockWidget {
+    Q_OBJECT
+  public:
+    static constexpr int kPhoneWidths[] = {360, 375, 390, 414};
+
+    TLiveView(TSheetDocument& document, QWidget* parent = nullptr);
+    ~TLiveView() override;
+
+    // The width the page is laid out at: 0 for the dock's own.
+    int ChosenWidth() const;
+    void ChooseWidth(int cssWidth);
+    // The width of the layout shown, and the page's.
+    int LaidOutWidth() const;
+    int PageWidth() const;
+    // Lays the page out now if a change is waiting.
+    void Refresh();
+
+    TLiveViewCanvas* Canvas() const { return canvas_; }
+    QScrollArea* ScrollArea() const { return scroll_; }
+    QComboBox* WidthBox() const { return widthBox_; }
+    QLabel* WidthLabel() const { return widthLabel_; }
+    QTimer* Timer() const { return timer_; }
+
+  public slots:
+    void SetFocusedTag(int tag);
+
+  signals:
+    // After each layout, with the page's width at the width laid out.
+    void laidOut(int cssWidth, int pageWidth);
+    void cellClicked(int tag);
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void schedule();
+    void relayout();
+
+    TSheetDocument& document_;
+    TLiveViewCanvas* canvas_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    QComboBox* widthBox_ = nullptr;
+    QLabel* widthLabel_ = nullptr;
+    QTimer* timer_ = nullptr;
+    std::shared_ptr<quorvel::page::PageLayout> layout_;
+    bool dirty_ = true;
+};
+
+// Puts the live view at the right of `main` (hidden at first), its toggle after 一括作成 in the
+// file toolbar and on F12, follows the focused cell and puts the caret where the page is
+// clicked; its state is read from `settings` and written back when the window closes. Only in
+// a build with the page engine.
+void AttachLiveView(TFormMain& main, quorvel::KeyStore* settings);

@@ -1,0 +1,261 @@
+#include "page/PageContainer.h"
+
+#include <QPainter>
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+
+namespace quorvel::page {
+namespace {
+
+QPainter* PainterOf(litehtml::uint_ptr hdc) {
+    return reinterpret_cast<QPainter*>(hdc);
+}
+
+PageFont* FontOf(litehtml::uint_ptr font) {
+    return reinterpret_cast<PageFont*>(font);
+}
+
+QColor ColourOf(const litehtml::web_color& colour) {
+    return QColor(colour.red, colour.green, colour.blue, colour.alpha);
+}
+
+// Hostile sizes reach millions of pixels; nothing drawn lies that far out.
+QRect RectOf(const litehtml::position& pos) {
+    static constexpr int kFar = 1 << 24;
+    const auto bound = [](int v) { return std::clamp(v, -kFar, kFar); };
+    return QRect(bound(pos.x), bound(pos.y), bound(pos.width), bound(pos.height));
+}
+
+// Collapsible white space in CSS: an ideographic space or a no-break space is a character.
+bool IsCollapsibleSpace(QChar ch) {
+    return ch == u' ' || ch == u'\t' || ch == u'\n' || ch == u'\r' || ch == u'\f';
+}
+
+}  // namespace
+
+PageContainer::PageContainer(int cssWidth) : cssWidth_(cssWidth) {}
+
+litehtml::uint_ptr PageContainer::create_font(const litehtml::tchar_t*, int size, int weight,
+                                              litehtml::font_style italic, unsigned int decoration,
+                                              litehtml::font_metrics* fm) {
+    PageFont* font =
+        PageFonts::Shared().Get(size, weight, italic == litehtml::fontStyleItalic, decoration);
+    if (fm) {
+        fm->ascent = font->ascent;
+        fm->descent = font->descent;
+        fm->height = font->ascent + font->descent + font->lineGap;
+        fm->x_height = font->xHeight;
+        fm->draw_spaces = font->underline || font->lineThrough || font->overline;
+    }
+    return reinterpret_cast<litehtml::uint_ptr>(font);
+}
+
+// The fonts belong to the process-wide set.
+void PageContainer::delete_font(litehtml::uint_ptr) {}
+
+int PageContainer::text_width(const litehtml::tchar_t* text, litehtml::uint_ptr font) {
+    return FontOf(font)->TextWidth(text);
+}
+
+void PageContainer::draw_text(litehtml::uint_ptr hdc, const litehtml::tchar_t* text,
+                              litehtml::uint_ptr font, litehtml::web_color color,
+                              const litehtml::position& pos) {
+    QPainter* painter = PainterOf(hdc);
+    const PageFont* face = FontOf(font);
+    painter->setFont(face->font);
+    painter->setPen(ColourOf(color));
+    painter->drawText(QPointF(pos.x, pos.bottom() - face->descent), QString::fromUtf8(text));
+}
+
+int PageContainer::pt_to_px(int pt) const {
+    return pt * 96 / 72;
+}
+
+int PageContainer::get_default_font_size() const {
+    return 16;
+}
+
+const litehtml::tchar_t* PageContainer::get_default_font_name() const {
+    return "Noto Sans CJK JP";
+}
+
+void PageContainer::draw_list_marker(litehtml::uint_ptr hdc, const litehtml::list_marker& marker) {
+    QPainter* painter = PainterOf(hdc);
+    const QRect box = RectOf(marker.pos);
+    const QColor colour = ColourOf(marker.color);
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    switch (marker.marker_type) {
+        case litehtml::list_style_type_none:
+            break;
+        case litehtml::list_style_type_circle:
+            painter->setPen(colour);
+            painter->drawEllipse(box.adjusted(0, 0, -1, -1));
+            break;
+        case litehtml::list_style_type_square:
+            painter->fillRect(box, colour);
+            break;
+        case litehtml::list_style_type_disc:
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(colour);
+            painter->drawEllipse(box);
+            break;
+        default: {
+            if (marker.font) painter->setFont(FontOf(marker.font)->font);
+            painter->setPen(colour);
+            const QString number = QString::number(marker.index) + QLatin1Char('.');
+            const QRect line(box.right() - 200, box.top() - box.height(), 200, 3 * box.height());
+            painter->drawText(line, Qt::AlignRight | Qt::AlignVCenter, number);
+            break;
+        }
+    }
+    painter->restore();
+}
+
+void PageContainer::get_image_size(const litehtml::tchar_t*, const litehtml::tchar_t*,
+                                   litehtml::size& sz) {
+    sz.width = kPlaceholderPx;
+    sz.height = kPlaceholderPx;
+}
+
+void PageContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint& bg) {
+    QPainter* painter = PainterOf(hdc);
+    if (!bg.image.empty()) {
+        // Pictures are not fetched: a framed box of their size stands in for each.
+        const QRect box = RectOf(bg.clip_box);
+        if (box.width() <= 0 || box.height() <= 0) return;
+        painter->fillRect(box, QColor(0xF0, 0xF0, 0xF0));
+        painter->setPen(QColor(0xA0, 0xA0, 0xA0));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(box.adjusted(0, 0, -1, -1));
+        return;
+    }
+    if (bg.color.alpha == 0) return;
+    // The root's colour fills the whole canvas, as a browser's does.
+    const QRect area = bg.is_root ? painter->window() : RectOf(bg.clip_box);
+    painter->fillRect(area, ColourOf(bg.color));
+}
+
+void PageContainer::draw_borders(litehtml::uint_ptr hdc, const litehtml::borders& borders,
+                                 const litehtml::position& pos, bool) {
+    QPainter* painter = PainterOf(hdc);
+    const auto visible = [](const litehtml::border& b) {
+        return b.width > 0 && b.style != litehtml::border_style_none &&
+               b.style != litehtml::border_style_hidden;
+    };
+    // Inset edges are dark above and left, outset ones below and right.
+    const auto shade = [](const litehtml::border& b, bool upperLeft) {
+        QColor colour = ColourOf(b.color);
+        const bool dark = (b.style == litehtml::border_style_inset && upperLeft) ||
+                          (b.style == litehtml::border_style_outset && !upperLeft);
+        return dark ? colour.darker(150) : colour;
+    };
+    const QRect box = RectOf(pos);
+    if (visible(borders.top))
+        painter->fillRect(QRect(box.left(), box.top(), box.width(), borders.top.width),
+                          shade(borders.top, true));
+    if (visible(borders.bottom))
+        painter->fillRect(QRect(box.left(), box.top() + box.height() - borders.bottom.width,
+                                box.width(), borders.bottom.width),
+                          shade(borders.bottom, false));
+    if (visible(borders.left))
+        painter->fillRect(QRect(box.left(), box.top(), borders.left.width, box.height()),
+                          shade(borders.left, true));
+    if (visible(borders.right))
+        painter->fillRect(QRect(box.left() + box.width() - borders.right.width, box.top(),
+                                borders.right.width, box.height()),
+                          shade(borders.right, false));
+}
+
+void PageContainer::transform_text(litehtml::tstring& text, litehtml::text_transform tt) {
+    QString value = QString::fromUtf8(text.c_str());
+    switch (tt) {
+        case litehtml::text_transform_uppercase:
+            value = value.toUpper();
+            break;
+        case litehtml::text_transform_lowercase:
+            value = value.toLower();
+            break;
+        case litehtml::text_transform_capitalize:
+            if (!value.isEmpty()) value[0] = value[0].toUpper();
+            break;
+        default:
+            return;
+    }
+    text = value.toStdString();
+}
+
+void PageContainer::set_clip(const litehtml::position& pos, const litehtml::border_radiuses&, bool,
+                             bool) {
+    // Clips come without the painter: the one set for the current paint takes them.
+    if (!painter_) return;
+    painter_->save();
+    painter_->setClipRect(RectOf(pos), Qt::IntersectClip);
+    ++clipDepth_;
+}
+
+void PageContainer::del_clip() {
+    if (!painter_ || clipDepth_ == 0) return;
+    painter_->restore();
+    --clipDepth_;
+}
+
+void PageContainer::BeginPaint(QPainter* painter) {
+    painter_ = painter;
+    clipDepth_ = 0;
+}
+
+void PageContainer::EndPaint() {
+    while (clipDepth_ > 0) del_clip();
+    painter_ = nullptr;
+}
+
+void PageContainer::get_client_rect(litehtml::position& client) const {
+    client = litehtml::position(0, 0, cssWidth_, 800);
+}
+
+void PageContainer::get_media_features(litehtml::media_features& media) const {
+    media.type = litehtml::media_type_screen;
+    media.width = cssWidth_;
+    media.height = 800;
+    media.device_width = cssWidth_;
+    media.device_height = 800;
+    media.color = 8;
+    media.color_index = 0;
+    media.monochrome = 0;
+    media.resolution = 96;
+}
+
+void PageContainer::get_language(litehtml::tstring& language, litehtml::tstring& culture) const {
+    language = "ja";
+    culture = "ja-JP";
+}
+
+// Lines may break wherever Unicode's line-breaking rules allow, kana included; each run of
+// collapsible spaces is handed on one character at a time.
+void PageContainer::split_text(const char* text,
+                               const std::function<void(const litehtml::tchar_t*)>& onWord,
+                               const std::function<void(const litehtml::tchar_t*)>& onSpace) {
+    const QString value = QString::fromUtf8(text);
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Line, value);
+    qsizetype start = 0;
+    const auto emitRange = [&](qsizetype from, qsizetype to) {
+        qsizetype word = from;
+        for (qsizetype i = from; i < to; ++i) {
+            if (!IsCollapsibleSpace(value[i])) continue;
+            if (i > word) onWord(value.mid(word, i - word).toUtf8().constData());
+            onSpace(QString(value[i]).toUtf8().constData());
+            word = i + 1;
+        }
+        if (to > word) onWord(value.mid(word, to - word).toUtf8().constData());
+    };
+    while (finder.toNextBoundary() != -1) {
+        const qsizetype end = finder.position();
+        if (end > start) emitRange(start, end);
+        start = end;
+    }
+    if (start < value.size()) emitRange(start, value.size());
+}
+
+}  // namespace quorvel::page

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <litehtml.h>
+
+#include <memory>
+#include <vector>
+
+#include "page/PageFonts.h"
+
+class QPainter;
+
+// The engine's window on Qt: text measured and drawn in the page's face, boxes and borders
+// painted, pictures as boxes of their given size.
+namespace quorvel::page {
+
+class PageContainer final : public litehtml::document_container {
+  public:
+    explicit PageContainer(int cssWidth);
+
+    litehtml::uint_ptr create_font(const litehtml::tchar_t* faceName, int size, int weight,
+                                   litehtml::font_style italic, unsigned int decoration,
+                                   litehtml::font_metrics* fm) override;
+    void delete_font(litehtml::uint_ptr font) override;
+    int text_width(const litehtml::tchar_t* text, litehtml::uint_ptr font) override;
+    void draw_text(litehtml::uint_ptr hdc, const litehtml::tchar_t* text, litehtml::uint_ptr font,
+                   litehtml::web_color color, const litehtml::position& pos) override;
+    int pt_to_px(int pt) const override;
+    int get_default_font_size() const override;
+    const litehtml::tchar_t* get_default_font_name() const override;
+    void draw_list_marker(litehtml::uint_ptr hdc, const litehtml::list_marker& marker) override;
+    void load_image(const litehtml::tchar_t*, const litehtml::tchar_t*, bool) override {}
+    void get_image_size(const litehtml::tchar_t* src, const litehtml::tchar_t* baseurl,
+                        litehtml::size& sz) override;
+    void draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint& bg) override;
+    void draw_borders(litehtml::uint_ptr hdc, const litehtml::borders& borders,
+                      const litehtml::position& draw_pos, bool root) override;
+    void set_caption(const litehtml::tchar_t*) override {}
+    void set_base_url(const litehtml::tchar_t*) override {}
+    void link(const std::shared_ptr<litehtml::document>&, const litehtml::element::ptr&) override {}
+    void on_anchor_click(const litehtml::tchar_t*, const litehtml::element::ptr&) override {}
+    void set_cursor(const litehtml::tchar_t*) override {}
+    void transform_text(litehtml::tstring& text, litehtml::text_transform tt) override;
+    void import_css(litehtml::tstring&, const litehtml::tstring&, litehtml::tstring&) override {}
+    void set_clip(const litehtml::position& pos, const litehtml::border_radiuses& radius,
+                  bool validX, bool validY) override;
+    void del_clip() override;
+    void get_client_rect(litehtml::position& client) const override;
+    std::shared_ptr<litehtml::element> create_element(
+        const litehtml::tchar_t*, const litehtml::string_map&,
+        const std::shared_ptr<litehtml::document>&) override {
+        return nullptr;
+    }
+    void get_media_features(litehtml::media_features& media) const override;
+    void get_language(litehtml::tstring& language, litehtml::tstring& culture) const override;
+    void split_text(const char* text, const std::function<void(const litehtml::tchar_t*)>& onWord,
+                    const std::function<void(const litehtml::tchar_t*)>& onSpace) override;
+
+    // The painter of the paint in progress, for the engine's clips.
+    void BeginPaint(QPainter* painter);
+    void EndPaint();
+
+    // The size a picture with no size of its own takes: a browser's broken-picture box.
+    static constexpr int kPlaceholderPx = 16;
+    static constexpr int kMaxPicturePx = 10000;
+
+  private:
+    int cssWidth_;
+    QPainter* painter_ = nullptr;
+    int clipDepth_ = 0;
+};
+
+}  // namespace quorvel::page

@@ -1,0 +1,228 @@
+#include "page/PageEngine.h"
+
+#include <litehtml.h>
+#include <litehtml/el_text.h>
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "page/PageContainer.h"
+#include "page/PageMarkup.h"
+#include "page/PageStyle.h"
+#include "platform/Sjis.h"
+#include "sheet/HtmlGenerator.h"
+
+namespace quorvel::page {
+namespace {
+
+// The style sheet is parsed once and shared by every page.
+litehtml::context& SharedContext() {
+    static litehtml::context context;
+    static std::once_flag loaded;
+    std::call_once(loaded, [] { context.load_master_stylesheet(UserAgentStyleSheet().c_str()); });
+    return context;
+}
+
+bool IsTag(const litehtml::element::ptr& element, const char* name) {
+    const char* tag = element->get_tagName();
+    return tag && std::strcmp(tag, name) == 0;
+}
+
+// Elements that are `name`, among the children of `parent` and, through tbody and the like,
+// of its anonymous or grouping boxes.
+void ChildrenNamed(const litehtml::element::ptr& parent, const char* name,
+                   std::vector<litehtml::element::ptr>& out, int groupingDepth = 0) {
+    for (std::size_t i = 0; i < parent->get_children_count(); ++i) {
+        const litehtml::element::ptr child = parent->get_child(static_cast<int>(i));
+        if (IsTag(child, name)) {
+            out.push_back(child);
+        } else if (groupingDepth < 2 &&
+                   (IsTag(child, "tbody") || IsTag(child, "thead") || IsTag(child, "tfoot") ||
+                    !child->get_tagName() || !*child->get_tagName())) {
+            ChildrenNamed(child, name, out, groupingDepth + 1);
+        }
+    }
+}
+
+QRectF BorderBox(const litehtml::element::ptr& element) {
+    const litehtml::position content = element->get_placement();
+    const litehtml::margins padding = element->get_paddings();
+    const litehtml::margins border = element->get_borders();
+    return QRectF(content.x - padding.left - border.left, content.y - padding.top - border.top,
+                  content.width + padding.width() + border.width(),
+                  content.height + padding.height() + border.height());
+}
+
+// The first word of text shown inside `element`, depth first, skipping what is not drawn.
+std::optional<QPointF> FirstCharacter(const litehtml::element::ptr& element) {
+    if (element->get_display() == litehtml::display_none) return std::nullopt;
+    if (dynamic_cast<litehtml::el_text*>(element.get()) && !element->is_white_space()) {
+        std::string text;
+        element->get_text(text);
+        if (text != kEmptyLineMark) {
+            const litehtml::position at = element->get_placement();
+            return QPointF(at.x, at.y);
+        }
+    }
+    for (std::size_t i = 0; i < element->get_children_count(); ++i) {
+        if (auto found = FirstCharacter(element->get_child(static_cast<int>(i)))) return found;
+    }
+    return std::nullopt;
+}
+
+bool HasContent(const litehtml::element::ptr& element) {
+    for (std::size_t i = 0; i < element->get_children_count(); ++i) {
+        if (!element->get_child(static_cast<int>(i))->is_white_space()) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<int> IncludedCellTags(const TDescriptionSheet& sheet) {
+    std::vector<int> tags;
+    if (sheet.IncludeTitle) tags.push_back(kTitleTag);
+    for (int row = 1; row <= kRowCount; ++row) {
+        if (sheet.IncludedByTag(ItemTag(row))) tags.push_back(ItemTag(row));
+        if (sheet.IncludedByTag(DescriptionTag(row))) tags.push_back(DescriptionTag(row));
+    }
+    if (sheet.IncludeNote) tags.push_back(kNoteTag);
+    return tags;
+}
+
+struct PageLayout::Impl {
+    std::unique_ptr<PageContainer> container;
+    litehtml::document::ptr document;
+    int cssWidth = 0;
+    int pageWidth = 0;
+    int pageHeight = 0;
+    bool asText = false;
+    std::vector<CellBox> cells;
+
+    void Load(const std::string& html) {
+        document =
+            litehtml::document::createFromUTF8(html.c_str(), container.get(), &SharedContext());
+        document->render(cssWidth);
+    }
+
+    void FindCells(const std::vector<int>& cellTags) {
+        cells.clear();
+        if (cellTags.empty() || !document || !document->root()) return;
+        std::vector<litehtml::element::ptr> bodies;
+        ChildrenNamed(document->root(), "body", bodies);
+        if (bodies.empty()) return;
+        const litehtml::element::ptr body = bodies.front();
+        std::size_t next = 0;
+        bool tableSeen = false;
+        for (std::size_t i = 0; i < body->get_children_count(); ++i) {
+            const litehtml::element::ptr child = body->get_child(static_cast<int>(i));
+            if (!tableSeen && IsTag(child, "table")) {
+                // The generator's table: its rows' own cells are the sheet's, in order.
+                tableSeen = true;
+                std::vector<litehtml::element::ptr> rows;
+                ChildrenNamed(child, "tr", rows);
+                for (const auto& row : rows) {
+                    std::vector<litehtml::element::ptr> tds;
+                    ChildrenNamed(row, "td", tds);
+                    for (const auto& td : tds) {
+                        if (next >= cellTags.size() || cellTags[next] == kNoteTag) break;
+                        cells.push_back({cellTags[next++], BorderBox(td), FirstCharacter(td)});
+                    }
+                }
+            } else if (tableSeen && IsTag(child, "p") && HasContent(child)) {
+                if (next < cellTags.size() && cellTags[next] == kNoteTag)
+                    cells.push_back({kNoteTag, BorderBox(child), FirstCharacter(child)});
+                break;
+            }
+        }
+    }
+};
+
+PageLayout::PageLayout() : impl_(std::make_unique<Impl>()) {
+    PageFonts::Shared();
+    SharedContext();
+}
+
+PageLayout::~PageLayout() = default;
+
+void PageLayout::Layout(std::string_view tags, int cssWidth, const std::vector<int>& cellTags) {
+    Impl& d = *impl_;
+    d.cssWidth = std::clamp(cssWidth, 1, 100000);
+    d.document.reset();
+    d.container = std::make_unique<PageContainer>(d.cssWidth);
+    const std::string utf8 = sjis::ToUtf8(tags);
+    const std::string html = PageDocument(utf8);
+    d.asText = !WithinBounds(html);
+    d.Load(d.asText ? TextDocument(utf8) : html);
+    d.pageWidth = std::max(d.cssWidth, d.document->width());
+    d.pageHeight = d.document->height();
+    d.FindCells(d.asText ? std::vector<int>{} : cellTags);
+}
+
+void PageLayout::LayoutSheet(const TDescriptionSheet& sheet, int cssWidth) {
+    Layout(BuildHtmlTags(sheet), cssWidth, IncludedCellTags(sheet));
+}
+
+int PageLayout::CssWidth() const {
+    return impl_->cssWidth;
+}
+
+int PageLayout::PageWidth() const {
+    return impl_->pageWidth;
+}
+
+int PageLayout::PageHeight() const {
+    return impl_->pageHeight;
+}
+
+bool PageLayout::ShownAsText() const {
+    return impl_->asText;
+}
+
+void PageLayout::Paint(QPainter& painter, const QRect& clip) const {
+    painter.fillRect(clip, Qt::white);
+    if (!impl_->document) return;
+    painter.save();
+    painter.setClipRect(clip, Qt::IntersectClip);
+    impl_->container->BeginPaint(&painter);
+    const litehtml::position area(clip.x(), clip.y(), clip.width(), clip.height());
+    impl_->document->draw(reinterpret_cast<litehtml::uint_ptr>(&painter), 0, 0, &area);
+    impl_->container->EndPaint();
+    painter.restore();
+}
+
+const std::vector<CellBox>& PageLayout::Cells() const {
+    return impl_->cells;
+}
+
+std::optional<CellBox> PageLayout::Cell(int tag) const {
+    for (const CellBox& cell : impl_->cells) {
+        if (cell.tag == tag) return cell;
+    }
+    return std::nullopt;
+}
+
+int PageLayout::CellAt(QPointF point) const {
+    for (const CellBox& cell : impl_->cells) {
+        if (cell.box.contains(point)) return cell.tag;
+    }
+    return 0;
+}
+
+std::vector<int> WideCells(const PageLayout& layout) {
+    std::vector<int> wide;
+    for (const CellBox& cell : layout.Cells())
+        if (cell.box.right() > layout.CssWidth() + 0.5) wide.push_back(cell.tag);
+    return wide;
+}
+
+int MeasurePageWidth(const TDescriptionSheet& sheet, int cssWidth) {
+    PageLayout layout;
+    layout.LayoutSheet(sheet, cssWidth);
+    return layout.PageWidth();
+}
+
+}  // namespace quorvel::page

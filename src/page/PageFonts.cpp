@@ -1,0 +1,128 @@
+#include "page/PageFonts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QRawFont>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
+
+namespace quorvel::page {
+namespace {
+
+const QString kFamily = QStringLiteral("Noto Sans CJK JP");
+
+// Where the face's files are: beside the program (the Windows zip and installer carry them),
+// then the system's font folders.
+QStringList FontFolders() {
+    QStringList folders;
+    const QByteArray fromEnv = qgetenv("QUORVEL_PAGE_FONT_DIR");
+    if (!fromEnv.isEmpty()) folders << QString::fromLocal8Bit(fromEnv);
+    if (QCoreApplication::instance()) {
+        const QString bin = QCoreApplication::applicationDirPath();
+        folders << bin + QStringLiteral("/fonts")
+                << bin + QStringLiteral("/../share/quorvel/fonts");
+    }
+    folders << QStringLiteral("/usr/share/fonts/opentype/noto")
+            << QStringLiteral("/usr/share/fonts/truetype/noto")
+            << QStringLiteral("/usr/share/fonts/noto-cjk");
+    return folders;
+}
+
+qint16 ReadI16(const QByteArray& table, int offset) {
+    if (table.size() < offset + 2) return 0;
+    return qFromBigEndian<qint16>(table.constData() + offset);
+}
+
+// Rounds half away from zero, as the browser rounds its font metrics.
+int RoundScaled(int units, int pixelSize, int unitsPerEm) {
+    return static_cast<int>(std::lround(static_cast<double>(units) * pixelSize / unitsPerEm));
+}
+
+}  // namespace
+
+int PageFont::TextWidth(const std::string& utf8) {
+    const auto found = widths_.find(utf8);
+    if (found != widths_.end()) return found->second;
+    if (!metrics_) metrics_ = std::make_unique<QFontMetricsF>(font);
+    const qreal advance = metrics_->horizontalAdvance(QString::fromUtf8(utf8));
+    const int width = static_cast<int>(std::lround(advance));
+    // A pathological page must not grow the cache without bound.
+    if (widths_.size() > 20000) widths_.clear();
+    widths_.emplace(utf8, width);
+    return width;
+}
+
+PageFonts& PageFonts::Shared() {
+    static PageFonts fonts;
+    return fonts;
+}
+
+PageFonts::PageFonts() {
+    bool found = false;
+    for (const QString& folder : FontFolders()) {
+        for (const char* file : {"NotoSansCJK-Regular.ttc", "NotoSansCJK-Bold.ttc",
+                                 "NotoSansCJKjp-Regular.otf", "NotoSansCJKjp-Bold.otf"}) {
+            const QString path = QDir(folder).filePath(QString::fromLatin1(file));
+            if (!QFileInfo::exists(path)) continue;
+            const int id = QFontDatabase::addApplicationFont(path);
+            if (id >= 0 && QFontDatabase::applicationFontFamilies(id).contains(kFamily))
+                found = true;
+        }
+        if (found) break;
+    }
+    if (!found && !QFontDatabase::families().contains(kFamily)) return;
+    family_ = kFamily;
+    QFont probe(family_);
+    probe.setPixelSize(100);
+    const QRawFont raw = QRawFont::fromFont(probe);
+    const QByteArray head = raw.fontTable("head");
+    const QByteArray hhea = raw.fontTable("hhea");
+    const int upem = head.size() >= 20 ? qFromBigEndian<quint16>(head.constData() + 18) : 0;
+    if (upem > 0 && hhea.size() >= 10) {
+        unitsPerEm_ = upem;
+        hheaAscent_ = ReadI16(hhea, 4);
+        hheaDescent_ = -ReadI16(hhea, 6);
+        hheaLineGap_ = ReadI16(hhea, 8);
+    }
+}
+
+PageFont* PageFonts::Get(int pixelSize, int weight, bool italic, unsigned decoration) {
+    pixelSize = std::clamp(pixelSize, kMinFontPx, kMaxFontPx);
+    const bool bold = weight >= 600;
+    const std::uint64_t key = (static_cast<std::uint64_t>(pixelSize) << 8) | (bold ? 16u : 0u) |
+                              (italic ? 8u : 0u) | (decoration & 7u);
+    auto& slot = fonts_[key];
+    if (!slot) {
+        slot = Make(pixelSize, bold ? 700 : 400, italic);
+        slot->underline = decoration & 1u;
+        slot->lineThrough = decoration & 2u;
+        slot->overline = decoration & 4u;
+        slot->font.setUnderline(slot->underline);
+        slot->font.setStrikeOut(slot->lineThrough);
+        slot->font.setOverline(slot->overline);
+    }
+    return slot.get();
+}
+
+std::unique_ptr<PageFont> PageFonts::Make(int pixelSize, int weight, bool italic) const {
+    pixelSize = std::clamp(pixelSize, kMinFontPx, kMaxFontPx);
+    auto made = std::make_unique<PageFont>();
+    QFont& font = made->font;
+    if (!family_.isEmpty()) font.setFamily(family_);
+    font.setPixelSize(pixelSize);
+    font.setWeight(weight >= 600 ? QFont::Bold : QFont::Normal);
+    font.setItalic(italic);
+    // Unhinted advances, as the browser positions glyphs at fractions of a pixel.
+    font.setHintingPreference(QFont::PreferNoHinting);
+    made->ascent = RoundScaled(hheaAscent_, pixelSize, unitsPerEm_);
+    made->descent = RoundScaled(hheaDescent_, pixelSize, unitsPerEm_);
+    made->lineGap = RoundScaled(hheaLineGap_, pixelSize, unitsPerEm_);
+    made->xHeight = static_cast<int>(std::lround(QFontMetricsF(font).xHeight()));
+    return made;
+}
+
+}  // namespace quorvel::page

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+// The face a buyer's phone draws Japanese in, loaded from its own files rather than found by
+// fallback, and the fonts the page asks for, measured as a browser measures them.
+namespace quorvel::page {
+
+// One size, weight and style of the page's face.
+struct PageFont {
+    QFont font;
+    int ascent = 0;
+    int descent = 0;
+    int lineGap = 0;
+    int xHeight = 0;
+    bool underline = false;
+    bool lineThrough = false;
+    bool overline = false;
+
+    // Word widths rounded to whole pixels, remembered: the same words come back on every layout.
+    int TextWidth(const std::string& utf8);
+
+  private:
+    std::unique_ptr<QFontMetricsF> metrics_;
+    std::unordered_map<std::string, int> widths_;
+};
+
+class PageFonts {
+  public:
+    // Loads the face once for the process; later calls return the same object.
+    static PageFonts& Shared();
+
+    // The family the page is drawn in; empty when no file of the face was found.
+    const QString& Family() const { return family_; }
+    bool Loaded() const { return !family_.isEmpty(); }
+
+    // A font of `pixelSize` (clamped to a sane range), `weight` 100..900, italic or not, with
+    // the text decorations of litehtml's bits (1 underline, 2 line-through, 4 overline). Kept
+    // for the process with its measured widths: every layout asks for the same few. Layouts
+    // run on one thread.
+    PageFont* Get(int pixelSize, int weight, bool italic, unsigned decoration);
+
+  private:
+    PageFonts();
+    std::unique_ptr<PageFont> Make(int pixelSize, int weight, bool italic) const;
+
+    QString family_;
+    std::unordered_map<std::uint64_t, std::unique_ptr<PageFont>> fonts_;
+    // The face's vertical metrics in font units, from its hhea and head tables.
+    int unitsPerEm_ = 1000;
+    int hheaAscent_ = 880;
+    int hheaDescent_ = 120;
+    int hheaLineGap_ = 0;
+};
+
+constexpr int kMinFontPx = 1;
+constexpr int kMaxFontPx = 500;
+
+}  // namespace quorvel::page

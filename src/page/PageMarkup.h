@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// What is handed to the engine for a page's tag text, and whether the engine can be trusted
+// with it.
+namespace quorvel::page {
+
+// Deeper nesting than this, or a table span wider than this, is not laid out: the page is then
+// shown as its text.
+constexpr int kMaxDepth = 128;
+constexpr int kMaxSpan = 1000;
+constexpr std::size_t kMaxMarkupBytes = 512 * 1024;
+constexpr std::size_t kMaxTextBytes = 64 * 1024;
+
+// A zero-width space: what a line break that starts a line is given to stand on, so the engine
+// makes the empty line a browser makes.
+constexpr const char* kEmptyLineMark = "\xE2\x80\x8B";
+
+// The page around UTF-8 tag text: a doctype (standards mode) and an empty head. White space
+// right before a block's start or end, or a line break, is left out: a browser does not count
+// it at the end of a line and the engine would. A line break at a line's start gets the mark.
+std::string PageDocument(std::string_view utf8Tags);
+
+// True when the markup's tree stays within the bounds above.
+bool WithinBounds(const std::string& document);
+
+// A page that shows `utf8Tags` as plain text.
+std::string TextDocument(std::string_view utf8Tags);
+
+}  // namespace quorvel::page

@@ -1,0 +1,243 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSignalSpy>
+#include <QToolBar>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+
+#include "MainWindowFixture.h"
+#include "UiTestEnvironment.h"
+#include "UiTestHelpers.h"
+#include "dialogs/Preview.h"
+#include "dialogs/PreviewPhoneTab.h"
+#include "editor/CellEdit.h"
+#include "editor/CheckStatusField.h"
+#include "editor/ListingChecker.h"
+#include "editor/LiveView.h"
+#include "editor/LiveViewCanvas.h"
+#include "editor/Mainunit.h"
+#include "editor/SheetDocument.h"
+#include "page/PageEngine.h"
+#include "platform/Sjis.h"
+#include "sheet/HtmlGenerator.h"
+
+namespace {
+
+constexpr int kWaitMs = 10000;
+
+std::string Cp932(const QString& text) {
+    return quorvel::sjis::FromUtf8(text.toStdString()).bytes;
+}
+
+// Saves what the window looks like when a folder for pictures is named.
+void Shoot(QWidget* widget, const char* name) {
+    const QString folder = qEnvironmentVariable("QUORVEL_SHOT_DIR");
+    if (!folder.isEmpty()) widget->window()->grab().save(folder + "/" + name + ".png");
+}
+
+}  // namespace
+
+// The page beside the sheet, as a seller meets it: off at first, on at a click or F12, current
+// after each kind of change, pointing at the focused cell and taking the caret where clicked.
+class TestLiveView : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<MainWindowFixture> fixture;
+
+    TLiveView* view() {
+        return fixture->main().findChild<TLiveView*>(QStringLiteral("DockLiveView"));
+    }
+
+    // Waits until the view has laid out what the sheet holds now.
+    bool current() {
+        TLiveView* v = view();
+        return QTest::qWaitFor([v] { return !v->Timer()->isActive(); }, kWaitMs) &&
+               v->PageWidth() > 0;
+    }
+
+  private slots:
+    void init() { fixture = std::make_unique<MainWindowFixture>(); }
+    void cleanup() { fixture.reset(); }
+
+    void hiddenAtFirstAndToggledByItsButtonAndItsKey() {
+        TFormMain& main = fixture->start();
+        TLiveView* live = view();
+        QVERIFY(live);
+        QVERIFY(!live->isVisible());
+        QCOMPARE(live->windowTitle(), QStringLiteral("ライブ表示"));
+        QCOMPARE(main.dockWidgetArea(live), Qt::RightDockWidgetArea);
+        // The toggle sits right after 一括作成.
+        auto* toggle = fixture->find<QToolButton>("SpeedButtonLiveView");
+        QVERIFY(toggle);
+        const QList<QAction*> actions = main.ToolBar1->actions();
+        int merge = -1;
+        for (int i = 0; i < actions.size(); ++i)
+            if (main.ToolBar1->widgetForAction(actions[i]) == main.SpeedButtonMerge) merge = i;
+        QVERIFY(merge >= 0 && merge + 1 < actions.size());
+        QCOMPARE(main.ToolBar1->widgetForAction(actions[merge + 1]), toggle);
+        toggle->click();
+        QVERIFY(QTest::qWaitForWindowExposed(live));
+        QVERIFY(toggle->isChecked());
+        QVERIFY(current());
+        Shoot(live, "live-shown");
+        // F12 is its own: no other shortcut of the window has it.
+        int holders = 0;
+        for (QShortcut* key : main.findChildren<QShortcut*>())
+            holders += key->key() == QKeySequence(Qt::Key_F12);
+        QCOMPARE(holders, 1);
+        QTest::keyClick(&main, Qt::Key_F12);
+        QVERIFY(QTest::qWaitFor([&] { return !live->isVisible(); }, kWaitMs));
+        QVERIFY(!toggle->isChecked());
+    }
+
+    // Each kind of change the document reports reaches the page.
+    void followsEveryKindOfChange() {
+        TFormMain& main = fixture->start();
+        TLiveView* live = view();
+        live->show();
+        live->ChooseWidth(375);
+        QVERIFY(current());
+        using quorvel::page::PageLayout;
+        const auto layout = [live] { return live->Canvas()->Layout(); };
+        struct Step {
+            const char* what;
+            std::function<void()> change;
+            std::function<bool()> shown;
+        };
+        const int item2 = quorvel::ItemTag(2);
+        const Step steps[] = {
+            {"typing",
+             [&] {
+                 uitest::TypeInto(
+                     main.CellByTag(quorvel::kTitleTag),
+                     QStringLiteral("【送料無料】デジタル一眼レフカメラ 美品 とても長い題名"));
+             },
+             [&] { return layout()->PageWidth() > 375; }},
+            {"format",
+             [&] {
+                 main.Sheet().CellByTag(item2).Format.FontSize = 18;
+                 main.Sheet().CellByTag(item2).Text = Cp932(QStringLiteral("大"));
+                 main.SheetDocument()->CellFormatChanged(item2);
+             },
+             [&] { return layout()->Cell(item2)->box.height() > 40; }},
+            {"include", [&] { fixture->find<QCheckBox>("CheckBoxKou2")->click(); },
+             [&] { return !layout()->Cell(item2); }},
+            {"table style",
+             [&] {
+                 main.Sheet().Style.CellPadding = 10;
+                 main.SheetDocument()->TableStyleChanged();
+             },
+             [&] {
+                 const auto title = layout()->Cell(quorvel::kTitleTag);
+                 return title && title->first && title->first->x() - title->box.left() >= 10;
+             }},
+            {"whole sheet",
+             [&] {
+                 main.Sheet().ResetSheet();
+                 main.SheetDocument()->WholeSheetChanged();
+             },
+             [&] { return layout()->PageWidth() == 375 && layout()->Cell(item2); }},
+        };
+        for (const Step& step : steps) {
+            step.change();
+            QVERIFY2(QTest::qWaitFor([&] { return current() && step.shown(); }, kWaitMs),
+                     step.what);
+        }
+        // The scroll position stays where the seller left it across a change.
+        main.Sheet().Note.Text = Cp932(
+            QString(40, QChar(u'行')).replace(QStringLiteral("行"), QStringLiteral("行\r\n")));
+        main.SheetDocument()->CellTextChanged(quorvel::kNoteTag);
+        QVERIFY(current());
+        QScrollBar* bar = live->ScrollArea()->verticalScrollBar();
+        QVERIFY(bar->maximum() > 100);
+        bar->setValue(100);
+        main.SheetDocument()->CellTextChanged(quorvel::kNoteTag);
+        QVERIFY(current());
+        QCOMPARE(bar->value(), 100);
+    }
+
+    void outlinesTheFocusedCellAndAClickPutsTheCaretThere() {
+        TFormMain& main = fixture->start();
+        for (int tag = quorvel::kTitleTag; tag <= quorvel::kNoteTag; ++tag)
+            main.Sheet().CellByTag(tag).Text = Cp932(QStringLiteral("セル %1").arg(tag));
+        main.SheetDocument()->WholeSheetChanged();
+        TLiveView* live = view();
+        live->show();
+        QVERIFY(current());
+        const int item = quorvel::ItemTag(3);
+        main.CellByTag(item)->setFocus(Qt::OtherFocusReason);
+        QVERIFY(QTest::qWaitFor([&] { return live->Canvas()->FocusedTag() == item; }, kWaitMs));
+        const QRect box = live->Canvas()->CellRect(item);
+        QVERIFY(!box.isEmpty());
+        const QImage picture = live->Canvas()->grab().toImage();
+        QCOMPARE(picture.pixelColor(box.left() + 1, box.center().y()),
+                 QColor::fromRgb(TLiveViewCanvas::kOutline));
+        Shoot(live, "live-focus");
+
+        const int description = quorvel::DescriptionTag(5);
+        QTest::mouseClick(live->Canvas(), Qt::LeftButton, Qt::NoModifier,
+                          live->Canvas()->CellRect(description).center());
+        QVERIFY(QTest::qWaitFor([&] { return main.FocusedCell() == main.CellByTag(description); },
+                                kWaitMs));
+        QCOMPARE(live->Canvas()->FocusedTag(), description);
+    }
+
+    // The status field, the check tab, the phone tab and the live view give one number.
+    void thePhoneWidthFiguresAgree() {
+        TFormMain& main = fixture->start();
+        main.Sheet().Title.Text = Cp932(QStringLiteral("【送料無料】デジタル一眼レフカメラ 美品"));
+        main.Sheet().Title.Format.FontSize = 14;
+        main.SheetDocument()->CellTextChanged(quorvel::kTitleTag);
+        TLiveView* live = view();
+        live->show();
+        live->ChooseWidth(375);
+        QVERIFY(current());
+        const int figure = live->PageWidth();
+        QVERIFY(figure > 375);
+        const QString number = QString::number(figure) + " px";
+        QVERIFY2(live->WidthLabel()->text().contains(number),
+                 qPrintable(live->WidthLabel()->text()));
+        Shoot(live, "live-phone-375");
+
+        const quorvel::ListingCheckResult& result = main.Checker()->CheckNow();
+        QString lines;
+        for (const auto& finding : result.findings)
+            lines += QString::fromStdString(quorvel::FindingLine(finding)) + "\n";
+        QVERIFY2(lines.contains(number) && !lines.contains(QStringLiteral("約")),
+                 qPrintable(lines));
+        QVERIFY2(main.CheckField()->toolTip().contains(number),
+                 qPrintable(main.CheckField()->toolTip()));
+
+        const std::string tags = quorvel::BuildHtmlTags(main.Sheet());
+        TPreviewPhoneTab* phone = main.Preview()->TabSheet3;
+        phone->SetPhoneWidth(375);
+        phone->ShowPage(QByteArray(tags.data(), qsizetype(tags.size())),
+                        QStringLiteral("text/html;charset=Shift_JIS"), QUrl(), true);
+        QVERIFY2(phone->LabelPhoneWidth->text().contains(number),
+                 qPrintable(phone->LabelPhoneWidth->text()));
+    }
+
+    void itsStateIsKeptWithTheOtherSettings() {
+        fixture->start();
+        view()->show();
+        view()->ChooseWidth(390);
+        QVERIFY(current());
+        fixture->main().close();
+        fixture->stop();
+        fixture->start();
+        QVERIFY(QTest::qWaitFor([&] { return view()->isVisible(); }, kWaitMs));
+        QCOMPARE(view()->ChosenWidth(), 390);
+        QVERIFY(current());
+        QCOMPARE(view()->LaidOutWidth(), 390);
+        Shoot(view(), "live-restored-390");
+    }
+};
+
+QUORVEL_UI_TEST_MAIN(TestLiveView)
+#include "test_live_view.moc"
