@@ -80,15 +80,18 @@ QStringList familyNamesOf(const QString& family) {
 // Japanese locale, "IPAPGothic" elsewhere), so a candidate may also be any of its other names.
 QString firstInstalledFamily(const QStringList& candidates) {
     const QStringList installed = QFontDatabase::families();
-    for (const QString& candidate : candidates)
+    const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
+    QList<QStringList> names;  // read once, only when a candidate is not listed by that name
+    // Candidate by candidate, under either name: a later candidate that happens to have one name
+    // in every language must not win over an earlier one listed in the user's language.
+    for (const QString& candidate : candidates) {
         for (const QString& family : installed)
             if (family.compare(candidate, Qt::CaseInsensitive) == 0) return family;
-    const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
-    QList<QStringList> names;
-    for (const QString& family : japanese) names << familyNamesOf(family);
-    for (const QString& candidate : candidates)
+        if (names.isEmpty())
+            for (const QString& family : japanese) names << familyNamesOf(family);
         for (qsizetype i = 0; i < japanese.size(); ++i)
             if (names[i].contains(candidate, Qt::CaseInsensitive)) return japanese[i];
+    }
     return QString();
 }
 
