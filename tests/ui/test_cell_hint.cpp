@@ -12,6 +12,7 @@
 #include "UiTestEnvironment.h"
 #include "editor/CellEdit.h"
 #include "editor/CellHint.h"
+#include "editor/SheetDocument.h"
 
 namespace {
 
@@ -33,10 +34,10 @@ class CellHintTest : public QObject {
     void initTestCase() { qApp->installEventFilter(&hint); }
 
     void init() {
-        cell = quorvel::TSheetCell{};
-        cell.Tag = 1003;
+        sheet = std::make_unique<quorvel::TDescriptionSheet>();
+        document = std::make_unique<TSheetDocument>(*sheet);
         window = std::make_unique<QWidget>();
-        box = new TCellEdit(cell, window.get());
+        box = new TCellEdit(*document, 1003, window.get());
         box->setObjectName("Memo2Left");
         box->setFixedSize(160, 60);
         button = new QPushButton("button", window.get());
@@ -104,10 +105,6 @@ class CellHintTest : public QObject {
         QCOMPARE(TCellHint::CellOf(window.get()), nullptr);
         QTextEdit plain;
         QCOMPARE(TCellHint::CellOf(plain.viewport()), nullptr);
-        quorvel::TSheetCell notACell;
-        notACell.Tag = 5;
-        TCellEdit stray(notACell);
-        QCOMPARE(TCellHint::CellOf(stray.viewport()), nullptr);
     }
 
     void tipOverTheTextAreaOnly() {
@@ -160,7 +157,8 @@ class CellHintTest : public QObject {
 
   private:
     TCellHint hint;
-    quorvel::TSheetCell cell;
+    std::unique_ptr<quorvel::TDescriptionSheet> sheet;
+    std::unique_ptr<TSheetDocument> document;
     std::unique_ptr<QWidget> window;
     TCellEdit* box = nullptr;
     QPushButton* button = nullptr;

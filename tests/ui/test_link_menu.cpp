@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QtTest>
 
 #include "MainWindowFixture.h"
@@ -13,6 +14,7 @@
 #include "dialogs/Linkunit.h"
 #include "editor/CellEdit.h"
 #include "editor/EditMenu.h"
+#include "editor/SheetDocument.h"
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
 #include "store/DataFile.h"
@@ -72,8 +74,10 @@ class LinkMenuTest : public QObject {
         QCOMPARE(cell->toPlainText(), QStringLiteral("詳細は") + tag);
         QCOMPARE(main.Sheet().Rows[1].Description.Text, sj(QStringLiteral("詳細は") + tag));
         QVERIFY(main.Sheet().Rows[1].Description.Modified);
-        QVERIFY(!cell->CanUndo());
         QVERIFY(quorvel::BuildHtmlTags(main.Sheet()).find(sj(tag)) != std::string::npos);
+        // The insertion is one step of the sheet's history, named for what it did.
+        QCOMPARE(main.SheetDocument()->History()->undoText(),
+                 QStringLiteral("リンクタグの挿入（説明２）"));
     }
 
     void applyModeMailLinkWithEmptySubjectAndMultiLineSelection() {
