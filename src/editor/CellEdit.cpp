@@ -31,7 +31,7 @@ Qt::Alignment boxAlignment(int hAlign) {
 }  // namespace
 
 TCellEdit::TCellEdit(TSheetDocument& sheetDocument, int tag, QWidget* parent)
-    : QTextEdit(parent), sheet_(sheetDocument), tag_(tag), mirror_(bytes_) {
+    : QTextEdit(parent), sheetDocument_(sheetDocument), tag_(tag), mirror_(bytes_) {
     setAcceptRichText(false);
     // Long lines scroll sideways with the caret; a horizontal bar would hide the second line of
     // a low row.
@@ -46,8 +46,8 @@ TCellEdit::TCellEdit(TSheetDocument& sheetDocument, int tag, QWidget* parent)
         [this](int position, int removed, int added) { mirrorChange(position, removed, added); });
     // Comes before the change itself: the edit that follows starts a step of the box's own.
     connect(document(), &QTextDocument::undoCommandAdded, this, [this] { ++boxStep_; });
-    connect(&sheet_, &TSheetDocument::changed, this, &TCellEdit::follow);
-    connect(&sheet_, &TSheetDocument::typingSealed, this, [this](int keepTag) {
+    connect(&sheetDocument_, &TSheetDocument::changed, this, &TCellEdit::follow);
+    connect(&sheetDocument_, &TSheetDocument::typingSealed, this, [this](int keepTag) {
         if (keepTag != tag_) seal();
     });
     ShowCellText();
@@ -71,9 +71,11 @@ void TCellEdit::follow(TSheetDocument::Change what, int tag) {
     }
     if (tag != tag_) return;
     if (what == Change::CellFormat) ShowCellFormat();
-    if (what != Change::CellText || (!sheet_.Replaying() && bytes_ == Cell().Text)) return;
+    if (what != Change::CellText || (!sheetDocument_.Replaying() && bytes_ == Cell().Text)) return;
     // An undo or redo of this box's step: the box has replayed it, the cell has its bytes back.
-    if (boxText() == ui::cellTextToBox(Cell().Text)) {
+    QString replayed = ui::cellTextToBox(Cell().Text);
+    replayed.replace(u'\n', QChar::ParagraphSeparator);
+    if (boxText() == replayed) {
         bytes_ = Cell().Text;
         mirror_.Reset(boxText());
     } else {
@@ -195,7 +197,7 @@ QString TCellEdit::boxTextBetween(int from, int to) const {
 // block break in a change; a change whose sizes do not add up is taken as a whole.
 void TCellEdit::mirrorChange(int position, int removed, int added) {
     // A replayed step is followed once the cell has its bytes back (follow).
-    if (settingText_ || sheet_.Replaying()) return;
+    if (settingText_ || sheetDocument_.Replaying()) return;
     const int length = document()->characterCount() - 1;
     removed = std::min(removed, mirror_.Length() - position);
     added = std::min(added, length - position);
@@ -204,7 +206,11 @@ void TCellEdit::mirrorChange(int position, int removed, int added) {
     const bool changed =
         follows ? mirror_.Replace(position, removed, boxTextBetween(position, position + added))
                 : mirror_.Rebuild(boxText());
-    if (changed) sheet_.CellTextEdited(tag_, bytes_, this, boxStep_, kind_);
+    // A step that left the text as it was (the same text pasted over itself) is still a step
+    // of the box's own, and the sheet's history must hold it to stay in step with the box.
+    if (!changed && boxStep_ == reportedStep_) return;
+    reportedStep_ = boxStep_;
+    sheetDocument_.CellTextEdited(tag_, bytes_, this, boxStep_, kind_);
 }
 
 void TCellEdit::focusInEvent(QFocusEvent* event) {

@@ -19,7 +19,7 @@ class TCellEdit : public QTextEdit {
     TCellEdit(TSheetDocument& document, int tag, QWidget* parent = nullptr);
 
     int Tag() const { return tag_; }
-    const quorvel::TSheetCell& Cell() const { return sheet_.Sheet().CellByTag(tag_); }
+    const quorvel::TSheetCell& Cell() const { return sheetDocument_.Sheet().CellByTag(tag_); }
 
     // Shows the cell's text as set by the program (reset, load): not an edit, undo cleared.
     void ShowCellText();
@@ -69,11 +69,12 @@ class TCellEdit : public QTextEdit {
     void follow(TSheetDocument::Change what, int tag);
     void seal();
 
-    TSheetDocument& sheet_;
+    TSheetDocument& sheetDocument_;
     int tag_;
     std::string bytes_;  // the cell's bytes as this box last wrote or showed them
     TCellEditMirror mirror_;
     bool settingText_ = false;
-    int boxStep_ = 0;  // counts the box's own undo steps
+    int boxStep_ = 0;       // counts the box's own undo steps
+    int reportedStep_ = 0;  // the last of them the sheet's history has
     TSheetDocument::TextKind kind_ = TSheetDocument::TextKind::Typing;
 };

@@ -293,18 +293,6 @@ const QString& TFormMain::CurrentFileName() const {
     return document_->CurrentFileName();
 }
 
-bool TFormMain::AnyCellModified() const {
-    return sheetDocument_->IsModified();
-}
-
-TListingChecker* TFormMain::Checker() const {
-    return previewCommand_->Checker();
-}
-
-TCheckStatusField* TFormMain::CheckField() const {
-    return previewCommand_->CheckField();
-}
-
 void TFormMain::SpeedButtonNewClick() {
     document_->New();
 }

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "editor/PreviewCommand.h"
+#include "editor/SheetDocument.h"
 #include "sheet/DescriptionSheet.h"
 
 class QCloseEvent;
@@ -32,7 +34,6 @@ class TFormPreview;
 class TLinkForm;
 class TNewVerForm;
 class TNoteBar;
-class TPreviewCommand;
 class TRecoveryKeeper;
 class TRecentFiles;
 class TRowsArea;
@@ -84,8 +85,8 @@ class TFormMain : public QMainWindow {
     TRecentFiles* RecentFiles() const { return recentFiles_; }
     // The only way to change the sheet, the listing check and its status-bar field.
     TSheetDocument* SheetDocument() const { return sheetDocument_; }
-    TListingChecker* Checker() const;
-    TCheckStatusField* CheckField() const;
+    TListingChecker* Checker() const { return previewCommand_->Checker(); }
+    TCheckStatusField* CheckField() const { return previewCommand_->CheckField(); }
     // What the window has to tell about the start (a refused recovery folder, a damaged copy).
     TStatusNote* StatusNote() const { return statusNote_; }
     quorvel::update::TVersionCheck* VersionCheck() const;
@@ -99,7 +100,7 @@ class TFormMain : public QMainWindow {
     bool FormCloseQuery();
     void FilesDropped(const QStringList& paths);
     // The sheet's history stands away from where it was saved.
-    bool AnyCellModified() const;
+    bool AnyCellModified() const { return sheetDocument_->IsModified(); }
 
     // Preview and tag copy, told apart by the sender's object name.
     void SpeedButtonPreviewClick(QObject* sender);

@@ -129,9 +129,8 @@ class ListingCheckWindowTest : public QObject {
         changes.clear();
         fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
         main.SpeedButtonNewClick();
-        // The strip first brings the new style into its lists' range, then the sheet is new.
-        QCOMPARE(Changes(changes),
-                 (QList<QPair<Change, int>>{{Change::TableStyle, 0}, {Change::WholeSheet, 0}}));
+        // The document brings the new style into the lists' range itself: one report.
+        QCOMPARE(Changes(changes), (QList<QPair<Change, int>>{{Change::WholeSheet, 0}}));
         QVERIFY(!main.Recovery()->WriteTimer()->isActive());
         QCOMPARE(main.windowTitle(), QStringLiteral("Quorvel - 無題"));
 

@@ -4,6 +4,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QInputMethodEvent>
+#include <QSet>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QUndoStack>
 #include <QtTest>
@@ -13,6 +15,7 @@
 
 #include "FormatToolbarHarness.h"
 #include "UiTestEnvironment.h"
+#include "editor/SheetCommands.h"
 #include "editor/StyleStrip.h"
 #include "platform/Sjis.h"
 #include "store/DataFile.h"
@@ -154,23 +157,26 @@ class SheetHistoryTest : public FormatToolbarTestBase {
         TStyleStrip strip(w->document);
         strip.show();
         int replayed = 0;
-        for (int sequence = 0; sequence < 25; ++sequence) {
+        for (int sequence = 0; sequence < 60; ++sequence) {
             Random random(1000 + sequence);
             w->document.ReplaceSheet(random.sheet(sequence % 2 == 0), false);
             const std::string before = image(w->sheet);
             for (int n = 1 + random.below(20); n > 0; --n) runOne(random, strip);
             const std::string after = image(w->sheet);
+            const QSet<int> typedIn = cellsWithTextSteps();
             const int steps = undoAll(w->document);
             replayed += steps;
             QVERIFY2(image(w->sheet) == before, qPrintable(QString("sequence %1").arg(sequence)));
-            expectBoxesShowTheSheet();
+            // Each box walked back through its own steps (showing the text anew would not).
+            expectBoxesShowTheSheet(typedIn, &QTextDocument::isRedoAvailable);
+            if (QTest::currentTestFailed()) return;
             QCOMPARE(redoAll(w->document), steps);
             QVERIFY2(image(w->sheet) == after, qPrintable(QString("sequence %1").arg(sequence)));
-            expectBoxesShowTheSheet();
+            expectBoxesShowTheSheet(typedIn, &QTextDocument::isUndoAvailable);
         }
         QCOMPARE(script->unexpected, 0);
         // The sequences did reach the history: a widget that stopped reporting would not.
-        QVERIFY2(replayed > 150, qPrintable(QString::number(replayed)));
+        QVERIFY2(replayed > 400, qPrintable(QString::number(replayed)));
     }
 
   private:
@@ -230,10 +236,24 @@ class SheetHistoryTest : public FormatToolbarTestBase {
         }
     }
 
-    void expectBoxesShowTheSheet() {
+    QSet<int> cellsWithTextSteps() const {
+        QSet<int> tags;
+        const QUndoStack* history = w->document.History();
+        for (int i = 0; i < history->count(); ++i) {
+            const auto* step = static_cast<const TSheetStep*>(history->command(i));
+            if (step->Kind() == TSheetDocument::Change::CellText) tags.insert(step->FocusTag());
+        }
+        return tags;
+    }
+
+    void expectBoxesShowTheSheet(const QSet<int>& typedIn,
+                                 bool (QTextDocument::*hasSteps)() const) {
         for (int index = 0; index < quorvel::kCellCount; ++index) {
             const quorvel::TSheetCell& cell = w->sheet.CellAt(index);
             QCOMPARE(w->box(cell.Tag)->toPlainText(), ui::cellTextToBox(cell.Text));
+            if (typedIn.contains(cell.Tag))
+                QVERIFY2((w->box(cell.Tag)->document()->*hasSteps)(),
+                         qPrintable(QStringLiteral("cell %1").arg(cell.Tag)));
         }
     }
 };
