@@ -71,14 +71,13 @@ void TCellEdit::follow(TSheetDocument::Change what, int tag) {
     }
     if (tag != tag_) return;
     if (what == Change::CellFormat) ShowCellFormat();
-    if (what != Change::CellText || (!sheetDocument_.Replaying() && bytes_ == Cell().Text)) return;
-    // An undo or redo of this box's step: the box has replayed it, the cell has its bytes back.
-    QString replayed = ui::cellTextToBox(Cell().Text);
-    replayed.replace(u'\n', QChar::ParagraphSeparator);
-    if (boxText() == replayed) {
+    if (what != Change::CellText) return;
+    if (sheetDocument_.Replaying()) {
+        // The box has replayed its own step; the cell has its very bytes back, which may be
+        // other bytes for the same text (a loaded lone LF, a character with two codes).
         bytes_ = Cell().Text;
         mirror_.Reset(boxText());
-    } else {
+    } else if (bytes_ != Cell().Text) {
         ShowCellText();
     }
 }

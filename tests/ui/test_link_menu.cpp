@@ -191,7 +191,7 @@ class LinkMenuTest : public QObject {
         QCOMPARE(focused->toPlainText(), QStringLiteral("x"));
     }
 
-    void undoIsGreyedAfterLoadingAndAfterALinkAndLiveAfterTyping() {
+    void undoIsGreyedAfterLoadingAndTakesBackTheSheetsStepsLinksToo() {
         const QString path = fixture->files.filePath("a.qvl");
         quorvel::TDescriptionSheet sheet;
         sheet.Title.Text = "loaded";
@@ -209,12 +209,18 @@ class LinkMenuTest : public QObject {
         main.EditMenu()->UndoClick();
         QCOMPARE(title->toPlainText(), QStringLiteral("loaded"));
         main.EditMenu()->PopupMenu1Popup(title);
-        main.EditMenu()->UndoClick();  // the second undo takes the first back
-        QCOMPARE(title->toPlainText(), QStringLiteral("loaded!"));
+        QVERIFY(!undo->isEnabled());  // back at the loaded sheet: nothing before it
+
+        uitest::TypeInto(title, QStringLiteral("!"));
         fixture->dialogs.modalScripts.push_back(fill(0, QStringLiteral("http://a/")));
         main.SpeedButtonLink->click();
         main.EditMenu()->PopupMenu1Popup(title);
-        QVERIFY(!undo->isEnabled());
+        QVERIFY(undo->isEnabled());
+        main.EditMenu()->UndoClick();  // the link
+        QCOMPARE(title->toPlainText(), QStringLiteral("loaded!"));
+        main.EditMenu()->UndoClick();  // the typing before it
+        QCOMPARE(title->toPlainText(), QStringLiteral("loaded"));
+        QCOMPARE(main.Sheet().Title.Text, std::string("loaded"));
     }
 
     void deleteAndPasteRespectTheLimit() {

@@ -250,7 +250,9 @@ class SheetHistoryTest : public FormatToolbarTestBase {
                                  bool (QTextDocument::*hasSteps)() const) {
         for (int index = 0; index < quorvel::kCellCount; ++index) {
             const quorvel::TSheetCell& cell = w->sheet.CellAt(index);
-            QCOMPARE(w->box(cell.Tag)->toPlainText(), ui::cellTextToBox(cell.Text));
+            // In bytes: a cell's bytes may have more than one box form (an odd lead byte).
+            const std::string shown = ui::boxTextToCell(w->box(cell.Tag)->toPlainText());
+            QCOMPARE(shown, ui::boxTextToCell(ui::cellTextToBox(cell.Text)));
             if (typedIn.contains(cell.Tag))
                 QVERIFY2((w->box(cell.Tag)->document()->*hasSteps)(),
                          qPrintable(QStringLiteral("cell %1").arg(cell.Tag)));
