@@ -142,7 +142,7 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
 
     preview_ = new TFormPreview(this);
     InstallCloseOnEscape(preview_);
-    InstallFileShortcuts(*this);
+    InstallFileShortcuts(*this, *document_);
     recentFiles_ = new TRecentFiles(SpeedButtonOpen, this);
     connect(document_, &TDocumentController::fileUsed, recentFiles_, &TRecentFiles::Add);
     connect(document_, &TDocumentController::loadFailed, recentFiles_, &TRecentFiles::Remove);
@@ -230,7 +230,8 @@ void TFormMain::FormCreate(const QStringList& arguments) {
 
 void TFormMain::OpenStartWork() {
     // Work a dead editor left behind is offered first, over the window now on the screen.
-    if (!TRecoveryOffer::Begin(*recovery_, *this, startFiles_)) document_->OpenFirstOf(startFiles_);
+    if (!TRecoveryOffer::Begin(*recovery_, *document_, *statusNote_, *this, startFiles_))
+        document_->OpenFirstOf(startFiles_);
 }
 
 void TFormMain::AttachWindows(TAboutForm* about, TLinkForm* link, TNewVerForm* notice) {
