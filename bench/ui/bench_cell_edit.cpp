@@ -9,6 +9,7 @@
 #include "BenchSheets.h"
 #include "Ratios.h"
 #include "editor/CellEdit.h"
+#include "editor/SheetDocument.h"
 #include "ui/SjisText.h"
 
 namespace {
@@ -47,11 +48,12 @@ void TypeAndTakeBack(benchmark::State& state, QTextEdit& box) {
 // every iteration sees the same cell.
 void TypeAtEnd(benchmark::State& state, std::size_t bytes) {
     EnsureApplication();
-    quorvel::TSheetCell cell;
-    cell.Tag = 1005;
-    cell.Text = bench::CellBytes(bytes);
+    quorvel::TDescriptionSheet sheet;
+    const quorvel::TSheetCell& cell = sheet.CellByTag(1005);
+    sheet.CellByTag(1005).Text = bench::CellBytes(bytes);
     const std::string before = cell.Text;
-    TCellEdit box(cell);
+    TSheetDocument document(sheet);
+    TCellEdit box(document, 1005);
     TypeAndTakeBack(state, box);
     if (cell.Text != before) state.SkipWithError("the cell did not return to its text");
     state.counters["bytes"] = static_cast<double>(before.size());
@@ -98,10 +100,11 @@ BENCH_RATIO("BM_CellKeyFull", "BM_PlainKeyFull");
 // A key refused at the limit still has to find out that it does not fit.
 void BM_CellKeyRefused(benchmark::State& state) {
     EnsureApplication();
-    quorvel::TSheetCell cell;
-    cell.Tag = 1005;
-    cell.Text = std::string(quorvel::kCellMaxInputBytes, 'x');
-    TCellEdit box(cell);
+    quorvel::TDescriptionSheet sheet;
+    const quorvel::TSheetCell& cell = sheet.CellByTag(1005);
+    sheet.CellByTag(1005).Text = std::string(quorvel::kCellMaxInputBytes, 'x');
+    TSheetDocument document(sheet);
+    TCellEdit box(document, 1005);
     box.moveCursor(QTextCursor::End);
     for (auto _ : state) Press(box, Qt::Key_A, QStringLiteral("a"));
     if (cell.Text.size() != std::size_t(quorvel::kCellMaxInputBytes))

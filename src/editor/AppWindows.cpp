@@ -46,7 +46,8 @@ TQuorvelWindows::TQuorvelWindows(quorvel::KeyStore* settings, bool otherInstance
     main->AttachWindows(about.get(), link.get(), notice.get());
     closing = std::make_unique<TCloseWithBoxes>(*main);
     main->EditMenu()->SetImageForm(image.get());
-    InstallCellShortcuts(*main);
+    InstallCellShortcuts(*main, *main->EditMenu(),
+                         [window = main.get()] { return window->FocusedCell(); });
     main->Preview()->TextTab->Attach(&main->Sheet(), settings);
     typeForTests(*main);
 }

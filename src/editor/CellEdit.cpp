@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QList>
 #include <QMimeData>
 #include <QTextCursor>
@@ -29,8 +30,8 @@ Qt::Alignment boxAlignment(int hAlign) {
 
 }  // namespace
 
-TCellEdit::TCellEdit(quorvel::TSheetCell& cell, QWidget* parent)
-    : QTextEdit(parent), cell_(cell), mirror_(cell.Text) {
+TCellEdit::TCellEdit(TSheetDocument& sheetDocument, int tag, QWidget* parent)
+    : QTextEdit(parent), sheetDocument_(sheetDocument), tag_(tag), mirror_(bytes_) {
     setAcceptRichText(false);
     // Long lines scroll sideways with the caret; a horizontal bar would hide the second line of
     // a low row.
@@ -39,24 +40,80 @@ TCellEdit::TCellEdit(quorvel::TSheetCell& cell, QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
-    setProperty("Tag", cell.Tag);
+    setProperty("Tag", tag);
     ui::connectGuarded(
         document(), &QTextDocument::contentsChange, this,
         [this](int position, int removed, int added) { mirrorChange(position, removed, added); });
+    // Comes before the change itself: the edit that follows starts a step of the box's own.
+    connect(document(), &QTextDocument::undoCommandAdded, this, [this] { ++boxStep_; });
+    connect(&sheetDocument_, &TSheetDocument::changed, this, &TCellEdit::follow);
+    connect(&sheetDocument_, &TSheetDocument::typingSealed, this, [this](int keepTag) {
+        if (keepTag != tag_) seal();
+    });
     ShowCellText();
     ShowCellFormat();
 }
 
 void TCellEdit::ShowCellText() {
+    bytes_ = Cell().Text;
     settingText_ = true;
-    setPlainText(ui::cellTextToBox(cell_.Text));
+    setPlainText(ui::cellTextToBox(bytes_));
     settingText_ = false;
     mirror_.Reset(boxText());
-    ClearUndo();
+}
+
+void TCellEdit::follow(TSheetDocument::Change what, int tag) {
+    using Change = TSheetDocument::Change;
+    if (what == Change::WholeSheet) {
+        ShowCellText();
+        ShowCellFormat();
+        return;
+    }
+    if (tag != tag_) return;
+    if (what == Change::CellFormat) ShowCellFormat();
+    if (what != Change::CellText) return;
+    if (sheetDocument_.Replaying()) {
+        // The box has replayed its own step; the cell has its very bytes back, which may be
+        // other bytes for the same text (a loaded lone LF, a character with two codes).
+        bytes_ = Cell().Text;
+        mirror_.Reset(boxText());
+    } else if (bytes_ != Cell().Text) {
+        ShowCellText();
+    }
+}
+
+// The box's text document merges an edit into its last step only while it counts as modified.
+void TCellEdit::seal() {
+    document()->setModified(false);
+}
+
+void TCellEdit::EditAs(TSheetDocument::TextKind kind, const std::function<void()>& edit) {
+    seal();
+    kind_ = kind;
+    edit();
+    kind_ = TSheetDocument::TextKind::Typing;
+    seal();
+}
+
+bool TCellEdit::IsHistoryKey(const QKeyEvent& event) {
+    const QKeyCombination keys = event.keyCombination();
+    return event.matches(QKeySequence::Undo) || event.matches(QKeySequence::Redo) ||
+           keys == QKeyCombination(Qt::ControlModifier, Qt::Key_Y) ||
+           keys == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z);
+}
+
+bool TCellEdit::event(QEvent* event) {
+    // The box would keep these keys for its own undo; the sheet's history is the window's.
+    if (event->type() == QEvent::ShortcutOverride &&
+        IsHistoryKey(*static_cast<QKeyEvent*>(event))) {
+        event->ignore();
+        return false;
+    }
+    return QTextEdit::event(event);
 }
 
 void TCellEdit::ShowCellFormat() {
-    const quorvel::TCellFormat& format = cell_.Format;
+    const quorvel::TCellFormat& format = Cell().Format;
     QFont font = QApplication::font();
     font.setPointSize(format.FontSize);
     font.setBold(format.Bold);
@@ -108,33 +165,17 @@ TCellEdit::Admitted TCellEdit::admissible(const QString& input, int maxBytes) {
 }
 
 bool TCellEdit::InsertLikePaste(const QString& text) {
+    if (kind_ == TSheetDocument::TextKind::Typing) {
+        bool inserted = false;
+        EditAs(TSheetDocument::TextKind::Paste, [&] { inserted = InsertLikePaste(text); });
+        return inserted;
+    }
     const Admitted fitting = admissible(text, RemainingBytes());
     if (fitting.dropped() > 0) emit pasteCharactersDropped(fitting.refused, fitting.overLimit);
     if (fitting.text.isEmpty()) return text.isEmpty();
     textCursor().insertText(fitting.text);
     ensureCursorVisible();
     return true;
-}
-
-void TCellEdit::UndoOnce() {
-    undoing_ = true;
-    if (lastWasUndo_ && document()->isRedoAvailable()) {
-        redo();
-        lastWasUndo_ = false;
-    } else if (document()->isUndoAvailable()) {
-        undo();
-        lastWasUndo_ = true;
-    }
-    undoing_ = false;
-}
-
-void TCellEdit::ClearUndo() {
-    document()->clearUndoRedoStacks();
-    lastWasUndo_ = false;
-}
-
-bool TCellEdit::CanUndo() const {
-    return document()->isUndoAvailable() || (lastWasUndo_ && document()->isRedoAvailable());
 }
 
 QString TCellEdit::boxText() const {
@@ -154,7 +195,8 @@ QString TCellEdit::boxTextBetween(int from, int to) const {
 // Only what changed is counted and written to the cell. The document may include its closing
 // block break in a change; a change whose sizes do not add up is taken as a whole.
 void TCellEdit::mirrorChange(int position, int removed, int added) {
-    if (settingText_) return;
+    // A replayed step is followed once the cell has its bytes back (follow).
+    if (settingText_ || sheetDocument_.Replaying()) return;
     const int length = document()->characterCount() - 1;
     removed = std::min(removed, mirror_.Length() - position);
     added = std::min(added, length - position);
@@ -163,13 +205,11 @@ void TCellEdit::mirrorChange(int position, int removed, int added) {
     const bool changed =
         follows ? mirror_.Replace(position, removed, boxTextBetween(position, position + added))
                 : mirror_.Rebuild(boxText());
-    if (changed) takeUserEdit();
-}
-
-void TCellEdit::takeUserEdit() {
-    if (!undoing_) lastWasUndo_ = false;
-    cell_.Modified = true;
-    emit cellEdited(this);
+    // A step that left the text as it was (the same text pasted over itself) is still a step
+    // of the box's own, and the sheet's history must hold it to stay in step with the box.
+    if (!changed && boxStep_ == reportedStep_) return;
+    reportedStep_ = boxStep_;
+    sheetDocument_.CellTextEdited(tag_, bytes_, this, boxStep_, kind_);
 }
 
 void TCellEdit::focusInEvent(QFocusEvent* event) {
@@ -199,6 +239,14 @@ bool TCellEdit::insertsText(const QKeyEvent& event) {
 }
 
 void TCellEdit::keyPressEvent(QKeyEvent* event) {
+    if (IsHistoryKey(*event)) {
+        event->ignore();
+        return;
+    }
+    if (event->matches(QKeySequence::Cut)) {
+        EditAs(TSheetDocument::TextKind::Cut, [this] { cut(); });
+        return;
+    }
     if (event->key() == Qt::Key_A && (event->modifiers() & Qt::ControlModifier)) {
         selectAll();
         QTextEdit::keyPressEvent(event);

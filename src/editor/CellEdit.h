@@ -2,20 +2,24 @@
 
 #include <QTextEdit>
 
+#include <functional>
+#include <string>
+
 #include "editor/CellEditMirror.h"
+#include "editor/SheetDocument.h"
 #include "sheet/DescriptionSheet.h"
 
-// The text box of one sheet cell. The sheet holds the truth: the box shows the cell's text, and
-// only the user's own edits are written back (as code page 932 with CR LF) and mark the cell
-// modified. Input that would pass the cell's byte limit, or that code page 932 cannot hold,
-// never gets in.
+// The text box of one sheet cell. The sheet holds the truth: the box shows the cell's text and
+// format as its document reports them, and hands each of the user's own edits (as code page 932
+// with CR LF) to the document, whose history replays the box's own undo steps. Input that would
+// pass the cell's byte limit, or that code page 932 cannot hold, never gets in.
 class TCellEdit : public QTextEdit {
     Q_OBJECT
   public:
-    TCellEdit(quorvel::TSheetCell& cell, QWidget* parent = nullptr);
+    TCellEdit(TSheetDocument& document, int tag, QWidget* parent = nullptr);
 
-    int Tag() const { return cell_.Tag; }
-    quorvel::TSheetCell& Cell() { return cell_; }
+    int Tag() const { return tag_; }
+    const quorvel::TSheetCell& Cell() const { return sheetDocument_.Sheet().CellByTag(tag_); }
 
     // Shows the cell's text as set by the program (reset, load): not an edit, undo cleared.
     void ShowCellText();
@@ -26,20 +30,20 @@ class TCellEdit : public QTextEdit {
     bool InsertLikePaste(const QString& text);
     // Bytes still free for replacing the current selection.
     int RemainingBytes() const;
-    // One-step undo: undoes the last edit; a second call takes the undo back.
-    void UndoOnce();
-    bool CanUndo() const;
-    void ClearUndo();
+    // Runs `edit` on the box as one step of its own, named by `kind` in the sheet's history.
+    void EditAs(TSheetDocument::TextKind kind, const std::function<void()>& edit);
+    // The keys of the sheet's history, which the box must leave to the window.
+    static bool IsHistoryKey(const QKeyEvent& event);
 
   signals:
     void cellEntered(TCellEdit* cell);
     void cellLeft(TCellEdit* cell);
-    void cellEdited(TCellEdit* cell);
     // A paste or a drop left out characters: `refused` ones the sheet cannot hold, and
     // `overLimit` ones past the cell's byte limit.
     void pasteCharactersDropped(int refused, int overLimit);
 
   protected:
+    bool event(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -62,11 +66,15 @@ class TCellEdit : public QTextEdit {
     QString boxText() const;
     QString boxTextBetween(int from, int to) const;
     void mirrorChange(int position, int removed, int added);
-    void takeUserEdit();
+    void follow(TSheetDocument::Change what, int tag);
+    void seal();
 
-    quorvel::TSheetCell& cell_;
+    TSheetDocument& sheetDocument_;
+    int tag_;
+    std::string bytes_;  // the cell's bytes as this box last wrote or showed them
     TCellEditMirror mirror_;
     bool settingText_ = false;
-    bool undoing_ = false;
-    bool lastWasUndo_ = false;
+    int boxStep_ = 0;       // counts the box's own undo steps
+    int reportedStep_ = 0;  // the last of them the sheet's history has
+    TSheetDocument::TextKind kind_ = TSheetDocument::TextKind::Typing;
 };

@@ -18,7 +18,7 @@ QCheckBox* makeIncludeBox(QWidget* parent, const CellPanelPlan& plan) {
     box->setObjectName(plan.includeName);
     box->setChecked(true);
     // The cell the box includes, for whoever reports its clicks as changes of the sheet.
-    box->setProperty("Tag", plan.cell->Tag);
+    box->setProperty("Tag", plan.tag);
     return box;
 }
 
@@ -80,14 +80,15 @@ void buildRowLabel(QWidget* owner, const CellPanelPlan& plan, TCellPanel& built)
 
 }  // namespace
 
-TCellPanel BuildCellPanel(QFrame* panel, const CellPanelPlan& plan) {
+TCellPanel BuildCellPanel(QFrame* panel, TSheetDocument& document, const CellPanelPlan& plan) {
     TCellPanel built;
-    built.IncludeFlag = plan.includeFlag;
+    built.Document = &document;
+    built.Tag = plan.tag;
     if (plan.labelName.isEmpty())
         buildRowLabel(panel, plan, built);
     else
         buildBarLabel(panel, plan, built);
-    built.Edit = new TCellEdit(*plan.cell, panel);
+    built.Edit = new TCellEdit(document, plan.tag, panel);
     built.Edit->setObjectName(plan.cellName);
     // The box is named after the caption beside it, so a screen reader says which cell it is.
     built.Edit->setAccessibleName(plan.caption);
@@ -102,15 +103,24 @@ TCellPanel BuildCellPanel(QFrame* panel, const CellPanelPlan& plan) {
     QWidget::setTabOrder(built.Include, built.Edit);
     ui::connectGuarded(built.Include, &QCheckBox::clicked, panel,
                        [built] { built.IncludeClick(); });
+    QObject::connect(&document, &TSheetDocument::changed, built.Include,
+                     [built](TSheetDocument::Change what, int tag) {
+                         if (what == TSheetDocument::Change::WholeSheet ||
+                             (what == TSheetDocument::Change::Include && tag == built.Tag))
+                             built.ShowIncludeFlag();
+                     });
+    built.ShowIncludeFlag();
     return built;
 }
 
 void TCellPanel::IncludeClick() const {
-    *IncludeFlag = Include->isChecked();
+    Document->SetIncluded(Tag, Include->isChecked());
+    // A click the document did not take (nothing changed) must not leave the box showing it.
+    ShowIncludeFlag();
 }
 
 void TCellPanel::ShowIncludeFlag() const {
-    Include->setChecked(*IncludeFlag);
+    Include->setChecked(Document->Sheet().IncludedByTag(Tag));
 }
 
 void TCellPanel::ShowCell() const {

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "editor/SheetDocument.h"
 #include "sheet/DescriptionSheet.h"
 
 class QCheckBox;
@@ -19,8 +20,7 @@ inline constexpr int kLabelPanelWidth = 82;
 struct CellPanelPlan {
     QString includeName = QString();
     QString caption = QString();
-    bool* includeFlag = nullptr;  // the sheet's flag the include box edits
-    quorvel::TSheetCell* cell = nullptr;
+    int tag = 0;  // the cell, and the include flag the box edits
     QString cellName = QString();
     QString labelName = QString();
     QString growName = QString();
@@ -38,9 +38,10 @@ struct TCellPanel {
     QToolButton* Grow = nullptr;    // Tag +1
     QToolButton* Shrink = nullptr;  // Tag -1
     TCellEdit* Edit = nullptr;
-    bool* IncludeFlag = nullptr;
+    TSheetDocument* Document = nullptr;
+    int Tag = 0;
 
-    // The include box's click: the sheet's flag follows the box.
+    // The include box's click: a command on the document.
     void IncludeClick() const;
     // Brings the include box in line with the sheet; writes nothing.
     void ShowIncludeFlag() const;
@@ -49,6 +50,5 @@ struct TCellPanel {
 };
 
 // Fills `panel` with the label block and the cell's box side by side. Clicking the include box
-// sets the sheet's flag; an include flag is a presentation choice, so the sheet does not become
-// modified.
-TCellPanel BuildCellPanel(QFrame* panel, const CellPanelPlan& plan);
+// sets the sheet's flag through `document`; the box shows the flag as the document reports it.
+TCellPanel BuildCellPanel(QFrame* panel, TSheetDocument& document, const CellPanelPlan& plan);

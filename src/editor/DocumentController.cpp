@@ -1,5 +1,6 @@
 #include "editor/DocumentController.h"
 
+#include "editor/SheetDocument.h"
 #include "sheet/DisplayName.h"
 #include "sheet/Maker.h"
 #include "store/DataFile.h"
@@ -15,9 +16,9 @@ const QString kUntitledFile = QStringLiteral("無題.") + QStringLiteral("qvl");
 
 }  // namespace
 
-TDocumentController::TDocumentController(quorvel::TDescriptionSheet& sheet, QWidget* dialogParent,
+TDocumentController::TDocumentController(TSheetDocument& document, QWidget* dialogParent,
                                          QObject* parent)
-    : QObject(parent), sheet_(sheet), dialogParent_(dialogParent) {}
+    : QObject(parent), document_(document), dialogParent_(dialogParent) {}
 
 // Qt writes Windows paths with "/" too (dialogs, drops), so "/" separates everywhere.
 QString TDocumentController::DisplayName(const QString& path) {
@@ -32,25 +33,30 @@ QString TDocumentController::Title() const {
 
 void TDocumentController::setFileName(const QString& path) {
     currentFileName_ = path;
+    document_.FileNameChanged(path);
     emit titleChanged(Title());
     if (!path.isEmpty()) emit fileUsed(path);
 }
 
-bool TDocumentController::saveTo(const QString& path) {
-    if (auto error = quorvel::SaveDataFile(sheet_, ui::nativePath(path))) {
+bool TDocumentController::saveTo(const QString& path, bool clean) {
+    if (auto error = quorvel::SaveDataFile(document_.Sheet(), ui::nativePath(path))) {
         showFileError(dialogParent_, *error);
         return false;
     }
+    document_.MarkSaved(path, clean);
     emit saved();
     return true;
 }
 
 bool TDocumentController::loadFrom(const QString& path) {
-    if (auto error = quorvel::LoadDataFile(sheet_, ui::nativePath(path))) {
+    // Read aside: a file that does not load leaves the sheet as it was.
+    quorvel::TDescriptionSheet loaded = document_.Sheet();
+    if (auto error = quorvel::LoadDataFile(loaded, ui::nativePath(path))) {
         showFileError(dialogParent_, *error);
         emit loadFailed(path);
         return false;
     }
+    document_.ReplaceSheet(std::move(loaded), false);
     emit sheetReplaced();
     return true;
 }
@@ -64,7 +70,7 @@ std::optional<QString> TDocumentController::runSaveDialog(const QString& fileNam
 
 // A failed save stops the command: the edits it was meant to keep are still only on screen.
 TDocumentController::SaveQuestion TDocumentController::askToSave(const QString& caption) {
-    if (!sheet_.AnyCellModified()) return SaveQuestion::Proceed;
+    if (!document_.IsModified()) return SaveQuestion::Proceed;
     const auto answer = dialogs().message(
         dialogParent_, QStringLiteral("変更を保存しますか？"), caption, QMessageBox::Question,
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
@@ -76,7 +82,7 @@ TDocumentController::SaveQuestion TDocumentController::askToSave(const QString& 
         if (!chosen) return SaveQuestion::Stop;
         path = *chosen;
     }
-    if (!saveTo(path)) return SaveQuestion::Stop;
+    if (!saveTo(path, false)) return SaveQuestion::Stop;
     currentFileName_ = path;
     emit fileUsed(path);
     return SaveQuestion::Proceed;
@@ -84,7 +90,9 @@ TDocumentController::SaveQuestion TDocumentController::askToSave(const QString& 
 
 void TDocumentController::New() {
     if (askToSave(QStringLiteral("確認")) == SaveQuestion::Stop) return;
-    sheet_.ResetSheet();
+    quorvel::TDescriptionSheet reset;
+    reset.ResetSheet();
+    document_.ReplaceSheet(std::move(reset), false);
     emit sheetReplaced();
     setFileName(QString());
     emit scrollToTopWanted();
@@ -115,18 +123,16 @@ void TDocumentController::Save() {
         SaveAs();
         return;
     }
-    if (!saveTo(currentFileName_)) return;
+    if (!saveTo(currentFileName_, true)) return;
     setFileName(currentFileName_);
-    sheet_.ClearModified();
 }
 
 void TDocumentController::SaveAs() {
     const auto chosen =
         runSaveDialog(currentFileName_.isEmpty() ? kUntitledFile : currentFileName_);
     if (!chosen) return;
-    if (!saveTo(*chosen)) return;
+    if (!saveTo(*chosen, true)) return;
     setFileName(*chosen);
-    sheet_.ClearModified();
 }
 
 void TDocumentController::OpenFirstOf(const QStringList& paths) {
@@ -142,7 +148,8 @@ bool TDocumentController::QueryClose() {
 }
 
 void TDocumentController::Restore(quorvel::TDescriptionSheet sheet, const QString& fileName) {
-    sheet_ = std::move(sheet);
+    // Work nobody saved: it counts as changed, and no undo takes it back to a saved state.
+    document_.ReplaceSheet(std::move(sheet), true);
     emit sheetReplaced();
     setFileName(fileName);
 }

@@ -9,16 +9,17 @@
 #include "sheet/DescriptionSheet.h"
 
 class QWidget;
+class TSheetDocument;
 
 // The document behind the main window: which file the sheet came from, and the commands that
 // replace or keep it (New, Open, Save, Save As, dropped files, the save question). It owns no
-// widget; it asks through the dialog seam and tells the window what to show through signals.
+// widget; it asks through the dialog seam, replaces and marks the sheet through its document,
+// and tells the window what to show through signals.
 class TDocumentController : public QObject {
     Q_OBJECT
   public:
     // `dialogParent` only parents the questions and may be null.
-    TDocumentController(quorvel::TDescriptionSheet& sheet, QWidget* dialogParent,
-                        QObject* parent = nullptr);
+    TDocumentController(TSheetDocument& document, QWidget* dialogParent, QObject* parent = nullptr);
 
     const QString& CurrentFileName() const { return currentFileName_; }
     // The name the save dialog was last opened with or answered.
@@ -57,13 +58,14 @@ class TDocumentController : public QObject {
   private:
     enum class SaveQuestion { Proceed, Stop };
     SaveQuestion askToSave(const QString& caption);
-    bool saveTo(const QString& path);
+    // `clean`: the saved state becomes the sheet's unchanged state.
+    bool saveTo(const QString& path, bool clean);
     bool loadFrom(const QString& path);
     void openLoaded(const QString& path);
     std::optional<QString> runSaveDialog(const QString& fileName);
     void setFileName(const QString& path);
 
-    quorvel::TDescriptionSheet& sheet_;
+    TSheetDocument& document_;
     QWidget* dialogParent_;
     QString currentFileName_;
     QString saveDialogFileName_;

@@ -3,12 +3,14 @@
 #include <QAction>
 #include <QMenu>
 #include <QTextCursor>
+#include <QUndoStack>
 
 #include <algorithm>
 
 #include "dialogs/Imageunit.h"
 #include "dialogs/Linkunit.h"
 #include "editor/CellEdit.h"
+#include "editor/SheetDocument.h"
 #include "ui/DialogSeam.h"
 #include "ui/Guarded.h"
 #include "ui/SjisText.h"
@@ -23,7 +25,8 @@ struct MenuItemEntry {
 
 }  // namespace
 
-TEditMenu::TEditMenu(QWidget* window) : QObject(window) {
+TEditMenu::TEditMenu(TSheetDocument& document, QWidget* window)
+    : QObject(window), document_(document) {
     PopupMenu1 = new QMenu(window);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     const MenuItemEntry items[] = {
@@ -62,15 +65,16 @@ void TEditMenu::ShowFor(TCellEdit* cell, const QPoint& globalPos) {
 void TEditMenu::PopupMenu1Popup(TCellEdit* cell) {
     popupCell_ = cell;
     auto* undo = PopupMenu1->findChild<QAction*>(QStringLiteral("Undo"));
-    undo->setEnabled(cell && cell->isVisible() && cell->CanUndo());
+    undo->setEnabled(document_.History()->canUndo());
 }
 
 void TEditMenu::UndoClick() {
-    if (popupCell_) popupCell_->UndoOnce();
+    document_.Undo();
 }
 
 void TEditMenu::CutClick() {
-    if (popupCell_) popupCell_->cut();
+    if (popupCell_)
+        popupCell_->EditAs(TSheetDocument::TextKind::Cut, [this] { popupCell_->cut(); });
 }
 
 void TEditMenu::CopyClick() {
@@ -82,7 +86,9 @@ void TEditMenu::PasteClick() {
 }
 
 void TEditMenu::DeleteClick() {
-    if (popupCell_) popupCell_->textCursor().removeSelectedText();
+    if (popupCell_)
+        popupCell_->EditAs(TSheetDocument::TextKind::Delete,
+                           [this] { popupCell_->textCursor().removeSelectedText(); });
 }
 
 void TEditMenu::SelectAllClick() {
@@ -113,8 +119,7 @@ void TEditMenu::InsertLink(TCellEdit* target) {
                     QStringLiteral("リンク挿入"));
         return;
     }
-    target->InsertLikePaste(tag);
-    target->ClearUndo();
+    target->EditAs(TSheetDocument::TextKind::Link, [&] { target->InsertLikePaste(tag); });
 }
 
 void TEditMenu::InsertImage(TCellEdit* target) {
@@ -123,6 +128,6 @@ void TEditMenu::InsertImage(TCellEdit* target) {
     selected.replace(QChar::ParagraphSeparator, QChar(u'\n'));
     image_->Prepare(selected, target->RemainingBytes());
     if (dialogs().execModal(*image_) != QDialog::Accepted) return;
-    target->InsertLikePaste(image_->Tag());
-    target->ClearUndo();
+    target->EditAs(TSheetDocument::TextKind::Picture,
+                   [&] { target->InsertLikePaste(image_->Tag()); });
 }

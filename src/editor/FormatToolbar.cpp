@@ -96,11 +96,10 @@ const FormatButton kFormatButtons[] = {
 
 }  // namespace
 
-TFormatToolbar::TFormatToolbar(quorvel::TDescriptionSheet& sheet, CellBoxForTag cellBox,
-                               FocusedCellBox focusedCell, QToolButton* linkButton, QWidget* parent)
+TFormatToolbar::TFormatToolbar(TSheetDocument& document, FocusedCellBox focusedCell,
+                               QToolButton* linkButton, QWidget* parent)
     : QToolBar(parent),
-      sheet_(sheet),
-      cellBox_(std::move(cellBox)),
+      document_(document),
       focusedCell_(std::move(focusedCell)),
       linkButton_(linkButton) {
     setObjectName(QStringLiteral("ToolBar2"));
@@ -193,29 +192,26 @@ int TFormatToolbar::SizeStepDown(int points) {
     return points;
 }
 
-void TFormatToolbar::applyFormat(TCellEdit* focused,
+void TFormatToolbar::applyFormat(TCellEdit* focused, TSheetDocument::FormatField field,
                                  const std::function<void(quorvel::TCellFormat&)>& set) {
-    set(focused->Cell().Format);
-    focused->ShowCellFormat();
-    emit cellFormatChanged(focused->Tag());
-    if (ApplyToAll()) {
-        for (int tag : quorvel::TDescriptionSheet::ApplyToAllTags()) {
-            set(sheet_.CellByTag(tag).Format);
-            if (TCellEdit* box = cellBox_ ? cellBox_(tag) : nullptr) box->ShowCellFormat();
-            if (tag != focused->Tag()) emit cellFormatChanged(tag);
-        }
-    }
+    quorvel::TCellFormat value = focused->Cell().Format;
+    set(value);
+    document_.SetCellFormat(focused->Tag(), field, value, ApplyToAll());
     emit formatChanged();
 }
 
 void TFormatToolbar::chooseColour(quorvel::TColor quorvel::TCellFormat::*field, bool noteAllowed) {
+    using Field = TSheetDocument::FormatField;
     TCellEdit* focused = focusedCell_ ? focusedCell_() : nullptr;
     if (!focused) return;
     if (!noteAllowed && focused->Tag() == quorvel::kNoteTag) return;
     const auto picked = dialogs().chooseColour(window(), focused->Cell().Format.*field);
     if (!picked) return;
     const quorvel::TColor colour = *picked & 0x00FFFFFFu;
-    applyFormat(focused, [field, colour](quorvel::TCellFormat& format) { format.*field = colour; });
+    const Field which =
+        field == &quorvel::TCellFormat::FontColor ? Field::FontColor : Field::BackColor;
+    applyFormat(focused, which,
+                [field, colour](quorvel::TCellFormat& format) { format.*field = colour; });
 }
 
 void TFormatToolbar::SpeedButtonFontColorClick() {
@@ -232,7 +228,8 @@ void TFormatToolbar::SpeedButtonFontSizeUpClick() {
     const int size = SizeStepUp(focused->Cell().Format.FontSize);
     if (size >= kLargestSize) SpeedButtonFontSizeUp->setEnabled(false);
     if (size > kSmallestSize) SpeedButtonFontSizeDown->setEnabled(true);
-    applyFormat(focused, [size](quorvel::TCellFormat& format) { format.FontSize = size; });
+    applyFormat(focused, TSheetDocument::FormatField::FontSize,
+                [size](quorvel::TCellFormat& format) { format.FontSize = size; });
 }
 
 void TFormatToolbar::SpeedButtonFontSizeDownClick() {
@@ -241,7 +238,8 @@ void TFormatToolbar::SpeedButtonFontSizeDownClick() {
     const int size = SizeStepDown(focused->Cell().Format.FontSize);
     if (size <= kSmallestSize) SpeedButtonFontSizeDown->setEnabled(false);
     if (size < kLargestSize) SpeedButtonFontSizeUp->setEnabled(true);
-    applyFormat(focused, [size](quorvel::TCellFormat& format) { format.FontSize = size; });
+    applyFormat(focused, TSheetDocument::FormatField::FontSize,
+                [size](quorvel::TCellFormat& format) { format.FontSize = size; });
 }
 
 void TFormatToolbar::SpeedButtonBoldClick() {
@@ -250,11 +248,12 @@ void TFormatToolbar::SpeedButtonBoldClick() {
     const bool bold = SpeedButtonBold->isChecked();
     const bool italic = SpeedButtonItalic->isChecked();
     const bool underline = SpeedButtonUnder->isChecked();
-    applyFormat(focused, [bold, italic, underline](quorvel::TCellFormat& format) {
-        format.Bold = bold;
-        format.Italic = italic;
-        format.Underline = underline;
-    });
+    applyFormat(focused, TSheetDocument::FormatField::Style,
+                [bold, italic, underline](quorvel::TCellFormat& format) {
+                    format.Bold = bold;
+                    format.Italic = italic;
+                    format.Underline = underline;
+                });
 }
 
 void TFormatToolbar::setHAlign(QToolButton* clicked) {
@@ -263,7 +262,8 @@ void TFormatToolbar::setHAlign(QToolButton* clicked) {
     // One of the three is always down: the clicked one.
     const int code = hAlign_.CodeOf(clicked, focused->Cell().Format.HAlign);
     hAlign_.Show(code);
-    applyFormat(focused, [code](TCellFormat& format) { format.HAlign = code; });
+    applyFormat(focused, TSheetDocument::FormatField::HAlign,
+                [code](TCellFormat& format) { format.HAlign = code; });
 }
 
 void TFormatToolbar::SpeedButtonLeftClick() {
@@ -286,7 +286,8 @@ void TFormatToolbar::setVAlign(QToolButton* clicked) {
     // The click has already toggled the button: raised, it stays raised (none shows the
     // alignment the cell still gets); pressed, it raises the other two.
     if (clicked->isChecked()) vAlign_.Show(code);
-    applyFormat(focused, [code](TCellFormat& format) { format.VAlign = code; });
+    applyFormat(focused, TSheetDocument::FormatField::VAlign,
+                [code](TCellFormat& format) { format.VAlign = code; });
 }
 
 void TFormatToolbar::SpeedButtonVTopClick() {

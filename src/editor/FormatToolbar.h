@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "editor/SheetDocument.h"
 #include "sheet/DescriptionSheet.h"
 #include "ui/AlignmentGroup.h"
 
@@ -11,21 +12,20 @@ class QToolButton;
 class TCellEdit;
 
 // The format toolbar: it shows the format of the cell that has the keyboard focus and changes
-// that cell's format, and with apply-to-all down the twenty row cells' as well. The sheet holds
-// the truth; the toolbar keeps no state of its own except the apply-to-all toggle.
-// None of its commands marks a cell modified: only text edits do.
+// that cell's format, and with apply-to-all down the twenty row cells' as well, each click one
+// command on the sheet's document. The sheet holds the truth; the toolbar keeps no state of its
+// own except the apply-to-all toggle.
 //
 // The main window passes every cell box to AttachCell, which connects the box's enter and leave
 // signals; the buttons' clicks are connected here.
 class TFormatToolbar : public QToolBar {
     Q_OBJECT
   public:
-    using CellBoxForTag = std::function<TCellEdit*(int tag)>;
     using FocusedCellBox = std::function<TCellEdit*()>;
 
     // linkButton lives on the other toolbar; it is only enabled and disabled here.
-    TFormatToolbar(quorvel::TDescriptionSheet& sheet, CellBoxForTag cellBox,
-                   FocusedCellBox focusedCell, QToolButton* linkButton, QWidget* parent = nullptr);
+    TFormatToolbar(TSheetDocument& document, FocusedCellBox focusedCell, QToolButton* linkButton,
+                   QWidget* parent = nullptr);
 
     // Follows the box's focus: cellEntered runs CellEntered, cellLeft runs CellLeft. A box that
     // gets the focus with its window's activation while no cell is shown (the first cell at
@@ -75,22 +75,19 @@ class TFormatToolbar : public QToolBar {
   signals:
     // After a command changed the format of one or more cells.
     void formatChanged();
-    // For each cell a command changed, before formatChanged.
-    void cellFormatChanged(int tag);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // Sets a value on the focused cell and, with apply-to-all down, on the row cells, then shows
-    // every changed box's format.
-    void applyFormat(TCellEdit* focused, const std::function<void(quorvel::TCellFormat&)>& set);
+    // Sets one field on the focused cell and, with apply-to-all down, on the row cells: one step.
+    void applyFormat(TCellEdit* focused, TSheetDocument::FormatField field,
+                     const std::function<void(quorvel::TCellFormat&)>& set);
     void chooseColour(quorvel::TColor quorvel::TCellFormat::*field, bool noteAllowed);
     void setHAlign(QToolButton* clicked);
     void setVAlign(QToolButton* clicked);
 
-    quorvel::TDescriptionSheet& sheet_;
-    CellBoxForTag cellBox_;
+    TSheetDocument& document_;
     FocusedCellBox focusedCell_;
     QToolButton* linkButton_ = nullptr;
     ui::AlignmentGroup hAlign_;

@@ -3,8 +3,8 @@
 #include <QKeySequence>
 #include <QShortcut>
 
+#include "editor/DocumentController.h"
 #include "editor/EditMenu.h"
-#include "editor/Mainunit.h"
 #include "ui/Guarded.h"
 
 namespace {
@@ -12,37 +12,38 @@ namespace {
 struct FileKey {
     const char* keys;
     const char* name;
-    void (TFormMain::*handler)();
+    void (TDocumentController::*command)();
 };
 
 // Spelt out rather than taken from the platform's standard keys, which give Save As no key on
 // some desktops.
 const FileKey kFileKeys[] = {
-    {"Ctrl+N", "ShortcutNew", &TFormMain::SpeedButtonNewClick},
-    {"Ctrl+O", "ShortcutOpen", &TFormMain::SpeedButtonOpenClick},
-    {"Ctrl+S", "ShortcutSave", &TFormMain::SpeedButtonSaveClick},
-    {"Ctrl+Shift+S", "ShortcutSaveAs", &TFormMain::SpeedButtonSaveAsClick},
+    {"Ctrl+N", "ShortcutNew", &TDocumentController::New},
+    {"Ctrl+O", "ShortcutOpen", &TDocumentController::Open},
+    {"Ctrl+S", "ShortcutSave", &TDocumentController::Save},
+    {"Ctrl+Shift+S", "ShortcutSaveAs", &TDocumentController::SaveAs},
 };
 
 }  // namespace
 
-void InstallFileShortcuts(TFormMain& main) {
+void InstallFileShortcuts(QWidget& window, TDocumentController& document) {
     for (const FileKey& key : kFileKeys) {
-        auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(key.keys)), &main);
+        auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(key.keys)), &window);
         shortcut->setObjectName(QString::fromLatin1(key.name));
         shortcut->setContext(Qt::WindowShortcut);
-        const auto handler = key.handler;
-        ui::connectGuarded(shortcut, &QShortcut::activated, &main,
-                           [&main, handler] { (main.*handler)(); });
+        const auto command = key.command;
+        ui::connectGuarded(shortcut, &QShortcut::activated, &window,
+                           [&document, command] { (document.*command)(); });
     }
 }
 
-void InstallCellShortcuts(TFormMain& main) {
-    auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+G")), &main);
+void InstallCellShortcuts(QWidget& window, TEditMenu& menu,
+                          const std::function<TCellEdit*()>& focusedCell) {
+    auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+G")), &window);
     shortcut->setObjectName(QStringLiteral("ShortcutImage"));
     shortcut->setContext(Qt::WindowShortcut);
-    ui::connectGuarded(shortcut, &QShortcut::activated, &main,
-                       [&main] { main.EditMenu()->InsertImage(main.FocusedCell()); });
+    ui::connectGuarded(shortcut, &QShortcut::activated, &window,
+                       [&menu, focusedCell] { menu.InsertImage(focusedCell()); });
 }
 
 void InstallCloseOnEscape(QWidget* window) {

@@ -2,14 +2,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QMimeData>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -36,19 +33,19 @@
 #endif
 #include "editor/ListingChecker.h"
 #include "editor/MergeCommand.h"
+#include "editor/PreviewCommand.h"
 #include "editor/RecentFiles.h"
 #include "editor/RecoveryKeeper.h"
 #include "editor/RecoveryOffer.h"
 #include "editor/RowsArea.h"
 #include "editor/SheetBars.h"
+#include "editor/SheetDocument.h"
 #include "editor/StatusNote.h"
 #include "editor/StyleStrip.h"
+#include "editor/UndoCommands.h"
 #include "editor/VersionCheckDriver.h"
 #include "platform/NetworkState.h"
-#include "platform/TempDir.h"
-#include "sheet/HtmlGenerator.h"
 #include "sheet/Maker.h"
-#include "store/PreviewFile.h"
 #include "store/Settings.h"
 #include "ui/Controls.h"
 #include "ui/DialogSeam.h"
@@ -58,20 +55,6 @@
 #include "update/VersionCheck.h"
 
 namespace {
-
-// What a paste left out, and why: a seller who lost the end of a long text must not go looking
-// for bad characters.
-QString pasteDropNote(int refused, int overLimit) {
-    const QString refusedNote =
-        QStringLiteral("貼り付けられない文字を %1 文字除きました").arg(refused);
-    if (overLimit == 0) return refusedNote;
-    const QString limitNote =
-        QStringLiteral("セルの上限 %1 バイトを超えた %2 文字を貼り付けませんでした")
-            .arg(quorvel::kCellMaxInputBytes)
-            .arg(overLimit);
-    if (refused == 0) return limitNote;
-    return QStringLiteral("貼り付けられない文字を %1 文字除き、").arg(refused) + limitNote;
-}
 
 using FileButton = ui::ToolButtonEntry<TFormMain>;
 
@@ -85,6 +68,9 @@ const FileButton kFileToolbar[] = {
      &TFormMain::SpeedButtonSave, &TFormMain::SpeedButtonSaveClick},
     {"SpeedButtonSaveAs", "名前を付けて保存|編集中データに名前をつけてファイル保存", "saveas",
      false, &TFormMain::SpeedButtonSaveAs, &TFormMain::SpeedButtonSaveAsClick},
+    {},
+    {"SpeedButtonUndo", "元に戻す", "undo", false, &TFormMain::SpeedButtonUndo},
+    {"SpeedButtonRedo", "やり直し", "redo", false, &TFormMain::SpeedButtonRedo},
     {},
     {"SpeedButtonPreview", "プレビュー|プレビューを表示／HTMLタグ内容コピー", "preview", false,
      &TFormMain::SpeedButtonPreview, nullptr, &TFormMain::SpeedButtonPreviewClick, 19},
@@ -113,21 +99,21 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
     resize(414, 432);
     setAcceptDrops(true);
 
+    sheetDocument_ = new TSheetDocument(sheet_, this);
     buildFileToolbar();
     addToolBarBreak();
     formatToolbar_ = new TFormatToolbar(
-        sheet_, [this](int tag) { return CellByTag(tag); }, [this] { return FocusedCell(); },
-        SpeedButtonLink, this);
+        *sheetDocument_, [this] { return FocusedCell(); }, SpeedButtonLink, this);
     addToolBar(Qt::TopToolBarArea, formatToolbar_);
 
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    styleStrip_ = new TStyleStrip(sheet_.Style, central);
-    titleBar_ = new TTitleBar(sheet_, central);
-    rowsArea_ = new TRowsArea(sheet_, central);
-    noteBar_ = new TNoteBar(sheet_, central);
+    styleStrip_ = new TStyleStrip(*sheetDocument_, central);
+    titleBar_ = new TTitleBar(*sheetDocument_, central);
+    rowsArea_ = new TRowsArea(*sheetDocument_, central);
+    noteBar_ = new TNoteBar(*sheetDocument_, central);
     column->addWidget(styleStrip_);
     column->addWidget(titleBar_);
     column->addWidget(rowsArea_, 1);
@@ -146,12 +132,11 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
          {titleBar_->Cells(), rowsArea_->Cells(), noteBar_->Cells()})
         for (TCellEdit* cell : pane) cells_[cell->Tag() - quorvel::kTitleTag] = cell;
 
-    editMenu_ = new TEditMenu(this);
+    editMenu_ = new TEditMenu(*sheetDocument_, this);
     wireCells();
     setTabOrder();
 
-    document_ = new TDocumentController(sheet_, this, this);
-    connect(document_, &TDocumentController::sheetReplaced, this, &TFormMain::showWholeSheet);
+    document_ = new TDocumentController(*sheetDocument_, this, this);
     // What the status line said (a copy, a paste) was about the sheet now gone.
     connect(document_, &TDocumentController::sheetReplaced, StatusBar1, &QStatusBar::clearMessage);
     // Once the work is saved, what the note told about the start is past.
@@ -160,7 +145,7 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
 
     preview_ = new TFormPreview(this);
     InstallCloseOnEscape(preview_);
-    InstallFileShortcuts(*this);
+    InstallFileShortcuts(*this, *document_);
     recentFiles_ = new TRecentFiles(SpeedButtonOpen, this);
     connect(document_, &TDocumentController::fileUsed, recentFiles_, &TRecentFiles::Add);
     connect(document_, &TDocumentController::loadFailed, recentFiles_, &TRecentFiles::Remove);
@@ -168,11 +153,16 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
                        [this](const QString& path) { document_->OpenPath(path); });
     // The sheet starts reset and every pane was built showing it.
     setWindowTitle(document_->Title());
-    reportSheetChanges();
+    connect(sheetDocument_, &TSheetDocument::fileNameChanged, this,
+            [this] { setWindowTitle(document_->Title()); });
     recovery_ = new TRecoveryKeeper(
-        sheet_, [this] { return document_->CurrentFileName(); }, {}, this);
+        *sheetDocument_, [this] { return document_->CurrentFileName(); }, {}, this);
     recovery_->Follow(*sheetDocument_);
-    followListingCheck();
+    const auto cellByTag = [this](int tag) { return CellByTag(tag); };
+    previewCommand_ =
+        new TPreviewCommand(*sheetDocument_, *preview_, *StatusBar1, *rowsArea_, cellByTag, this);
+    new TUndoCommands(*sheetDocument_, SpeedButtonUndo, SpeedButtonRedo, cellByTag, *rowsArea_,
+                      *formatToolbar_, *this);
 #ifdef QUORVEL_HAVE_PAGE
     AttachLiveView(*this, settings_);
 #endif
@@ -206,10 +196,10 @@ void TFormMain::wireCells() {
         ui::connectGuarded(
             cell, &QWidget::customContextMenuRequested, this,
             [this, cell](const QPoint& at) { editMenu_->ShowFor(cell, cell->mapToGlobal(at)); });
-        ui::connectGuarded(cell, &TCellEdit::pasteCharactersDropped, this,
-                           [this](int refused, int overLimit) {
-                               StatusBar1->showMessage(pasteDropNote(refused, overLimit));
-                           });
+        ui::connectGuarded(
+            cell, &TCellEdit::pasteCharactersDropped, this, [this](int refused, int overLimit) {
+                StatusBar1->showMessage(TStatusNote::PasteDropNote(refused, overLimit));
+            });
     }
 }
 
@@ -237,8 +227,8 @@ TCellEdit* TFormMain::CellByTag(int tag) const {
 
 void TFormMain::FormCreate(const QStringList& arguments) {
     LoadSettings();
-    placeOnScreen(this);
-    placeOnScreen(preview_);
+    ui::PlaceStoredOnScreen(*this);
+    ui::PlaceStoredOnScreen(*preview_);
     applyStayOnTop();
     for (const QString& argument : arguments)
         if (QFileInfo::exists(argument)) startFiles_ << argument;
@@ -246,7 +236,8 @@ void TFormMain::FormCreate(const QStringList& arguments) {
 
 void TFormMain::OpenStartWork() {
     // Work a dead editor left behind is offered first, over the window now on the screen.
-    if (!TRecoveryOffer::Begin(*recovery_, *this, startFiles_)) document_->OpenFirstOf(startFiles_);
+    if (!TRecoveryOffer::Begin(*recovery_, *document_, *statusNote_, *this, startFiles_))
+        document_->OpenFirstOf(startFiles_);
 }
 
 void TFormMain::AttachWindows(TAboutForm* about, TLinkForm* link, TNewVerForm* notice) {
@@ -254,16 +245,6 @@ void TFormMain::AttachWindows(TAboutForm* about, TLinkForm* link, TNewVerForm* n
     link_ = link;
     editMenu_->SetLinkForm(link);
     versionCheck_->SetNotice(notice);
-}
-
-void TFormMain::placeOnScreen(QWidget* window) {
-    // A window without a stored position is left to the window system to place.
-    if (!window->testAttribute(Qt::WA_Moved)) return;
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) return;
-    const QRect placed = ui::KeptOnScreen(QRect(window->pos(), window->size()), screen->size());
-    window->move(placed.topLeft());
-    ui::KeepFrameOnScreenWhenShown(*window);
 }
 
 void TFormMain::SpeedButtonStayOnTopClick() {
@@ -317,17 +298,6 @@ void TFormMain::dropEvent(QDropEvent* event) {
 
 const QString& TFormMain::CurrentFileName() const {
     return document_->CurrentFileName();
-}
-
-// After the sheet was replaced as a whole: every box, check box and the style strip follow it.
-void TFormMain::showWholeSheet() {
-    styleStrip_->ShowWholeStyle();
-    titleBar_->ShowIncludeFlags();
-    rowsArea_->ShowIncludeFlags();
-    noteBar_->ShowIncludeFlags();
-    titleBar_->ShowCells();
-    rowsArea_->ShowCells();
-    noteBar_->ShowCells();
 }
 
 void TFormMain::SpeedButtonNewClick() {
@@ -390,35 +360,15 @@ void TFormMain::SpeedButtonMergeClick() {
 }
 
 void TFormMain::SpeedButtonPreviewClick(QObject* sender) {
-    const bool showPreview = sender && sender->objectName() == QStringLiteral("SpeedButtonPreview");
-    const quorvel::TempPathResult path = quorvel::PreviewFilePath();
-    bool written = path.ok();
-    if (!path.ok()) {
-        showWarning(this, QString::fromStdString(path.error),
-                    QString::fromUtf8(quorvel::kPreviewWriteCaption));
-    } else if (auto error = quorvel::WritePreviewFile(path.path, quorvel::BuildHtmlTags(sheet_))) {
-        showFileError(this, *error);
-        written = false;
-    }
-    preview_->setFilePath(path.path);
-    if (showPreview) {
-        goTo_.reset();
-        checker_->CheckNow();
-        dialogs().execModal(*preview_);
-        // Only after the window has gone can a cell of this window take the focus.
-        if (const auto span = std::exchange(goTo_, std::nullopt))
-            GoToCellText(span->tag, span->offset, span->length);
-        return;
-    }
-    const bool loaded = preview_->FormShow();
-    if (written && loaded) {
-        preview_->ButtonCopyClick();
-        StatusBar1->showMessage(QStringLiteral("コピー完了！"));
-    } else {
-        // Never leave an older text on the clipboard that the seller would take for this one.
-        QGuiApplication::clipboard()->clear();
-        StatusBar1->clearMessage();
-    }
+    previewCommand_->Run(sender && sender->objectName() == QStringLiteral("SpeedButtonPreview"));
+}
+
+void TFormMain::ShowCheckList() {
+    previewCommand_->ShowCheckList();
+}
+
+void TFormMain::GoToCellText(int tag, int offset, int length) {
+    previewCommand_->GoToCellText(tag, offset, length);
 }
 
 void TFormMain::LoadSettings() {
@@ -483,7 +433,7 @@ void TFormMain::SaveSettings() {
         if (QFile::decodeName(bytes) == path) snapshot.RecentFiles.push_back(bytes.toStdString());
     }
     snapshot.CheckMaxChars = static_cast<int>(
-        std::min<std::size_t>(checker_->MaxChars(), std::numeric_limits<int>::max()));
+        std::min<std::size_t>(Checker()->MaxChars(), std::numeric_limits<int>::max()));
     snapshot.PhoneWidth = preview_->PhoneWidth();
     quorvel::WriteSettings(*settings_, snapshot);
 }

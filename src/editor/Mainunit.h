@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "editor/PreviewCommand.h"
+#include "editor/SheetDocument.h"
 #include "sheet/DescriptionSheet.h"
 
 class QCloseEvent;
@@ -66,6 +68,8 @@ class TFormMain : public QMainWindow {
     // The secondary windows, created after the main window.
     void AttachWindows(TAboutForm* about, TLinkForm* link, TNewVerForm* notice);
 
+    // Read by the commands that only look at the sheet; the editor changes it only through
+    // SheetDocument() (a test may set one up here before the panes are shown again).
     quorvel::TDescriptionSheet& Sheet() { return sheet_; }
     const QString& CurrentFileName() const;
     TDocumentController* Document() const { return document_; }
@@ -79,10 +83,10 @@ class TFormMain : public QMainWindow {
     TFormatToolbar* FormatToolbar() const { return formatToolbar_; }
     TRecoveryKeeper* Recovery() const { return recovery_; }
     TRecentFiles* RecentFiles() const { return recentFiles_; }
-    // The sheet's change notification, the listing check and its status-bar field.
+    // The only way to change the sheet, the listing check and its status-bar field.
     TSheetDocument* SheetDocument() const { return sheetDocument_; }
-    TListingChecker* Checker() const { return checker_; }
-    TCheckStatusField* CheckField() const { return checkField_; }
+    TListingChecker* Checker() const { return previewCommand_->Checker(); }
+    TCheckStatusField* CheckField() const { return previewCommand_->CheckField(); }
     // What the window has to tell about the start (a refused recovery folder, a damaged copy).
     TStatusNote* StatusNote() const { return statusNote_; }
     quorvel::update::TVersionCheck* VersionCheck() const;
@@ -95,8 +99,8 @@ class TFormMain : public QMainWindow {
     void SpeedButtonSaveAsClick();
     bool FormCloseQuery();
     void FilesDropped(const QStringList& paths);
-    bool AnyCellModified() const { return sheet_.AnyCellModified(); }
-    void ClearModified() { sheet_.ClearModified(); }
+    // The sheet's history stands away from where it was saved.
+    bool AnyCellModified() const { return sheetDocument_->IsModified(); }
 
     // Preview and tag copy, told apart by the sender's object name.
     void SpeedButtonPreviewClick(QObject* sender);
@@ -126,6 +130,8 @@ class TFormMain : public QMainWindow {
     QToolButton* SpeedButtonOpen = nullptr;
     QToolButton* SpeedButtonSave = nullptr;
     QToolButton* SpeedButtonSaveAs = nullptr;
+    QToolButton* SpeedButtonUndo = nullptr;
+    QToolButton* SpeedButtonRedo = nullptr;
     QToolButton* SpeedButtonPreview = nullptr;
     QToolButton* SpeedButtonTagCopy = nullptr;
     QToolButton* SpeedButtonMerge = nullptr;
@@ -145,11 +151,7 @@ class TFormMain : public QMainWindow {
     void buildFileToolbar();
     void wireCells();
     void setTabOrder();
-    void placeOnScreen(QWidget* window);
     void applyStayOnTop();
-    void showWholeSheet();
-    void reportSheetChanges();
-    void followListingCheck();
 
     quorvel::TDescriptionSheet sheet_;
     quorvel::KeyStore* settings_;
@@ -167,13 +169,8 @@ class TFormMain : public QMainWindow {
     TCellHint* cellHint_ = nullptr;
     TRecentFiles* recentFiles_ = nullptr;
     TSheetDocument* sheetDocument_ = nullptr;
-    TListingChecker* checker_ = nullptr;
-    TCheckStatusField* checkField_ = nullptr;
+    TPreviewCommand* previewCommand_ = nullptr;
     TStatusNote* statusNote_ = nullptr;
-    struct CellSpan {
-        int tag, offset, length;
-    };
-    std::optional<CellSpan> goTo_;  // chosen in the preview, done once it has closed
     std::array<TCellEdit*, quorvel::kCellCount> cells_{};
 
     TAboutForm* about_ = nullptr;

@@ -21,11 +21,11 @@ std::string folderBytes(const QString& folder) {
 
 }  // namespace
 
-TRecoveryKeeper::TRecoveryKeeper(const quorvel::TDescriptionSheet& sheet,
+TRecoveryKeeper::TRecoveryKeeper(const TSheetDocument& document,
                                  std::function<QString()> currentFileName, const QString& folder,
                                  QObject* parent)
     : QObject(parent),
-      sheet_(sheet),
+      document_(document),
       currentFileName_(std::move(currentFileName)),
       store_(folderBytes(folder.isEmpty() ? RecoveryFolder() : folder)),
       timer_(new QTimer(this)) {
@@ -43,22 +43,16 @@ QString TRecoveryKeeper::RecoveryFolder() {
 // The reports arrive inside the guarded handlers of the commands that made the changes.
 void TRecoveryKeeper::Follow(TSheetDocument& document) {
     connect(&document, &TSheetDocument::changed, this, [this](TSheetDocument::Change what) {
-        if (what == TSheetDocument::Change::CellText)
-            TextEdited();
-        else if (what == TSheetDocument::Change::WholeSheet)
+        if (what == TSheetDocument::Change::WholeSheet)
             WorkSettled();  // reset, loaded or restored: what was here is given up
         else
-            FormatChanged();
+            SheetChanged();
     });
     connect(&document, &TSheetDocument::saved, this, &TRecoveryKeeper::WorkSettled);
 }
 
-void TRecoveryKeeper::TextEdited() {
+void TRecoveryKeeper::SheetChanged() {
     schedule();
-}
-
-void TRecoveryKeeper::FormatChanged() {
-    if (store_.HasCopy()) schedule();
 }
 
 // A running timer is kept, not restarted: steady typing must not put the copy off for ever.
@@ -67,9 +61,13 @@ void TRecoveryKeeper::schedule() {
 }
 
 void TRecoveryKeeper::writeNow() {
-    if (!sheet_.AnyCellModified() && !store_.HasCopy()) return;
+    // Undone back to the saved state: nothing is left to recover.
+    if (!document_.IsModified()) {
+        store_.Remove();
+        return;
+    }
     // A failed write keeps the previous copy whole; the next change tries again.
-    store_.Write(sheet_, ui::nativePath(currentFileName_()));
+    store_.Write(document_.Sheet(), ui::nativePath(currentFileName_()));
 }
 
 void TRecoveryKeeper::WorkSettled() {

@@ -10,7 +10,7 @@
 class QTimer;
 class TSheetDocument;
 
-// Keeps a recovery copy of the sheet while it holds unsaved text; the copies of editors that
+// Keeps a recovery copy of the sheet while it holds unsaved changes; the copies of editors that
 // died are offered at the next start (TRecoveryOffer). The copy is written a little after a change,
 // never per keystroke; it goes away as soon as the work is saved or knowingly discarded.
 class TRecoveryKeeper : public QObject {
@@ -20,9 +20,8 @@ class TRecoveryKeeper : public QObject {
 
     // `currentFileName` tells the path recorded with the copy (empty while untitled). `folder`
     // empty means RecoveryFolder().
-    TRecoveryKeeper(const quorvel::TDescriptionSheet& sheet,
-                    std::function<QString()> currentFileName, const QString& folder = {},
-                    QObject* parent = nullptr);
+    TRecoveryKeeper(const TSheetDocument& document, std::function<QString()> currentFileName,
+                    const QString& folder = {}, QObject* parent = nullptr);
 
     // QUORVEL_RECOVERY_DIR when set (tests keep away from the user's folder that way); empty
     // otherwise, which gives the store's own per-user recovery folder.
@@ -31,11 +30,9 @@ class TRecoveryKeeper : public QObject {
     // Listens to the sheet's changes and saves.
     void Follow(TSheetDocument& document);
 
-    // A cell's text was edited: the copy is written when the timer runs out.
-    void TextEdited();
-    // A format, include flag or table style changed. Alone that is no unsaved text, but a copy
-    // that exists must carry it.
-    void FormatChanged();
+    // The sheet changed: the copy is written (or, back at the saved state, removed) when the
+    // timer runs out.
+    void SheetChanged();
     // The work was saved or discarded: nothing is left to recover.
     void WorkSettled();
 
@@ -51,7 +48,7 @@ class TRecoveryKeeper : public QObject {
     void schedule();
     void writeNow();
 
-    const quorvel::TDescriptionSheet& sheet_;
+    const TSheetDocument& document_;
     std::function<QString()> currentFileName_;
     quorvel::RecoveryStore store_;
     QTimer* timer_ = nullptr;

@@ -5,10 +5,10 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QTimer>
+#include <QWidget>
 #include <QWindow>
 
 #include "editor/DocumentController.h"
-#include "editor/Mainunit.h"
 #include "editor/RecoveryKeeper.h"
 #include "editor/StatusNote.h"
 #include "ui/DialogSeam.h"
@@ -30,8 +30,9 @@ QString TRecoveryOffer::OfferText(const QString& fileName, qint64 writtenAt,
     return text;
 }
 
-bool TRecoveryOffer::Begin(TRecoveryKeeper& keeper, TFormMain& window, const QStringList& files) {
-    auto* offer = new TRecoveryOffer(keeper, window, files);
+bool TRecoveryOffer::Begin(TRecoveryKeeper& keeper, TDocumentController& document,
+                           TStatusNote& note, QWidget& window, const QStringList& files) {
+    auto* offer = new TRecoveryOffer(keeper, document, window, files);
     quorvel::RecoveryStore& store = keeper.Store();
     QStringList notes;
     std::vector<quorvel::RecoveryCopy> copies = store.ListOrphans();
@@ -47,7 +48,7 @@ bool TRecoveryOffer::Begin(TRecoveryKeeper& keeper, TFormMain& window, const QSt
             notes << QStringLiteral("読めない復元用データを %1 に移しました")
                          .arg(QFile::decodeName(aside.c_str()));
     }
-    if (!notes.isEmpty()) window.StatusNote()->Show(notes.join(QStringLiteral("　")));
+    if (!notes.isEmpty()) note.Show(notes.join(QStringLiteral("　")));
     if (offer->copies_.empty()) {
         delete offer;
         return false;
@@ -55,8 +56,9 @@ bool TRecoveryOffer::Begin(TRecoveryKeeper& keeper, TFormMain& window, const QSt
     return true;
 }
 
-TRecoveryOffer::TRecoveryOffer(TRecoveryKeeper& keeper, TFormMain& window, const QStringList& files)
-    : QObject(&window), keeper_(keeper), window_(window), files_(files) {
+TRecoveryOffer::TRecoveryOffer(TRecoveryKeeper& keeper, TDocumentController& document,
+                               QWidget& window, const QStringList& files)
+    : QObject(&window), keeper_(keeper), document_(document), window_(window), files_(files) {
     window.installEventFilter(this);
     if (window.isVisible()) QTimer::singleShot(0, this, [this] { ask(); });
 }
@@ -92,7 +94,7 @@ void TRecoveryOffer::ask() {
             }
             // Only a plain No gives the work up; any other end of the question keeps the copy.
             if (answer != QMessageBox::Yes) continue;
-            window_.Document()->Restore(std::move(sheet.sheet), file);
+            document_.Restore(std::move(sheet.sheet), file);
             // After the restore: replacing the sheet settles the work that was here before.
             keeper_.Adopt(std::move(copies_[i]));
             restored = true;
@@ -100,6 +102,6 @@ void TRecoveryOffer::ask() {
     });
     // The copies not asked about stay, locked by nobody, for a later start.
     copies_.clear();
-    if (!restored) RunGuarded(&window_, [&] { window_.Document()->OpenFirstOf(files_); });
+    if (!restored) RunGuarded(&window_, [&] { document_.OpenFirstOf(files_); });
     deleteLater();
 }

@@ -8,7 +8,9 @@
 
 #include "store/RecoveryStore.h"
 
-class TFormMain;
+class QWidget;
+class TDocumentController;
+class TStatusNote;
 class TRecoveryKeeper;
 
 // The offer of the work dead editors left. It looks at their copies while the main window is
@@ -22,7 +24,9 @@ class TRecoveryOffer : public QObject {
     // the opening of `files`. False when there is nothing: the caller opens `files` itself. In
     // both cases what the user should know about the folder or damaged copies is shown in the
     // window's status line.
-    static bool Begin(TRecoveryKeeper& keeper, TFormMain& window, const QStringList& files);
+    // The questions sit on `window`; `document` restores or opens, `note` tells the rest.
+    static bool Begin(TRecoveryKeeper& keeper, TDocumentController& document, TStatusNote& note,
+                      QWidget& window, const QStringList& files);
 
     // The question for a copy of the file `fileName` (empty: untitled) last written at
     // `writtenAt` (seconds since 1970); with `commandLineFile`, the file Yes leaves unopened.
@@ -33,11 +37,13 @@ class TRecoveryOffer : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    TRecoveryOffer(TRecoveryKeeper& keeper, TFormMain& window, const QStringList& files);
+    TRecoveryOffer(TRecoveryKeeper& keeper, TDocumentController& document, QWidget& window,
+                   const QStringList& files);
     void ask();
 
     TRecoveryKeeper& keeper_;
-    TFormMain& window_;
+    TDocumentController& document_;
+    QWidget& window_;
     QStringList files_;
     std::vector<quorvel::RecoveryCopy> copies_;
     std::vector<quorvel::RecoveredSheet> sheets_;

@@ -45,8 +45,8 @@ QWidget* makeColumn(QWidget* parent, const QString& name) {
 
 }  // namespace
 
-TRowsArea::TRowsArea(quorvel::TDescriptionSheet& sheet, QWidget* parent)
-    : QScrollArea(parent), sheet_(sheet) {
+TRowsArea::TRowsArea(TSheetDocument& document, QWidget* parent)
+    : QScrollArea(parent), document_(document) {
     setObjectName(QStringLiteral("ScrollBox1"));
     setMinimumHeight(64);
     setFocusPolicy(Qt::NoFocus);
@@ -82,12 +82,9 @@ TRowsArea::TRowsArea(quorvel::TDescriptionSheet& sheet, QWidget* parent)
 void TRowsArea::buildRow(int row) {
     const int i = row - 1;
     const QString n = QString::number(row);
-    quorvel::TSheetRow& sheetRow = sheet_.Rows[i];
-
     const CellPanelPlan item{QStringLiteral("CheckBoxKou") + n,
                              QStringLiteral("項目") + fullWidthNumber(row),
-                             &sheetRow.IncludeItem,
-                             &sheetRow.Item,
+                             quorvel::ItemTag(row),
                              QStringLiteral("Memo%1Left").arg(row),
                              QString(),
                              QStringLiteral("SpeedButtonU") + n,
@@ -95,18 +92,17 @@ void TRowsArea::buildRow(int row) {
                              QStringLiteral("row_grow"),
                              QStringLiteral("row_shrink")};
     PanelKou[i] = makeRowPanel(PanelLeft, QStringLiteral("PanelKou") + n);
-    itemPanels_[i] = BuildCellPanel(PanelKou[i], item);
+    itemPanels_[i] = BuildCellPanel(PanelKou[i], document_, item);
     CheckBoxKou[i] = itemPanels_[i].Include;
     SpeedButtonU[i] = itemPanels_[i].Grow;
     SpeedButtonD[i] = itemPanels_[i].Shrink;
     MemoLeft[i] = itemPanels_[i].Edit;
 
-    const CellPanelPlan description{QStringLiteral("CheckBoxSet") + n,
-                                    QStringLiteral("説明") + fullWidthNumber(row),
-                                    &sheetRow.IncludeDescription, &sheetRow.Description,
-                                    QStringLiteral("Memo%1Right").arg(row)};
+    const CellPanelPlan description{
+        QStringLiteral("CheckBoxSet") + n, QStringLiteral("説明") + fullWidthNumber(row),
+        quorvel::DescriptionTag(row), QStringLiteral("Memo%1Right").arg(row)};
     PanelSet[i] = makeRowPanel(PanelRight, QStringLiteral("PanelSet") + n);
-    descriptionPanels_[i] = BuildCellPanel(PanelSet[i], description);
+    descriptionPanels_[i] = BuildCellPanel(PanelSet[i], document_, description);
     CheckBoxSet[i] = descriptionPanels_[i].Include;
     MemoRight[i] = descriptionPanels_[i].Edit;
 

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "editor/CellPanel.h"
+#include "editor/SheetDocument.h"
 #include "sheet/DescriptionSheet.h"
 
 class QCheckBox;
@@ -33,7 +34,7 @@ class TRowsArea : public QScrollArea {
     static constexpr int kSplitterWidth = 3;
     static constexpr int kWheelStep = 8;
 
-    explicit TRowsArea(quorvel::TDescriptionSheet& sheet, QWidget* parent = nullptr);
+    explicit TRowsArea(TSheetDocument& document, QWidget* parent = nullptr);
 
     // Row numbers are 1 to 10; other numbers are ignored (or give 0).
     int RowHeight(int row) const;
@@ -100,7 +101,7 @@ class TRowsArea : public QScrollArea {
     // The splitter's drag: the column follows at once, held so both columns keep 100 pixels.
     void dragLeftColumnTo(int width);
 
-    quorvel::TDescriptionSheet& sheet_;
+    TSheetDocument& document_;
     QWidget* content_ = nullptr;
     std::array<TCellPanel, quorvel::kRowCount> itemPanels_{};
     std::array<TCellPanel, quorvel::kRowCount> descriptionPanels_{};

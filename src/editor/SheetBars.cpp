@@ -31,12 +31,13 @@ QList<TCellEdit*> TCellBar::Cells() const {
     return {panel_.Edit};
 }
 
-TTitleBar::TTitleBar(quorvel::TDescriptionSheet& sheet, QWidget* parent)
+TTitleBar::TTitleBar(TSheetDocument& document, QWidget* parent)
     : TCellBar(QStringLiteral("PanelTop"), parent) {
     setFixedHeight(kHeight);
-    panel_ = BuildCellPanel(
-        this, {QStringLiteral("CheckBoxTytle"), QStringLiteral("タイトル"), &sheet.IncludeTitle,
-               &sheet.Title, QStringLiteral("MemoTytle"), QStringLiteral("Panel9")});
+    panel_ =
+        BuildCellPanel(this, document,
+                       {QStringLiteral("CheckBoxTytle"), QStringLiteral("タイトル"),
+                        quorvel::kTitleTag, QStringLiteral("MemoTytle"), QStringLiteral("Panel9")});
     Panel9 = panel_.Label;
     CheckBoxTytle = panel_.Include;
     MemoTytle = panel_.Edit;
@@ -46,15 +47,15 @@ void TTitleBar::CheckBoxTytleClick() {
     panel_.IncludeClick();
 }
 
-TNoteBar::TNoteBar(quorvel::TDescriptionSheet& sheet, QWidget* parent)
+TNoteBar::TNoteBar(TSheetDocument& document, QWidget* parent)
     : TCellBar(QStringLiteral("PanelBottom"), parent) {
     setFixedHeight(noteHeight_);
     // The height buttons have no glyphs of their own.
     panel_ = BuildCellPanel(
-        this, {QStringLiteral("CheckBoxSearch"), QStringLiteral("枠外注記"), &sheet.IncludeNote,
-               &sheet.Note, QStringLiteral("MemoKey"), QStringLiteral("Panel39"),
-               QStringLiteral("SpeedButtonUW"), QStringLiteral("SpeedButtonDW"), QString(),
-               QString(), QStringLiteral("Panel2")});
+        this, document,
+        {QStringLiteral("CheckBoxSearch"), QStringLiteral("枠外注記"), quorvel::kNoteTag,
+         QStringLiteral("MemoKey"), QStringLiteral("Panel39"), QStringLiteral("SpeedButtonUW"),
+         QStringLiteral("SpeedButtonDW"), QString(), QString(), QStringLiteral("Panel2")});
     Panel39 = panel_.Label;
     CheckBoxSearch = panel_.Include;
     Panel2 = panel_.HeightStrip;

@@ -4,6 +4,7 @@
 #include <QList>
 
 #include "editor/CellPanel.h"
+#include "editor/SheetDocument.h"
 #include "sheet/DescriptionSheet.h"
 
 class QCheckBox;
@@ -34,7 +35,7 @@ class TTitleBar : public TCellBar {
   public:
     static constexpr int kHeight = 36;
 
-    explicit TTitleBar(quorvel::TDescriptionSheet& sheet, QWidget* parent = nullptr);
+    explicit TTitleBar(TSheetDocument& document, QWidget* parent = nullptr);
 
     void CheckBoxTytleClick();
 
@@ -53,7 +54,7 @@ class TNoteBar : public TCellBar {
     static constexpr int kMaxHeight = 128;
     static constexpr int kHeightStep = 15;
 
-    explicit TNoteBar(quorvel::TDescriptionSheet& sheet, QWidget* parent = nullptr);
+    explicit TNoteBar(TSheetDocument& document, QWidget* parent = nullptr);
 
     // The bar's height; setting it holds it within 64 to 128 (stored settings may be anything).
     int NoteHeight() const { return noteHeight_; }

@@ -13,4 +13,8 @@ class TStatusNote : public QLabel {
 
     void Show(const QString& text);
     void Clear();
+
+    // What a paste left out, and why: `refused` characters a cell cannot hold and `overLimit`
+    // ones past its byte limit.
+    static QString PasteDropNote(int refused, int overLimit);
 };

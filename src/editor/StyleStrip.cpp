@@ -105,8 +105,8 @@ ui::AlignmentGroup makeAlignGroup(QGroupBox* group, QButtonGroup* exclusive,
 
 }  // namespace
 
-TStyleStrip::TStyleStrip(quorvel::TTableStyle& style, QWidget* parent)
-    : QScrollArea(parent), style_(style) {
+TStyleStrip::TStyleStrip(TSheetDocument& document, QWidget* parent)
+    : QScrollArea(parent), document_(document) {
     setObjectName(QStringLiteral("ScrollBox2"));
     setFrameShape(QFrame::NoFrame);
     setFixedHeight(kStripHeight);
@@ -123,6 +123,11 @@ TStyleStrip::TStyleStrip(quorvel::TTableStyle& style, QWidget* parent)
     setWidget(content);
 
     ShowWholeStyle();
+    connect(&document_, &TSheetDocument::changed, this, [this](TSheetDocument::Change what) {
+        if (what == TSheetDocument::Change::TableStyle ||
+            what == TSheetDocument::Change::WholeSheet)
+            ShowWholeStyle();
+    });
 }
 
 void TStyleStrip::buildMiniature(QWidget* content) {
@@ -212,30 +217,24 @@ void TStyleStrip::buildGroups(QWidget* content) {
                            [this, button] { bannerAlignClick(button); });
 }
 
-void TStyleStrip::changed() {
-    if (!showingWhole_) emit styleChanged();
-}
-
-void TStyleStrip::setTableAlign(int code) {
-    style_.TableAlign = code;
-    UpdateStylePreview();
-    changed();
-}
-
-void TStyleStrip::setBannerAlign(int code) {
-    style_.BannerAlign = code;
-    UpdateStylePreview();
-    changed();
+void TStyleStrip::set(TSheetDocument::StyleField field,
+                      const std::function<void(quorvel::TTableStyle&)>& edit) {
+    quorvel::TTableStyle value = style();
+    edit(value);
+    const bool changes = value != style();
+    document_.SetTableStyle(field, value);
+    // A command that changed nothing puts the controls back as the style has them.
+    if (!changes) showStyle(false);
 }
 
 void TStyleStrip::tableAlignClick(QToolButton* button) {
-    button->setChecked(true);
-    setTableAlign(tableAlign_.CodeOf(button, style_.TableAlign));
+    const int code = tableAlign_.CodeOf(button, style().TableAlign);
+    set(TSheetDocument::StyleField::TableAlign, [code](auto& style) { style.TableAlign = code; });
 }
 
 void TStyleStrip::bannerAlignClick(QToolButton* button) {
-    button->setChecked(true);
-    setBannerAlign(bannerAlign_.CodeOf(button, style_.BannerAlign));
+    const int code = bannerAlign_.CodeOf(button, style().BannerAlign);
+    set(TSheetDocument::StyleField::BannerAlign, [code](auto& style) { style.BannerAlign = code; });
 }
 
 void TStyleStrip::SpeedButtonTableAlignLeftClick() {
@@ -267,40 +266,31 @@ void TStyleStrip::ComboBoxTableBorderWidthChange() {
     int width = ComboBoxTableBorderWidth->currentText().trimmed().toInt(&ok, 10);
     if (!ok) width = std::max(ComboBoxTableBorderWidth->currentIndex(), 0);
     width = std::clamp(width, 0, 10);
-    style_.BorderWidth = width;
-    ShapeTableBorderColor->SetPenWidth(width);
-    ShapeTableBorderColor->SetPenVisible(width != 0);
-    UpdateStylePreview();
-    changed();
-}
-
-void TStyleStrip::applyOutlineColour() {
-    ShapeTableBorderColor->SetPenColor(style_.BorderColorSet ? style_.BorderColor : kGrey);
+    set(TSheetDocument::StyleField::BorderWidth,
+        [width](auto& style) { style.BorderWidth = width; });
 }
 
 void TStyleStrip::CheckBoxBorderSetClick() {
-    style_.BorderColorSet = CheckBoxBorderSet->isChecked();
-    SpeedButtonBorderColor->setEnabled(style_.BorderColorSet);
-    applyOutlineColour();
-    UpdateStylePreview();
-    changed();
+    const bool on = CheckBoxBorderSet->isChecked();
+    set(TSheetDocument::StyleField::BorderColorSet,
+        [on](auto& style) { style.BorderColorSet = on; });
 }
 
 void TStyleStrip::SpeedButtonBorderColorClick() {
-    if (!style_.BorderColorSet) return;
+    if (!style().BorderColorSet) return;
     RunGuarded(this, [this] {
-        const auto picked = dialogs().chooseColour(this, style_.BorderColor);
+        const auto picked = dialogs().chooseColour(this, style().BorderColor);
         if (!picked) return;
-        style_.BorderColor = *picked;
-        applyOutlineColour();
-        changed();
+        const TColor colour = *picked;
+        set(TSheetDocument::StyleField::BorderColor,
+            [colour](auto& style) { style.BorderColor = colour; });
     });
 }
 
 void TStyleStrip::ComboBoxSpacingChange() {
-    style_.CellPadding = std::max(ComboBoxSpacing->currentIndex(), 0);
-    UpdateStylePreview();
-    changed();
+    const int padding = std::max(ComboBoxSpacing->currentIndex(), 0);
+    set(TSheetDocument::StyleField::CellPadding,
+        [padding](auto& style) { style.CellPadding = padding; });
 }
 
 void TStyleStrip::UpdateStylePreview() {
@@ -308,7 +298,7 @@ void TStyleStrip::UpdateStylePreview() {
     const int pageWidth = ShapeTableParent->width();
 
     QRect table = ShapeTableBorderColor->geometry();
-    table.moveLeft(AlignedLeft(style_.TableAlign, pageLeft, pageWidth, table.width(), table.x()));
+    table.moveLeft(AlignedLeft(style().TableAlign, pageLeft, pageWidth, table.width(), table.x()));
     ShapeTableBorderColor->move(table.topLeft());
 
     const int inset =
@@ -317,36 +307,33 @@ void TStyleStrip::UpdateStylePreview() {
 
     const QRect banner = ShapeBanner->geometry();
     ShapeBanner->move(
-        AlignedLeft(style_.BannerAlign, pageLeft, pageWidth, banner.width(), banner.x()),
+        AlignedLeft(style().BannerAlign, pageLeft, pageWidth, banner.width(), banner.x()),
         banner.y());
 }
 
 void TStyleStrip::ShowWholeStyle() {
-    showingWhole_ = true;
-    // The lists only hold 0 to 9; a style from elsewhere is brought into that range so the list,
-    // the miniature and the generated table agree.
-    style_.BorderWidth = std::clamp(style_.BorderWidth, 0, kListItems - 1);
-    style_.CellPadding = std::clamp(style_.CellPadding, 0, kListItems - 1);
-    const TColor borderColour = style_.BorderColor;
-    const bool borderColourSet = style_.BorderColorSet;
-    const int cellPadding = style_.CellPadding;
+    showStyle(true);
+}
 
+void TStyleStrip::showStyle(bool announce) {
+    const quorvel::TTableStyle& shown = style();
     // An alignment code outside the three leaves the buttons as they are.
-    if (QToolButton* button = tableAlign_.ButtonOf(style_.TableAlign)) tableAlignClick(button);
-    if (QToolButton* button = bannerAlign_.ButtonOf(style_.BannerAlign)) bannerAlignClick(button);
+    if (QToolButton* button = tableAlign_.ButtonOf(shown.TableAlign)) button->setChecked(true);
+    if (QToolButton* button = bannerAlign_.ButtonOf(shown.BannerAlign)) button->setChecked(true);
     {
         const QSignalBlocker blocker(ComboBoxTableBorderWidth);
-        ComboBoxTableBorderWidth->setCurrentIndex(style_.BorderWidth);
+        ComboBoxTableBorderWidth->setCurrentIndex(std::clamp(shown.BorderWidth, 0, kListItems - 1));
     }
-    ComboBoxTableBorderWidthChange();
-    style_.BorderColor = borderColour;
-    CheckBoxBorderSet->setChecked(borderColourSet);
-    CheckBoxBorderSetClick();
+    const int width = std::clamp(shown.BorderWidth, 0, 10);
+    ShapeTableBorderColor->SetPenWidth(width);
+    ShapeTableBorderColor->SetPenVisible(width != 0);
+    CheckBoxBorderSet->setChecked(shown.BorderColorSet);
+    SpeedButtonBorderColor->setEnabled(shown.BorderColorSet);
+    ShapeTableBorderColor->SetPenColor(shown.BorderColorSet ? shown.BorderColor : kGrey);
     {
         const QSignalBlocker blocker(ComboBoxSpacing);
-        ComboBoxSpacing->setCurrentIndex(cellPadding);
+        ComboBoxSpacing->setCurrentIndex(std::clamp(shown.CellPadding, 0, kListItems - 1));
     }
-    ComboBoxSpacingChange();
-    showingWhole_ = false;
-    emit styleChanged();
+    UpdateStylePreview();
+    if (announce) emit styleChanged();
 }

@@ -2,6 +2,9 @@
 
 #include <QScrollArea>
 
+#include <functional>
+
+#include "editor/SheetDocument.h"
 #include "sheet/DescriptionSheet.h"
 #include "ui/AlignmentGroup.h"
 
@@ -16,15 +19,14 @@ class TShape;
 
 // The strip under the toolbars that edits the sheet's table-wide settings and sketches, in a
 // miniature, where the table, its first cell's text and the footer link will sit on the page.
-// It edits the style it was given in place and keeps no state of its own beyond what it shows.
-// None of its commands marks the sheet modified: only cell text does.
+// Each control's change is a command on the sheet's document; the strip shows the style as the
+// document reports it and keeps no state of its own beyond what it shows.
 class TStyleStrip : public QScrollArea {
     Q_OBJECT
   public:
-    explicit TStyleStrip(quorvel::TTableStyle& style, QWidget* parent = nullptr);
+    explicit TStyleStrip(TSheetDocument& document, QWidget* parent = nullptr);
 
-    // Brings every control and the miniature in line with a style replaced as a whole (after a
-    // reset or a load).
+    // Brings every control and the miniature in line with the sheet's style.
     void ShowWholeStyle();
     // Places the miniature's shapes from the current style.
     void UpdateStylePreview();
@@ -64,21 +66,20 @@ class TStyleStrip : public QScrollArea {
     QToolButton* SpeedButtonBannerRight = nullptr;
 
   signals:
-    // After any change of the style made through the strip.
+    // After the strip showed a changed style.
     void styleChanged();
 
   private:
     void buildMiniature(QWidget* content);
     void buildGroups(QWidget* content);
-    void setTableAlign(int code);
-    void setBannerAlign(int code);
+    void showStyle(bool announce);
     void tableAlignClick(QToolButton* button);
     void bannerAlignClick(QToolButton* button);
-    void changed();
-    void applyOutlineColour();
+    void set(TSheetDocument::StyleField field,
+             const std::function<void(quorvel::TTableStyle&)>& edit);
+    const quorvel::TTableStyle& style() const { return document_.Sheet().Style; }
 
-    quorvel::TTableStyle& style_;
+    TSheetDocument& document_;
     ui::AlignmentGroup tableAlign_;
     ui::AlignmentGroup bannerAlign_;
-    bool showingWhole_ = false;
 };

@@ -43,6 +43,14 @@ void keepFrameOnScreen(QWidget& window, int attempt) {
 
 }  // namespace
 
+void PlaceStoredOnScreen(QWidget& window) {
+    if (!window.testAttribute(Qt::WA_Moved)) return;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    window.move(KeptOnScreen(QRect(window.pos(), window.size()), screen->size()).topLeft());
+    KeepFrameOnScreenWhenShown(window);
+}
+
 void KeepFrameOnScreenWhenShown(QWidget& window) {
     AtFirstShow(window, [&window] { keepFrameOnScreen(window, 0); });
 }

@@ -16,6 +16,10 @@ QRect KeptOnScreen(QRect window, QSize screen);
 // inner size, so a window restored at the bottom edge would keep its status bar off the screen.
 void KeepFrameOnScreenWhenShown(QWidget& window);
 
+// A window with a stored position is moved onto the primary screen, and its frame kept there
+// once shown; one without is left to the window system to place.
+void PlaceStoredOnScreen(QWidget& window);
+
 // Moves a window, frame and all, to the middle of its screen's free area (the primary screen's
 // when it has none yet).
 void CentreOnScreen(QWidget& window);

@@ -12,6 +12,7 @@
 #include "UiTestEnvironment.h"
 #include "editor/CellEdit.h"
 #include "editor/EditMenu.h"
+#include "editor/SheetDocument.h"
 #include "platform/Sjis.h"
 #include "ui/SjisText.h"
 
@@ -69,13 +70,17 @@ class CellInputTest : public QObject {
     Q_OBJECT
   private slots:
     void init() {
-        cell = quorvel::TSheetCell{};
-        cell.Tag = 1005;
-        box = std::make_unique<TCellEdit>(cell);
+        sheet = std::make_unique<quorvel::TDescriptionSheet>();
+        document = std::make_unique<TSheetDocument>(*sheet);
+        box = std::make_unique<TCellEdit>(*document, 1005);
         box->show();
         box->setFocus();
     }
-    void cleanup() { box.reset(); }
+    void cleanup() {
+        box.reset();
+        document.reset();
+        sheet.reset();
+    }
 
     void controlCharactersNeverReachACell() {
         QSignalSpy dropped(box.get(), &TCellEdit::pasteCharactersDropped);
@@ -87,7 +92,7 @@ class CellInputTest : public QObject {
         QApplication::clipboard()->setText(pasted);
         box->paste();
         QCOMPARE(box->toPlainText(), QStringLiteral("abcdefg"));
-        QCOMPARE(cell.Text, std::string("abcdefg"));
+        QCOMPARE(cell().Text, std::string("abcdefg"));
         QCOMPARE(dropped.count(), 1);
         QCOMPARE(dropped.at(0).at(0).toInt(), 3);
 
@@ -95,24 +100,24 @@ class CellInputTest : public QObject {
         dropOn(*box, QStringLiteral("\x7f"
                                     "1\t2\r\n3\x01\x1f"));
         QCOMPARE(box->toPlainText(), QStringLiteral("abcdefg1\t2\n3"));
-        QCOMPARE(cell.Text, std::string("abcdefg1\t2\r\n3"));
+        QCOMPARE(cell().Text, std::string("abcdefg1\t2\r\n3"));
         QCOMPARE(dropped.count(), 2);
         QCOMPARE(dropped.at(1).at(0).toInt(), 3);
 
         // Typed and committed controls go the same way, and a complete paste says nothing.
         typeText(*box, QStringLiteral("h\x1b"));
         commit(*box, QStringLiteral("i\x08j"));
-        QCOMPARE(cell.Text, std::string("abcdefg1\t2\r\n3hij"));
+        QCOMPARE(cell().Text, std::string("abcdefg1\t2\r\n3hij"));
         box->InsertLikePaste(QStringLiteral("k"));
         QCOMPARE(dropped.count(), 2);
-        checkMirror(*box, cell);
+        checkMirror(*box, cell());
     }
 
     void charactersTheSheetCannotHoldAreRefusedOnEveryPath() {
         typeText(*box, QStringLiteral("😀"));
         typeText(*box, QString(QChar(0x00E9)));
         QVERIFY(box->toPlainText().isEmpty());
-        QVERIFY(!cell.Modified);
+        QVERIFY(!cell().Modified);
         // With the modifier an AltGr keyboard sends, or mixed with what may enter.
         typeText(*box, QStringLiteral("a😀b"), Qt::AltModifier | Qt::ControlModifier);
         QCOMPARE(box->toPlainText(), QStringLiteral("ab"));
@@ -124,9 +129,9 @@ class CellInputTest : public QObject {
         QVERIFY(!box->InsertLikePaste(QString(QChar(0xF7FF)) + QChar(0xE757)));
         QCOMPARE(dropped.at(0).at(0).toInt(), 2);
         QCOMPARE(box->toPlainText(), QStringLiteral("abcd"));
-        QCOMPARE(cell.Text, std::string("abcd"));
-        QVERIFY(cell.Text.find('?') == std::string::npos);
-        checkMirror(*box, cell);
+        QCOMPARE(cell().Text, std::string("abcd"));
+        QVERIFY(cell().Text.find('?') == std::string::npos);
+        checkMirror(*box, cell());
     }
 
     void shortcutsStillWork() {
@@ -142,33 +147,33 @@ class CellInputTest : public QObject {
         // FA 5C) as loaded, a control byte as loaded and a final lone lead byte.
         const std::string odd =
             std::string("a\x85\x40") + "\xA0" + "\xED\x40" + "\x1b" + sj("漢字") + "\r\nq" + '\x82';
-        cell.Text = odd;
+        cell().Text = odd;
         box->ShowCellText();
         QCOMPARE(box->RemainingBytes(), quorvel::kCellMaxInputBytes - int(odd.size()));
         moveCaret(*box, 0);
         typeText(*box, QStringLiteral("X"));
-        QCOMPARE(cell.Text, "X" + odd);
+        QCOMPARE(cell().Text, "X" + odd);
         // In the middle, after the escapes, then deleting a character there.
         moveCaret(*box, 7);
         commit(*box, QStringLiteral("挿"));
         std::string expected = "X" + odd;
         expected.insert(expected.find(sj("漢字")), sj("挿"));
-        QCOMPARE(QByteArray::fromStdString(cell.Text).toHex(' '),
+        QCOMPARE(QByteArray::fromStdString(cell().Text).toHex(' '),
                  QByteArray::fromStdString(expected).toHex(' '));
         QTest::keyClick(box.get(), Qt::Key_Backspace);
-        QCOMPARE(cell.Text, "X" + odd);
+        QCOMPARE(cell().Text, "X" + odd);
         QCOMPARE(box->RemainingBytes(), quorvel::kCellMaxInputBytes - int(odd.size()) - 1);
     }
 
     void aLoadedLoneLineFeedIsWrittenAsALineBreakOnce() {
-        cell.Text = "one\ntwo";
+        cell().Text = "one\ntwo";
         box->ShowCellText();
         moveCaret(*box, 7);
         typeText(*box, QStringLiteral("!"));
-        QCOMPARE(cell.Text, std::string("one\r\ntwo!"));
+        QCOMPARE(cell().Text, std::string("one\r\ntwo!"));
         typeText(*box, QStringLiteral("?"));
-        QCOMPARE(cell.Text, std::string("one\r\ntwo!?"));
-        checkMirror(*box, cell);
+        QCOMPARE(cell().Text, std::string("one\r\ntwo!?"));
+        checkMirror(*box, cell());
     }
 
     void byteLimitIsExactAfterCountingChangesOnly() {
@@ -177,21 +182,21 @@ class CellInputTest : public QObject {
         while (text.size() < 990) text += sj("型番 X-10\r\n");
         text.resize(990);
         while (text.size() < 999) text += 'z';
-        cell.Text = text;
+        cell().Text = text;
         box->ShowCellText();
         for (int at : {int(box->toPlainText().size()), 10}) {
             moveCaret(*box, at);
             commit(*box, QStringLiteral("あ"));
             QTest::keyClick(box.get(), Qt::Key_Return);
-            QCOMPARE(int(cell.Text.size()), 999);
+            QCOMPARE(int(cell().Text.size()), 999);
             typeText(*box, QStringLiteral("y"));
-            QCOMPARE(int(cell.Text.size()), 1000);
+            QCOMPARE(int(cell().Text.size()), 1000);
             typeText(*box, QStringLiteral("w"));
-            QCOMPARE(int(cell.Text.size()), 1000);
+            QCOMPARE(int(cell().Text.size()), 1000);
             QCOMPARE(box->RemainingBytes(), 0);
-            checkMirror(*box, cell);
+            checkMirror(*box, cell());
             QTest::keyClick(box.get(), Qt::Key_Backspace);
-            QCOMPARE(cell.Text, text);
+            QCOMPARE(cell().Text, text);
         }
         // Replacing a selected double-byte character frees its two bytes.
         moveCaret(*box, 0);
@@ -200,26 +205,26 @@ class CellInputTest : public QObject {
         box->setTextCursor(cursor);
         QCOMPARE(box->RemainingBytes(), 3);
         commit(*box, QStringLiteral("いa"));
-        QCOMPARE(int(cell.Text.size()), 1000);
+        QCOMPARE(int(cell().Text.size()), 1000);
     }
 
     void undoAndRedoKeepTheCount() {
         box->InsertLikePaste(QStringLiteral("前半\n"));
         typeText(*box, QStringLiteral("ab"));
         commit(*box, QStringLiteral("後"));
-        const std::string full = cell.Text;
-        box->UndoOnce();
-        checkMirror(*box, cell);
-        QVERIFY(cell.Text != full);
-        box->UndoOnce();
-        QCOMPARE(cell.Text, full);
-        checkMirror(*box, cell);
+        const std::string full = cell().Text;
+        document->Undo();
+        checkMirror(*box, cell());
+        QVERIFY(cell().Text != full);
+        document->Redo();
+        QCOMPARE(cell().Text, full);
+        checkMirror(*box, cell());
         while (box->document()->isUndoAvailable()) box->undo();
-        QCOMPARE(cell.Text, std::string());
+        QCOMPARE(cell().Text, std::string());
         QCOMPARE(box->RemainingBytes(), quorvel::kCellMaxInputBytes);
         while (box->document()->isRedoAvailable()) box->redo();
-        QCOMPARE(cell.Text, full);
-        checkMirror(*box, cell);
+        QCOMPARE(cell().Text, full);
+        checkMirror(*box, cell());
     }
 
     void anyMixOfEditsKeepsTheMirrorExact() {
@@ -227,7 +232,7 @@ class CellInputTest : public QObject {
         const QStringList pieces{QStringLiteral("a"),       QStringLiteral("漢字"),
                                  QStringLiteral("\n"),      QStringLiteral("ｶﾅ"),
                                  QStringLiteral("x\ny\nz"), QStringLiteral("①")};
-        cell.Text = std::string("start") + '\x85' + '\x40' + sj("です\r\n");
+        cell().Text = std::string("start") + '\x85' + '\x40' + sj("です\r\n");
         box->ShowCellText();
         for (int step = 0; step < 300; ++step) {
             const int length = int(box->toPlainText().size());
@@ -249,7 +254,10 @@ class CellInputTest : public QObject {
                     QTest::keyClick(box.get(), Qt::Key_Delete);
                     break;
                 case 4:
-                    box->UndoOnce();
+                    if (random.bounded(2))
+                        document->Undo();
+                    else
+                        document->Redo();
                     break;
                 case 5:
                     box->cut();
@@ -259,14 +267,14 @@ class CellInputTest : public QObject {
                     typeText(*box, QStringLiteral("k"));
                     break;
             }
-            QVERIFY(int(cell.Text.size()) <= quorvel::kCellMaxInputBytes);
-            checkMirror(*box, cell);
+            QVERIFY(int(cell().Text.size()) <= quorvel::kCellMaxInputBytes);
+            checkMirror(*box, cell());
         }
         box->clear();
-        QCOMPARE(cell.Text, std::string());
+        QCOMPARE(cell().Text, std::string());
         box->setPlainText(QStringLiteral("set\nby code"));
-        QCOMPARE(cell.Text, std::string("set\r\nby code"));
-        checkMirror(*box, cell);
+        QCOMPARE(cell().Text, std::string("set\r\nby code"));
+        checkMirror(*box, cell());
     }
 
     void theStatusLineCountsWhatAPasteLeftOut() {
@@ -306,7 +314,9 @@ class CellInputTest : public QObject {
     }
 
   private:
-    quorvel::TSheetCell cell;
+    std::unique_ptr<quorvel::TDescriptionSheet> sheet;
+    std::unique_ptr<TSheetDocument> document;
+    quorvel::TSheetCell& cell() { return sheet->CellByTag(1005); }
     std::unique_ptr<TCellEdit> box;
 };
 

@@ -4,11 +4,13 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QUndoStack>
 #include <QtTest>
 
 #include "ScriptedDialogs.h"
 #include "UiTestEnvironment.h"
 #include "editor/DocumentController.h"
+#include "editor/SheetDocument.h"
 #include "sheet/DescriptionSheet.h"
 #include "store/DataFile.h"
 
@@ -25,11 +27,13 @@ class DocumentControllerTest : public QObject {
         sheet = std::make_unique<quorvel::TDescriptionSheet>();
         dialogs = std::make_unique<ScriptedDialogs>();
         files = std::make_unique<QTemporaryDir>();
-        document = std::make_unique<TDocumentController>(*sheet, nullptr);
+        sheetDocument = std::make_unique<TSheetDocument>(*sheet);
+        document = std::make_unique<TDocumentController>(*sheetDocument, nullptr);
     }
     void cleanup() {
         QCOMPARE(dialogs->unexpected, 0);
         document.reset();
+        sheetDocument.reset();
         dialogs.reset();
     }
 
@@ -37,13 +41,20 @@ class DocumentControllerTest : public QObject {
         QSignalSpy replaced(document.get(), &TDocumentController::sheetReplaced);
         QSignalSpy titles(document.get(), &TDocumentController::titleChanged);
         QSignalSpy toTop(document.get(), &TDocumentController::scrollToTopWanted);
-        sheet->Rows[3].IncludeItem = false;
+        sheetDocument->SetIncluded(quorvel::ItemTag(4), false);
+        QVERIFY(!sheet->Rows[3].IncludeItem);
+        // Only a change of presentation, but a change: it is worth a question now.
+        dialogs->messageAnswers.push_back(QMessageBox::No);
         document->New();
-        QVERIFY(dialogs->messages.empty());
+        QCOMPARE(int(dialogs->messages.size()), 1);
+        QVERIFY(!sheetDocument->IsModified());
+        QCOMPARE(sheetDocument->History()->count(), 0);
+        document->New();
+        QCOMPARE(int(dialogs->messages.size()), 1);  // an untouched sheet: no second question
         QVERIFY(sheet->Rows[3].IncludeItem);
-        QCOMPARE(replaced.count(), 1);
-        QCOMPARE(toTop.count(), 1);
-        QCOMPARE(titles.count(), 1);
+        QCOMPARE(replaced.count(), 2);
+        QCOMPARE(toTop.count(), 2);
+        QCOMPARE(titles.count(), 2);
         QCOMPARE(titles[0][0].toString(), QStringLiteral("Quorvel - 無題"));
         QCOMPARE(document->Title(), QStringLiteral("Quorvel - 無題"));
     }
@@ -59,7 +70,7 @@ class DocumentControllerTest : public QObject {
         QCOMPARE(dialogs->fileRequests[0].fileName, QStringLiteral("無題.qvl"));
         QCOMPARE(document->CurrentFileName(), path);
         QCOMPARE(document->SaveDialogFileName(), path);
-        QVERIFY(!sheet->AnyCellModified());
+        QVERIFY(!sheetDocument->IsModified());
         QCOMPARE(titles.count(), 1);
         QCOMPARE(titles[0][0].toString(), QStringLiteral("Quorvel - camera"));
         quorvel::TDescriptionSheet reread;
@@ -102,7 +113,7 @@ class DocumentControllerTest : public QObject {
         QCOMPARE(int(dialogs->messages.size()), 1);
         QCOMPARE(dialogs->messages[0].icon, QMessageBox::Warning);
         QVERIFY(document->CurrentFileName().isEmpty());
-        QVERIFY(sheet->AnyCellModified());
+        QVERIFY(sheetDocument->IsModified());
         QCOMPARE(titles.count(), 0);
     }
 
@@ -148,14 +159,13 @@ class DocumentControllerTest : public QObject {
 
   private:
     void edit(int tag, const char* text) {
-        quorvel::TSheetCell& cell = sheet->CellByTag(tag);
-        cell.Text = text;
-        cell.Modified = true;
+        sheetDocument->CellTextEdited(tag, text, nullptr, 0, TSheetDocument::TextKind::Typing);
     }
 
     std::unique_ptr<quorvel::TDescriptionSheet> sheet;
     std::unique_ptr<ScriptedDialogs> dialogs;
     std::unique_ptr<QTemporaryDir> files;
+    std::unique_ptr<TSheetDocument> sheetDocument;
     std::unique_ptr<TDocumentController> document;
 };
 

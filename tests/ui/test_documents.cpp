@@ -34,16 +34,19 @@ class DocumentsTest : public QObject {
     void init() { fixture = std::make_unique<MainWindowFixture>(); }
     void cleanup() { fixture.reset(); }
 
-    void onlyTextEditsAskTheSaveQuestion() {
+    void presentationChangesAskTheSaveQuestionToo() {
         TFormMain& main = fixture->start();
         fixture->find<QCheckBox>("CheckBoxKou2")->click();
         main.StyleStrip()->SpeedButtonTableAlignRightClick();
-        main.Sheet().Rows[0].Item.Format.FontSize = 18;
-        QVERIFY(!main.AnyCellModified());
+        QVERIFY(main.AnyCellModified());
+        fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
         main.SpeedButtonNewClick();
-        QVERIFY(fixture->dialogs.messages.empty());
+        QCOMPARE(int(fixture->dialogs.messages.size()), 1);
+        QCOMPARE(fixture->dialogs.messages[0].caption, QStringLiteral("確認"));
         QVERIFY(main.Sheet().Rows[1].IncludeItem);  // reset
         QVERIFY(fixture->find<QCheckBox>("CheckBoxKou2")->isChecked());
+        QVERIFY(main.StyleStrip()->SpeedButtonTableAlignCenter->isChecked());
+        QVERIFY(!main.AnyCellModified());
     }
 
     void newWithTheQuestionAnswered_data() {

@@ -95,7 +95,7 @@ class TestFormatToolbar : public FormatToolbarTestBase {
         QVERIFY(QTest::qWaitForWindowActive(&other));
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
-        QTRY_VERIFY(w->box(quorvel::kTitleTag)->hasFocus());
+        QTRY_VERIFY_WITH_TIMEOUT(w->box(quorvel::kTitleTag)->hasFocus(), 60000);
         QVERIFY(bar().SpeedButtonFontColor->isEnabled());
         QCOMPARE(vDowns(), QStringLiteral("000"));
     }
@@ -173,7 +173,7 @@ class TestFormatToolbar : public FormatToolbarTestBase {
         QVERIFY(enter(quorvel::kTitleTag));
         QVERIFY(bar().SpeedButtonBold->isChecked());
         QTest::keyClick(w->box(quorvel::kTitleTag), Qt::Key_Tab);
-        QTRY_VERIFY(w->box(quorvel::ItemTag(1))->hasFocus());
+        QTRY_VERIFY_WITH_TIMEOUT(w->box(quorvel::ItemTag(1))->hasFocus(), 60000);
         QVERIFY(bar().SpeedButtonBold->isEnabled());
         QVERIFY(!bar().SpeedButtonBold->isChecked());
         // Tabbing is not typing.

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QtTest>
 
 #include "MainWindowFixture.h"
@@ -13,6 +14,7 @@
 #include "dialogs/Linkunit.h"
 #include "editor/CellEdit.h"
 #include "editor/EditMenu.h"
+#include "editor/SheetDocument.h"
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
 #include "store/DataFile.h"
@@ -72,8 +74,10 @@ class LinkMenuTest : public QObject {
         QCOMPARE(cell->toPlainText(), QStringLiteral("詳細は") + tag);
         QCOMPARE(main.Sheet().Rows[1].Description.Text, sj(QStringLiteral("詳細は") + tag));
         QVERIFY(main.Sheet().Rows[1].Description.Modified);
-        QVERIFY(!cell->CanUndo());
         QVERIFY(quorvel::BuildHtmlTags(main.Sheet()).find(sj(tag)) != std::string::npos);
+        // The insertion is one step of the sheet's history, named for what it did.
+        QCOMPARE(main.SheetDocument()->History()->undoText(),
+                 QStringLiteral("リンクタグの挿入（説明２）"));
     }
 
     void applyModeMailLinkWithEmptySubjectAndMultiLineSelection() {
@@ -187,7 +191,7 @@ class LinkMenuTest : public QObject {
         QCOMPARE(focused->toPlainText(), QStringLiteral("x"));
     }
 
-    void undoIsGreyedAfterLoadingAndAfterALinkAndLiveAfterTyping() {
+    void undoIsGreyedAfterLoadingAndTakesBackTheSheetsStepsLinksToo() {
         const QString path = fixture->files.filePath("a.qvl");
         quorvel::TDescriptionSheet sheet;
         sheet.Title.Text = "loaded";
@@ -205,12 +209,18 @@ class LinkMenuTest : public QObject {
         main.EditMenu()->UndoClick();
         QCOMPARE(title->toPlainText(), QStringLiteral("loaded"));
         main.EditMenu()->PopupMenu1Popup(title);
-        main.EditMenu()->UndoClick();  // the second undo takes the first back
-        QCOMPARE(title->toPlainText(), QStringLiteral("loaded!"));
+        QVERIFY(!undo->isEnabled());  // back at the loaded sheet: nothing before it
+
+        uitest::TypeInto(title, QStringLiteral("!"));
         fixture->dialogs.modalScripts.push_back(fill(0, QStringLiteral("http://a/")));
         main.SpeedButtonLink->click();
         main.EditMenu()->PopupMenu1Popup(title);
-        QVERIFY(!undo->isEnabled());
+        QVERIFY(undo->isEnabled());
+        main.EditMenu()->UndoClick();  // the link
+        QCOMPARE(title->toPlainText(), QStringLiteral("loaded!"));
+        main.EditMenu()->UndoClick();  // the typing before it
+        QCOMPARE(title->toPlainText(), QStringLiteral("loaded"));
+        QCOMPARE(main.Sheet().Title.Text, std::string("loaded"));
     }
 
     void deleteAndPasteRespectTheLimit() {

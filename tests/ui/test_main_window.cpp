@@ -188,7 +188,7 @@ class MainWindowTest : public QObject {
         QVERIFY(taken);
         QCOMPARE(shown, QStringLiteral("Connection Failed."));
         fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
-        QTRY_VERIFY(!main.isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!main.isVisible(), 60000);
         QCOMPARE(fixture->dialogs.messages.size(), std::size_t(1));
         QCOMPARE(fixture->dialogs.messages[0].caption, QStringLiteral("終了確認"));
     }

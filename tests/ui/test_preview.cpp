@@ -225,13 +225,14 @@ class TestPreview : public QObject {
         QApplication::clipboard()->setText(QStringLiteral("stale"));
         // A mnemonic clicks the button with a short animation, so the copy comes a moment later.
         QTest::keyClick(&form, Qt::Key_C, Qt::AltModifier);
-        QTRY_COMPARE(QApplication::clipboard()->text(), QString::fromUtf8(kTags));
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::clipboard()->text(), QString::fromUtf8(kTags),
+                                  60000);
         QTest::qWait(300);
         QVERIFY(form.isVisible());
         // Alt+X is the copy-and-close button.
         QApplication::clipboard()->setText(QStringLiteral("stale"));
         QTest::keyClick(&form, Qt::Key_X, Qt::AltModifier);
-        QTRY_VERIFY(!form.isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 60000);
         QCOMPARE(QApplication::clipboard()->text(), QString::fromUtf8(kTags));
         QCOMPARE(form.result(), static_cast<int>(QDialog::Accepted));
     }

@@ -151,7 +151,7 @@ class RecentFilesTest : public QObject {
                                      open->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(open, &rightClick);
         QMenu* menu = main.RecentFiles()->Menu();
-        QTRY_VERIFY(menu->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 60000);
         QCOMPARE(menu->actions().size(), 1);
         menu->hide();
     }

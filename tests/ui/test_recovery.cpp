@@ -104,17 +104,18 @@ class RecoveryTest : public QObject {
         QCOMPARE(ui::fromSjis(copy->sheet.Title.Text), QStringLiteral("鞄靴"));
     }
 
-    void formatsAloneStartNoCopyButAnExistingCopyCarriesThem() {
+    void formatsAloneStartACopyAndTheCopyCarriesThem() {
         TFormMain& main = startShort();
+        // A change of presentation is unsaved work too.
         fixture->find<QCheckBox>("CheckBoxKou2")->click();
-        QVERIFY(!main.Recovery()->WriteTimer()->isActive());  // so no copy can come
-        QVERIFY(copyFiles().isEmpty());
+        QVERIFY(main.Recovery()->WriteTimer()->isActive());
+        QTRY_COMPARE_WITH_TIMEOUT(copyFiles().size(), 1, 60000);
 
         uitest::TypeInto(fixture->find<TCellEdit>("Memo2Left"), QStringLiteral("鞄"));
-        QTRY_COMPARE(copyFiles().size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(copyFiles().size(), 1, 60000);
         fixture->find<QCheckBox>("CheckBoxKou3")->click();
         QVERIFY(main.Recovery()->WriteTimer()->isActive());
-        QTRY_VERIFY(!main.Recovery()->WriteTimer()->isActive());
+        QTRY_VERIFY_WITH_TIMEOUT(!main.Recovery()->WriteTimer()->isActive(), 60000);
         const auto copy = readCopy();
         QVERIFY(copy);
         QVERIFY(!copy->sheet.Rows[1].IncludeItem);
@@ -360,7 +361,7 @@ class RecoveryTest : public QObject {
     }
     void typeAndWaitForCopy() {
         uitest::TypeInto(fixture->find<TCellEdit>("Memo1Right"), QStringLiteral("説明"));
-        QTRY_COMPARE(copyFiles().size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(copyFiles().size(), 1, 60000);
     }
     QStringList copyFiles() const {
         return QDir(recovery->path()).entryList({QStringLiteral("*.qvr")}, QDir::Files);

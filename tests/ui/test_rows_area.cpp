@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <QtTest>
@@ -14,21 +15,23 @@
 #include "editor/CellEdit.h"
 #include "editor/RowsArea.h"
 #include "editor/SheetBars.h"
+#include "editor/SheetDocument.h"
 
 namespace {
 
 // The three pieces stacked as the main window stacks them.
 struct Window {
     quorvel::TDescriptionSheet sheet;
+    TSheetDocument document{sheet};
     QWidget frame;
     TTitleBar* title = nullptr;
     TRowsArea* rows = nullptr;
     TNoteBar* note = nullptr;
 
     explicit Window(QSize size) {
-        title = new TTitleBar(sheet, &frame);
-        rows = new TRowsArea(sheet, &frame);
-        note = new TNoteBar(sheet, &frame);
+        title = new TTitleBar(document, &frame);
+        rows = new TRowsArea(document, &frame);
+        note = new TNoteBar(document, &frame);
         auto* layout = new QVBoxLayout(&frame);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(0);
@@ -324,10 +327,15 @@ class RowsAreaTest : public QObject {
         QVERIFY(!sheet.IncludeNote);
         for (int row : {1, 3, 4, 5, 6, 7, 8, 9})
             QVERIFY(sheet.Rows[row - 1].IncludeItem && sheet.Rows[row - 1].IncludeDescription);
+        // No text was edited, but each click is a step of the sheet's history.
         QVERIFY(!sheet.AnyCellModified());
+        QCOMPARE(window->document.History()->count(), 4);
         window->rows->CheckBoxKou[1]->click();
         QVERIFY(sheet.Rows[1].IncludeItem);
-        QVERIFY(!sheet.AnyCellModified());
+        QVERIFY(window->document.IsModified());
+        window->document.Undo();
+        QVERIFY(!sheet.Rows[1].IncludeItem);
+        QVERIFY(!window->rows->CheckBoxKou[1]->isChecked());
     }
 
     void showIncludeFlagsAndCellsFromTheSheet() {

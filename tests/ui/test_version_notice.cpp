@@ -135,7 +135,7 @@ class VersionNoticeTest : public QObject {
         QVERIFY(!fixture->windows->notice->isVisible());
 
         // Cancelled: the window stays, with its work, and the notice does not come back.
-        QTRY_COMPARE(fixture->dialogs.messages.size(), std::size_t(1));
+        QTRY_COMPARE_WITH_TIMEOUT(fixture->dialogs.messages.size(), std::size_t(1), 60000);
         QCOMPARE(fixture->dialogs.messages[0].caption, QStringLiteral("終了確認"));
         QCOMPARE(fixture->dialogs.messages[0].buttons,
                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
@@ -156,7 +156,7 @@ class VersionNoticeTest : public QObject {
         TFormMain& main = fixture->start();
         NoticeRun run = showNoticeAndCloseTheWindow(main, host);
         QVERIFY(run.closeTaken);
-        QTRY_VERIFY(!main.isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!main.isVisible(), 60000);
         QVERIFY(fixture->dialogs.messages.empty());
         QVERIFY(!main.Timer1()->isActive());
     }

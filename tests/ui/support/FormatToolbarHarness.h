@@ -16,6 +16,7 @@
 #include "ScriptedDialogs.h"
 #include "editor/CellEdit.h"
 #include "editor/FormatToolbar.h"
+#include "editor/SheetDocument.h"
 #include "sheet/DescriptionSheet.h"
 #include "sheet/HtmlGenerator.h"
 
@@ -41,7 +42,7 @@ class Harness : public QMainWindow {
         auto* central = new QWidget(this);
         auto* layout = new QVBoxLayout(central);
         for (int index = 0; index < quorvel::kCellCount; ++index) {
-            boxes[index] = new TCellEdit(sheet.CellAt(index), central);
+            boxes[index] = new TCellEdit(document, quorvel::kTitleTag + index, central);
             boxes[index]->setFixedHeight(20);
             layout->addWidget(boxes[index]);
         }
@@ -53,7 +54,7 @@ class Harness : public QMainWindow {
         setCentralWidget(central);
 
         toolbar = new TFormatToolbar(
-            sheet, [this](int tag) { return box(tag); },
+            document,
             [this]() -> TCellEdit* {
                 for (TCellEdit* candidate : boxes)
                     if (candidate->Tag() >= quorvel::kTitleTag && candidate->hasFocus())
@@ -68,6 +69,7 @@ class Harness : public QMainWindow {
     TCellEdit* box(int tag) { return boxes[tag - quorvel::kTitleTag]; }
 
     quorvel::TDescriptionSheet sheet;
+    TSheetDocument document{sheet};
     std::array<TCellEdit*, quorvel::kCellCount> boxes{};
     QToolButton* link = nullptr;
     QCheckBox* checkBox = nullptr;

@@ -1,0 +1,111 @@
+#include "editor/PreviewCommand.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QStatusBar>
+#include <QTextCursor>
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
+#include "dialogs/Preview.h"
+#include "editor/CellEdit.h"
+#include "editor/CheckStatusField.h"
+#include "editor/ListingChecker.h"
+#include "editor/RowsArea.h"
+#include "editor/SheetDocument.h"
+#include "platform/TempDir.h"
+#include "sheet/HtmlGenerator.h"
+#include "store/PreviewFile.h"
+#include "ui/DialogSeam.h"
+#include "ui/ErrorBox.h"
+#include "ui/Guarded.h"
+#include "ui/SjisText.h"
+
+TPreviewCommand::TPreviewCommand(TSheetDocument& document, TFormPreview& preview,
+                                 QStatusBar& statusBar, TRowsArea& rows, CellBoxForTag cellBox,
+                                 QWidget* window)
+    : QObject(window),
+      document_(document),
+      preview_(preview),
+      statusBar_(statusBar),
+      rows_(rows),
+      cellBox_(std::move(cellBox)),
+      window_(window) {
+    checker_ = new TListingChecker(document_, this);
+    checkField_ = new TCheckStatusField(&statusBar_);
+    statusBar_.addPermanentWidget(checkField_);
+    connect(checker_, &TListingChecker::checked, checkField_, &TCheckStatusField::ShowResult);
+    connect(checker_, &TListingChecker::checked, &preview_, &TFormPreview::ShowCheck);
+    ui::connectGuarded(checkField_, &TCheckStatusField::clicked, window_,
+                       [this] { ShowCheckList(); });
+    connect(&preview_, &TFormPreview::findingChosen, this, [this](int tag, int offset, int length) {
+        goTo_ = CellSpan{tag, offset, length};
+    });
+    connect(&preview_, &TFormPreview::phoneWidthChosen, checker_, &TListingChecker::SetPhoneWidth);
+    connect(&preview_, &TFormPreview::maxCharsChosen, checker_, [this](int chars) {
+        checker_->SetMaxChars(static_cast<std::size_t>(chars));
+        checker_->CheckNow();
+    });
+    connect(&preview_, &TFormPreview::phoneWidthMeasured, checker_,
+            [this](const QByteArray& tags, int viewport, int pageWidth) {
+                checker_->SetMeasuredWidth(tags.toStdString(), viewport, pageWidth);
+                checker_->CheckNow();
+            });
+    checker_->CheckNow();
+}
+
+void TPreviewCommand::Run(bool showPreview) {
+    const quorvel::TempPathResult path = quorvel::PreviewFilePath();
+    bool written = path.ok();
+    if (!path.ok()) {
+        showWarning(window_, QString::fromStdString(path.error),
+                    QString::fromUtf8(quorvel::kPreviewWriteCaption));
+    } else if (auto error = quorvel::WritePreviewFile(path.path,
+                                                      quorvel::BuildHtmlTags(document_.Sheet()))) {
+        showFileError(window_, *error);
+        written = false;
+    }
+    preview_.setFilePath(path.path);
+    if (showPreview) {
+        goTo_.reset();
+        checker_->CheckNow();
+        dialogs().execModal(preview_);
+        // Only after the window has gone can a cell of this window take the focus.
+        if (const auto span = std::exchange(goTo_, std::nullopt))
+            GoToCellText(span->tag, span->offset, span->length);
+        return;
+    }
+    const bool loaded = preview_.FormShow();
+    if (written && loaded) {
+        preview_.ButtonCopyClick();
+        statusBar_.showMessage(QStringLiteral("コピー完了！"));
+    } else {
+        // Never leave an older text on the clipboard that the seller would take for this one.
+        QGuiApplication::clipboard()->clear();
+        statusBar_.clearMessage();
+    }
+}
+
+void TPreviewCommand::ShowCheckList() {
+    preview_.ChooseCheckTab();
+    Run(true);
+}
+
+void TPreviewCommand::GoToCellText(int tag, int offset, int length) {
+    TCellEdit* box = cellBox_(tag);
+    if (!box) return;
+    const std::string& bytes = box->Cell().Text;
+    const auto position = [&bytes](int at) {
+        const std::size_t end = std::min(bytes.size(), static_cast<std::size_t>(std::max(at, 0)));
+        return static_cast<int>(ui::cellTextToBox(std::string_view(bytes).substr(0, end)).size());
+    };
+    QTextCursor cursor = box->textCursor();
+    cursor.setPosition(position(offset + length));
+    cursor.setPosition(position(offset), QTextCursor::KeepAnchor);
+    box->setTextCursor(cursor);
+    box->ensureCursorVisible();
+    rows_.ensureWidgetVisible(box);
+    box->setFocus(Qt::OtherFocusReason);
+}
