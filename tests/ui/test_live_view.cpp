@@ -121,26 +121,31 @@ class TestLiveView : public QObject {
              [&] { return layout()->PageWidth() > 375; }},
             {"format",
              [&] {
-                 main.Sheet().CellByTag(item2).Format.FontSize = 18;
-                 main.Sheet().CellByTag(item2).Text = Cp932(QStringLiteral("大"));
-                 main.SheetDocument()->CellFormatChanged(item2);
+                 uitest::TypeInto(main.CellByTag(item2), QStringLiteral("大"));
+                 quorvel::TCellFormat format = main.Sheet().CellByTag(item2).Format;
+                 format.FontSize = 18;
+                 main.SheetDocument()->SetCellFormat(item2, TSheetDocument::FormatField::FontSize,
+                                                     format, false);
              },
              [&] { return layout()->Cell(item2)->box.height() > 40; }},
             {"include", [&] { fixture->find<QCheckBox>("CheckBoxKou2")->click(); },
              [&] { return !layout()->Cell(item2); }},
             {"table style",
              [&] {
-                 main.Sheet().Style.CellPadding = 10;
-                 main.SheetDocument()->TableStyleChanged();
+                 quorvel::TTableStyle style = main.Sheet().Style;
+                 style.CellPadding = 9;
+                 main.SheetDocument()->SetTableStyle(TSheetDocument::StyleField::CellPadding,
+                                                     style);
              },
              [&] {
                  const auto title = layout()->Cell(quorvel::kTitleTag);
-                 return title && title->first && title->first->x() - title->box.left() >= 10;
+                 return title && title->first && title->first->x() - title->box.left() >= 9;
              }},
             {"whole sheet",
              [&] {
-                 main.Sheet().ResetSheet();
-                 main.SheetDocument()->WholeSheetChanged();
+                 quorvel::TDescriptionSheet fresh;
+                 fresh.ResetSheet();
+                 main.SheetDocument()->ReplaceSheet(fresh, false);
              },
              [&] { return layout()->PageWidth() == 375 && layout()->Cell(item2); }},
         };
@@ -150,9 +155,10 @@ class TestLiveView : public QObject {
                      step.what);
         }
         // The scroll position stays where the seller left it across a change.
-        main.Sheet().Note.Text = Cp932(
+        quorvel::TDescriptionSheet tall = main.Sheet();
+        tall.Note.Text = Cp932(
             QString(40, QChar(u'行')).replace(QStringLiteral("行"), QStringLiteral("行\r\n")));
-        main.SheetDocument()->CellTextChanged(quorvel::kNoteTag);
+        main.SheetDocument()->ReplaceSheet(tall, false);
         QVERIFY(current());
         QScrollBar* bar = live->ScrollArea()->verticalScrollBar();
         QVERIFY(bar->maximum() > 100);
@@ -164,9 +170,10 @@ class TestLiveView : public QObject {
 
     void outlinesTheFocusedCellAndAClickPutsTheCaretThere() {
         TFormMain& main = fixture->start();
+        quorvel::TDescriptionSheet named = main.Sheet();
         for (int tag = quorvel::kTitleTag; tag <= quorvel::kNoteTag; ++tag)
-            main.Sheet().CellByTag(tag).Text = Cp932(QStringLiteral("セル %1").arg(tag));
-        main.SheetDocument()->WholeSheetChanged();
+            named.CellByTag(tag).Text = Cp932(QStringLiteral("セル %1").arg(tag));
+        main.SheetDocument()->ReplaceSheet(named, false);
         TLiveView* live = view();
         live->show();
         QVERIFY(current());
@@ -191,9 +198,10 @@ class TestLiveView : public QObject {
     // The status field, the check tab, the phone tab and the live view give one number.
     void thePhoneWidthFiguresAgree() {
         TFormMain& main = fixture->start();
-        main.Sheet().Title.Text = Cp932(QStringLiteral("【送料無料】デジタル一眼レフカメラ 美品"));
-        main.Sheet().Title.Format.FontSize = 14;
-        main.SheetDocument()->CellTextChanged(quorvel::kTitleTag);
+        quorvel::TDescriptionSheet listing = main.Sheet();
+        listing.Title.Text = Cp932(QStringLiteral("【送料無料】デジタル一眼レフカメラ 美品"));
+        listing.Title.Format.FontSize = 14;
+        main.SheetDocument()->ReplaceSheet(listing, false);
         TLiveView* live = view();
         live->show();
         live->ChooseWidth(375);
