@@ -17,13 +17,11 @@ bool IsSpace(char c) {
 }
 
 // The tags before (or after, for a start tag) which a browser would not show a space.
-bool BreaksLine(std::string_view markup, std::size_t lt) {
-    static constexpr std::array<std::string_view, 21> kNames = {
-        "td", "th", "tr", "p",  "div", "li", "br", "table", "ul", "ol",        "center",
-        "h1", "h2", "h3", "h4", "h5",  "h6", "dd", "dt",    "hr", "blockquote"};
-    std::size_t at = lt + 1;
-    if (at < markup.size() && markup[at] == '/') ++at;
-    for (std::string_view name : kNames) {
+// Whether the tag name at `at` is one of `names` (lower case), whole, in any case.
+template <std::size_t N>
+bool NamesOneOf(std::string_view markup, std::size_t at,
+                const std::array<std::string_view, N>& names) {
+    for (std::string_view name : names) {
         if (markup.size() - at <= name.size()) continue;
         bool same = true;
         for (std::size_t i = 0; i < name.size() && same; ++i)
@@ -34,20 +32,20 @@ bool BreaksLine(std::string_view markup, std::size_t lt) {
     return false;
 }
 
+bool BreaksLine(std::string_view markup, std::size_t lt) {
+    static constexpr std::array<std::string_view, 21> kNames = {
+        "td", "th", "tr", "p",  "div", "li", "br", "table", "ul", "ol",        "center",
+        "h1", "h2", "h3", "h4", "h5",  "h6", "dd", "dt",    "hr", "blockquote"};
+    std::size_t at = lt + 1;
+    if (at < markup.size() && markup[at] == '/') ++at;
+    return NamesOneOf(markup, at, kNames);
+}
+
 // Start tags of blocks whose lines hold text directly.
 bool StartsTextBlock(std::string_view markup, std::size_t lt) {
     static constexpr std::array<std::string_view, 14> kNames = {
         "td", "th", "p", "div", "li", "center", "dd", "dt", "h1", "h2", "h3", "h4", "h5", "h6"};
-    const std::size_t at = lt + 1;
-    for (std::string_view name : kNames) {
-        if (markup.size() - at <= name.size()) continue;
-        bool same = true;
-        for (std::size_t i = 0; i < name.size() && same; ++i)
-            same = std::tolower(static_cast<unsigned char>(markup[at + i])) == name[i];
-        const char after = markup[at + name.size()];
-        if (same && (after == '>' || after == '/' || IsSpace(after))) return true;
-    }
-    return false;
+    return NamesOneOf(markup, lt + 1, kNames);
 }
 
 bool IsPicture(std::string_view markup, std::size_t lt) {

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "ScriptedDialogs.h"
+#include "StyleStripFixture.h"
 #include "UiTestEnvironment.h"
 #include "editor/SheetDocument.h"
 #include "editor/StyleStrip.h"
@@ -24,19 +25,7 @@ namespace {
 constexpr quorvel::TColor kBlue = 0x00FF0000;
 constexpr quorvel::TColor kGrey = 0x00808080;
 
-struct Fixture {
-    quorvel::TDescriptionSheet sheet;
-    TSheetDocument document{sheet};
-    TStyleStrip strip{document};
-    Fixture() {
-        strip.resize(600, 79);
-        strip.show();
-    }
-    TTableStyle& style() { return sheet.Style; }
-    QPoint textBlock() const { return strip.ShapeSpacing->pos(); }
-    int tableLeft() const { return strip.ShapeTableBorderColor->x(); }
-    int bannerLeft() const { return strip.ShapeBanner->x(); }
-};
+using Fixture = uitest::StyleStripFixture;
 
 // A colour dialog that fails to open; every other question is only recorded.
 class FailingColourDialogs final : public DialogSeam {

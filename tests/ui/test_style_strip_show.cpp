@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "StyleStripFixture.h"
 #include "UiTestEnvironment.h"
 #include "editor/SheetDocument.h"
 #include "editor/StyleStrip.h"
@@ -20,25 +21,7 @@ namespace {
 constexpr quorvel::TColor kBlue = 0x00FF0000;
 constexpr quorvel::TColor kGrey = 0x00808080;
 
-struct Fixture {
-    quorvel::TDescriptionSheet sheet;
-    TSheetDocument document{sheet};
-    TStyleStrip strip{document};
-    Fixture() {
-        strip.resize(600, 79);
-        strip.show();
-    }
-    TTableStyle& style() { return sheet.Style; }
-    // As New and Open do: the document takes a whole sheet with this style.
-    void load(const TTableStyle& loaded) {
-        quorvel::TDescriptionSheet replacement;
-        replacement.Style = loaded;
-        document.ReplaceSheet(replacement, false);
-    }
-    QPoint textBlock() const { return strip.ShapeSpacing->pos(); }
-    int tableLeft() const { return strip.ShapeTableBorderColor->x(); }
-    int bannerLeft() const { return strip.ShapeBanner->x(); }
-};
+using Fixture = uitest::StyleStripFixture;
 
 }  // namespace
 
