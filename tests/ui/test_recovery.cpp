@@ -86,6 +86,9 @@ class RecoveryTest : public QObject {
     // A write that failed (here: a folder others may write, which is never used) is tried again
     // with the next change once the folder is fit again.
     void aFailedWriteIsTriedAgainWithTheNextChange() {
+#ifdef _WIN32
+        QSKIP("the refusal made here is of a folder others may write, a POSIX permission check");
+#endif
         TFormMain& main = startShort();
         QVERIFY(QFile::setPermissions(recovery->path(), QFile::Permissions(0x7777)));
         QSignalSpy writes(main.Recovery()->WriteTimer(), &QTimer::timeout);
