@@ -130,11 +130,14 @@ void TPreviewPhoneTab::ShowPage(const QByteArray& bytes, const QString& mimeType
         view->load(url);
 }
 
-void TPreviewPhoneTab::showWidth(int viewport, int pageWidth) {
+QString TPreviewPhoneTab::WidthLine(int viewport, int pageWidth) {
     const int over = pageWidth - viewport;
-    LabelPhoneWidth->setText(
-        over > 0 ? QStringLiteral("横幅 %1 px（はみ出し %2 px）").arg(pageWidth).arg(over)
-                 : QStringLiteral("はみ出しなし"));
+    return over > 0 ? QStringLiteral("横幅 %1 px（はみ出し %2 px）").arg(pageWidth).arg(over)
+                    : QStringLiteral("はみ出しなし");
+}
+
+void TPreviewPhoneTab::showWidth(int viewport, int pageWidth) {
+    LabelPhoneWidth->setText(WidthLine(viewport, pageWidth));
     emit measured(shown_, viewport, pageWidth);
 }
 

@@ -19,6 +19,8 @@ class TPreviewPhoneTab : public QWidget {
     Q_OBJECT
   public:
     static constexpr int kWidths[] = {360, 375, 390, 414};
+    // The one line every view of the page gives for a page laid out at a phone's width.
+    static QString WidthLine(int viewport, int pageWidth);
 
     explicit TPreviewPhoneTab(QWidget* parent = nullptr);
 

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "dialogs/PreviewPhoneTab.h"
 #include "editor/CellEdit.h"
 #include "editor/LiveViewCanvas.h"
 #include "editor/Mainunit.h"
@@ -138,13 +139,8 @@ void TLiveView::relayout() {
     scroll_->viewport()->setPalette(palette);
     canvas_->ShowLayout(layout, chosen > 0, viewport);
     const int page = layout->PageWidth();
-    if (chosen == 0)
-        widthLabel_->setText(QStringLiteral("横幅 %1 px").arg(page));
-    else if (page > chosen)
-        widthLabel_->setText(
-            QStringLiteral("横幅 %1 px（はみ出し %2 px）").arg(page).arg(page - chosen));
-    else
-        widthLabel_->setText(QStringLiteral("はみ出しなし"));
+    widthLabel_->setText(chosen == 0 ? QStringLiteral("横幅 %1 px").arg(page)
+                                     : TPreviewPhoneTab::WidthLine(chosen, page));
     emit laidOut(width, page);
 }
 
