@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-qt_windows=${QUORVEL_QT_WINDOWS:-/var/cache/quorvel/qt-6.4.2-mingw}
+. scripts/lib/qt-windows-prefix.sh
 build=$root/build-windows-editor
 gtest_prefix=$root/build-windows/googletest-install
 if [ ! -f "$qt_windows/.quorvel-built" ]; then

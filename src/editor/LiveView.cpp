@@ -19,6 +19,7 @@
 #include "editor/Mainunit.h"
 #include "editor/SheetDocument.h"
 #include "page/PageEngine.h"
+#include "page/PageLayoutWorker.h"
 #include "store/Settings.h"
 #include "ui/Controls.h"
 #include "ui/Guarded.h"
@@ -63,13 +64,20 @@ TLiveView::TLiveView(TSheetDocument& document, QWidget* parent)
     column->addWidget(scroll_, 1);
     setWidget(body);
 
-    // A zero timer runs once the events already waiting (the next keystroke among them) are
-    // handled: a burst of changes costs one layout and typing never waits for it.
+    // A zero timer runs once the events already waiting are handled, so that one command's
+    // many changes (apply-to-all, a loaded sheet) make one request.
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("LiveViewTimer"));
     timer_->setSingleShot(true);
     timer_->setInterval(0);
-    connect(timer_, &QTimer::timeout, this, &TLiveView::relayout);
+    connect(timer_, &QTimer::timeout, this, &TLiveView::request);
+    worker_ = new quorvel::page::PageLayoutWorker(this);
+    ui::connectGuarded(worker_, &quorvel::page::PageLayoutWorker::laidOut, this,
+                       [this](std::shared_ptr<quorvel::page::PageLayout> layout, quint64 serial) {
+                           if (serial <= shown_) return;
+                           shown_ = serial;
+                           showLayout(std::move(layout));
+                       });
     connect(&document_, &TSheetDocument::changed, this, &TLiveView::schedule);
     ui::connectGuarded(widthBox_, &QComboBox::currentIndexChanged, this, [this] { schedule(); });
     connect(canvas_, &TLiveViewCanvas::cellClicked, this, &TLiveView::cellClicked);
@@ -95,7 +103,19 @@ int TLiveView::PageWidth() const {
 }
 
 void TLiveView::Refresh() {
-    if (dirty_ || timer_->isActive()) relayout();
+    if (Current() || !isVisible()) return;
+    timer_->stop();
+    auto layout = std::make_shared<quorvel::page::PageLayout>();
+    layout->LayoutSheet(document_.Sheet(), WidthToLayOut());
+    // Whatever the worker still brings is older than this.
+    requested_ = worker_->Request(document_.Sheet(), WidthToLayOut());
+    shown_ = requested_;
+    stale_ = false;
+    showLayout(std::move(layout));
+}
+
+bool TLiveView::Current() const {
+    return !stale_ && !timer_->isActive() && shown_ == requested_ && layout_;
 }
 
 void TLiveView::SetFocusedTag(int tag) {
@@ -106,7 +126,7 @@ void TLiveView::SetFocusedTag(int tag) {
 
 void TLiveView::showEvent(QShowEvent* event) {
     QDockWidget::showEvent(event);
-    if (dirty_) schedule();
+    if (stale_) schedule();
 }
 
 bool TLiveView::eventFilter(QObject* watched, QEvent* event) {
@@ -118,30 +138,34 @@ bool TLiveView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TLiveView::schedule() {
-    dirty_ = true;
+    stale_ = true;
     // Hidden, it costs nothing: the page is laid out when it is shown again.
     if (isVisible() && !timer_->isActive()) timer_->start();
 }
 
-void TLiveView::relayout() {
-    timer_->stop();
-    if (!isVisible()) return;
-    dirty_ = false;
+int TLiveView::WidthToLayOut() const {
     const int chosen = ChosenWidth();
-    const int viewport = scroll_->viewport()->width();
-    const int width = chosen > 0 ? chosen : std::max(viewport, kMinimumCssWidth);
-    auto layout = std::make_shared<quorvel::page::PageLayout>();
-    layout->LayoutSheet(document_.Sheet(), width);
-    layout_ = layout;
+    return chosen > 0 ? chosen : std::max(scroll_->viewport()->width(), kMinimumCssWidth);
+}
+
+void TLiveView::request() {
+    if (!isVisible()) return;
+    stale_ = false;
+    requested_ = worker_->Request(document_.Sheet(), WidthToLayOut());
+}
+
+void TLiveView::showLayout(std::shared_ptr<quorvel::page::PageLayout> layout) {
+    layout_ = std::move(layout);
+    const int chosen = ChosenWidth();
     QPalette palette = scroll_->viewport()->palette();
     palette.setColor(QPalette::Window,
                      chosen > 0 ? QColor::fromRgb(TLiveViewCanvas::kGrey) : QColor(Qt::white));
     scroll_->viewport()->setPalette(palette);
-    canvas_->ShowLayout(layout, chosen > 0, viewport);
-    const int page = layout->PageWidth();
+    canvas_->ShowLayout(layout_, chosen > 0, scroll_->viewport()->width());
+    const int page = layout_->PageWidth();
     widthLabel_->setText(chosen == 0 ? QStringLiteral("横幅 %1 px").arg(page)
                                      : TPreviewPhoneTab::WidthLine(chosen, page));
-    emit laidOut(width, page);
+    emit laidOut(layout_->CssWidth(), page);
 }
 
 namespace {

@@ -16,11 +16,12 @@ namespace quorvel {
 class KeyStore;
 namespace page {
 class PageLayout;
+class PageLayoutWorker;
 }
 }  // namespace quorvel
 
 // The page beside the sheet, laid out by the page engine as the seller types: at the dock's own
-// width ("PC") or a phone's, following every change of the sheet at the next idle moment so
+// width ("PC") or a phone's, following every change of the sheet on a thread of its own so
 // typing never waits for it.
 class TLiveView : public QDockWidget {
     Q_OBJECT
@@ -36,8 +37,10 @@ class TLiveView : public QDockWidget {
     // The width of the layout shown, and the page's.
     int LaidOutWidth() const;
     int PageWidth() const;
-    // Lays the page out now if a change is waiting.
+    // Lays the page out now, on this thread, if a change is waiting.
     void Refresh();
+    // True when the page shown is laid out from the sheet as it is now.
+    bool Current() const;
 
     TLiveViewCanvas* Canvas() const { return canvas_; }
     QScrollArea* ScrollArea() const { return scroll_; }
@@ -59,7 +62,9 @@ class TLiveView : public QDockWidget {
 
   private:
     void schedule();
-    void relayout();
+    void request();
+    void showLayout(std::shared_ptr<quorvel::page::PageLayout> layout);
+    int WidthToLayOut() const;
 
     TSheetDocument& document_;
     TLiveViewCanvas* canvas_ = nullptr;
@@ -67,8 +72,13 @@ class TLiveView : public QDockWidget {
     QComboBox* widthBox_ = nullptr;
     QLabel* widthLabel_ = nullptr;
     QTimer* timer_ = nullptr;
+    quorvel::page::PageLayoutWorker* worker_ = nullptr;
     std::shared_ptr<quorvel::page::PageLayout> layout_;
-    bool dirty_ = true;
+    // The serials of the newest request and of the layout shown.
+    quint64 requested_ = 0;
+    quint64 shown_ = 0;
+    // The sheet changed while the view was hidden.
+    bool stale_ = true;
 };
 
 // Puts the live view at the right of `main` (hidden at first), its toggle after 一括作成 in the

@@ -12,8 +12,9 @@ QPainter* PainterOf(litehtml::uint_ptr hdc) {
     return reinterpret_cast<QPainter*>(hdc);
 }
 
+// A font handle is its key: the layout may have been made on another thread.
 PageFont* FontOf(litehtml::uint_ptr font) {
-    return reinterpret_cast<PageFont*>(font);
+    return PageFonts::Shared().ByKey(font);
 }
 
 QColor ColourOf(const litehtml::web_color& colour) {
@@ -39,8 +40,9 @@ PageContainer::PageContainer(int cssWidth) : cssWidth_(cssWidth) {}
 litehtml::uint_ptr PageContainer::create_font(const litehtml::tchar_t*, int size, int weight,
                                               litehtml::font_style italic, unsigned int decoration,
                                               litehtml::font_metrics* fm) {
-    PageFont* font =
-        PageFonts::Shared().Get(size, weight, italic == litehtml::fontStyleItalic, decoration);
+    const std::uint64_t key =
+        PageFonts::Key(size, weight, italic == litehtml::fontStyleItalic, decoration);
+    const PageFont* font = FontOf(key);
     if (fm) {
         fm->ascent = font->ascent;
         fm->descent = font->descent;
@@ -48,10 +50,10 @@ litehtml::uint_ptr PageContainer::create_font(const litehtml::tchar_t*, int size
         fm->x_height = font->xHeight;
         fm->draw_spaces = font->underline || font->lineThrough || font->overline;
     }
-    return reinterpret_cast<litehtml::uint_ptr>(font);
+    return static_cast<litehtml::uint_ptr>(key);
 }
 
-// The fonts belong to the process-wide set.
+// The fonts belong to each thread's set.
 void PageContainer::delete_font(litehtml::uint_ptr) {}
 
 int PageContainer::text_width(const litehtml::tchar_t* text, litehtml::uint_ptr font) {

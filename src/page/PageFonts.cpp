@@ -90,14 +90,18 @@ PageFonts::PageFonts() {
     }
 }
 
-PageFont* PageFonts::Get(int pixelSize, int weight, bool italic, unsigned decoration) {
+std::uint64_t PageFonts::Key(int pixelSize, int weight, bool italic, unsigned decoration) {
     pixelSize = std::clamp(pixelSize, kMinFontPx, kMaxFontPx);
-    const bool bold = weight >= 600;
-    const std::uint64_t key = (static_cast<std::uint64_t>(pixelSize) << 8) | (bold ? 16u : 0u) |
-                              (italic ? 8u : 0u) | (decoration & 7u);
-    auto& slot = fonts_[key];
+    return (static_cast<std::uint64_t>(pixelSize) << 8) | (weight >= 600 ? 16u : 0u) |
+           (italic ? 8u : 0u) | (decoration & 7u);
+}
+
+PageFont* PageFonts::ByKey(std::uint64_t key) {
+    thread_local std::unordered_map<std::uint64_t, std::unique_ptr<PageFont>> fonts;
+    auto& slot = fonts[key];
     if (!slot) {
-        slot = Make(pixelSize, bold ? 700 : 400, italic);
+        const unsigned decoration = key & 7u;
+        slot = Make(static_cast<int>(key >> 8), (key & 16u) ? 700 : 400, key & 8u);
         slot->underline = decoration & 1u;
         slot->lineThrough = decoration & 2u;
         slot->overline = decoration & 4u;

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <unordered_map>
 
@@ -42,18 +41,20 @@ class PageFonts {
     const QString& Family() const { return family_; }
     bool Loaded() const { return !family_.isEmpty(); }
 
-    // A font of `pixelSize` (clamped to a sane range), `weight` 100..900, italic or not, with
-    // the text decorations of litehtml's bits (1 underline, 2 line-through, 4 overline). Kept
-    // for the process with its measured widths: every layout asks for the same few. Layouts
-    // run on one thread.
-    PageFont* Get(int pixelSize, int weight, bool italic, unsigned decoration);
+    // The key of a font of `pixelSize` (clamped to a sane range), `weight` 100..900, italic or
+    // not, with the text decorations of litehtml's bits (1 underline, 2 line-through, 4
+    // overline). Never 0. A layout keeps keys, not fonts, so that it can be made on one thread
+    // and painted on another.
+    static std::uint64_t Key(int pixelSize, int weight, bool italic, unsigned decoration);
+    // The calling thread's font for `key`, kept for the thread with its measured widths:
+    // every layout asks for the same few. Qt's fonts may not be shared between threads.
+    PageFont* ByKey(std::uint64_t key);
 
   private:
     PageFonts();
     std::unique_ptr<PageFont> Make(int pixelSize, int weight, bool italic) const;
 
     QString family_;
-    std::unordered_map<std::uint64_t, std::unique_ptr<PageFont>> fonts_;
     // The face's vertical metrics in font units, from its hhea and head tables.
     int unitsPerEm_ = 1000;
     int hheaAscent_ = 880;

@@ -57,7 +57,7 @@ class TestLiveView : public QObject {
     // Waits until the view has laid out what the sheet holds now.
     bool current() {
         TLiveView* v = view();
-        return QTest::qWaitFor([v] { return !v->Timer()->isActive(); }, kWaitMs) &&
+        return QTest::qWaitFor([v] { return v->Current(); }, kWaitMs) &&
                v->PageWidth() > 0;
     }
 
