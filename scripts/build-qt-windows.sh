@@ -73,6 +73,9 @@ fi
 # Qt 6.4.2's Windows platform plugin asks for dynamic OpenGL even when OpenGL is switched off.
 sed -i 's/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
   "$src/qtbase/src/plugins/platforms/windows/qwindowswindow.cpp"
+# And it reaches for the DirectWrite font database, which Gui builds only with Direct2D.
+sed -i '506s/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/' \
+  "$src/qtbase/src/plugins/platforms/windows/qwindowsintegration.cpp"
 say "sources ready after $(elapsed)"
 
 toolchain=$root/cmake/mingw-w64-x86_64.cmake

@@ -17,6 +17,11 @@ fi
 jobs=$(nproc)
 [ "$jobs" -le 2 ] || jobs=2
 source scripts/lib/compiler-cache.sh
+# A build made against another Qt cache keeps that cache's paths: start it afresh.
+if [ -f "$build/CMakeCache.txt" ] &&
+  ! grep -qxF "CMAKE_TOOLCHAIN_FILE:FILEPATH=$qt_windows/lib/cmake/Qt6/qt.toolchain.cmake" "$build/CMakeCache.txt"; then
+  rm -rf "$build"
+fi
 # Qt's toolchain file adds the Qt folder to the cross search roots and then loads ours.
 cmake -S . -B "$build" --toolchain "$qt_windows/lib/cmake/Qt6/qt.toolchain.cmake" "${launcher[@]}" \
   -DQT_CHAINLOAD_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \

@@ -96,7 +96,7 @@ fi
 echo "qvltags.exe: $compared runs compared with Linux, damaged file exit $damaged_rc"
 
 # The editor and its window tests, against the static Qt that scripts/build-qt-windows.sh makes
-# once and keeps (an hour on 2 cores); later runs find it at once.
+# once and keeps (about 25 minutes on 2 cores); later runs find it at once.
 echo "== the editor and its window tests under wine"
 bash scripts/build-qt-windows.sh
 editor_build=$root/build-windows-editor

@@ -71,13 +71,6 @@ TLiveView::TLiveView(TSheetDocument& document, QWidget* parent)
     timer_->setSingleShot(true);
     timer_->setInterval(0);
     connect(timer_, &QTimer::timeout, this, &TLiveView::request);
-    worker_ = new quorvel::page::PageLayoutWorker(this);
-    ui::connectGuarded(worker_, &quorvel::page::PageLayoutWorker::laidOut, this,
-                       [this](std::shared_ptr<quorvel::page::PageLayout> layout, quint64 serial) {
-                           if (serial <= shown_) return;
-                           shown_ = serial;
-                           showLayout(std::move(layout));
-                       });
     connect(&document_, &TSheetDocument::changed, this, &TLiveView::schedule);
     ui::connectGuarded(widthBox_, &QComboBox::currentIndexChanged, this, [this] { schedule(); });
     connect(canvas_, &TLiveViewCanvas::cellClicked, this, &TLiveView::cellClicked);
@@ -108,7 +101,6 @@ void TLiveView::Refresh() {
     auto layout = std::make_shared<quorvel::page::PageLayout>();
     layout->LayoutSheet(document_.Sheet(), WidthToLayOut());
     // Whatever the worker still brings is older than this.
-    requested_ = worker_->Request(document_.Sheet(), WidthToLayOut());
     shown_ = requested_;
     stale_ = false;
     showLayout(std::move(layout));
@@ -151,7 +143,22 @@ int TLiveView::WidthToLayOut() const {
 void TLiveView::request() {
     if (!isVisible()) return;
     stale_ = false;
-    requested_ = worker_->Request(document_.Sheet(), WidthToLayOut());
+    requested_ = Worker().Request(document_.Sheet(), WidthToLayOut());
+}
+
+// Made when the view is first shown: loading the page's face is no part of the start-up.
+quorvel::page::PageLayoutWorker& TLiveView::Worker() {
+    if (!worker_) {
+        worker_ = new quorvel::page::PageLayoutWorker(this);
+        ui::connectGuarded(
+            worker_, &quorvel::page::PageLayoutWorker::laidOut, this,
+            [this](std::shared_ptr<quorvel::page::PageLayout> layout, quint64 serial) {
+                if (serial <= shown_) return;
+                shown_ = serial;
+                showLayout(std::move(layout));
+            });
+    }
+    return *worker_;
 }
 
 void TLiveView::showLayout(std::shared_ptr<quorvel::page::PageLayout> layout) {

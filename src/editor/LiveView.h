@@ -65,6 +65,7 @@ class TLiveView : public QDockWidget {
     void request();
     void showLayout(std::shared_ptr<quorvel::page::PageLayout> layout);
     int WidthToLayOut() const;
+    quorvel::page::PageLayoutWorker& Worker();
 
     TSheetDocument& document_;
     TLiveViewCanvas* canvas_ = nullptr;

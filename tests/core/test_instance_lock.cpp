@@ -84,6 +84,8 @@ class LockHolder {
     bool sawOther_ = false;
 #ifdef _WIN32
     HANDLE process_ = nullptr;
+    // The child's standard input: it holds the lock until this closes.
+    HANDLE input_ = nullptr;
 #else
     pid_t pid_ = -1;
 #endif
@@ -140,17 +142,20 @@ bool LockHolder::Start(const std::string& name, const std::string&) {
     }
     CloseHandle(outRead);
     // Kept open so the child waits; closing it lets the child end.
-    CloseHandle(inWrite);
+    input_ = inWrite;
     sawOther_ = answer == 'e';
     return count == 1 && answer != 'x';
 }
 
 void LockHolder::Kill() {
-    if (!process_) return;
-    TerminateProcess(process_, 9);
-    WaitForSingleObject(process_, 10000);
-    CloseHandle(process_);
-    process_ = nullptr;
+    if (process_) {
+        TerminateProcess(process_, 9);
+        WaitForSingleObject(process_, INFINITE);
+        CloseHandle(process_);
+        process_ = nullptr;
+    }
+    if (input_) CloseHandle(input_);
+    input_ = nullptr;
 }
 
 #else

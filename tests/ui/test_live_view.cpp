@@ -141,6 +141,21 @@ class TestLiveView : public QObject {
                  const auto title = layout()->Cell(quorvel::kTitleTag);
                  return title && title->first && title->first->x() - title->box.left() >= 9;
              }},
+            {"a burst of keystrokes, laid out while the next come",
+             [&] {
+                 for (int i = 0; i < 60; ++i) {
+                     uitest::TypeInto(main.CellByTag(quorvel::DescriptionTag(3)),
+                                      QStringLiteral("字字"));
+                     QCoreApplication::processEvents();
+                 }
+             },
+             [&] {
+                 PageLayout fresh;
+                 fresh.LayoutSheet(main.Sheet(), 375);
+                 return layout()->PageHeight() == fresh.PageHeight() &&
+                        layout()->Cell(quorvel::DescriptionTag(3))->box ==
+                            fresh.Cell(quorvel::DescriptionTag(3))->box;
+             }},
             {"whole sheet",
              [&] {
                  quorvel::TDescriptionSheet fresh;
