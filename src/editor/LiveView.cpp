@@ -13,6 +13,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 #include "dialogs/PreviewPhoneTab.h"
 #include "editor/CellEdit.h"
 #include "editor/LiveViewCanvas.h"
@@ -162,7 +164,7 @@ quorvel::page::PageLayoutWorker& TLiveView::Worker() {
 }
 
 void TLiveView::showLayout(std::shared_ptr<quorvel::page::PageLayout> layout) {
-    layout_ = std::move(layout);
+    std::shared_ptr<quorvel::page::PageLayout> old = std::exchange(layout_, std::move(layout));
     const int chosen = ChosenWidth();
     QPalette palette = scroll_->viewport()->palette();
     palette.setColor(QPalette::Window,
@@ -172,6 +174,7 @@ void TLiveView::showLayout(std::shared_ptr<quorvel::page::PageLayout> layout) {
     const int page = layout_->PageWidth();
     widthLabel_->setText(chosen == 0 ? QStringLiteral("横幅 %1 px").arg(page)
                                      : TPreviewPhoneTab::WidthLine(chosen, page));
+    Worker().Dispose(std::move(old));
     emit laidOut(layout_->CssWidth(), page);
 }
 

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "page/PageEngine.h"
 #include "sheet/DescriptionSheet.h"
@@ -26,6 +27,9 @@ class PageLayoutWorker : public QObject {
 
     // Returns at once with the request's serial; `laidOut` brings the result.
     std::uint64_t Request(const TDescriptionSheet& sheet, int cssWidth);
+    // Lets the thread free a layout no longer shown: a page's thousands of boxes take a few
+    // milliseconds to free.
+    void Dispose(std::shared_ptr<PageLayout> layout);
 
   signals:
     // On this object's thread, for each request laid out, in the order of their serials.
@@ -42,6 +46,7 @@ class PageLayoutWorker : public QObject {
     std::mutex mutex_;
     std::condition_variable wake_;
     std::optional<Job> next_;
+    std::vector<std::shared_ptr<PageLayout>> disposed_;
     std::uint64_t serial_ = 0;
     bool stopping_ = false;
     std::thread thread_;
