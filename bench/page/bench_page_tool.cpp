@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QTextCursor>
 #include <QWidget>
@@ -167,9 +168,11 @@ int Editor(bool shown) {
             std::printf("keystroke_ms=%.1f\n", Median(delays));
             if (qEnvironmentVariableIsSet("QUORVEL_BENCH_ALL"))
                 for (double d : delays) std::printf("  %.1f", d);
-            // Idle again before memory is read.
-            QCoreApplication::processEvents();
         }
+        // Memory is read idle: a second after the last keystroke, as a seller pausing leaves it.
+        QEventLoop idle;
+        QTimer::singleShot(1000, &idle, &QEventLoop::quit);
+        idle.exec();
         std::printf("rss_kb=%ld\n", bench_probe::RssKb());
         std::fflush(stdout);
         QCoreApplication::exit(0);

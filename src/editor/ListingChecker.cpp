@@ -6,6 +6,7 @@
 #include "sheet/HtmlGenerator.h"
 #ifdef QUORVEL_HAVE_PAGE
 #include "page/PageEngine.h"
+#include "page/PageLayoutWorker.h"
 #endif
 
 TListingChecker::TListingChecker(TSheetDocument& document, QObject* parent)
@@ -13,7 +14,7 @@ TListingChecker::TListingChecker(TSheetDocument& document, QObject* parent)
     timer_->setObjectName(QStringLiteral("ListingCheckTimer"));
     timer_->setSingleShot(true);
     timer_->setInterval(kDelayMs);
-    connect(timer_, &QTimer::timeout, this, [this] { CheckNow(); });
+    connect(timer_, &QTimer::timeout, this, &TListingChecker::checkWhenMeasured);
     connect(&document, &TSheetDocument::changed, this, &TListingChecker::schedule);
 }
 
@@ -43,8 +44,37 @@ void TListingChecker::schedule() {
     if (!timer_->isActive()) timer_->start();
 }
 
+void TListingChecker::checkWhenMeasured() {
+#ifdef QUORVEL_HAVE_PAGE
+    const std::string tags = quorvel::BuildHtmlTags(document_.Sheet());
+    if (!measure_ || measure_->viewport != options_.phoneWidth || measure_->tags != tags) {
+        if (!worker_) {
+            worker_ = new quorvel::page::PageLayoutWorker(
+                this, quorvel::page::PageLayoutWorker::Priority::Background);
+            connect(worker_, &quorvel::page::PageLayoutWorker::laidOut, this,
+                    [this](std::shared_ptr<quorvel::page::PageLayout> layout, quint64 serial) {
+                        if (serial != pendingSerial_) return;
+                        pendingSerial_ = 0;
+                        measure_ = pending_;
+                        measure_->pageWidth = layout->PageWidth();
+                        measure_->wideCells = quorvel::page::WideCells(*layout);
+                        worker_->Dispose(std::move(layout));
+                        // After a change since the request, its own delay brings the check.
+                        if (measure_->tags == quorvel::BuildHtmlTags(document_.Sheet()))
+                            CheckNow();
+                    });
+        }
+        pending_ = Measure{tags, options_.phoneWidth, 0, std::nullopt};
+        pendingSerial_ = worker_->Request(document_.Sheet(), options_.phoneWidth);
+        return;
+    }
+#endif
+    CheckNow();
+}
+
 const quorvel::ListingCheckResult& TListingChecker::CheckNow() {
     timer_->stop();
+    pendingSerial_ = 0;
     const std::string tags = quorvel::BuildHtmlTags(document_.Sheet());
     quorvel::CheckOptions options = options_;
 #ifdef QUORVEL_HAVE_PAGE

@@ -11,11 +11,15 @@
 
 class QTimer;
 class TSheetDocument;
+namespace quorvel::page {
+class PageLayoutWorker;
+}
 
 // Runs the listing check on the sheet a moment after it changed, so a burst of typing or an
 // apply-to-all costs one check, and hands the result to whoever shows it. The page's width comes
-// from the page engine where the build has it, else from a browser's measure for as long as the
-// tag text is the one that was measured.
+// from the page engine where the build has it, laid out off the window's thread after a change so
+// that typing never waits for it, else from a browser's measure for as long as the tag text is
+// the one that was measured.
 class TListingChecker : public QObject {
     Q_OBJECT
   public:
@@ -30,7 +34,7 @@ class TListingChecker : public QObject {
     // The page `tags` (code page 932) was `pageWidth` wide laid out at `viewport` CSS pixels.
     void SetMeasuredWidth(const std::string& tags, int viewport, int pageWidth);
 
-    // Checks the sheet as it is now and tells the result.
+    // Checks the sheet as it is now and tells the result, laying the page out here if need be.
     const quorvel::ListingCheckResult& CheckNow();
     const quorvel::ListingCheckResult& Result() const { return result_; }
     // The single-shot timer that runs the check after a change.
@@ -41,6 +45,8 @@ class TListingChecker : public QObject {
 
   private:
     void schedule();
+    // After the delay: checks at once when the page's width is known, else once it is measured.
+    void checkWhenMeasured();
 
     TSheetDocument& document_;
     quorvel::CheckOptions options_;
@@ -53,4 +59,8 @@ class TListingChecker : public QObject {
     };
     std::optional<Measure> measure_;
     QTimer* timer_ = nullptr;
+    quorvel::page::PageLayoutWorker* worker_ = nullptr;
+    // The measure asked of the worker and not yet come.
+    quint64 pendingSerial_ = 0;
+    Measure pending_;
 };

@@ -2,12 +2,9 @@
 
 #include <QObject>
 
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "page/PageEngine.h"
@@ -15,14 +12,17 @@
 
 namespace quorvel::page {
 
-// Lays sheets out on a thread of its own, so that the window's thread never waits for a page.
-// Requests made while a layout runs replace each other: a burst of keystrokes costs at most
-// two layouts, and the page still follows steady typing.
+// Lays sheets out off the window's thread, so that the window never waits for a page. Every
+// worker hands its pages to one thread for the process: the page's fonts are per thread and
+// cost memory. Requests made while a layout runs replace each other: a burst of keystrokes
+// costs at most two layouts, and the page still follows steady typing.
 class PageLayoutWorker : public QObject {
     Q_OBJECT
   public:
-    explicit PageLayoutWorker(QObject* parent = nullptr);
-    // Waits for the layout under way; its result is dropped.
+    // A worker in the background (a check) waits while any other has a page waiting.
+    enum class Priority { Shown, Background };
+    explicit PageLayoutWorker(QObject* parent = nullptr, Priority priority = Priority::Shown);
+    // Waits for this worker's layout under way; its result is dropped.
     ~PageLayoutWorker() override;
 
     // Returns at once with the request's serial; `laidOut` brings the result.
@@ -36,20 +36,18 @@ class PageLayoutWorker : public QObject {
     void laidOut(std::shared_ptr<quorvel::page::PageLayout> layout, quint64 serial);
 
   private:
+    friend class PageThread;
     struct Job {
         TDescriptionSheet sheet;
         int cssWidth = 0;
         std::uint64_t serial = 0;
     };
-    void Run();
-
-    std::mutex mutex_;
-    std::condition_variable wake_;
+    // All guarded by the page thread's lock.
     std::optional<Job> next_;
     std::vector<std::shared_ptr<PageLayout>> disposed_;
     std::uint64_t serial_ = 0;
-    bool stopping_ = false;
-    std::thread thread_;
+    bool running_ = false;
+    Priority priority_;
 };
 
 }  // namespace quorvel::page
