@@ -89,31 +89,62 @@ std::string ShellQuote(const std::string& argument) {
 #endif
 }
 
+#ifdef _WIN32
+// The program is started directly, with its output on a pipe and its errors in a file: wine's
+// cmd and _pclose now and then lost the exit code (-1).
 ProgramRun RunCommand(const std::string& commandLine, const TempFolder& scratch) {
     const std::string errFile = scratch.file("stderr.txt");
-    std::string command = commandLine + " 2>" + ShellQuote(errFile);
-#ifdef _WIN32
-    // cmd /c drops the outer pair of quotes when the line starts with one.
-    command = "\"" + command + "\"";
-    FILE* pipe = _popen(command.c_str(), "rb");
+    ProgramRun run;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE outRead = nullptr, outWrite = nullptr;
+    if (!CreatePipe(&outRead, &outWrite, &inherit, 0)) return run;
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    HANDLE err = CreateFileA(errFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = outWrite;
+    startup.hStdError = err;
+    std::string line = commandLine;
+    PROCESS_INFORMATION info{};
+    const bool started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &info);
+    CloseHandle(outWrite);
+    if (started) {
+        std::array<char, 4096> buffer{};
+        DWORD n = 0;
+        while (ReadFile(outRead, buffer.data(), DWORD(buffer.size()), &n, nullptr) && n > 0)
+            run.out.append(buffer.data(), n);
+        WaitForSingleObject(info.hProcess, INFINITE);
+        DWORD code = 0;
+        if (GetExitCodeProcess(info.hProcess, &code)) run.status = int(code);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    CloseHandle(outRead);
+    if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
+    run.err = ReadWholeFile(errFile);
+    return run;
+}
 #else
+ProgramRun RunCommand(const std::string& commandLine, const TempFolder& scratch) {
+    const std::string errFile = scratch.file("stderr.txt");
+    const std::string command = commandLine + " 2>" + ShellQuote(errFile);
     FILE* pipe = popen(command.c_str(), "r");
-#endif
     ProgramRun run;
     if (!pipe) return run;
     std::array<char, 4096> buffer{};
     std::size_t n;
     while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
         run.out.append(buffer.data(), n);
-#ifdef _WIN32
-    run.status = _pclose(pipe);
-#else
     const int status = pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
     run.err = ReadWholeFile(errFile);
     return run;
 }
+#endif
 
 std::string ProgramFolder() {
 #ifdef _WIN32
