@@ -4,7 +4,9 @@
 //
 //   quorvel_page_bench_tool --layout RUNS          median wall and CPU ms of parse + layout
 //   quorvel_page_bench_tool --browser-page FILE     the same tags as a page timing the browser
-//   quorvel_page_bench_tool --editor hidden|shown   rss_kb (and keystroke_ms when shown)
+//   quorvel_page_bench_tool --editor hidden|shown [SHEET.qvl]
+//                                          rss_kb (and keystroke_ms when shown); the largest
+//                                          sheet unless one is named
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -140,11 +142,14 @@ struct PaintWatch : QObject {
 
 // The editor with the largest sheet, the live view hidden or shown: idle memory, and when
 // shown the delay from a keystroke to the view being current.
-int Editor(bool shown) {
+int Editor(bool shown, const char* sheetFile) {
     TFormMain main(nullptr, false);
     // Opened as a seller opens it, so the cell boxes hold the text the keystrokes go into.
-    const QString file = QDir::temp().filePath(QStringLiteral("quorvel-page-bench.qvl"));
-    if (quorvel::SaveDataFile(bench::FullSheet(), file.toStdString())) return 1;
+    QString file = QDir::temp().filePath(QStringLiteral("quorvel-page-bench.qvl"));
+    if (sheetFile)
+        file = QString::fromLocal8Bit(sheetFile);
+    else if (quorvel::SaveDataFile(bench::FullSheet(), file.toStdString()))
+        return 1;
     main.Document()->OpenPath(file);
     main.show();
     TLiveView* view = main.findChild<TLiveView*>(QStringLiteral("DockLiveView"));
@@ -188,11 +193,11 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--layout") == 0) return Layout(std::atoi(argv[2]));
     if (argc == 4 && std::strcmp(argv[1], "--browser-page") == 0)
         return BrowserPage(argv[2], std::atoi(argv[3]));
-    if (argc == 3 && std::strcmp(argv[1], "--editor") == 0)
-        return Editor(std::strcmp(argv[2], "shown") == 0);
+    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "--editor") == 0)
+        return Editor(std::strcmp(argv[2], "shown") == 0, argc == 4 ? argv[3] : nullptr);
     std::fputs(
         "usage: quorvel_page_bench_tool --layout RUNS | --browser-page FILE RUNS | "
-        "--editor hidden|shown\n",
+        "--editor hidden|shown [SHEET.qvl]\n",
         stderr);
     return 2;
 }
