@@ -44,10 +44,21 @@ void TListingChecker::schedule() {
     if (!timer_->isActive()) timer_->start();
 }
 
+bool TListingChecker::measured(const std::string& tags) const {
+    return measure_ && measure_->viewport == options_.phoneWidth && measure_->tags == tags;
+}
+
+#ifdef QUORVEL_HAVE_PAGE
+TListingChecker::Measure TListingChecker::MeasureOf(const std::string& tags,
+                                                    const quorvel::page::PageLayout& layout) {
+    return {tags, layout.CssWidth(), layout.PageWidth(), quorvel::page::WideCells(layout)};
+}
+#endif
+
 void TListingChecker::checkWhenMeasured() {
 #ifdef QUORVEL_HAVE_PAGE
     const std::string tags = quorvel::BuildHtmlTags(document_.Sheet());
-    if (!measure_ || measure_->viewport != options_.phoneWidth || measure_->tags != tags) {
+    if (!measured(tags)) {
         if (!worker_) {
             worker_ = new quorvel::page::PageLayoutWorker(
                 this, quorvel::page::PageLayoutWorker::Priority::Background);
@@ -55,16 +66,13 @@ void TListingChecker::checkWhenMeasured() {
                     [this](std::shared_ptr<quorvel::page::PageLayout> layout, quint64 serial) {
                         if (serial != pendingSerial_) return;
                         pendingSerial_ = 0;
-                        measure_ = pending_;
-                        measure_->pageWidth = layout->PageWidth();
-                        measure_->wideCells = quorvel::page::WideCells(*layout);
+                        measure_ = MeasureOf(pendingTags_, *layout);
                         worker_->Dispose(std::move(layout));
                         // After a change since the request, its own delay brings the check.
-                        if (measure_->tags == quorvel::BuildHtmlTags(document_.Sheet()))
-                            CheckNow();
+                        if (measured(quorvel::BuildHtmlTags(document_.Sheet()))) CheckNow();
                     });
         }
-        pending_ = Measure{tags, options_.phoneWidth, 0, std::nullopt};
+        pendingTags_ = tags;
         pendingSerial_ = worker_->Request(document_.Sheet(), options_.phoneWidth);
         return;
     }
@@ -79,14 +87,13 @@ const quorvel::ListingCheckResult& TListingChecker::CheckNow() {
     quorvel::CheckOptions options = options_;
 #ifdef QUORVEL_HAVE_PAGE
     // The page engine's figure, the one the live view and the phone tab show.
-    if (!measure_ || measure_->viewport != options.phoneWidth || measure_->tags != tags) {
+    if (!measured(tags)) {
         quorvel::page::PageLayout layout;
         layout.Layout(tags, options.phoneWidth, quorvel::page::IncludedCellTags(document_.Sheet()));
-        measure_ =
-            Measure{tags, options.phoneWidth, layout.PageWidth(), quorvel::page::WideCells(layout)};
+        measure_ = MeasureOf(tags, layout);
     }
 #endif
-    if (measure_ && measure_->viewport == options.phoneWidth && measure_->tags == tags) {
+    if (measured(tags)) {
         options.measuredPageWidth = measure_->pageWidth;
         options.measuredWideCells = measure_->wideCells;
     }

@@ -12,6 +12,7 @@
 class QTimer;
 class TSheetDocument;
 namespace quorvel::page {
+class PageLayout;
 class PageLayoutWorker;
 }
 
@@ -47,6 +48,8 @@ class TListingChecker : public QObject {
     void schedule();
     // After the delay: checks at once when the page's width is known, else once it is measured.
     void checkWhenMeasured();
+    // True when the measure kept is of `tags` at the phone width chosen now.
+    bool measured(const std::string& tags) const;
 
     TSheetDocument& document_;
     quorvel::CheckOptions options_;
@@ -57,10 +60,12 @@ class TListingChecker : public QObject {
         int pageWidth = 0;
         std::optional<std::vector<int>> wideCells;
     };
+    // The engine's figures for `tags` as laid out in `layout`.
+    static Measure MeasureOf(const std::string& tags, const quorvel::page::PageLayout& layout);
     std::optional<Measure> measure_;
     QTimer* timer_ = nullptr;
     quorvel::page::PageLayoutWorker* worker_ = nullptr;
-    // The measure asked of the worker and not yet come.
+    // The measure asked of the worker and not yet come, and the tags it is of.
     quint64 pendingSerial_ = 0;
-    Measure pending_;
+    std::string pendingTags_;
 };

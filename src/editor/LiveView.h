@@ -78,7 +78,7 @@ class TLiveView : public QDockWidget {
     // The serials of the newest request and of the layout shown.
     quint64 requested_ = 0;
     quint64 shown_ = 0;
-    // The sheet changed while the view was hidden.
+    // A change not yet handed to the page thread (hidden, it waits for the view to show).
     bool stale_ = true;
 };
 
