@@ -14,7 +14,7 @@ class TSheetDocument;
 namespace quorvel::page {
 class PageLayout;
 class PageLayoutWorker;
-}
+}  // namespace quorvel::page
 
 // Runs the listing check on the sheet a moment after it changed, so a burst of typing or an
 // apply-to-all costs one check, and hands the result to whoever shows it. The page's width comes
@@ -35,6 +35,8 @@ class TListingChecker : public QObject {
     // The page `tags` (code page 932) was `pageWidth` wide laid out at `viewport` CSS pixels.
     void SetMeasuredWidth(const std::string& tags, int viewport, int pageWidth);
 
+    // Checks a moment from now, off the window's thread where the page must be laid out.
+    void CheckSoon() { schedule(); }
     // Checks the sheet as it is now and tells the result, laying the page out here if need be.
     const quorvel::ListingCheckResult& CheckNow();
     const quorvel::ListingCheckResult& Result() const { return result_; }

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QStatusBar>
 #include <QTextCursor>
+#include <QTimer>
 
 #include <algorithm>
 #include <string_view>
@@ -20,6 +21,7 @@
 #include "store/PreviewFile.h"
 #include "ui/DialogSeam.h"
 #include "ui/ErrorBox.h"
+#include "ui/FirstShow.h"
 #include "ui/Guarded.h"
 #include "ui/SjisText.h"
 
@@ -53,7 +55,12 @@ TPreviewCommand::TPreviewCommand(TSheetDocument& document, TFormPreview& preview
                 checker_->SetMeasuredWidth(tags.toStdString(), viewport, pageWidth);
                 checker_->CheckNow();
             });
-    checker_->CheckNow();
+    // The first check lays the page out and loads the page's face: it waits until the window is
+    // up, so that start-up does neither.
+    checker_->CheckSoon();
+    ui::AtFirstShow(*window_, [this] {
+        if (checker_->Timer()->isActive()) checker_->Timer()->start();
+    });
 }
 
 void TPreviewCommand::Run(bool showPreview) {

@@ -7,6 +7,10 @@
 #include <QRawFont>
 #include <QTranslator>
 
+#ifdef QUORVEL_HAVE_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
+
 namespace ui {
 
 namespace {
@@ -75,6 +79,40 @@ QStringList familyNamesOf(const QString& family) {
     return names;
 }
 
+namespace {
+
+// Every name of each of `families`, in every language its face gives.
+QList<QStringList> allNamesOf(const QStringList& families) {
+    QList<QStringList> names(families.size());
+#ifdef QUORVEL_HAVE_FONTCONFIG
+    // fontconfig's cache holds the names already; opening each face for its name table cost a
+    // tenth of a second at start where the large CJK collections are installed.
+    FcPattern* pattern = FcPatternCreate();
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* faces = FcFontList(nullptr, pattern, objects);
+    for (int f = 0; faces && f < faces->nfont; ++f) {
+        QStringList faceNames;
+        FcChar8* value = nullptr;
+        for (int n = 0; FcPatternGetString(faces->fonts[f], FC_FAMILY, n, &value) == FcResultMatch;
+             ++n)
+            faceNames << QString::fromUtf8(reinterpret_cast<const char*>(value));
+        for (qsizetype i = 0; i < families.size(); ++i) {
+            if (!faceNames.contains(families[i])) continue;
+            for (const QString& name : faceNames)
+                if (!names[i].contains(name)) names[i] << name;
+        }
+    }
+    if (faces) FcFontSetDestroy(faces);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+#endif
+    for (qsizetype i = 0; i < families.size(); ++i)
+        if (names[i].isEmpty()) names[i] = familyNamesOf(families[i]);
+    return names;
+}
+
+}  // namespace
+
 // Only a face that is really there counts: fontconfig answers any name with some substitute.
 // The database lists a face under one name in the user's language ("IPA Pゴシック" under a
 // Japanese locale, "IPAPGothic" elsewhere), so a candidate may also be any of its other names.
@@ -87,8 +125,7 @@ QString firstInstalledFamily(const QStringList& candidates) {
     for (const QString& candidate : candidates) {
         for (const QString& family : installed)
             if (family.compare(candidate, Qt::CaseInsensitive) == 0) return family;
-        if (names.isEmpty())
-            for (const QString& family : japanese) names << familyNamesOf(family);
+        if (names.isEmpty()) names = allNamesOf(japanese);
         for (qsizetype i = 0; i < japanese.size(); ++i)
             if (names[i].contains(candidate, Qt::CaseInsensitive)) return japanese[i];
     }
