@@ -112,6 +112,15 @@ TFormatToolbar::TFormatToolbar(TSheetDocument& document, FocusedCellBox focusedC
     for (const FormatButton& button : kFormatButtons)
         if (QToolButton* built = ui::addToolButton(this, *this, this, button.entry))
             built->setEnabled(false);
+    // A design is for the whole sheet: the button works with or without a cell in hand.
+    addSeparator();
+    ui::addToolButton(
+        this, *this, this,
+        ui::ToolButtonEntry<TFormatToolbar>{
+            "SpeedButtonDesign", "デザイン|用意されたデザインや保存した書式をシートに使う", nullptr,
+            false, &T::SpeedButtonDesign, &T::SpeedButtonDesignClick, nullptr, 60});
+    SpeedButtonDesign->setText(QStringLiteral("デザイン"));
+    SpeedButtonDesign->setToolButtonStyle(Qt::ToolButtonTextOnly);
     hAlign_ =
         ui::AlignmentGroup({SpeedButtonLeft, SpeedButtonCenter, SpeedButtonRight},
                            {quorvel::kHAlignLeft, quorvel::kHAlignCenter, quorvel::kHAlignRight});
@@ -300,4 +309,8 @@ void TFormatToolbar::SpeedButtonVCenterClick() {
 
 void TFormatToolbar::SpeedButtonVBottomClick() {
     setVAlign(SpeedButtonVBottom);
+}
+
+void TFormatToolbar::SpeedButtonDesignClick() {
+    emit designRequested();
 }
