@@ -22,8 +22,8 @@ class TDesignThumbnails : public QObject {
   public:
     static constexpr int kPcWidth = 800;
     static constexpr int kPhoneWidth = 375;
-    static constexpr double kScale = 0.2;
-    static constexpr int kHeight = 120;
+    static constexpr double kScale = 0.25;
+    static constexpr int kHeight = 130;
     static constexpr int kGap = 6;
     static QSize Size();
 

@@ -114,13 +114,10 @@ TFormatToolbar::TFormatToolbar(TSheetDocument& document, FocusedCellBox focusedC
             built->setEnabled(false);
     // A design is for the whole sheet: the button works with or without a cell in hand.
     addSeparator();
-    ui::addToolButton(
-        this, *this, this,
-        ui::ToolButtonEntry<TFormatToolbar>{
-            "SpeedButtonDesign", "デザイン|用意されたデザインや保存した書式をシートに使う", nullptr,
-            false, &T::SpeedButtonDesign, &T::SpeedButtonDesignClick, nullptr, 60});
-    SpeedButtonDesign->setText(QStringLiteral("デザイン"));
-    SpeedButtonDesign->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    ui::addToolButton(this, *this, this,
+                      ui::ToolButtonEntry<TFormatToolbar>{
+                          "SpeedButtonDesign", "デザイン|用意されたデザインや保存した書式を使う",
+                          "design", false, &T::SpeedButtonDesign, &T::SpeedButtonDesignClick});
     hAlign_ =
         ui::AlignmentGroup({SpeedButtonLeft, SpeedButtonCenter, SpeedButtonRight},
                            {quorvel::kHAlignLeft, quorvel::kHAlignCenter, quorvel::kHAlignRight});

@@ -215,6 +215,10 @@ class DesignsTest : public QObject {
     void newSheetInADesignAsksTheSaveQuestionFirst() {
         MainWindowFixture fixture;
         TFormMain& main = fixture.start();
+        // In reach at the window's first width, not folded behind the toolbar's arrow.
+        QToolButton* design = main.FormatToolbar()->SpeedButtonDesign;
+        QVERIFY(design->isVisible());
+        QVERIFY(main.rect().contains(QRect(design->mapTo(&main, QPoint()), design->size())));
         TCellEdit* title = main.CellByTag(quorvel::kTitleTag);
         title->setFocus();
         title->insertPlainText(QStringLiteral("売ります"));
