@@ -243,8 +243,14 @@ TEST(DesignStoreFolder, DamagedAndForeignFilesAreNamedNotListed) {
 }
 
 TEST(DesignStoreFolder, TheFolderIsTheUsersBesideTheSettings) {
+#ifdef _WIN32
+    ScopedEnv appData("APPDATA", "C:\\Users\\u\\AppData\\Roaming");
+    EXPECT_EQ(DesignStore::DefaultFolder(),
+              "C:\\Users\\u\\AppData\\Roaming\\Merrow\\Quorvel\\designs");
+#else
     ScopedEnv config("XDG_CONFIG_HOME", "/tmp/quorvel-config-test");
     EXPECT_EQ(DesignStore::DefaultFolder(), "/tmp/quorvel-config-test/Merrow/Quorvel/designs");
+#endif
 }
 
 TEST(BuiltinDesigns, EightDifferentDesignsEachCleanOnTheSample) {
