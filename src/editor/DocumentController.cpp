@@ -89,13 +89,23 @@ TDocumentController::SaveQuestion TDocumentController::askToSave(const QString& 
 }
 
 void TDocumentController::New() {
-    if (askToSave(QStringLiteral("確認")) == SaveQuestion::Stop) return;
+    newSheet(nullptr);
+}
+
+bool TDocumentController::NewInDesign(const quorvel::Design& design) {
+    return newSheet(&design);
+}
+
+bool TDocumentController::newSheet(const quorvel::Design* design) {
+    if (askToSave(QStringLiteral("確認")) == SaveQuestion::Stop) return false;
     quorvel::TDescriptionSheet reset;
     reset.ResetSheet();
+    if (design) quorvel::ApplyDesign(*design, reset);
     document_.ReplaceSheet(std::move(reset), false);
     emit sheetReplaced();
     setFileName(QString());
     emit scrollToTopWanted();
+    return true;
 }
 
 void TDocumentController::Open() {

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "sheet/DescriptionSheet.h"
+#include "sheet/Design.h"
 
 class QWidget;
 class TSheetDocument;
@@ -30,6 +31,8 @@ class TDocumentController : public QObject {
     static QString DisplayName(const QString& path);
 
     void New();
+    // New, the new sheet in `design`: the same save question first. False when the user stopped.
+    bool NewInDesign(const quorvel::Design& design);
     void Open();
     // Open's steps for a known file (a recent file): the save question, then the load.
     void OpenPath(const QString& path);
@@ -57,6 +60,7 @@ class TDocumentController : public QObject {
 
   private:
     enum class SaveQuestion { Proceed, Stop };
+    bool newSheet(const quorvel::Design* design);
     SaveQuestion askToSave(const QString& caption);
     // `clean`: the saved state becomes the sheet's unchanged state.
     bool saveTo(const QString& path, bool clean);

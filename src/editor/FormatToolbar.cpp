@@ -112,6 +112,12 @@ TFormatToolbar::TFormatToolbar(TSheetDocument& document, FocusedCellBox focusedC
     for (const FormatButton& button : kFormatButtons)
         if (QToolButton* built = ui::addToolButton(this, *this, this, button.entry))
             built->setEnabled(false);
+    // A design is for the whole sheet: the button works with or without a cell in hand.
+    addSeparator();
+    ui::addToolButton(this, *this, this,
+                      ui::ToolButtonEntry<TFormatToolbar>{
+                          "SpeedButtonDesign", "デザイン|用意されたデザインや保存した書式を使う",
+                          "design", false, &T::SpeedButtonDesign, &T::SpeedButtonDesignClick});
     hAlign_ =
         ui::AlignmentGroup({SpeedButtonLeft, SpeedButtonCenter, SpeedButtonRight},
                            {quorvel::kHAlignLeft, quorvel::kHAlignCenter, quorvel::kHAlignRight});
@@ -300,4 +306,8 @@ void TFormatToolbar::SpeedButtonVCenterClick() {
 
 void TFormatToolbar::SpeedButtonVBottomClick() {
     setVAlign(SpeedButtonVBottom);
+}
+
+void TFormatToolbar::SpeedButtonDesignClick() {
+    emit designRequested();
 }

@@ -52,6 +52,8 @@ class TFormatToolbar : public QToolBar {
     void SpeedButtonVTopClick();
     void SpeedButtonVCenterClick();
     void SpeedButtonVBottomClick();
+    // Opens the design chooser, whichever cell has the focus or none.
+    void SpeedButtonDesignClick();
 
     // The ladder of font sizes; a size off the ladder stays as it is.
     static int SizeStepUp(int points);
@@ -71,10 +73,13 @@ class TFormatToolbar : public QToolBar {
     QToolButton* SpeedButtonVTop = nullptr;
     QToolButton* SpeedButtonVCenter = nullptr;
     QToolButton* SpeedButtonVBottom = nullptr;
+    QToolButton* SpeedButtonDesign = nullptr;
 
   signals:
     // After a command changed the format of one or more cells.
     void formatChanged();
+    // The design button was clicked: the window owns what the chooser works on.
+    void designRequested();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -20,6 +20,7 @@
 #include <utility>
 
 #include "dialogs/About.h"
+#include "dialogs/DesignChooser.h"
 #include "dialogs/Linkunit.h"
 #include "dialogs/Preview.h"
 #include "editor/CellEdit.h"
@@ -46,6 +47,7 @@
 #include "editor/VersionCheckDriver.h"
 #include "platform/NetworkState.h"
 #include "sheet/Maker.h"
+#include "store/DesignStore.h"
 #include "store/Settings.h"
 #include "ui/Controls.h"
 #include "ui/DialogSeam.h"
@@ -146,6 +148,16 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
     preview_ = new TFormPreview(this);
     InstallCloseOnEscape(preview_);
     InstallFileShortcuts(*this, *document_);
+    ui::connectGuarded(formatToolbar_, &TFormatToolbar::designRequested, this, [this] {
+        TCellEdit* focused = FocusedCell();
+        quorvel::DesignStore store;
+        TDesignChooser chooser(
+            *sheetDocument_, store,
+            [this](const quorvel::Design& design) { return document_->NewInDesign(design); },
+            focused ? focused->Tag() : 0, this);
+        dialogs().execModal(chooser);
+        if (TCellEdit* cell = FocusedCell()) formatToolbar_->CellEntered(cell);
+    });
     recentFiles_ = new TRecentFiles(SpeedButtonOpen, this);
     connect(document_, &TDocumentController::fileUsed, recentFiles_, &TRecentFiles::Add);
     connect(document_, &TDocumentController::loadFailed, recentFiles_, &TRecentFiles::Remove);

@@ -10,6 +10,9 @@
 class QTextEdit;
 class QUndoStack;
 class TSheetStep;
+namespace quorvel {
+struct Design;
+}
 
 // The only way to change the sheet. Every change is a small command pushed on the sheet's one
 // history; the command changes the sheet and the document reports what changed, so the panes and
@@ -47,6 +50,9 @@ class TSheetDocument : public QObject {
                        bool applyToAll);
     void SetIncluded(int tag, bool included);
     void SetTableStyle(StyleField field, const quorvel::TTableStyle& value);
+    // Every cell's format and the table style from `design`, named `name`: one step, texts kept.
+    // (Made in DesignCommand.cpp with the step.)
+    void ApplyDesign(const quorvel::Design& design, const QString& name, int focusTag);
     // A cell box's own edit, already in the box: the cell's bytes are now `bytes`. `box` holds
     // the box's undo steps; `boxSteps` is how many it has now, so an edit the box merged into
     // its last step joins the sheet's last step as well.

@@ -44,8 +44,14 @@ class TestFormatToolbar : public FormatToolbarTestBase {
                                       "|",
                                       "SpeedButtonVTop",
                                       "SpeedButtonVCenter",
-                                      "SpeedButtonVBottom"};
+                                      "SpeedButtonVBottom",
+                                      "|",
+                                      "SpeedButtonDesign"};
         QCOMPARE(order, expected);
+        // The design button is for the whole sheet: it works with no cell in hand.
+        QVERIFY(bar().SpeedButtonDesign->isEnabled());
+        QVERIFY(!bar().SpeedButtonDesign->isCheckable());
+        QCOMPARE(bar().SpeedButtonDesign->focusPolicy(), Qt::NoFocus);
 
         for (QToolButton* button : allButtons()) {
             QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
