@@ -47,6 +47,12 @@ QList<QLabel*> NoBrowserLines(const TFormPreview& form) {
 }
 
 #ifdef QUORVEL_HAVE_PAGE
+// Saves what the window looks like when a folder for pictures is named.
+void Shoot(QWidget* widget, const QString& name) {
+    const QString folder = qEnvironmentVariable("QUORVEL_SHOT_DIR");
+    if (!folder.isEmpty()) widget->window()->grab().save(folder + "/" + name + ".png");
+}
+
 // A title on a colour of its own, its text at the left so that the box's centre is bare.
 constexpr quorvel::TColor kTitleBack = 0x00336699;  // blue, green, red
 const QColor kTitleColour(0x99, 0x66, 0x33);
@@ -182,6 +188,7 @@ class TestPreviewWithoutModule : public QObject {
                 return view->Layout()->CssWidth() == view->ScrollArea()->viewport()->width();
             }));
             QCOMPARE(TitleCentreColour(sheet, *view, *form.TabSheet1), kTitleColour);
+            Shoot(&form, QStringLiteral("engine-preview-%1").arg(windowWidth));
         }
     }
 
@@ -219,13 +226,32 @@ class TestPreviewWithoutModule : public QObject {
                 QCOMPARE(view->Layout()->PageWidth(), figure);
                 QVERIFY(QTest::qWaitFor(
                     [&] { return view->ScrollArea()->viewport()->width() == width; }));
+                // A page wider than the phone has its title's centre out of sight.
                 if (!c.overflows)
                     QVERIFY2(TitleCentreColour(c.sheet, *view, *form.TabSheet3) == kTitleColour,
                              c.name);
+                Shoot(&form, QStringLiteral("engine-phone-%1-%2").arg(c.overflows).arg(width));
             }
         }
     }
 #endif
+
+    // Where the module is there the tabs keep the browser; the engine draws nothing twice.
+    void withTheModuleTheTabsKeepTheBrowser() {
+        if (!QUORVEL_HAVE_WEBVIEW) QSKIP("this build has no browser module (the MinGW build)");
+        ui::SetPreviewBrowserModuleFolders({});
+        ScriptedDialogs scripted;
+        TFormPreview form;
+        QSignalSpy loaded(&form, &TFormPreview::pageLoaded);
+        form.setFilePath(writeTags("browser.htm"));
+        form.show();
+        QVERIFY(form.browser());
+        QVERIFY(form.TabSheet3->browser());
+        QVERIFY(QTest::qWaitFor([&] { return !loaded.isEmpty(); }, 30000));
+        QVERIFY(!form.enginePage());
+        QVERIFY(!form.TabSheet3->enginePage());
+        QVERIFY(NoBrowserLines(form).isEmpty());
+    }
 
     void cleanupTestCase() {
         ui::SetPreviewBrowserModuleFolders({});
