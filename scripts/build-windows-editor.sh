@@ -18,8 +18,13 @@ fi
 [ -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ] || bash scripts/build-windows-core.sh
 # Its own cache: adding or remaking it never rebuilds Qt. Where the archive does not serve its
 # sources (exit 2) the editor is built without the engine, and says so here.
+# QUORVEL_LITEHTML_TRIED=1: the caller ran it just before, and its cache is as it left it.
 engine=0
-bash scripts/build-litehtml-windows.sh || engine=$?
+if [ "${QUORVEL_LITEHTML_TRIED:-}" = 1 ]; then
+  [ -f "$litehtml_windows/.quorvel-built" ] || engine=2
+else
+  bash scripts/build-litehtml-windows.sh || engine=$?
+fi
 if [ "$engine" = 2 ]; then
   echo "build-windows-editor: WITHOUT the page engine: no live view, and the preview's tabs say the view is missing" >&2
 elif [ "$engine" != 0 ]; then

@@ -41,6 +41,10 @@ TEnginePageView::TEnginePageView(QWidget* parent, int cssWidth)
     canvas_ = new TLiveViewCanvas(scroll_);
     scroll_->setWidget(canvas_);
     scroll_->viewport()->installEventFilter(this);
+    QPalette white = scroll_->viewport()->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    scroll_->viewport()->setPalette(white);
+    scroll_->viewport()->setAutoFillBackground(true);
     column->addWidget(scroll_, 1);
     fitWidth();
 }
@@ -89,13 +93,9 @@ void TEnginePageView::relayout() {
 }
 
 void TEnginePageView::ShowLayout(std::shared_ptr<const quorvel::page::PageLayout> layout) {
+    // Below a short page the screen is the page's white, as in a browser; at a phone's width
+    // the viewport is that wide, though a resize may still be on its way.
     const bool phone = cssWidth_ > 0;
-    QPalette palette = scroll_->viewport()->palette();
-    palette.setColor(QPalette::Window,
-                     phone ? QColor::fromRgb(TLiveViewCanvas::kGrey) : QColor(Qt::white));
-    scroll_->viewport()->setPalette(palette);
-    scroll_->viewport()->setAutoFillBackground(true);
-    // At a phone's width the viewport is that wide, though a resize may still be on its way.
     canvas_->ShowLayout(std::move(layout), phone, phone ? cssWidth_ : scroll_->viewport()->width());
 }
 
