@@ -25,46 +25,14 @@ fi
 bash scripts/install-deps.sh windows-qt
 
 mkdir -p "$work"
-apt_dir=$work/apt
-mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$apt_dir/sources.list.d"
-# The same archive and suite as the system's own binary packages, for source packages only.
-uri=$(awk '/^URIs:/ {print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
-[ -n "$uri" ] || uri=$(awk '$1 == "deb" && $0 !~ /security/ {print $2; exit}' /etc/apt/sources.list 2>/dev/null || true)
-[ -n "$uri" ] || uri=http://deb.debian.org/debian
-suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
-cat >"$apt_dir/sources.list" <<EOF
-deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $uri $suite main
-EOF
-apt_private=(-o Dir::Etc::SourceList="$apt_dir/sources.list" -o Dir::Etc::SourceParts="$apt_dir/sources.list.d"
-  -o Dir::State::Lists="$apt_dir/lists" -o Dir::Cache="$apt_dir/cache" -o Acquire::Retries=5
-  -o APT::Sandbox::User=root)
-
-src=$work/src
-mkdir -p "$src"
-fetch() { # package, folder
-  local package=$1 folder=$2 attempt dsc
-  [ -d "$src/$folder" ] && return 0
-  for attempt in 1 2 3; do
-    say "fetching $package (attempt $attempt)"
-    if (cd "$src" && apt-get "${apt_private[@]}" source -qq --download-only "$package"); then
-      # dpkg-source checks every file's size and checksum against the .dsc that apt verified.
-      dsc=$(ls "$src/${package}"_*.dsc | head -1)
-      rm -rf "$src/unpack"
-      (cd "$src" && dpkg-source --no-copy --skip-patches -x "$dsc" unpack >/dev/null)
-      mv "$src/unpack" "$src/$folder"
-      return 0
-    fi
-    sleep 5
-  done
-  return 1
-}
+. scripts/lib/debian-source.sh
+debian_source_init "$work"
 if [ ! -d "$src/qtbase" ] || [ ! -d "$src/qtsvg" ]; then
-  say "fetching the source index for $suite from $uri (private apt configuration)"
-  apt-get "${apt_private[@]}" update -qq
+  debian_source_update
 fi
-fetch qt6-base qtbase || { say "could not fetch qt6-base"; exit 1; }
+debian_source_fetch qt6-base qtbase || { say "could not fetch qt6-base"; exit 1; }
 with_svg=1
-if ! fetch qt6-svg qtsvg; then
+if ! debian_source_fetch qt6-svg qtsvg; then
   # Seen here: the archive lists qt6-svg 6.4.2-2 but serves 404 for its files. The editor's
   # Windows build then draws its toolbar glyphs from pictures rendered at build time.
   say "qt6-svg's source could not be fetched: building without Qt Svg"

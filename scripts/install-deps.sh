@@ -30,7 +30,7 @@ windows_packages=(cmake g++ make libgtest-dev g++-mingw-w64-x86-64-posix wine wi
 # Qt's own build tools (moc, rcc, uic) come from the host's Qt of the same version.
 windows_qt_packages=("${windows_packages[@]}" ninja-build dpkg-dev perl qt6-base-dev qt6-base-dev-tools)
 # The seller's zip and installer: NSIS, zip, and Qt's Japanese texts.
-windows_package_packages=("${windows_packages[@]}" nsis zip qt6-translations-l10n)
+windows_package_packages=("${windows_packages[@]}" nsis zip qt6-translations-l10n fonts-noto-cjk)
 case "${1:-tests}" in
   editor) packages=("${editor_packages[@]}") ;;
   tests) packages=("${editor_packages[@]}" "${test_packages[@]}") ;;

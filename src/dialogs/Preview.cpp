@@ -25,6 +25,9 @@
 #include "ui/JapaneseUi.h"
 #include "ui/PreviewBrowser.h"
 #include "ui/PreviewBrowserLoader.h"
+#ifdef QUORVEL_HAVE_PAGE
+#include "ui/EnginePageView.h"
+#endif
 
 namespace {
 
@@ -203,6 +206,18 @@ PreviewBrowser* TFormPreview::ensureBrowser() {
     QString whyNot;
     PreviewBrowserFactory* factory = ui::PreviewBrowserFactoryOrNull(&whyNot);
     if (!factory) {
+#ifdef QUORVEL_HAVE_PAGE
+        // The program's own engine draws the page instead.
+        if (!enginePage_) {
+            qWarning("preview browser module not loaded, the page engine draws the page: %s",
+                     qPrintable(whyNot));
+            enginePage_ = new TEnginePageView(TabSheet1);
+            enginePage_->setObjectName(QStringLiteral("EnginePage1"));
+            TabSheet1->layout()->addWidget(enginePage_);
+            enginePage_->show();
+        }
+        return nullptr;
+#endif
         if (!noBrowserLine_) {
             qWarning("preview browser module not loaded: %s", qPrintable(whyNot));
             noBrowserLine_ =
@@ -218,6 +233,8 @@ PreviewBrowser* TFormPreview::ensureBrowser() {
     }
     delete noBrowserLine_;
     noBrowserLine_ = nullptr;
+    delete enginePage_;
+    enginePage_ = nullptr;
     browser_ = factory->create(TabSheet1);
     browser_->setPageFontFamily(PageFaceFamily());
     browser_->setLoadCallbacks([this] { emit pageLoadStarted(); },
@@ -239,5 +256,8 @@ void TFormPreview::showContent(const std::string& path, const std::string& bytes
         view->setContent(content, type, url);
     else if (view)
         view->load(url);
+#ifdef QUORVEL_HAVE_PAGE
+    if (!view && enginePage_) enginePage_->ShowTags(content);
+#endif
     TabSheet3->ShowPage(content, type, url, inMemory);
 }

@@ -14,6 +14,7 @@ class QPushButton;
 class QShowEvent;
 class QTabWidget;
 class PreviewBrowser;
+class TEnginePageView;
 class TPreviewTextTab;
 class QWidget;
 class TPreviewCheckTab;
@@ -50,6 +51,9 @@ class TFormPreview : public QDialog {
     // The browser view, created on the first load while shown (nullptr before, and when its
     // module cannot be loaded).
     PreviewBrowser* browser() const { return browser_; }
+    // The page drawn by the page engine instead, where the module is missing and the build has
+    // the engine (nullptr otherwise).
+    TEnginePageView* enginePage() const { return enginePage_; }
 
     // The listing check's findings, on the check tab.
     void ShowCheck(const quorvel::ListingCheckResult& result);
@@ -93,6 +97,7 @@ class TFormPreview : public QDialog {
     void showContent(const std::string& path, const std::string& bytes);
 
     PreviewBrowser* browser_ = nullptr;
+    TEnginePageView* enginePage_ = nullptr;
     QLabel* noBrowserLine_ = nullptr;
     QString text_;
     std::string filePath_;

@@ -5,12 +5,15 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <memory>
+
 #include "ui/Guarded.h"
 #include "ui/JapaneseUi.h"
 #include "ui/PreviewBrowser.h"
 #include "ui/PreviewBrowserLoader.h"
 #ifdef QUORVEL_HAVE_PAGE
 #include "page/PageEngine.h"
+#include "ui/EnginePageView.h"
 #endif
 
 QString PageFaceFamily() {
@@ -62,6 +65,9 @@ void TPreviewPhoneTab::SetPhoneWidth(int cssPixels) {
     width_ = cssPixels;
     ComboBoxPhoneWidth->setCurrentIndex(index);
     if (browser_) browser_->widget()->setFixedWidth(width_);
+#ifdef QUORVEL_HAVE_PAGE
+    if (enginePage_) enginePage_->SetCssWidth(width_);
+#endif
     emit phoneWidthChosen(width_);
 #ifdef QUORVEL_HAVE_PAGE
     if (!shown_.isEmpty()) measure();
@@ -74,24 +80,26 @@ PreviewBrowser* TPreviewPhoneTab::ensureBrowser() {
     if (browser_) return browser_;
     PreviewBrowserFactory* factory = ui::PreviewBrowserFactoryOrNull(nullptr);
     if (!factory) {
-        if (!noBrowserLine_) {
 #ifdef QUORVEL_HAVE_PAGE
-            // The page engine still measures the width.
-            const QString why =
-                QStringLiteral("プレビュー表示部品を読み込めないため、スマホ表示はできません");
-#else
+        // The program's own engine draws the page it measures.
+        if (!enginePage_) {
+            enginePage_ = new TEnginePageView(stage_, width_);
+            enginePage_->setObjectName(QStringLiteral("EnginePagePhone"));
+            static_cast<QHBoxLayout*>(stage_->layout())->insertWidget(1, enginePage_);
+            enginePage_->show();
+        }
+        return nullptr;
+#endif
+        if (!noBrowserLine_) {
             const QString why = QStringLiteral(
                 "プレビュー表示部品を読み込めないため、スマホ表示と幅の測定はできません");
-#endif
             noBrowserLine_ = new QLabel(why, stage_);
             noBrowserLine_->setObjectName(QStringLiteral("LabelNoBrowser"));
             noBrowserLine_->setAlignment(Qt::AlignCenter);
             noBrowserLine_->setWordWrap(true);
             static_cast<QHBoxLayout*>(stage_->layout())->insertWidget(1, noBrowserLine_, 2);
             noBrowserLine_->show();
-#ifndef QUORVEL_HAVE_PAGE
             LabelPhoneWidth->setText(QStringLiteral("横幅は測れません"));
-#endif
         }
         return nullptr;
     }
@@ -112,11 +120,12 @@ PreviewBrowser* TPreviewPhoneTab::ensureBrowser() {
 
 void TPreviewPhoneTab::ShowPage(const QByteArray& bytes, const QString& mimeType, const QUrl& url,
                                 bool inMemory) {
+    // Made first: without the browser, the engine's view shows the layout measured below.
+    PreviewBrowser* view = ensureBrowser();
 #ifdef QUORVEL_HAVE_PAGE
     shown_ = bytes;
     measure();
 #endif
-    PreviewBrowser* view = ensureBrowser();
     if (!view) return;
     shown_ = bytes;
     loaded_ = false;
@@ -143,10 +152,12 @@ void TPreviewPhoneTab::showWidth(int viewport, int pageWidth) {
 
 void TPreviewPhoneTab::measure() {
 #ifdef QUORVEL_HAVE_PAGE
-    quorvel::page::PageLayout layout;
-    layout.Layout(std::string_view(shown_.constData(), static_cast<std::size_t>(shown_.size())),
-                  width_);
-    showWidth(width_, layout.PageWidth());
+    // One layout gives the figure and, without the browser, the page shown.
+    auto layout = std::make_shared<quorvel::page::PageLayout>();
+    layout->Layout(std::string_view(shown_.constData(), static_cast<std::size_t>(shown_.size())),
+                   width_);
+    showWidth(width_, layout->PageWidth());
+    if (enginePage_) enginePage_->ShowLayout(std::move(layout));
     return;
 #endif
     const int generation = ++generation_;

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class PreviewBrowser;
+class TEnginePageView;
 class QComboBox;
 class QLabel;
 
@@ -13,8 +14,9 @@ class QLabel;
 // installed, else the program's own Japanese face.
 QString PageFaceFamily();
 
-// The preview's phone tab: the page in a browser view as wide as a phone's screen, centred on a
-// grey stage, the width to show it at, and how far the page runs past that width.
+// The preview's phone tab: the page in a browser view (or drawn by the page engine where the
+// browser module is missing) as wide as a phone's screen, centred on a grey stage, the width to
+// show it at, and how far the page runs past that width.
 class TPreviewPhoneTab : public QWidget {
     Q_OBJECT
   public:
@@ -30,6 +32,9 @@ class TPreviewPhoneTab : public QWidget {
     // Shows the page; `bytes` are handed over in memory when small enough, else `url` is loaded.
     void ShowPage(const QByteArray& bytes, const QString& mimeType, const QUrl& url, bool inMemory);
     PreviewBrowser* browser() const { return browser_; }
+    // The page drawn by the page engine at the phone's width, where the module is missing and
+    // the build has the engine (nullptr otherwise).
+    TEnginePageView* enginePage() const { return enginePage_; }
 
     QComboBox* ComboBoxPhoneWidth = nullptr;
     QLabel* LabelPhoneWidth = nullptr;
@@ -47,6 +52,7 @@ class TPreviewPhoneTab : public QWidget {
     void showWidth(int viewport, int pageWidth);
 
     PreviewBrowser* browser_ = nullptr;
+    TEnginePageView* enginePage_ = nullptr;
     QWidget* stage_ = nullptr;
     QLabel* noBrowserLine_ = nullptr;
     QByteArray shown_;
