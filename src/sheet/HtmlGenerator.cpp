@@ -202,6 +202,11 @@ void AppendTableTag(std::string& out, bool open, const TTableStyle& style) {
     }
     Put(out, "\" CELLPADDING=\"");
     AppendDecimal(out, style.CellPadding);
+    // The paragraph before the table does not centre it in a page with a doctype (the table's
+    // start closes the paragraph), so a centred table says so itself. Not a right-aligned one:
+    // ALIGN="right" floats a table, the note and footer then rise beside it, and a table wider
+    // than a phone is cut off at the left where nobody can scroll to it.
+    if (style.TableAlign == kAlignCenter) Put(out, "\" ALIGN=\"center");
     Put(out, "\">\r\n");
 }
 

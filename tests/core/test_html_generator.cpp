@@ -57,7 +57,7 @@ TEST(HtmlGenerator, CompleteExampleByteForByte) {
 
     const std::string expected =
         Sj("<P ALIGN=\"center\">\r\n"
-           "<TABLE BGCOLOR=\"#0000FF\" CELLSPACING=\"1\" CELLPADDING=\"2\">\r\n"
+           "<TABLE BGCOLOR=\"#0000FF\" CELLSPACING=\"1\" CELLPADDING=\"2\" ALIGN=\"center\">\r\n"
            "<TR>\r\n"
            "<TD ALIGN=\"center\" VALIGN=\"center\" BGCOLOR=\"#FFFFFF\" COLSPAN=\"2\" NOWRAP>\r\n"
            "<FONT COLOR=\"#FF0000\" SIZE=\"5\" ><B>デジタルカメラ</B></FONT>\r\n"
@@ -98,7 +98,7 @@ TEST(HtmlGenerator, FooterLiteralsAreShiftJisBytes) {
 TEST(HtmlGenerator, EverythingExcludedGivesAnEmptyTable) {
     EXPECT_EQ(BuildHtmlTags(EmptySheet()),
               "<P ALIGN=\"center\">\r\n"
-              "<TABLE BGCOLOR=\"#0000FF\" CELLSPACING=\"1\" CELLPADDING=\"0\">\r\n"
+              "<TABLE BGCOLOR=\"#0000FF\" CELLSPACING=\"1\" CELLPADDING=\"0\" ALIGN=\"center\">\r\n"
               "</TABLE>\r\n</p>\r\n" +
                   Footer("left"));
 }
@@ -188,16 +188,28 @@ TEST(HtmlGenerator, SystemColoursResolveThroughTheReplaceableResolver) {
 
 TEST(HtmlGenerator, TableAndParagraphLines) {
     TTableStyle style;
-    EXPECT_EQ(TableTag(true, style),
-              "<TABLE BGCOLOR=\"#0000FF\" CELLSPACING=\"1\" CELLPADDING=\"0\">\r\n");
+    EXPECT_EQ(
+        TableTag(true, style),
+        "<TABLE BGCOLOR=\"#0000FF\" CELLSPACING=\"1\" CELLPADDING=\"0\" ALIGN=\"center\">\r\n");
     style.BorderColorSet = false;
     EXPECT_EQ(TableTag(true, style),
-              "<TABLE BORDER=\"1\" CELLSPACING=\"0\" CELLPADDING=\"0\">\r\n");
+              "<TABLE BORDER=\"1\" CELLSPACING=\"0\" CELLPADDING=\"0\" ALIGN=\"center\">\r\n");
     style.BorderWidth = 0;
     style.CellPadding = 9;
     EXPECT_EQ(TableTag(true, style),
-              "<TABLE BORDER=\"0\" CELLSPACING=\"0\" CELLPADDING=\"9\">\r\n");
+              "<TABLE BORDER=\"0\" CELLSPACING=\"0\" CELLPADDING=\"9\" ALIGN=\"center\">\r\n");
     style.BorderColorSet = true;
+    EXPECT_EQ(
+        TableTag(true, style),
+        "<TABLE BGCOLOR=\"#0000FF\" CELLSPACING=\"0\" CELLPADDING=\"9\" ALIGN=\"center\">\r\n");
+    // Only a centred table carries its alignment: ALIGN="right" would float it.
+    style.TableAlign = kAlignRight;
+    EXPECT_EQ(TableTag(true, style),
+              "<TABLE BGCOLOR=\"#0000FF\" CELLSPACING=\"0\" CELLPADDING=\"9\">\r\n");
+    style.TableAlign = kAlignLeft;
+    EXPECT_EQ(TableTag(true, style),
+              "<TABLE BGCOLOR=\"#0000FF\" CELLSPACING=\"0\" CELLPADDING=\"9\">\r\n");
+    style.TableAlign = 7;  // an unknown code, from a damaged file: left, as the paragraph says
     EXPECT_EQ(TableTag(true, style),
               "<TABLE BGCOLOR=\"#0000FF\" CELLSPACING=\"0\" CELLPADDING=\"9\">\r\n");
     EXPECT_EQ(TableTag(false, style), "</TABLE>\r\n");

@@ -133,11 +133,11 @@ TEST(HtmlGeneratorText, ColoursAndNumbersInEveryPosition) {
     style.BorderWidth = 12;
     style.CellPadding = 10;
     EXPECT_EQ(TableTag(true, style),
-              "<TABLE BGCOLOR=\"#302010\" CELLSPACING=\"12\" CELLPADDING=\"10\">\r\n");
+              "<TABLE BGCOLOR=\"#302010\" CELLSPACING=\"12\" CELLPADDING=\"10\" ALIGN=\"center\">\r\n");
     style.BorderColorSet = false;
     style.BorderWidth = -3;  // a damaged file's value is written as it stands
     EXPECT_EQ(TableTag(true, style),
-              "<TABLE BORDER=\"-3\" CELLSPACING=\"0\" CELLPADDING=\"10\">\r\n");
+              "<TABLE BORDER=\"-3\" CELLSPACING=\"0\" CELLPADDING=\"10\" ALIGN=\"center\">\r\n");
 }
 
 TEST(HtmlGeneratorText, AppendingBuildersKeepWhatTheStringHeld) {

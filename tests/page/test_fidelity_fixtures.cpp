@@ -150,6 +150,16 @@ TEST(FidelityFixtures, EveryIncludedCellHasABoxWhereTheTablePutsIt) {
                     lastBottom = box.bottom;
                 }
             }
+            // Where the seller put the table, in a page with a doctype: a centred table is
+            // centred (its own ALIGN does it; the paragraph before it no longer holds it), any
+            // other stands at the left. Only a table narrower than the page shows it.
+            const double leftMargin = tableLeft, rightMargin = fixture.page - tableRight;
+            if (tableLeft < tableRight && tableRight < fixture.page - 16) {
+                if (sheet.Style.TableAlign == quorvel::kAlignCenter)
+                    EXPECT_NEAR(leftMargin, rightMargin, 1.0) << "a centred table";
+                else
+                    EXPECT_LT(leftMargin, rightMargin) << "a table not centred";
+            }
             for (const auto& [tag, box] : fixture.cells) {
                 const bool alone =
                     tag == quorvel::kTitleTag ||
