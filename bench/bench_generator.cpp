@@ -34,7 +34,8 @@ class OnePass {
             out_ += "<TABLE BORDER=\"" + std::to_string(style.BorderWidth);
             out_ += "\" CELLSPACING=\"0";
         }
-        out_ += "\" CELLPADDING=\"" + std::to_string(style.CellPadding) + "\">\r\n";
+        out_ += "\" CELLPADDING=\"" + std::to_string(style.CellPadding);
+        out_ += style.TableAlign == 1 ? "\" ALIGN=\"center\">\r\n" : "\">\r\n";
         if (sheet.IncludeTitle) {
             out_ += "<TR>\r\n";
             Cell(sheet.Title, true);
