@@ -5,8 +5,8 @@
 #include <QTimer>
 
 #include "dialogs/Preview.h"
-#include "dialogs/PreviewTextTab.h"
 #include "dialogs/PreviewCheckTab.h"
+#include "dialogs/PreviewTextTab.h"
 #include "editor/CellEdit.h"
 #include "editor/CheckMarketChoice.h"
 #include "editor/EditMenu.h"

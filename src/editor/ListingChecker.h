@@ -14,7 +14,7 @@ class TSheetDocument;
 namespace quorvel::page {
 class PageLayout;
 class PageLayoutWorker;
-}  // namespace quorvel::page
+}
 
 // Runs the listing check on the sheet a moment after it changed, so a burst of typing or an
 // apply-to-all costs one check, and hands the result to whoever shows it. The page's width comes

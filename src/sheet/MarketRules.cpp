@@ -39,6 +39,7 @@ bool StartsNoCase(std::string_view s, std::size_t at, std::string_view prefix) {
         if (std::tolower(static_cast<unsigned char>(s[at + i])) != prefix[i]) return false;
     return true;
 }
+
 struct Rule {
     CheckFinding finding;
     bool supersedes = false;  // takes the place of the general finding on the same text
