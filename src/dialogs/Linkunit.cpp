@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/Sjis.h"
+#include "sheet/ImageTag.h"
 #include "sheet/LinkTag.h"
 #include "ui/Controls.h"
 #include "ui/DialogSeam.h"
@@ -283,7 +284,9 @@ void TLinkForm::RadioGroupTypeClick() {
 bool TLinkForm::FormCloseQuery(int result) {
     if (result != QDialog::Accepted) return true;
     if (RadioGroupType->ItemIndex() == quorvel::kLinkMail) return true;
-    if (quorvel::BeginsWithHttp(EditAddress->text().toStdString())) return true;
+    // Listing pages want secure links, so an "https://" address is no typing slip either.
+    const std::string address = EditAddress->text().toStdString();
+    if (quorvel::BeginsWithHttp(address) || quorvel::BeginsWithHttps(address)) return true;
     const auto answer = dialogs().message(
         this,
         QStringLiteral(

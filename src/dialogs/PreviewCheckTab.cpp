@@ -1,5 +1,6 @@
 #include "dialogs/PreviewCheckTab.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -7,6 +8,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "sheet/MarketRules.h"
 #include "ui/Guarded.h"
 
 TPreviewCheckTab::TPreviewCheckTab(QWidget* parent) : QWidget(parent) {
@@ -25,9 +27,19 @@ TPreviewCheckTab::TPreviewCheckTab(QWidget* parent) : QWidget(parent) {
     SpinMaxChars->setValue(static_cast<int>(quorvel::kDefaultCheckMaxChars));
     // Typed digits count once the seller leaves the box, not at every keystroke.
     SpinMaxChars->setKeyboardTracking(false);
+    ComboBoxMarket = new QComboBox(this);
+    ComboBoxMarket->setObjectName(QStringLiteral("ComboBoxMarket"));
+    for (quorvel::CheckMarket market : quorvel::kCheckMarkets)
+        ComboBoxMarket->addItem(QString::fromUtf8(quorvel::CheckMarketName(market)),
+                                static_cast<int>(market));
+    auto* labelMarket = new QLabel(QStringLiteral("出品先"), this);
+    labelMarket->setBuddy(ComboBoxMarket);
     auto* top = new QHBoxLayout;
     top->setContentsMargins(0, 0, 4, 0);
     top->addWidget(LabelCheckSummary, 1);
+    top->addWidget(labelMarket);
+    top->addWidget(ComboBoxMarket);
+    top->addSpacing(8);
     top->addWidget(new QLabel(QStringLiteral("文字数の上限"), this));
     top->addWidget(SpinMaxChars);
     column->addLayout(top);
@@ -46,6 +58,9 @@ TPreviewCheckTab::TPreviewCheckTab(QWidget* parent) : QWidget(parent) {
 
     ui::connectGuarded(SpinMaxChars, &QSpinBox::valueChanged, this,
                        [this](int chars) { emit maxCharsChosen(chars); });
+    // Only the seller's choice is told: setting the stored one at start is not a change.
+    ui::connectGuarded(ComboBoxMarket, &QComboBox::activated, this,
+                       [this] { emit marketChosen(Market()); });
     ui::connectGuarded(GridCheck, &QTableWidget::cellDoubleClicked, this,
                        [this](int row, int) { rowChosen(row); });
     ShowResult({});
@@ -91,10 +106,20 @@ void TPreviewCheckTab::SetMaxChars(int chars) {
     SpinMaxChars->setValue(chars);
 }
 
+void TPreviewCheckTab::SetMarket(quorvel::CheckMarket market) {
+    const int index = ComboBoxMarket->findData(static_cast<int>(market));
+    if (index >= 0) ComboBoxMarket->setCurrentIndex(index);
+}
+
+quorvel::CheckMarket TPreviewCheckTab::Market() const {
+    return static_cast<quorvel::CheckMarket>(ComboBoxMarket->currentData().toInt());
+}
+
 void TPreviewCheckTab::rowChosen(int row) {
     if (row < 0 || row >= static_cast<int>(result_.findings.size())) return;
     const quorvel::CheckFinding& finding = result_.findings[static_cast<std::size_t>(row)];
-    if (finding.tag == quorvel::kWholePage) {
+    // The footer is no cell: there is no text of the seller's to go to.
+    if (!quorvel::IsCellTag(finding.tag)) {
         emit pageFindingChosen(finding.kind);
         return;
     }

@@ -38,6 +38,8 @@ TPreviewTextTab::TPreviewTextTab(QWidget* parent) : QWidget(parent) {
     bar->setContentsMargins(4, 0, 4, 2);
     LabelCount = new QLabel(this);
     LabelCount->setObjectName(QStringLiteral("LabelCount"));
+    LabelPictures = new QLabel(this);
+    LabelPictures->setObjectName(QStringLiteral("LabelPictures"));
     LabelMaxChars = new QLabel(QStringLiteral("上限"), this);
     LabelMaxChars->setObjectName(QStringLiteral("LabelMaxChars"));
     ComboBoxMaxChars = new QComboBox(this);
@@ -48,7 +50,8 @@ TPreviewTextTab::TPreviewTextTab(QWidget* parent) : QWidget(parent) {
     ButtonCopyText->setObjectName(QStringLiteral("ButtonCopyText"));
     // Enter in the preview still copies the tags and closes.
     ButtonCopyText->setAutoDefault(false);
-    bar->addWidget(LabelCount, 1);
+    bar->addWidget(LabelCount);
+    bar->addWidget(LabelPictures, 1);
     bar->addWidget(LabelMaxChars);
     bar->addWidget(ComboBoxMaxChars);
     bar->addSpacing(8);
@@ -76,6 +79,7 @@ void TPreviewTextTab::Attach(const quorvel::TDescriptionSheet* sheet, quorvel::K
 void TPreviewTextTab::Refresh() {
     const std::string text = sheet_ ? quorvel::BuildPlainText(*sheet_) : std::string();
     count_ = quorvel::CountPlainTextChars(text);
+    pictures_ = sheet_ ? quorvel::CountLeftOutPictures(*sheet_) : 0;
     text_ = ui::fromSjis(text);
     MemoText->setPlainText(ui::cellTextToBox(text));
     showCount();
@@ -105,6 +109,9 @@ void TPreviewTextTab::showCount() {
     palette.setColor(QPalette::WindowText,
                      OverLimit() ? kWarningColour : this->palette().color(QPalette::WindowText));
     LabelCount->setPalette(palette);
+    // Said only when there are some: a seller who used none need not read about them.
+    LabelPictures->setText(pictures_ ? QStringLiteral("　画像 %1 枚は含まれません").arg(pictures_)
+                                     : QString());
 }
 
 void TPreviewTextTab::showEvent(QShowEvent* event) {

@@ -37,12 +37,15 @@ class TPreviewTextTab : public QWidget {
 
     int MaxChars() const;
     std::size_t CharCount() const { return count_; }
+    // The pictures of the sheet the rendition leaves out, as last rendered.
+    std::size_t PictureCount() const { return pictures_; }
     bool OverLimit() const;
     // The rendition as last rendered, as the clipboard gets it.
     const QString& Text() const { return text_; }
 
     QPlainTextEdit* MemoText = nullptr;
     QLabel* LabelCount = nullptr;
+    QLabel* LabelPictures = nullptr;
     QLabel* LabelMaxChars = nullptr;
     QComboBox* ComboBoxMaxChars = nullptr;
     QPushButton* ButtonCopyText = nullptr;
@@ -57,4 +60,5 @@ class TPreviewTextTab : public QWidget {
     quorvel::KeyStore* settings_ = nullptr;
     QString text_;
     std::size_t count_ = 0;
+    std::size_t pictures_ = 0;
 };

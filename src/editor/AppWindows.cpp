@@ -5,8 +5,10 @@
 #include <QTimer>
 
 #include "dialogs/Preview.h"
+#include "dialogs/PreviewCheckTab.h"
 #include "dialogs/PreviewTextTab.h"
 #include "editor/CellEdit.h"
+#include "editor/CheckMarketChoice.h"
 #include "editor/EditMenu.h"
 #include "editor/KeyShortcuts.h"
 #include "store/Settings.h"
@@ -49,6 +51,7 @@ TQuorvelWindows::TQuorvelWindows(quorvel::KeyStore* settings, bool otherInstance
     InstallCellShortcuts(*main, *main->EditMenu(),
                          [window = main.get()] { return window->FocusedCell(); });
     main->Preview()->TextTab->Attach(&main->Sheet(), settings);
+    AttachCheckMarket(*main->Preview()->TabSheet4, *main->Checker(), settings);
     typeForTests(*main);
 }
 

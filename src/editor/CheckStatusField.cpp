@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 
+#include "sheet/MarketRules.h"
+
 TCheckStatusField::TCheckStatusField(QWidget* parent) : QLabel(parent) {
     setObjectName(QStringLiteral("StatusCheck"));
     setCursor(Qt::PointingHandCursor);
@@ -11,9 +13,15 @@ TCheckStatusField::TCheckStatusField(QWidget* parent) : QLabel(parent) {
 
 void TCheckStatusField::ShowResult(const quorvel::ListingCheckResult& result) {
     setText(QString::fromStdString(quorvel::CheckSummary(result)));
+    // The general check's tips read as they always did; a marketplace is named first.
+    const QString market =
+        result.market == quorvel::CheckMarket::Generic
+            ? QString()
+            : QStringLiteral("出品先：%1\n")
+                  .arg(QString::fromUtf8(quorvel::CheckMarketName(result.market)));
     if (result.findings.empty()) {
         setStyleSheet(QString());
-        setToolTip(QStringLiteral("出品ページのチェック：問題なし"));
+        setToolTip(market + QStringLiteral("出品ページのチェック：問題なし"));
         return;
     }
     // Dark red on pale yellow reads as a warning on light and dark system colours alike.
@@ -26,7 +34,7 @@ void TCheckStatusField::ShowResult(const quorvel::ListingCheckResult& result) {
     if (static_cast<int>(result.findings.size()) > shown)
         lines << QStringLiteral("ほか %1 件").arg(result.findings.size() - shown);
     lines << QStringLiteral("クリックで一覧を表示");
-    setToolTip(lines.join(QLatin1Char('\n')));
+    setToolTip(market + lines.join(QLatin1Char('\n')));
 }
 
 void TCheckStatusField::mouseReleaseEvent(QMouseEvent* event) {

@@ -7,7 +7,8 @@
 class QMouseEvent;
 
 // The status bar's field with the listing check's summary: "問題なし", or "注意 N 件" in a
-// colour that stands out with the first findings as its tool tip. A click asks for the list.
+// colour that stands out with the first findings as its tool tip, which names the marketplace
+// checked for. A click asks for the list.
 class TCheckStatusField : public QLabel {
     Q_OBJECT
   public:

@@ -31,6 +31,9 @@ class TListingChecker : public QObject {
     std::size_t MaxChars() const { return options_.maxChars; }
     void SetMaxChars(std::size_t chars);
     int PhoneWidth() const { return options_.phoneWidth; }
+    // The marketplace whose rules the check adds; the next check follows a change.
+    quorvel::CheckMarket Market() const { return options_.market; }
+    void SetMarket(quorvel::CheckMarket market) { options_.market = market; }
     void SetPhoneWidth(int cssPixels);
     // The page `tags` (code page 932) was `pageWidth` wide laid out at `viewport` CSS pixels.
     void SetMeasuredWidth(const std::string& tags, int viewport, int pageWidth);

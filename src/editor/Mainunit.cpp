@@ -368,7 +368,7 @@ quorvel::update::TVersionCheck* TFormMain::VersionCheck() const {
 }
 
 void TFormMain::SpeedButtonMergeClick() {
-    editor::RunMerge(sheet_, this);
+    editor::MergeWithChoices(sheet_, Checker()->Market(), this);
 }
 
 void TFormMain::SpeedButtonPreviewClick(QObject* sender) {

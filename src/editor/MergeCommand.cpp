@@ -9,6 +9,8 @@
 #include <string>
 #include <thread>
 
+#include "dialogs/MergeOptions.h"
+#include "sheet/MarketRules.h"
 #include "ui/DialogSeam.h"
 #include "ui/SjisText.h"
 
@@ -19,6 +21,8 @@ const char* const kCsvFilter = "CSVファイル (*.csv)|*.csv|全てのﾌｧｲ
 
 // A box taller than the screen hides its OK button: beyond this many, failed rows are counted.
 constexpr int kListedRowErrors = 20;
+// Findings listed word for word in the report; the rest are counted.
+constexpr std::size_t kListedFindings = 20;
 // A merge quicker than this shows no progress window at all.
 constexpr int kProgressDelayMs = 500;
 
@@ -30,6 +34,9 @@ struct MergeJob {
     std::atomic<bool> finished{false};
     quorvel::MergeResult result;
     std::exception_ptr failure;
+    // Written by the merge's thread only, read once it has finished.
+    std::vector<std::string> checkLines;
+    std::size_t findings = 0;
 };
 
 }  // namespace
@@ -62,8 +69,32 @@ QString MergeReport(const quorvel::MergeResult& result, const QString& folder, l
     return lines.join(u'\n');
 }
 
+QString MergeCheckReport(quorvel::CheckMarket market, const std::vector<std::string>& lines,
+                         std::size_t findings) {
+    const QString head = QStringLiteral("チェック（出品先：%1）: ")
+                             .arg(QString::fromUtf8(quorvel::CheckMarketName(market)));
+    if (findings == 0) return head + QStringLiteral("問題なし");
+    QStringList out{head + QStringLiteral("注意 %1 件").arg(findings)};
+    for (const std::string& line : lines) out << QString::fromStdString(line);
+    if (findings > lines.size()) out << QStringLiteral("ほか %1 件").arg(findings - lines.size());
+    return out.join(u'\n');
+}
+
+std::optional<quorvel::MergeResult> MergeWithChoices(
+    const quorvel::TDescriptionSheet& templateSheet, quorvel::CheckMarket market,
+    QWidget* dialogParent) {
+    // The output and the check stay as last chosen within a run; the marketplace follows the
+    // check's.
+    static MergeChoices last;
+    TMergeOptionsForm form(dialogParent);
+    form.SetChoices(last.text, last.check, market);
+    if (dialogs().execModal(form) != QDialog::Accepted) return std::nullopt;
+    last = MergeChoices{form.TextChoice(), form.Check(), form.Market()};
+    return RunMerge(templateSheet, dialogParent, last);
+}
+
 std::optional<quorvel::MergeResult> RunMerge(const quorvel::TDescriptionSheet& templateSheet,
-                                             QWidget* dialogParent) {
+                                             QWidget* dialogParent, const MergeChoices& choices) {
     const QString caption = QString::fromUtf8(quorvel::kMergeCaption);
     const std::optional<QString> csvPath =
         dialogs().openFileName(dialogParent, QString::fromUtf8(kCsvFilter), QStringLiteral("csv"),
@@ -80,10 +111,20 @@ std::optional<quorvel::MergeResult> RunMerge(const quorvel::TDescriptionSheet& t
     MergeJob job;
     const std::string csv = ui::nativePath(*csvPath);
     const std::string out = ui::nativePath(*folder);
-    std::thread worker([&job, csv, out, sheet = templateSheet] {
+    std::thread worker([&job, csv, out, choices, sheet = templateSheet] {
         try {
             quorvel::MergeOptions options;
-            options.onRow = [&job](const quorvel::MergeRowEvent&) {
+            quorvel::ApplyMergeTextChoice(options, choices.text);
+            quorvel::CheckOptions check;
+            check.market = choices.market;
+            options.onRow = [&job, &choices, &check](const quorvel::MergeRowEvent& row) {
+                if (choices.check) {
+                    std::vector<std::string> lines = quorvel::MergeRowCheckLines(row, check);
+                    job.findings += lines.size();
+                    for (std::string& line : lines)
+                        if (job.checkLines.size() < kListedFindings)
+                            job.checkLines.push_back(std::move(line));
+                }
                 job.done.fetch_add(1);
                 return !job.cancel.load();
             };
@@ -111,8 +152,11 @@ std::optional<quorvel::MergeResult> RunMerge(const quorvel::TDescriptionSheet& t
     }
     if (result.error) showFileError(dialogParent, *result.error);
     const QMessageBox::Icon icon = result.ok() ? QMessageBox::Information : QMessageBox::Warning;
-    dialogs().message(dialogParent, MergeReport(result, *folder, job.total - job.done), caption,
-                      icon, QMessageBox::Ok, QMessageBox::Ok);
+    QString report = MergeReport(result, *folder, job.total - job.done);
+    if (choices.check)
+        report +=
+            QStringLiteral("\n\n") + MergeCheckReport(choices.market, job.checkLines, job.findings);
+    dialogs().message(dialogParent, report, caption, icon, QMessageBox::Ok, QMessageBox::Ok);
     return result;
 }
 

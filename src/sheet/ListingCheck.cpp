@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/Sjis.h"
+#include "sheet/MarketRules.h"
 
 namespace quorvel {
 namespace {
@@ -118,12 +119,16 @@ ListingCheckResult CheckListing(const TDescriptionSheet& sheet, std::string_view
                            std::to_string(result.bytes) + " バイト）あり、上限 " +
                            std::to_string(options.maxChars) + " 文字を超えています");
     }
+    result.market = options.market;
+    if (options.market != CheckMarket::Generic)
+        AddMarketFindings(sheet, result.chars, options.market, findings);
     return result;
 }
 
 std::string CellCaption(int tag) {
     if (tag == kTitleTag) return "タイトル";
     if (tag == kNoteTag) return "枠外注記";
+    if (tag == kFooterTag) return "フッター";
     if (IsRowCellTag(tag)) {
         const int row = (tag - kTitleTag + 1) / 2;
         return ((tag - kTitleTag) % 2 ? "項目" : "説明") + FullWidthNumber(row);

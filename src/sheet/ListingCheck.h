@@ -15,14 +15,19 @@ namespace quorvel {
 
 enum class CheckKind { Markup, ActiveContent, Address, Size, PhoneWidth };
 
+// Where the listing goes: every marketplace but the generic one adds its own rules.
+enum class CheckMarket { Generic, Yahoo, Ebay, Text };
+
 // The tag of a finding about the page as a whole rather than one cell.
 constexpr int kWholePage = 0;
+// The tag of a finding about the footer the generator always adds.
+constexpr int kFooterTag = -1;
 constexpr std::size_t kDefaultCheckMaxChars = 500000;
 constexpr int kDefaultPhoneWidth = 375;
 
 struct CheckFinding {
     CheckKind kind = CheckKind::Markup;
-    int tag = kWholePage;    // the cell (1000..1021) or kWholePage
+    int tag = kWholePage;    // the cell (1000..1021), kWholePage or kFooterTag
     std::size_t offset = 0;  // where the offending text starts in the cell's bytes
     std::size_t length = 0;  // its length in bytes
     std::string message;     // UTF-8
@@ -37,12 +42,14 @@ struct CheckOptions {
     // With it, when the layout says which: the cells whose boxes run past phoneWidth. A cell
     // the estimate blamed that stays inside is then cleared.
     std::optional<std::vector<int>> measuredWideCells;
+    CheckMarket market = CheckMarket::Generic;
 };
 
 struct ListingCheckResult {
     std::vector<CheckFinding> findings;  // by cell in the sheet's order, the page last
     std::size_t chars = 0;               // the tag text's length in characters
     std::size_t bytes = 0;               // and in bytes
+    CheckMarket market = CheckMarket::Generic;
 };
 
 // Checks the included cells of `sheet` and the tag text made from it (code page 932 bytes).
@@ -50,7 +57,7 @@ ListingCheckResult CheckListing(const TDescriptionSheet& sheet, std::string_view
                                 const CheckOptions& options = {});
 
 // The cell as its include box names it ("タイトル", "項目３", "説明１０", "枠外注記"), UTF-8;
-// "ページ全体" for kWholePage.
+// "ページ全体" for kWholePage, "フッター" for kFooterTag.
 std::string CellCaption(int tag);
 // The kind as the check lists it, UTF-8.
 const char* CheckKindName(CheckKind kind);

@@ -331,6 +331,30 @@ std::string BuildPlainText(const TDescriptionSheet& sheet) {
     return out;
 }
 
+std::size_t CountLeftOutPictures(const TDescriptionSheet& sheet) {
+    std::size_t pictures = 0;
+    for (int i = 0; i < kCellCount; ++i) {
+        const TSheetCell& cell = sheet.CellAt(i);
+        if (!sheet.IncludedByTag(cell.Tag)) continue;
+        const std::string_view s = cell.Text;
+        for (std::size_t at = 0; at < s.size();) {
+            if (IsPairAt(s, at)) {
+                at += 2;
+                continue;
+            }
+            if (s[at] == '<') {
+                if (auto tag = ReadTag(s, at)) {
+                    if (tag->name == "img" && !tag->closing) ++pictures;
+                    at = tag->end;
+                    continue;
+                }
+            }
+            ++at;
+        }
+    }
+    return pictures;
+}
+
 std::size_t CountPlainTextChars(std::string_view s) {
     std::size_t count = 0;
     for (std::size_t i = 0; i < s.size(); ++count) {

@@ -20,6 +20,9 @@ std::string BuildPlainText(const TDescriptionSheet& sheet);
 // decoded; anything else stays as written. Line breaks come out as CR LF.
 std::string PlainCellText(std::string_view cellText);
 
+// The pictures (IMG tags) in the included cells, which the plain text leaves out.
+std::size_t CountLeftOutPictures(const TDescriptionSheet& sheet);
+
 // Characters as the marketplaces count them: a double-byte character is one, and so is a line
 // break (CR LF).
 std::size_t CountPlainTextChars(std::string_view cp932);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "sheet/MarketRules.h"
+
 namespace quorvel {
 
 // clang-format off
@@ -126,6 +128,20 @@ bool WriteImageAddressBase(KeyStore& store, const std::string& base) {
     auto key = store.Open(true);
     if (!key) return false;
     key->WriteString("ImageAddressBase", base);
+    return key->Commit();
+}
+
+CheckMarket ReadCheckMarket(KeyStore& store) {
+    auto key = store.Open(false);
+    if (!key || !key->Exists(kMarker)) return CheckMarket::Generic;
+    const auto stored = key->ReadString("CheckMarket");
+    return ParseCheckMarket(stored.value_or(std::string())).value_or(CheckMarket::Generic);
+}
+
+bool WriteCheckMarket(KeyStore& store, CheckMarket market) {
+    auto key = store.Open(true);
+    if (!key) return false;
+    key->WriteString("CheckMarket", CheckMarketKey(market));
     return key->Commit();
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/KeyStore.h"
+#include "sheet/ListingCheck.h"
 
 // The remembered window geometry, row layout, toolbar toggles, link dialog texts and recently used
 // files, stored as values of the configuration key. "ParamExist" marks a key the program has
@@ -76,6 +77,11 @@ struct TextAndImageSettings {
 TextAndImageSettings ReadTextAndImageSettings(KeyStore& store);
 bool WriteTextMaxChars(KeyStore& store, int maxChars);
 bool WriteImageAddressBase(KeyStore& store, const std::string& base);
+
+// The marketplace the listing check follows ("CheckMarket", its key as text), written as soon as
+// it is chosen. Generic when absent, without "ParamExist", or naming no marketplace.
+CheckMarket ReadCheckMarket(KeyStore& store);
+bool WriteCheckMarket(KeyStore& store, CheckMarket market);
 
 // The live view beside the sheet: shown or not, docked or floating, its floating geometry (its
 // width also the docked width) and the width it lays the page out at (0: its own width). Written

@@ -10,22 +10,23 @@
 #include "platform/FileNames.h"
 #include "sheet/HtmlGenerator.h"
 #include "sheet/ListingCheck.h"
+#include "sheet/MarketRules.h"
 #include "sheet/PlainText.h"
 #include "store/DataFile.h"
 #include "store/MergeBatch.h"
+#include "store/MergeChoices.h"
 #include "tools/ConsoleText.h"
 
 namespace {
 
-// The --csv column holding each row's plain text.
-constexpr const char* kMergeTextColumn = "説明テキスト";
-
 int MergeUsage() {
     PrintMessage(
         "usage: qvltags --merge ITEMS.csv TEMPLATE.qvl --out DIR [--skip-empty] [--qvl]\n"
-        "                         [--text | --text-only] [--check] [--encoding utf-8|cp932]\n"
+        "                         [--text | --text-only] [--check [--market M]]\n"
+        "                         [--encoding utf-8|cp932]\n"
         "       qvltags --merge ITEMS.csv TEMPLATE.qvl --csv OUT.csv [--skip-empty]\n"
-        "                         [--text | --text-only] [--check] [--encoding utf-8|cp932]\n"
+        "                         [--text | --text-only] [--check [--market M]]\n"
+        "                         [--encoding utf-8|cp932]\n"
         "  Fills the sheet in TEMPLATE.qvl from each row of ITEMS.csv, whose first row names the\n"
         "  cells (タイトル, 項目１..項目１０, 説明１..説明１０, 枠外注記) and the file "
         "(ファイル名).\n"
@@ -34,7 +35,8 @@ int MergeUsage() {
         "  --skip-empty leaves out a named cell whose text is empty.\n"
         "  --text also writes each row's plain text (.txt file, or column 説明テキスト);\n"
         "  --text-only writes the plain text instead of the tags.\n"
-        "  --check adds each row's listing-check findings to the report (rows still succeed).\n");
+        "  --check adds each row's listing-check findings to the report (rows still succeed);\n"
+        "  --market generic|yahoo|ebay|text adds that marketplace's own rules to them.\n");
     return 2;
 }
 
@@ -44,6 +46,7 @@ struct MergeArguments {
     const char* outFolder = nullptr;
     const char* csvOut = nullptr;
     bool check = false;
+    std::optional<quorvel::CheckMarket> market;
     quorvel::MergeOptions options;
 };
 
@@ -69,6 +72,9 @@ bool ParseMergeArguments(int argc, char** argv, MergeArguments& args) {
             textOnly = true;
         } else if (std::strcmp(arg, "--check") == 0 && !args.check) {
             args.check = true;
+        } else if (std::strcmp(arg, "--market") == 0 && hasValue && !args.market) {
+            args.market = quorvel::ParseCheckMarket(argv[++i]);
+            if (!args.market) return false;
         } else if (std::strcmp(arg, "--out") == 0 && hasValue && !args.outFolder) {
             args.outFolder = argv[++i];
         } else if (std::strcmp(arg, "--csv") == 0 && hasValue && !args.csvOut) {
@@ -93,12 +99,12 @@ bool ParseMergeArguments(int argc, char** argv, MergeArguments& args) {
     }
     args.options.skipEmpty = skipEmpty;
     args.options.dataFiles = dataFiles;
-    args.options.tags = !textOnly;
-    if (text || textOnly)
-        args.options.renditions.push_back({".txt", kMergeTextColumn, quorvel::BuildPlainText});
+    quorvel::ApplyMergeTextChoice(args.options, textOnly ? quorvel::MergeTextChoice::TextOnly
+                                                : text   ? quorvel::MergeTextChoice::TagsAndText
+                                                         : quorvel::MergeTextChoice::TagsOnly);
     const bool oneTarget = (args.outFolder != nullptr) != (args.csvOut != nullptr);
     return merge && args.templatePath && oneTarget && !(dataFiles && args.csvOut) &&
-           !(text && textOnly);
+           !(text && textOnly) && (args.check || !args.market);
 }
 
 }  // namespace
@@ -117,16 +123,14 @@ int RunMergeCommand(int argc, char** argv) {
     const std::string prefix =
         std::string(quorvel::kMergeCaption) + ": " + quorvel::filenames::ToUtf8(args.csvPath) + " ";
     const bool check = args.check;
-    args.options.onRow = [&prefix, check](const quorvel::MergeRowEvent& row) {
+    quorvel::CheckOptions checkOptions;
+    checkOptions.market = args.market.value_or(quorvel::CheckMarket::Generic);
+    args.options.onRow = [&prefix, check, &checkOptions](const quorvel::MergeRowEvent& row) {
         if (!row.problem.empty()) PrintMessage(prefix + std::string(row.problem) + "\n");
         // Findings are advice: the row is made all the same and the exit status stays.
-        if (check && row.sheet) {
-            const auto result =
-                quorvel::CheckListing(*row.sheet, quorvel::BuildHtmlTags(*row.sheet));
-            for (const quorvel::CheckFinding& finding : result.findings)
-                PrintMessage(prefix + std::to_string(row.row) + "行目 " +
-                             quorvel::FindingLine(finding) + "\n");
-        }
+        if (check)
+            for (const std::string& line : quorvel::MergeRowCheckLines(row, checkOptions))
+                PrintMessage(prefix + line + "\n");
         return true;
     };
     quorvel::MergeResult result;

@@ -1,12 +1,14 @@
 // qvltags: writes the tag text of a stored sheet to standard output.
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
 #include "sheet/ListingCheck.h"
 #include "sheet/Maker.h"
+#include "sheet/MarketRules.h"
 #include "sheet/PlainText.h"
 #include "store/DataFile.h"
 #include "tools/ConsoleText.h"
@@ -24,14 +26,16 @@ namespace {
 
 constexpr const char kUsage[] =
     "usage: qvltags [--utf8] [--text] FILE.qvl\n"
-    "       qvltags --check [--utf8] FILE.qvl\n"
+    "       qvltags --check [--market generic|yahoo|ebay|text] [--utf8] FILE.qvl\n"
     "       qvltags --help | --version\n"
     "       qvltags --merge ITEMS.csv TEMPLATE.qvl (--out DIR [--qvl] | --csv OUT.csv)\n"
-    "               [--skip-empty] [--text | --text-only] [--check] [--encoding utf-8|cp932]\n"
+    "               [--skip-empty] [--text | --text-only] [--check [--market M]]\n"
+    "               [--encoding utf-8|cp932]\n"
     "  Writes the HTML tag text of the sheet stored in FILE.qvl to standard output,\n"
     "  in Shift_JIS with CR LF line ends, or in UTF-8 with --utf8; with --text the sheet as\n"
     "  plain text (no tags) for sites that take no HTML. --check lists what would\n"
-    "  break or be refused on a listing page instead (exit status 1 when anything is found).\n";
+    "  break or be refused on a listing page instead (exit status 1 when anything is found);\n"
+    "  --market adds that marketplace's own rules (generic: none).\n";
 
 int Usage() {
     PrintMessage(kUsage);
@@ -59,8 +63,9 @@ bool WriteText(const std::string& text, bool utf8) {
     return std::fwrite(out.data(), 1, out.size(), stdout) == out.size() && std::fflush(stdout) == 0;
 }
 
-int CheckFindings(const quorvel::TDescriptionSheet& sheet, bool utf8) {
+int CheckFindings(const quorvel::TDescriptionSheet& sheet, quorvel::CheckMarket market, bool utf8) {
     quorvel::CheckOptions options;
+    options.market = market;
 #ifdef QUORVEL_HAVE_PAGE
     MeasureWithEngine(sheet, options);
 #endif
@@ -87,10 +92,14 @@ int main(int argc, char** argv) {
         return Answered(std::printf("qvltags %d.%02d\n", quorvel::maker::kRelease / 100,
                                     quorvel::maker::kRelease % 100));
     bool utf8 = false, check = false, text = false;
+    std::optional<quorvel::CheckMarket> market;
     const char* fileName = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--utf8") == 0 && !utf8) {
             utf8 = true;
+        } else if (std::strcmp(argv[i], "--market") == 0 && !market && i + 1 < argc) {
+            market = quorvel::ParseCheckMarket(argv[++i]);
+            if (!market) return Usage();
         } else if (std::strcmp(argv[i], "--check") == 0 && !check && !text) {
             check = true;
         } else if (std::strcmp(argv[i], "--text") == 0 && !text && !check) {
@@ -103,14 +112,17 @@ int main(int argc, char** argv) {
             return Usage();
         }
     }
-    if (!fileName) return Usage();
+    if (!fileName || (market && !check)) return Usage();
 
     quorvel::TDescriptionSheet sheet;
     if (auto error = quorvel::LoadDataFile(sheet, fileName)) {
         PrintError(*error);
         return 1;
     }
-    if (check) return CheckFindings(sheet, utf8);
+    if (check) return CheckFindings(sheet, market.value_or(quorvel::CheckMarket::Generic), utf8);
+    // Told beside the text, never in it: the written bytes stay the rendition alone.
+    if (const std::size_t pictures = text ? quorvel::CountLeftOutPictures(sheet) : 0)
+        PrintMessage("画像 " + std::to_string(pictures) + " 枚はテキストに含まれません\n");
     const std::string tags = text ? quorvel::BuildPlainText(sheet) : quorvel::BuildHtmlTags(sheet);
     // A console shows characters, whichever form was asked for; anything else gets the bytes.
     if (IsConsole(false) && WriteToConsole(false, quorvel::sjis::ToUtf8(tags))) return 0;

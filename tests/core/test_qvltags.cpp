@@ -132,3 +132,78 @@ TEST(Qvltags, TextWritesThePlainRenditionInEitherForm) {
         EXPECT_NE(run.err.find("--text"), std::string::npos) << usage;
     }
 }
+
+TEST(Qvltags, MarketAddsItsRulesAndAnUnknownOneIsWrongUsage) {
+    TempFolder folder;
+    TDescriptionSheet sheet;
+    sheet.Rows[0].Description.Text =
+        Sj("連絡は shop@example.jp まで<IMG SRC=\"https://i.example/a.jpg\">");
+    const std::string path = folder.file("mail.qvl");
+    ASSERT_FALSE(SaveDataFile(sheet, path));
+    const std::string clean = folder.file("clean.qvl");
+    ASSERT_FALSE(SaveDataFile(TDescriptionSheet{}, clean));
+    struct Case {
+        const char* market;
+        const std::string& file;
+        int status;
+        const char* line;  // a line of the output, or nothing
+    };
+    const Case cases[] = {
+        {"generic", clean, 0, nullptr},
+        {"ebay", clean, 1, "フッター: eBay: フッターのリンク"},
+        {"yahoo", path, 1, "説明１: Yahoo!オークション: メールアドレス"},
+        {"generic", path, 1, "説明１: メールアドレスの記載は"},
+    };
+    for (const Case& c : cases) {
+        const ProgramRun run = RunQvltags(
+            "--check --utf8 --market " + std::string(c.market) + " " + ShellQuote(c.file), folder);
+        EXPECT_EQ(run.status, c.status) << c.market << run.err;
+        if (c.line)
+            EXPECT_NE(("\n" + run.out).find(std::string("\n") + c.line), std::string::npos)
+                << c.market << "\n"
+                << run.out;
+        else
+            EXPECT_TRUE(run.out.empty()) << run.out;
+    }
+    // Without a marketplace the check is the general one, line for line.
+    EXPECT_EQ(RunQvltags("--check " + ShellQuote(path), folder).out,
+              RunQvltags("--market generic --check " + ShellQuote(path), folder).out);
+    for (const std::string& usage :
+         {"--check --market amazon " + ShellQuote(path),
+          "--check --market EBAY " + ShellQuote(path), "--check --market " + ShellQuote(path),
+          "--market ebay " + ShellQuote(path), "--text --market text " + ShellQuote(path)}) {
+        const ProgramRun run = RunQvltags(usage, folder);
+        EXPECT_EQ(run.status, 2) << usage;
+        EXPECT_NE(run.err.find("--market"), std::string::npos) << usage;
+    }
+
+    // The merge's per-row report names the marketplace; an unknown one is refused before work.
+    WriteWholeFile(folder.file("items.csv"),
+                   Sj("タイトル,説明１\r\nカメラ,連絡は a@b.example まで\r\n"));
+    const std::string merge = "--merge " + ShellQuote(folder.file("items.csv")) + " " +
+                              ShellQuote(clean) + " --out " + ShellQuote(folder.file("out"));
+    const ProgramRun yahoo = RunQvltags(merge + " --check --market yahoo", folder);
+    EXPECT_EQ(yahoo.status, 0) << yahoo.err;
+    EXPECT_NE(yahoo.err.find("2行目 説明１: Yahoo!オークション: メールアドレス"), std::string::npos)
+        << yahoo.err;
+    for (const char* usage : {" --check --market mercari", " --market yahoo"}) {
+        const ProgramRun run = RunQvltags(merge + usage, folder);
+        EXPECT_EQ(run.status, 2) << usage;
+        EXPECT_NE(run.err.find("--market"), std::string::npos) << usage;
+    }
+}
+
+TEST(Qvltags, TextTellsThePicturesItLeavesOutBesideTheText) {
+    TempFolder folder;
+    TDescriptionSheet sheet;
+    sheet.Title.Text = Sj("<IMG SRC=\"https://i.example/a.jpg\">腕時計<IMG SRC=\"b.jpg\">");
+    const std::string path = folder.file("pictures.qvl");
+    ASSERT_FALSE(SaveDataFile(sheet, path));
+    const ProgramRun run = RunQvltags("--text " + ShellQuote(path), folder);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, BuildPlainText(sheet));
+    EXPECT_NE(run.err.find("画像 2 枚はテキストに含まれません"), std::string::npos) << run.err;
+    sheet.Title.Text = Sj("腕時計");
+    ASSERT_FALSE(SaveDataFile(sheet, path));
+    EXPECT_TRUE(RunQvltags("--text " + ShellQuote(path), folder).err.empty());
+}

@@ -307,3 +307,28 @@ TEST(Settings, TextLimitAndImageFolderAreWrittenAtOnceAndSurviveTheExitSave) {
     read = ReadTextAndImageSettings(s.store);
     EXPECT_FALSE(read.TextMaxChars || read.ImageAddressBase);
 }
+
+TEST(Settings, CheckMarketIsKeptByItsKeyAndAnythingElseReadsAsGeneric) {
+    Store s;
+    EXPECT_TRUE(WriteCheckMarket(s.store, CheckMarket::Ebay));
+    // Before the first full save nothing is read.
+    EXPECT_EQ(ReadCheckMarket(s.store), CheckMarket::Generic);
+    ASSERT_TRUE(WriteSettings(s.store, DistinctSnapshot()));
+    EXPECT_EQ(ReadCheckMarket(s.store), CheckMarket::Ebay);
+    for (CheckMarket market : {CheckMarket::Text, CheckMarket::Yahoo, CheckMarket::Generic}) {
+        EXPECT_TRUE(WriteCheckMarket(s.store, market));
+        EXPECT_EQ(ReadCheckMarket(s.store), market);
+    }
+    s.home().SetText("CheckMarket", "ebay");
+    EXPECT_EQ(ReadCheckMarket(s.store), CheckMarket::Ebay);
+    for (const char* unknown : {"amazon", "EBAY", ""}) {
+        s.home().SetText("CheckMarket", unknown);
+        EXPECT_EQ(ReadCheckMarket(s.store), CheckMarket::Generic) << unknown;
+    }
+    s.home().SetDword("CheckMarket", 2);
+    EXPECT_EQ(ReadCheckMarket(s.store), CheckMarket::Generic);
+    // The exit save leaves the choice alone.
+    EXPECT_TRUE(WriteCheckMarket(s.store, CheckMarket::Text));
+    ASSERT_TRUE(WriteSettings(s.store, DistinctSnapshot()));
+    EXPECT_EQ(ReadCheckMarket(s.store), CheckMarket::Text);
+}

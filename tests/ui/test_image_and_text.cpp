@@ -190,6 +190,16 @@ class ImageAndTextTest : public QObject {
         QCOMPARE(tab->Text(), text);
         QCOMPARE(tab->MemoText->toPlainText(), QString(text).remove(u'\r'));
         QCOMPARE(tab->LabelCount->text(), QStringLiteral("17 文字（改行を含む）"));
+        QVERIFY(tab->LabelPictures->text().isEmpty());
+        // Pictures leave the text as it is and are counted beside it, an excluded cell's not.
+        main.Sheet().Rows[0].Description.Text =
+            sj(QStringLiteral("良好<IMG SRC=\"a.jpg\">\r\n箱あり<img src=b.jpg>"));
+        main.Sheet().Rows[1].Item.Text = sj(QStringLiteral("<IMG SRC=\"c.jpg\">"));
+        main.Sheet().Rows[1].IncludeItem = false;
+        tab->Refresh();
+        QCOMPARE(tab->Text(), text);
+        QCOMPARE(tab->PictureCount(), 2u);
+        QCOMPARE(tab->LabelPictures->text(), QStringLiteral("　画像 2 枚は含まれません"));
         QVERIFY(!tab->OverLimit());
         tab->ButtonCopyText->click();
         QCOMPARE(QApplication::clipboard()->text(), text);

@@ -184,7 +184,12 @@ void TestLinkForm::closeQueryWarnsOnWebAddress_data() {
     QTest::addColumn<bool>("warned");
     QTest::newRow("plain") << "http://x" << false;
     QTest::newRow("bare prefix") << "http://" << false;
-    QTest::newRow("secure") << "https://x" << true;
+    QTest::newRow("secure") << "https://x" << false;
+    QTest::newRow("secure bare prefix") << "https://" << false;
+    QTest::newRow("secure capitals") << "HTTPS://x" << true;
+    QTest::newRow("secure leading space") << " https://x" << true;
+    QTest::newRow("secure one slash") << "https:/x" << true;
+    QTest::newRow("other scheme") << "ftp://x" << true;
     QTest::newRow("leading space") << " http://x" << true;
     QTest::newRow("capitals") << "HTTP://x" << true;
     QTest::newRow("empty") << "" << true;
@@ -216,7 +221,7 @@ void TestLinkForm::closeQueryYesAndNo() {
     ScriptedDialogs scripted;
     TLinkForm form;
     showForm(form);
-    form.EditAddress->setText("https://www.merrow.example/");
+    form.EditAddress->setText("www.merrow.example/");
     form.RadioGroupTarget->SetItemIndex(1);
 
     scripted.messageAnswers.push_back(QMessageBox::No);
@@ -224,7 +229,7 @@ void TestLinkForm::closeQueryYesAndNo() {
     QCOMPARE(scripted.messages.size(), std::size_t{1});
     QVERIFY(form.isVisible());
     QCOMPARE(form.result(), int(QDialog::Rejected));
-    QCOMPARE(form.EditAddress->text(), QStringLiteral("https://www.merrow.example/"));
+    QCOMPARE(form.EditAddress->text(), QStringLiteral("www.merrow.example/"));
     QCOMPARE(form.RadioGroupTarget->ItemIndex(), 1);
 
     // Asked again on the next OK; Yes lets it close with OK.

@@ -98,7 +98,7 @@ class LinkMenuTest : public QObject {
         TFormMain& main = fixture->start();
         TCellEdit* cell = fixture->find<TCellEdit>("Memo1Left");
         cell->setFocus(Qt::TabFocusReason);
-        for (const QString& address : {QStringLiteral("https://x.example/"),
+        for (const QString& address : {QStringLiteral("ftp://x.example/"),
                                        QStringLiteral(" http://x/"), QStringLiteral("HTTP://X/")}) {
             fixture->dialogs.messages.clear();
             // First No keeps the dialog open, then Cancel closes it.
@@ -121,9 +121,11 @@ class LinkMenuTest : public QObject {
             QCOMPARE(fixture->dialogs.messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
             QVERIFY(cell->toPlainText().isEmpty());
         }
-        fixture->dialogs.messageAnswers.push_back(QMessageBox::Yes);
+        // A secure address goes in without the question.
+        fixture->dialogs.messages.clear();
         fixture->dialogs.modalScripts.push_back(fill(0, QStringLiteral("https://x/"), 1));
         main.SpeedButtonLink->click();
+        QVERIFY(fixture->dialogs.messages.empty());
         QCOMPARE(cell->toPlainText(),
                  QStringLiteral("<A HREF=\"https://x/\" target=\"_self\">https://x/</A>"));
     }

@@ -212,6 +212,51 @@ class ListingCheckWindowTest : public QObject {
         QCOMPARE(again.Preview()->PhoneWidth(), 414);
     }
 
+    void theMarketChoiceChecksAgainAndIsKept() {
+        TFormMain& main = fixture->start();
+        TPreviewCheckTab* tab = main.Preview()->TabSheet4;
+        QComboBox* market = tab->ComboBoxMarket;
+        QCOMPARE(market->currentText(), QStringLiteral("汎用"));
+        QStringList offered;
+        for (int i = 0; i < market->count(); ++i) offered << market->itemText(i);
+        QCOMPARE(offered,
+                 QStringList({QStringLiteral("汎用"), QStringLiteral("Yahoo!オークション"),
+                              QStringLiteral("eBay"),
+                              QStringLiteral("テキストのみ (Yahoo!フリマ・メルカリ・ラクマ)")}));
+        uitest::TypeInto(fixture->find<TCellEdit>("Memo1Right"),
+                         QStringLiteral("連絡は shop@example.com まで"));
+        QTRY_COMPARE_WITH_TIMEOUT(main.CheckField()->text(), QStringLiteral("注意 1 件"),
+                                  MainWindowFixture::kWindowCeilingMs);
+        const QString generalTip = main.CheckField()->toolTip();
+        QVERIFY2(generalTip.startsWith(QStringLiteral("説明１: メールアドレスの記載は")),
+                 qPrintable(generalTip));
+
+        // As a seller picks with the keyboard: each choice checks at once, no typing needed.
+        market->setFocus();
+        QTest::keyClick(market, Qt::Key_Down);
+        QCOMPARE(main.Checker()->Market(), quorvel::CheckMarket::Yahoo);
+        QCOMPARE(main.CheckField()->text(), QStringLiteral("注意 1 件"));
+        QVERIFY2(main.CheckField()->toolTip().startsWith(
+                     QStringLiteral("出品先：Yahoo!オークション\n説明１: Yahoo!オークション: ")),
+                 qPrintable(main.CheckField()->toolTip()));
+        QTest::keyClick(market, Qt::Key_Down);
+        QCOMPARE(main.Checker()->Market(), quorvel::CheckMarket::Ebay);
+        QCOMPARE(main.CheckField()->text(), QStringLiteral("注意 2 件"));
+        QVERIFY(main.CheckField()->toolTip().contains(QStringLiteral("\nフッター: eBay: ")));
+        QCOMPARE(tab->Result().market, quorvel::CheckMarket::Ebay);
+        QCOMPARE(tab->Result().findings.size(), 2u);
+        // Stored at once, read at the next start.
+        fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
+        QVERIFY(main.FormCloseQuery());
+        fixture->stop();
+        QCOMPARE(quorvel::ReadCheckMarket(fixture->store()), quorvel::CheckMarket::Ebay);
+        TFormMain& again = fixture->start();
+        QCOMPARE(again.Preview()->TabSheet4->ComboBoxMarket->currentText(), QStringLiteral("eBay"));
+        QCOMPARE(again.Checker()->Market(), quorvel::CheckMarket::Ebay);
+        QCOMPARE(again.CheckField()->text(), QStringLiteral("注意 1 件"));
+        QVERIFY(again.CheckField()->toolTip().startsWith(QStringLiteral("出品先：eBay\n")));
+    }
+
     void theStatusLinesOwnMessagesStay() {
         TFormMain& main = fixture->start();
         main.SpeedButtonPreviewClick(main.SpeedButtonTagCopy);

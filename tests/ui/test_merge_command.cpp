@@ -1,11 +1,14 @@
 // Bulk creation from the editor: the dialogs are scripted, the spreadsheet and the expected tags
 // are built here, and the files the command writes are compared byte for byte.
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
@@ -26,10 +29,13 @@
 #include "ScriptedDialogs.h"
 #include "UiTestEnvironment.h"
 #include "UiTestHelpers.h"
+#include "dialogs/MergeOptions.h"
 #include "editor/MergeCommand.h"
 #include "platform/Sjis.h"
 #include "sheet/DescriptionSheet.h"
 #include "sheet/HtmlGenerator.h"
+#include "sheet/MarketRules.h"
+#include "sheet/PlainText.h"
 
 Q_DECLARE_METATYPE(std::string)
 
@@ -398,9 +404,18 @@ class MergeCommandTest : public QObject {
         writeFile(csv, "説明３,ファイル名\r\nABC-123,item.htm\r\n");
         fixture.dialogs.fileAnswers.push_back(csv);
         fixture.dialogs.folderAnswers.push_back(out);
+        // The choices come first; as they stand, the tags alone and no check.
+        fixture.dialogs.modalScripts.push_back([](QDialog& dialog) {
+            auto& form = static_cast<TMergeOptionsForm&>(dialog);
+            if (!form.RadioTagsOnly->isChecked() || form.CheckBoxCheck->isChecked()) return -1;
+            form.ButtonOk->click();
+            return dialog.result();
+        });
 
         merge->click();
 
+        QCOMPARE(fixture.dialogs.modalShown,
+                 std::vector<QString>{QStringLiteral("MergeOptionsForm")});
         QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{QStringLiteral("item.htm")});
         QCOMPARE(readFile(out + QStringLiteral("/item.htm")),
                  expectedTags(edited, {{quorvel::DescriptionTag(3), "ABC-123"}}));
@@ -412,6 +427,101 @@ class MergeCommandTest : public QObject {
         QCOMPARE(main.Sheet().Rows[2].Description.Text, std::string());
         QCOMPARE(fixture.dialogs.unexpected, 0);
         dialogs = std::make_unique<ScriptedDialogs>();
+    }
+
+    // The choices a seller makes before the files: each changes what is written or reported.
+    void theChoicesGiveTheTextAndTheCheckForTheMarketplace() {
+        writeFile(csv,
+                  "ファイル名,タイトル,説明１\r\na,カメラ,連絡は shop@example.com まで\r\n"
+                  "b,レンズ,<B>美品\r\n");
+        const quorvel::TDescriptionSheet sheet = makeTemplate();
+        const auto merged = [&sheet](const char* title, const char* description) {
+            quorvel::TDescriptionSheet row = sheet;
+            row.Title.Text = sjis(title);
+            row.Rows[0].Description.Text = sjis(description);
+            return row;
+        };
+        struct Case {
+            const char* name;
+            int radio;  // 0 tags, 1 tags and text, 2 text only
+            bool check;
+            quorvel::CheckMarket market;
+            QStringList files;
+        };
+        const Case cases[] = {
+            {"text beside, yahoo",
+             1,
+             true,
+             quorvel::CheckMarket::Yahoo,
+             {"a.html", "a.txt", "b.html", "b.txt"}},
+            {"text only, ebay", 2, true, quorvel::CheckMarket::Ebay, {"a.txt", "b.txt"}},
+            {"tags, no check", 0, false, quorvel::CheckMarket::Ebay, {"a.html", "b.html"}},
+        };
+        for (const Case& c : cases) {
+            QDir(out).removeRecursively();
+            QVERIFY(QDir().mkpath(out));
+            dialogs->messages.clear();
+            dialogs->fileAnswers.push_back(csv);
+            dialogs->folderAnswers.push_back(out);
+            dialogs->modalScripts.push_back([&c](QDialog& dialog) {
+                auto& form = static_cast<TMergeOptionsForm&>(dialog);
+                // The marketplace offered is the check's; it counts only with the check.
+                if (form.Market() != quorvel::CheckMarket::Text) return -1;
+                QRadioButton* radios[] = {form.RadioTagsOnly, form.RadioTagsAndText,
+                                          form.RadioTextOnly};
+                radios[c.radio]->click();
+                form.CheckBoxCheck->setChecked(c.check);
+                if (form.ComboBoxMarket->isEnabled() != c.check) return -2;
+                form.ComboBoxMarket->setCurrentIndex(
+                    form.ComboBoxMarket->findData(static_cast<int>(c.market)));
+                form.ButtonOk->click();
+                return dialog.result();
+            });
+            const auto result =
+                editor::MergeWithChoices(sheet, quorvel::CheckMarket::Text, nullptr);
+            QVERIFY2(result && result->ok(), c.name);
+            QCOMPARE(QDir(out).entryList(QDir::Files), c.files);
+            const quorvel::TDescriptionSheet a = merged("カメラ", "連絡は shop@example.com まで");
+            if (c.files.contains(QStringLiteral("a.txt")))
+                QCOMPARE(readFile(out + QStringLiteral("/a.txt")),
+                         QByteArray::fromStdString(quorvel::BuildPlainText(a)));
+            QCOMPARE(dialogs->messages.size(), 1u);
+            const QString report = dialogs->messages[0].text;
+            QCOMPARE(dialogs->messages[0].icon, QMessageBox::Information);
+            const QString head = QStringLiteral("\n\nチェック（出品先：%1）: ")
+                                     .arg(QString::fromUtf8(quorvel::CheckMarketName(c.market)));
+            QCOMPARE(report.contains(head), c.check);
+            if (!c.check) continue;
+            // Every finding of every row, as the core's check gives it for the marketplace.
+            quorvel::CheckOptions options;
+            options.market = c.market;
+            int findings = 0;
+            for (const auto& [row, text] :
+                 {std::pair{2, merged("カメラ", "連絡は shop@example.com まで")},
+                  std::pair{3, merged("レンズ", "<B>美品")}}) {
+                const auto found =
+                    quorvel::CheckListing(text, quorvel::BuildHtmlTags(text), options);
+                for (const quorvel::CheckFinding& finding : found.findings) {
+                    ++findings;
+                    const QString line = QStringLiteral("%1行目 ").arg(row) +
+                                         QString::fromStdString(quorvel::FindingLine(finding));
+                    QVERIFY2(report.contains(QLatin1Char('\n') + line), qPrintable(report));
+                }
+            }
+            QVERIFY(report.contains(head + QStringLiteral("注意 %1 件").arg(findings)));
+        }
+
+        // A cancel of the choices asks nothing further and writes nothing.
+        QDir(out).removeRecursively();
+        QVERIFY(QDir().mkpath(out));
+        dialogs->modalScripts.push_back([](QDialog& dialog) {
+            static_cast<TMergeOptionsForm&>(dialog).ButtonCancel->click();
+            return dialog.result();
+        });
+        const std::size_t asked = dialogs->fileRequests.size();
+        QVERIFY(!editor::MergeWithChoices(sheet, quorvel::CheckMarket::Generic, nullptr));
+        QCOMPARE(dialogs->fileRequests.size(), asked);
+        QVERIFY(QDir(out).entryList(QDir::Files).isEmpty());
     }
 
   private:

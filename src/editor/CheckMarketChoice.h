@@ -1,0 +1,13 @@
+#pragma once
+
+class TListingChecker;
+class TPreviewCheckTab;
+namespace quorvel {
+class KeyStore;
+}
+
+// Ties the check tab's "出品先" to the listing check: the stored choice is shown and checked for
+// at start, and a new choice checks the sheet again at once and is stored straight away.
+// `settings` may be null (nothing is read or stored then).
+void AttachCheckMarket(TPreviewCheckTab& tab, TListingChecker& checker,
+                       quorvel::KeyStore* settings);

@@ -1,0 +1,333 @@
+#include "sheet/MarketRules.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "platform/Sjis.h"
+#include "sheet/HtmlGenerator.h"
+#include "sheet/ListingCheckMarkup.h"
+#include "sheet/PlainText.h"
+
+namespace quorvel {
+namespace {
+
+using markup::Attribute;
+using markup::Element;
+using markup::IsWeb;
+using markup::Target;
+using markup::TargetOf;
+
+constexpr std::size_t npos = std::string_view::npos;
+
+bool IsLead(std::string_view s, std::size_t i) {
+    return sjis::IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size();
+}
+bool IsMailLocal(unsigned char c) {
+    return std::isalnum(c) || c == '.' || c == '_' || c == '%' || c == '+' || c == '-';
+}
+bool IsDomain(unsigned char c) {
+    return std::isalnum(c) || c == '.' || c == '-';
+}
+// What an address written in text may hold: printable ASCII but the characters that end it.
+bool IsUrlChar(unsigned char c) {
+    return c > ' ' && c < 0x7F && c != '<' && c != '>' && c != '"' && c != '\'';
+}
+bool StartsNoCase(std::string_view s, std::size_t at, std::string_view prefix) {
+    if (s.size() - at < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(s[at + i])) != prefix[i]) return false;
+    return true;
+}
+
+struct Rule {
+    CheckFinding finding;
+    bool supersedes = false;  // takes the place of the general finding on the same text
+};
+
+class MarketChecker {
+  public:
+    MarketChecker(CheckMarket market, std::vector<Rule>& rules)
+        : market_(market), prefix_(std::string(Label(market)) + ": "), rules_(rules) {}
+
+    void Cell(const TSheetCell& cell) {
+        text_ = cell.Text;
+        tag_ = cell.Tag;
+        markup::WalkCell(
+            text_, [this](std::size_t from, std::size_t to) { visibleText(from, to); },
+            [this](const Element& element) { this->element(element); });
+    }
+
+    // The footer's own links, which no cell holds and the seller cannot change.
+    void Footer() {
+        if (market_ != CheckMarket::Ebay) return;
+        const std::string footer = FooterBlock();
+        markup::WalkCell(
+            footer, [](std::size_t, std::size_t) {},
+            [&](const Element& element) {
+                for (const Attribute& attribute : element.attributes) {
+                    if (attribute.name != "href") continue;
+                    const Target target = TargetOf(attribute.value);
+                    if (!IsWeb(target) || IsEbayHost(target.host)) continue;
+                    std::string message = "フッターのリンク（" + std::string(attribute.value) +
+                                          "）は eBay 以外のサイトへのリンクです";
+                    if (target.scheme == "http") message += "（http: でもあります）";
+                    message += "。フッターはタグに必ず入ります";
+                    page(CheckKind::Address, std::move(message), kFooterTag);
+                }
+            });
+    }
+
+    void Page(const TDescriptionSheet& sheet, std::size_t tagChars) {
+        if (market_ == CheckMarket::Ebay) {
+            if (tagChars > kEbayMaxChars)
+                page(CheckKind::Size,
+                     "タグを含めて " + std::to_string(tagChars) + " 文字あり、上限 " +
+                         std::to_string(kEbayMaxChars) + " 文字を超えています",
+                     kWholePage, true);
+            const std::size_t plain = CountPlainTextChars(BuildPlainText(sheet));
+            if (plain > kEbayPhoneShownChars)
+                page(CheckKind::Size, "タグを除いた説明文が " + std::to_string(plain) +
+                                          " 文字あり、スマホでは最初の約 " +
+                                          std::to_string(kEbayPhoneShownChars) +
+                                          " 文字しか表示されないことがあります");
+        } else if (market_ == CheckMarket::Text) {
+            const std::size_t plain = CountPlainTextChars(BuildPlainText(sheet));
+            if (plain > kTextMarketMaxChars)
+                page(CheckKind::Size, "テキストが " + std::to_string(plain) + " 文字あり、上限 " +
+                                          std::to_string(kTextMarketMaxChars) +
+                                          " 文字を超えています");
+        }
+    }
+
+  private:
+    static const char* Label(CheckMarket market) {
+        return market == CheckMarket::Text ? "Yahoo!フリマ・メルカリ・ラクマ"
+                                           : CheckMarketName(market);
+    }
+
+    void add(CheckKind kind, std::size_t start, std::size_t end, std::string message,
+             bool supersedes = false) {
+        Rule rule;
+        rule.supersedes = supersedes;
+        CheckFinding& finding = rule.finding;
+        finding.kind = kind;
+        finding.tag = tag_;
+        finding.offset = start;
+        finding.length = end - start;
+        finding.message = prefix_ + message;
+        // Long enough to recognise, short enough for one row; never split inside a character.
+        constexpr std::size_t kMaxBytes = 48;
+        std::size_t cut = start;
+        while (cut < end && cut - start < kMaxBytes) cut += IsLead(text_, cut) ? 2 : 1;
+        cut = std::min(cut, end);
+        std::string excerpt(text_.substr(start, cut - start));
+        std::replace(excerpt.begin(), excerpt.end(), '\r', ' ');
+        excerpt.erase(std::remove(excerpt.begin(), excerpt.end(), '\n'), excerpt.end());
+        finding.text = sjis::ToUtf8(excerpt);
+        if (cut < end) finding.text += "…";
+        rules_.push_back(std::move(rule));
+    }
+
+    void page(CheckKind kind, std::string message, int tag = kWholePage, bool supersedes = false) {
+        Rule rule;
+        rule.supersedes = supersedes;
+        rule.finding.kind = kind;
+        rule.finding.tag = tag;
+        rule.finding.message = prefix_ + message;
+        rules_.push_back(std::move(rule));
+    }
+
+    void element(const Element& element) {
+        for (const Attribute& attribute : element.attributes) {
+            if (market_ == CheckMarket::Ebay) ebayAttribute(element, attribute);
+            // A link's address is written out beside its text in the plain rendition.
+            if (market_ == CheckMarket::Text && element.name == "a" && attribute.name == "href" &&
+                IsWeb(TargetOf(attribute.value)))
+                add(CheckKind::Address, attribute.start, attribute.end,
+                    "リンク先の URL がテキストに載ります。URL は書けません");
+        }
+    }
+
+    void ebayAttribute(const Element& element, const Attribute& attribute) {
+        const std::string& name = attribute.name;
+        if (name == "width" && element.name == "img") imageWidth(attribute);
+        if (name != "href" && name != "src" && name != "background") return;
+        const Target target = TargetOf(attribute.value);
+        const bool link = name == "href";
+        if (link && IsWeb(target) && !IsEbayHost(target.host))
+            add(CheckKind::Address, attribute.start, attribute.end,
+                "eBay 以外のサイトへのリンクです（商品動画・配送・法定の表示のほかは不可）");
+        if (target.scheme == "http")
+            add(CheckKind::Address, attribute.start, attribute.end,
+                link ? "リンクは https: でなければなりません"
+                     : "画像は https: でなければなりません",
+                true);
+    }
+
+    void imageWidth(const Attribute& attribute) {
+        std::size_t i = 0;
+        long pixels = 0;
+        while (i < attribute.value.size() && attribute.value[i] >= '0' &&
+               attribute.value[i] <= '9') {
+            pixels = std::min(pixels * 10 + (attribute.value[i] - '0'), 1000000L);
+            ++i;
+        }
+        // A percentage follows the page; only a fixed size can be too wide.
+        if (i == 0 || (i < attribute.value.size() && attribute.value[i] == '%')) return;
+        if (pixels <= kEbayMaxImageWidth) return;
+        add(CheckKind::Size, attribute.start, attribute.end,
+            "画像の幅 " + std::to_string(pixels) + " px は上限 " +
+                std::to_string(kEbayMaxImageWidth) + " px を超えています");
+    }
+
+    // Addresses written in the visible text, where a buyer reads them.
+    void visibleText(std::size_t from, std::size_t to) {
+        if (market_ != CheckMarket::Yahoo && market_ != CheckMarket::Text) return;
+        std::size_t localStart = npos;
+        bool afterWord = false;  // a double-byte character ends a word as a blank does
+        for (std::size_t i = from; i < to;) {
+            if (IsLead(text_, i)) {
+                localStart = npos;
+                afterWord = false;
+                i += 2;
+                continue;
+            }
+            const unsigned char c = static_cast<unsigned char>(text_[i]);
+            const bool wordStart = !afterWord;
+            afterWord = std::isalnum(c) != 0;
+            if (wordStart &&
+                (StartsNoCase(text_, i, "http://") || StartsNoCase(text_, i, "https://") ||
+                 StartsNoCase(text_, i, "www."))) {
+                std::size_t end = i;
+                while (end < to && IsUrlChar(static_cast<unsigned char>(text_[end]))) ++end;
+                const std::size_t head = text_[i] == 'w' || text_[i] == 'W' ? 4 : 0;
+                if (head == 0 ||
+                    (end > i + head && std::isalnum(static_cast<unsigned char>(text_[i + head])))) {
+                    add(CheckKind::Address, i, end,
+                        market_ == CheckMarket::Yahoo
+                            ? "URL の記載はガイドラインで禁止されています（取引を外部へ誘導）"
+                            : "URL は書けません");
+                    i = end;
+                    localStart = npos;
+                    afterWord = false;
+                    continue;
+                }
+            }
+            if (c == '@' && localStart != npos && market_ == CheckMarket::Yahoo) {
+                std::size_t end = i + 1;
+                while (end < to && IsDomain(static_cast<unsigned char>(text_[end]))) ++end;
+                while (end > i + 1 && text_[end - 1] == '.') --end;
+                const std::size_t lastDot = text_.rfind('.', end - 1);
+                if (lastDot != npos && lastDot > i + 1 && end - lastDot >= 3) {
+                    add(CheckKind::Address, localStart, end,
+                        "メールアドレスの記載はガイドラインで禁止されています（取引を外部へ誘導）",
+                        true);
+                    i = end;
+                    localStart = npos;
+                    afterWord = false;
+                    continue;
+                }
+            }
+            if (!IsMailLocal(c))
+                localStart = npos;
+            else if (localStart == npos)
+                localStart = i;
+            ++i;
+        }
+    }
+
+    CheckMarket market_;
+    std::string prefix_;
+    std::vector<Rule>& rules_;
+    std::string_view text_;
+    int tag_ = kWholePage;
+};
+
+bool Overlaps(const CheckFinding& a, const CheckFinding& b) {
+    if (a.tag != b.tag || a.kind != b.kind) return false;
+    if (a.length == 0 || b.length == 0) return a.length == b.length && a.offset == b.offset;
+    return a.offset < b.offset + b.length && b.offset < a.offset + a.length;
+}
+
+// Cells in the sheet's order, then the footer and the page as they came.
+int OrderOf(const CheckFinding& finding) {
+    return IsCellTag(finding.tag) ? finding.tag : kNoteTag + 1;
+}
+
+}  // namespace
+
+const char* CheckMarketKey(CheckMarket market) {
+    switch (market) {
+        case CheckMarket::Generic:
+            return "generic";
+        case CheckMarket::Yahoo:
+            return "yahoo";
+        case CheckMarket::Ebay:
+            return "ebay";
+        case CheckMarket::Text:
+            return "text";
+    }
+    return "generic";
+}
+
+std::optional<CheckMarket> ParseCheckMarket(std::string_view key) {
+    for (CheckMarket market : kCheckMarkets)
+        if (key == CheckMarketKey(market)) return market;
+    return std::nullopt;
+}
+
+const char* CheckMarketName(CheckMarket market) {
+    switch (market) {
+        case CheckMarket::Generic:
+            return "汎用";
+        case CheckMarket::Yahoo:
+            return "Yahoo!オークション";
+        case CheckMarket::Ebay:
+            return "eBay";
+        case CheckMarket::Text:
+            return "テキストのみ (Yahoo!フリマ・メルカリ・ラクマ)";
+    }
+    return "汎用";
+}
+
+bool IsEbayHost(std::string_view host) {
+    static constexpr std::string_view kSites[] = {
+        "ebay.com",    "ebay.co.uk",  "ebay.de",     "ebay.fr", "ebay.it", "ebay.es",   "ebay.ca",
+        "ebay.com.au", "ebay.at",     "ebay.ch",     "ebay.ie", "ebay.nl", "ebay.be",   "ebay.pl",
+        "ebay.com.hk", "ebay.com.sg", "ebay.com.my", "ebay.ph", "ebay.in", "ebay.co.jp"};
+    for (std::string_view site : kSites) {
+        if (host == site) return true;
+        if (host.size() > site.size() && host.ends_with(site) &&
+            host[host.size() - site.size() - 1] == '.')
+            return true;
+    }
+    return false;
+}
+
+void AddMarketFindings(const TDescriptionSheet& sheet, std::size_t tagChars, CheckMarket market,
+                       std::vector<CheckFinding>& findings) {
+    if (market == CheckMarket::Generic) return;
+    std::vector<Rule> rules;
+    MarketChecker checker(market, rules);
+    for (int i = 0; i < kCellCount; ++i) {
+        const TSheetCell& cell = sheet.CellAt(i);
+        if (sheet.IncludedByTag(cell.Tag)) checker.Cell(cell);
+    }
+    checker.Footer();
+    checker.Page(sheet, tagChars);
+    std::erase_if(findings, [&rules](const CheckFinding& general) {
+        return std::any_of(rules.begin(), rules.end(), [&general](const Rule& rule) {
+            return rule.supersedes && Overlaps(rule.finding, general);
+        });
+    });
+    for (Rule& rule : rules) findings.push_back(std::move(rule.finding));
+    std::stable_sort(findings.begin(), findings.end(),
+                     [](const CheckFinding& a, const CheckFinding& b) {
+                         const int orderA = OrderOf(a), orderB = OrderOf(b);
+                         if (orderA != orderB) return orderA < orderB;
+                         return IsCellTag(a.tag) && a.offset < b.offset;
+                     });
+}
+
+}  // namespace quorvel
