@@ -242,8 +242,17 @@ TEST(BuiltinDesigns, EightDifferentDesignsEachCleanOnTheSample) {
 
         TDescriptionSheet sheet = SampleListing();
         ApplyDesign(d.design, sheet);
-        const auto result = CheckListing(sheet, BuildHtmlTags(sheet));
-        for (const CheckFinding& f : result.findings) ADD_FAILURE() << FindingLine(f);
+        // Clean for every marketplace; eBay's finding about the program's own footer link is
+        // the footer's, not the design's.
+        for (const CheckMarket market :
+             {CheckMarket::Generic, CheckMarket::Yahoo, CheckMarket::Ebay, CheckMarket::Text}) {
+            CheckOptions options;
+            options.market = market;
+            const auto result = CheckListing(sheet, BuildHtmlTags(sheet), options);
+            for (const CheckFinding& f : result.findings)
+                if (f.tag != kFooterTag)
+                    ADD_FAILURE() << static_cast<int>(market) << FindingLine(f);
+        }
     }
     EXPECT_EQ(names.size(), designs.size());
     EXPECT_GE(titleGrounds.size(), 6u);
