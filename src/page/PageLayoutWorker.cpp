@@ -77,10 +77,32 @@ class PageThread {
     }
 
   private:
+    using Clock = std::chrono::steady_clock;
+
+    // When a background page may start: a while after the last shown page was asked for, so
+    // that a check laid out between two keystrokes never makes the next one wait for it.
+    Clock::time_point BackgroundFrom() const { return lastShownRequest_ + backgroundQuiet; }
+
+    bool Waiting(PageLayoutWorker::Priority priority) const {
+        return std::any_of(clients_.begin(), clients_.end(), [priority](PageLayoutWorker* c) {
+            return c->next_ && c->priority_ == priority;
+        });
+    }
+
+    bool HasWorkNow(Clock::time_point now) const {
+        if (Waiting(PageLayoutWorker::Priority::Shown)) return true;
+        if (Waiting(PageLayoutWorker::Priority::Background) && now >= BackgroundFrom())
+            return true;
+        return std::any_of(clients_.begin(), clients_.end(),
+                           [](PageLayoutWorker* c) { return !c->disposed_.empty(); });
+    }
+
     // The next worker with a page to lay out, shown pages first, taking turns; null when none.
-    PageLayoutWorker* NextWithJob() {
+    PageLayoutWorker* NextWithJob(Clock::time_point now) {
         for (const auto priority :
              {PageLayoutWorker::Priority::Shown, PageLayoutWorker::Priority::Background}) {
+            if (priority == PageLayoutWorker::Priority::Background && now < BackgroundFrom())
+                break;
             for (std::size_t i = 0; i < clients_.size(); ++i) {
                 PageLayoutWorker* worker = clients_[(turn_ + i) % clients_.size()];
                 if (worker->next_ && worker->priority_ == priority) {
@@ -92,6 +114,31 @@ class PageThread {
         return nullptr;
     }
 
+    // Sleeps until there is work now; memory freed while the seller types is kept for the next
+    // page, and goes back to the system once typing has paused. False when the thread is to end.
+    bool WaitForWork(std::unique_lock<std::mutex>& lock) {
+        const Clock::time_point idleSince = Clock::now();
+        for (;;) {
+            if (stopping_) return false;
+            const Clock::time_point now = Clock::now();
+            if (HasWorkNow(now)) return true;
+            if (untrimmed_ && now >= idleSince + kTrimAfterIdle) {
+                untrimmed_ = false;
+                lock.unlock();
+                ReturnFreedMemory();
+                lock.lock();
+                continue;
+            }
+            Clock::time_point until = Clock::time_point::max();
+            if (Waiting(PageLayoutWorker::Priority::Background)) until = BackgroundFrom();
+            if (untrimmed_) until = std::min(until, idleSince + kTrimAfterIdle);
+            if (until == Clock::time_point::max())
+                wake.wait(lock);
+            else
+                wake.wait_until(lock, until);
+        }
+    }
+
     void Run() {
         for (;;) {
             std::optional<PageLayoutWorker::Job> job;
@@ -99,29 +146,14 @@ class PageThread {
             PageLayoutWorker* worker = nullptr;
             {
                 std::unique_lock lock(mutex);
-                const auto hasWork = [this] {
-                    if (stopping_) return true;
-                    for (PageLayoutWorker* client : clients_)
-                        if (client->next_ || !client->disposed_.empty()) return true;
-                    return false;
-                };
-                // Memory freed while the seller types is kept for the next page; once typing
-                // has paused, it goes back to the system.
-                if (untrimmed_ && !wake.wait_for(lock, kTrimAfterIdle, hasWork)) {
-                    untrimmed_ = false;
-                    lock.unlock();
-                    ReturnFreedMemory();
-                    continue;
-                }
-                wake.wait(lock, hasWork);
-                if (stopping_) return;
+                if (!WaitForWork(lock)) return;
                 untrimmed_ = true;
                 for (PageLayoutWorker* client : clients_) {
                     std::move(client->disposed_.begin(), client->disposed_.end(),
                               std::back_inserter(disposed));
                     client->disposed_.clear();
                 }
-                worker = NextWithJob();
+                worker = NextWithJob(Clock::now());
                 if (worker) {
                     job.swap(worker->next_);
                     worker->running_ = true;
@@ -150,6 +182,14 @@ class PageThread {
 
     static constexpr std::chrono::milliseconds kTrimAfterIdle{500};
 
+  public:
+    // Guarded by `mutex`: when a shown page was last asked for, and how long after it a
+    // background page waits.
+    Clock::time_point lastShownRequest_{};
+    std::chrono::milliseconds backgroundQuiet{250};
+
+  private:
+
     std::vector<PageLayoutWorker*> clients_;
     std::size_t turn_ = 0;
     bool stopping_ = false;
@@ -168,6 +208,12 @@ PageLayoutWorker::~PageLayoutWorker() {
     PageThread::Get().Remove(this);
 }
 
+void PageLayoutWorker::SetBackgroundQuiet(std::chrono::milliseconds quiet) {
+    PageThread& thread = PageThread::Get();
+    std::lock_guard lock(thread.mutex);
+    thread.backgroundQuiet = quiet;
+}
+
 std::uint64_t PageLayoutWorker::Request(const TDescriptionSheet& sheet, int cssWidth) {
     PageThread& thread = PageThread::Get();
     std::uint64_t serial = 0;
@@ -175,6 +221,7 @@ std::uint64_t PageLayoutWorker::Request(const TDescriptionSheet& sheet, int cssW
         std::lock_guard lock(thread.mutex);
         serial = ++serial_;
         next_ = Job{sheet, cssWidth, serial};
+        if (priority_ == Priority::Shown) thread.lastShownRequest_ = std::chrono::steady_clock::now();
     }
     thread.wake.notify_all();
     return serial;

@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -19,7 +20,8 @@ namespace quorvel::page {
 class PageLayoutWorker : public QObject {
     Q_OBJECT
   public:
-    // A worker in the background (a check) waits while any other has a page waiting.
+    // A worker in the background (a check) waits while any other has a page waiting, and
+    // until shown pages have not been asked for a while.
     enum class Priority { Shown, Background };
     explicit PageLayoutWorker(QObject* parent = nullptr, Priority priority = Priority::Shown);
     // Waits for this worker's layout under way; its result is dropped.
@@ -30,6 +32,10 @@ class PageLayoutWorker : public QObject {
     // Lets the thread free a layout no longer shown: a page's thousands of boxes take a few
     // milliseconds to free.
     void Dispose(std::shared_ptr<PageLayout> layout);
+
+    // How long after a shown page was asked for a background page waits (250 ms): between
+    // keystrokes the page thread stays free for the next one.
+    static void SetBackgroundQuiet(std::chrono::milliseconds quiet);
 
   signals:
     // On this object's thread, for each request laid out, in the order of their serials.
