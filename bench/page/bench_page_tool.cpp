@@ -171,8 +171,11 @@ int Editor(bool shown, const char* sheetFile) {
                 QObject::disconnect(watch);
             }
             std::printf("keystroke_ms=%.1f\n", Median(delays));
-            if (qEnvironmentVariableIsSet("QUORVEL_BENCH_ALL"))
-                for (double d : delays) std::printf("  %.1f", d);
+            if (qEnvironmentVariableIsSet("QUORVEL_BENCH_ALL")) {
+                std::printf("keystroke_all_ms=");
+                for (double d : delays) std::printf(" %.1f", d);
+                std::printf("\n");
+            }
         }
         // Memory is read idle: a second after the last keystroke, as a seller pausing leaves it.
         QEventLoop idle;
