@@ -9,22 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 . scripts/lib/litehtml-windows-prefix.sh
-prefix=$litehtml_windows
-work=${prefix}.work
-stamp=$prefix/.quorvel-built
-started=$(date +%s)
-say() { echo "build-litehtml-windows: $*"; }
-
-if [ -f "$stamp" ]; then
-  say "the page engine for MinGW-w64 already built in $prefix"
-  exit 0
-fi
-
-bash scripts/install-deps.sh windows-qt
-
-mkdir -p "$work"
-. scripts/lib/debian-source.sh
-debian_source_init "$work"
+. scripts/lib/cache-recipe.sh
+cache_recipe_start build-litehtml-windows "$litehtml_windows" "the page engine for MinGW-w64"
 if [ ! -d "$src/gumbo" ] || [ ! -d "$src/litehtml" ]; then
   debian_source_update
 fi

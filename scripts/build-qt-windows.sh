@@ -10,23 +10,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 . scripts/lib/qt-windows-prefix.sh
-prefix=$qt_windows
-work=${prefix}.work
-stamp=$prefix/.quorvel-built
-started=$(date +%s)
-say() { echo "build-qt-windows: $*"; }
+. scripts/lib/cache-recipe.sh
+cache_recipe_start build-qt-windows "$qt_windows" "Qt for MinGW-w64"
 elapsed() { echo "$(( $(date +%s) - started )) s"; }
-
-if [ -f "$stamp" ]; then
-  say "Qt for MinGW-w64 already built in $prefix"
-  exit 0
-fi
-
-bash scripts/install-deps.sh windows-qt
-
-mkdir -p "$work"
-. scripts/lib/debian-source.sh
-debian_source_init "$work"
 if [ ! -d "$src/qtbase" ] || [ ! -d "$src/qtsvg" ]; then
   debian_source_update
 fi

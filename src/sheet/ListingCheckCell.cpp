@@ -12,9 +12,13 @@
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
 #include "sheet/ListingCheck.h"
+#include "sheet/ListingCheckMarkup.h"
 
 namespace quorvel {
 namespace {
+
+using markup::IsDomain;
+using markup::IsMailLocal;
 
 // Elements whose end tag a cell must hold itself: left open they run into the generated markup.
 constexpr std::string_view kPaired[] = {"a",   "b",      "i",      "u",     "s",   "font", "span",
@@ -53,12 +57,6 @@ bool IsAsciiAlpha(unsigned char c) {
 }
 bool IsSpace(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
-}
-bool IsMailLocal(unsigned char c) {
-    return std::isalnum(c) || c == '.' || c == '_' || c == '%' || c == '+' || c == '-';
-}
-bool IsDomain(unsigned char c) {
-    return std::isalnum(c) || c == '.' || c == '-';
 }
 
 std::string Lower(std::string_view text) {

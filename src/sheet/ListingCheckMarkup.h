@@ -36,4 +36,14 @@ Target TargetOf(std::string_view address);
 // An "http:", "https:" or scheme-less "//host" address.
 bool IsWeb(const Target& target);
 
+// The bytes a mail address written in text is made of, before and after its "@".
+inline bool IsMailLocal(unsigned char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '.' ||
+           c == '_' || c == '%' || c == '+' || c == '-';
+}
+inline bool IsDomain(unsigned char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '.' ||
+           c == '-';
+}
+
 }  // namespace quorvel::markup

@@ -14,6 +14,8 @@ namespace {
 
 using markup::Attribute;
 using markup::Element;
+using markup::IsDomain;
+using markup::IsMailLocal;
 using markup::IsWeb;
 using markup::Target;
 using markup::TargetOf;
@@ -22,12 +24,6 @@ constexpr std::size_t npos = std::string_view::npos;
 
 bool IsLead(std::string_view s, std::size_t i) {
     return sjis::IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size();
-}
-bool IsMailLocal(unsigned char c) {
-    return std::isalnum(c) || c == '.' || c == '_' || c == '%' || c == '+' || c == '-';
-}
-bool IsDomain(unsigned char c) {
-    return std::isalnum(c) || c == '.' || c == '-';
 }
 // What an address written in text may hold: printable ASCII but the characters that end it.
 bool IsUrlChar(unsigned char c) {
