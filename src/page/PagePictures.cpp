@@ -3,14 +3,18 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QImageReader>
+#include <QThread>
+#include <QUrl>
+
+#if QUORVEL_HAVE_PICTURES
 #include <QNetworkAccessManager>
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSslCertificate>
 #include <QSslConfiguration>
-#include <QThread>
-#include <QUrl>
+#endif
 
 #include <atomic>
 #include <limits>
@@ -20,6 +24,7 @@ namespace {
 
 std::atomic<PagePictures*> sharedStore{nullptr};
 
+#if QUORVEL_HAVE_PICTURES
 // The marketplace's cookies are no business of a preview: nothing is stored or sent.
 class NoCookies final : public QNetworkCookieJar {
   public:
@@ -27,6 +32,7 @@ class NoCookies final : public QNetworkCookieJar {
     QList<QNetworkCookie> cookiesForUrl(const QUrl&) const override { return {}; }
     bool setCookiesFromUrl(const QList<QNetworkCookie>&, const QUrl&) override { return false; }
 };
+#endif
 
 // Larger than any page shows; a picture claiming more is refused before it is decoded.
 constexpr int kMaxSide = 10000;
@@ -59,9 +65,11 @@ PagePictures* PagePictures::Ensure() {
     return store;
 }
 
-PagePictures::PagePictures(QObject* parent)
-    : QObject(parent), network_(new QNetworkAccessManager(this)) {
+PagePictures::PagePictures(QObject* parent) : QObject(parent) {
+#if QUORVEL_HAVE_PICTURES
+    network_ = new QNetworkAccessManager(this);
     network_->setCookieJar(new NoCookies(network_));
+#endif
     decoders_.setMaxThreadCount(1);
 }
 
@@ -82,10 +90,11 @@ void PagePictures::Want(const QString& url) {
     const QUrl address(url);
     const QString scheme = address.scheme().toLower();
     PictureState state = PictureState::Failed;
+    if (scheme == QLatin1String("http")) state = PictureState::Blocked;
+#if QUORVEL_HAVE_PICTURES
     if (scheme == QLatin1String("https") && address.isValid() && !address.host().isEmpty())
         state = PictureState::Loading;
-    else if (scheme == QLatin1String("http"))
-        state = PictureState::Blocked;
+#endif
     {
         std::lock_guard lock(mutex_);
         if (entries_.contains(url)) return;
@@ -101,7 +110,11 @@ void PagePictures::Want(const QString& url) {
 }
 
 void PagePictures::AddTrustedCertificates(const QList<QSslCertificate>& certificates) {
+#if QUORVEL_HAVE_PICTURES
     trusted_ += certificates;
+#else
+    Q_UNUSED(certificates);
+#endif
 }
 
 void PagePictures::SetLimits(qint64 maxPictureBytes, int timeoutMs) {
@@ -115,9 +128,12 @@ void PagePictures::Clear() {
         entries_.clear();
         cachedBytes_ = 0;
     }
+#if QUORVEL_HAVE_PICTURES
     for (QNetworkReply* reply : network_->findChildren<QNetworkReply*>()) reply->abort();
+#endif
 }
 
+#if QUORVEL_HAVE_PICTURES
 void PagePictures::start(const QString& url) {
     QNetworkRequest request{QUrl(url)};
     // An HTTPS picture redirected to "http:" would be blocked by the marketplace too.
@@ -161,6 +177,11 @@ void PagePictures::finished(QNetworkReply* reply, const QString& url) {
             Qt::QueuedConnection);
     });
 }
+
+#else
+void PagePictures::start(const QString&) {}
+void PagePictures::finished(QNetworkReply*, const QString&) {}
+#endif
 
 void PagePictures::settle(const QString& url, PictureState state, const QImage& image) {
     {

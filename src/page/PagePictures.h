@@ -4,19 +4,23 @@
 #include <QImage>
 #include <QList>
 #include <QObject>
-#include <QSslCertificate>
 #include <QString>
 #include <QThreadPool>
+#if QUORVEL_HAVE_PICTURES
+#include <QSslCertificate>
+#endif
 
 #include <cstdint>
 #include <mutex>
 
 class QNetworkAccessManager;
 class QNetworkReply;
+class QSslCertificate;
 
 // The pictures a page names, fetched over HTTPS in the background for every view of the page.
 // Layouts run on the page thread and read the store there; fetches start only on the store's
-// own thread (the window's), from its event loop, so nothing ever waits for the network.
+// own thread (the window's), from its event loop, so nothing ever waits for the network. A build
+// whose Qt has no network shows every picture as its box.
 namespace quorvel::page {
 
 enum class PictureState {
@@ -82,7 +86,9 @@ class PagePictures : public QObject {
 
     // The store's thread only.
     QNetworkAccessManager* network_ = nullptr;
+#if QUORVEL_HAVE_PICTURES
     QList<QSslCertificate> trusted_;
+#endif
     qint64 maxBytes_ = kMaxPictureBytes;
     int timeoutMs_ = kTimeoutMs;
     // Pictures are decoded off the window's thread: a large photo takes a while.
