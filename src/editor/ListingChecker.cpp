@@ -7,7 +7,10 @@
 #ifdef QUORVEL_HAVE_PAGE
 #include "page/PageEngine.h"
 #include "page/PageLayoutWorker.h"
+#include "page/PagePictures.h"
 #endif
+
+#include <algorithm>
 
 TListingChecker::TListingChecker(TSheetDocument& document, QObject* parent)
     : QObject(parent), document_(document), timer_(new QTimer(this)) {
@@ -16,6 +19,21 @@ TListingChecker::TListingChecker(TSheetDocument& document, QObject* parent)
     timer_->setInterval(kDelayMs);
     connect(timer_, &QTimer::timeout, this, &TListingChecker::checkWhenMeasured);
     connect(&document, &TSheetDocument::changed, this, &TListingChecker::schedule);
+#ifdef QUORVEL_HAVE_PAGE
+    // A picture the page's width waited for has come or failed: the width is measured again.
+    if (auto* pictures = quorvel::page::PagePictures::Ensure()) {
+        connect(
+            pictures, &quorvel::page::PagePictures::pictureChanged, this,
+            [this](const QString& url) {
+                if (!measure_) return;
+                const auto& unsized = measure_->unsizedPictures;
+                if (std::find(unsized.begin(), unsized.end(), url.toStdString()) == unsized.end())
+                    return;
+                measure_.reset();
+                schedule();
+            });
+    }
+#endif
 }
 
 void TListingChecker::SetMaxChars(std::size_t chars) {
@@ -35,7 +53,7 @@ void TListingChecker::SetMeasuredWidth(const std::string& tags, int viewport, in
     // The engine measures for itself; a browser's figure would be a second number.
     return;
 #endif
-    measure_ = Measure{tags, viewport, pageWidth, std::nullopt};
+    measure_ = Measure{tags, viewport, pageWidth, std::nullopt, {}};
 }
 
 // A running timer is kept, not restarted: steady typing still sees the check a few times a
@@ -51,7 +69,8 @@ bool TListingChecker::measured(const std::string& tags) const {
 #ifdef QUORVEL_HAVE_PAGE
 TListingChecker::Measure TListingChecker::MeasureOf(const std::string& tags,
                                                     const quorvel::page::PageLayout& layout) {
-    return {tags, layout.CssWidth(), layout.PageWidth(), quorvel::page::WideCells(layout)};
+    return {tags, layout.CssWidth(), layout.PageWidth(), quorvel::page::WideCells(layout),
+            layout.UnsizedPictures()};
 }
 #endif
 
@@ -98,6 +117,21 @@ const quorvel::ListingCheckResult& TListingChecker::CheckNow() {
         options.measuredWideCells = measure_->wideCells;
     }
     result_ = quorvel::CheckListing(document_.Sheet(), tags, options);
+#ifdef QUORVEL_HAVE_PAGE
+    // A picture that could not be loaded counts as its placeholder; an "http:" one has its own
+    // finding already.
+    const auto* pictures = quorvel::page::PagePictures::Shared();
+    const std::vector<std::string> unsized =
+        pictures && measured(tags) ? measure_->unsizedPictures : std::vector<std::string>{};
+    for (const std::string& url : unsized) {
+        if (pictures->Find(QString::fromStdString(url)).state !=
+            quorvel::page::PictureState::Failed)
+            continue;
+        result_.findings.push_back({quorvel::CheckKind::PhoneWidth, quorvel::kWholePage, 0, 0,
+                                    "読み込めない画像があり、横幅にはその大きさが入っていません",
+                                    url});
+    }
+#endif
     emit checked(result_);
     return result_;
 }

@@ -64,6 +64,8 @@ class TListingChecker : public QObject {
         int viewport = 0;
         int pageWidth = 0;
         std::optional<std::vector<int>> wideCells;
+        // Pictures that take their own size and had none when the page was laid out.
+        std::vector<std::string> unsizedPictures;
     };
     // The engine's figures for `tags` as laid out in `layout`.
     static Measure MeasureOf(const std::string& tags, const quorvel::page::PageLayout& layout);

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 #include "dialogs/PreviewPhoneTab.h"
@@ -22,6 +23,7 @@
 #include "editor/SheetDocument.h"
 #include "page/PageEngine.h"
 #include "page/PageLayoutWorker.h"
+#include "page/PagePictures.h"
 #include "store/Settings.h"
 #include "ui/Controls.h"
 #include "ui/Guarded.h"
@@ -159,6 +161,18 @@ quorvel::page::PageLayoutWorker& TLiveView::Worker() {
                 shown_ = serial;
                 showLayout(std::move(layout));
             });
+        // A picture of the page shown that has come (or failed) changes its boxes: the page is
+        // laid out again, once for all that come together.
+        if (auto* pictures = quorvel::page::PagePictures::Shared()) {
+            ui::connectGuarded(
+                pictures, &quorvel::page::PagePictures::pictureChanged, this,
+                [this](const QString& url) {
+                    if (!layout_) return;
+                    const auto named = layout_->Pictures();
+                    if (std::find(named.begin(), named.end(), url.toStdString()) != named.end())
+                        schedule();
+                });
+        }
     }
     return *worker_;
 }

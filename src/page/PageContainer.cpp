@@ -1,9 +1,12 @@
 #include "page/PageContainer.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
+
+#include "page/PagePictures.h"
 
 namespace quorvel::page {
 namespace {
@@ -31,6 +34,34 @@ QRect RectOf(const litehtml::position& pos) {
 // Collapsible white space in CSS: an ideographic space or a no-break space is a character.
 bool IsCollapsibleSpace(QChar ch) {
     return ch == u' ' || ch == u'\t' || ch == u'\n' || ch == u'\r' || ch == u'\f';
+}
+
+Picture PictureAt(const char* src) {
+    const PagePictures* store = PagePictures::Shared();
+    if (!store || !src || !*src) return {};
+    return store->Find(QString::fromUtf8(src));
+}
+
+// A picture not (yet) shown: a light box with its address, and a word for one that is blocked.
+void PaintPictureBox(QPainter& painter, const QRect& box, const char* src, PictureState state) {
+    painter.save();
+    painter.fillRect(box, QColor(0xF0, 0xF0, 0xF0));
+    painter.setPen(QColor(0xA0, 0xA0, 0xA0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    const QRect inside = box.adjusted(3, 2, -3, -2);
+    if (inside.width() >= 24 && inside.height() >= 12) {
+        QFont font = painter.font();
+        font.setPixelSize(10);
+        painter.setFont(font);
+        painter.setPen(QColor(0x60, 0x60, 0x60));
+        QString text = QString::fromUtf8(src);
+        if (state == PictureState::Blocked) text = QStringLiteral("ブロック ") + text;
+        const QString shown = QFontMetrics(font).elidedText(text, Qt::ElideMiddle, inside.width());
+        painter.setClipRect(inside, Qt::IntersectClip);
+        painter.drawText(inside, Qt::AlignLeft | Qt::AlignTop, shown);
+    }
+    painter.restore();
 }
 
 }  // namespace
@@ -115,8 +146,28 @@ void PageContainer::draw_list_marker(litehtml::uint_ptr hdc, const litehtml::lis
     painter->restore();
 }
 
-void PageContainer::get_image_size(const litehtml::tchar_t*, const litehtml::tchar_t*,
+// Called while the page is laid out, on whichever thread lays it out: the store fetches on its
+// own thread.
+void PageContainer::load_image(const litehtml::tchar_t* src, const litehtml::tchar_t*, bool) {
+    if (!src || !*src) return;
+    const std::string url(src);
+    if (std::find(pictures_.begin(), pictures_.end(), url) != pictures_.end()) return;
+    pictures_.push_back(url);
+    if (PagePictures* store = PagePictures::Shared()) store->Want(QString::fromUtf8(src));
+}
+
+// A picture's own size once it has come; the engine scales it to a WIDTH or HEIGHT given alone
+// and takes both when both are given. Until then, and for one that never comes, a placeholder.
+void PageContainer::get_image_size(const litehtml::tchar_t* src, const litehtml::tchar_t*,
                                    litehtml::size& sz) {
+    const Picture picture = PictureAt(src);
+    if (picture.state == PictureState::Loaded && !picture.image.isNull()) {
+        sz.width = std::min(picture.image.width(), kMaxPicturePx);
+        sz.height = std::min(picture.image.height(), kMaxPicturePx);
+        return;
+    }
+    if (src && *src && std::find(placeheld_.begin(), placeheld_.end(), src) == placeheld_.end())
+        placeheld_.emplace_back(src);
     sz.width = kPlaceholderPx;
     sz.height = kPlaceholderPx;
 }
@@ -124,13 +175,31 @@ void PageContainer::get_image_size(const litehtml::tchar_t*, const litehtml::tch
 void PageContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint& bg) {
     QPainter* painter = PainterOf(hdc);
     if (!bg.image.empty()) {
-        // Pictures are not fetched: a framed box of their size stands in for each.
         const QRect box = RectOf(bg.clip_box);
         if (box.width() <= 0 || box.height() <= 0) return;
-        painter->fillRect(box, QColor(0xF0, 0xF0, 0xF0));
-        painter->setPen(QColor(0xA0, 0xA0, 0xA0));
-        painter->setBrush(Qt::NoBrush);
-        painter->drawRect(box.adjusted(0, 0, -1, -1));
+        const Picture picture = PictureAt(bg.image.c_str());
+        if (picture.state != PictureState::Loaded || picture.image.isNull()) {
+            PaintPictureBox(*painter, box, bg.image.c_str(), picture.state);
+            return;
+        }
+        const QRect at(bg.position_x, bg.position_y, std::max(bg.image_size.width, 1),
+                       std::max(bg.image_size.height, 1));
+        painter->save();
+        painter->setClipRect(box, Qt::IntersectClip);
+        painter->setRenderHint(QPainter::SmoothPixmapTransform);
+        if (bg.repeat == litehtml::background_repeat_no_repeat) {
+            painter->drawImage(at, picture.image);
+        } else {
+            // Tiled from its position over the box, as a background is.
+            const QImage tile = picture.image.size() == at.size()
+                                    ? picture.image
+                                    : picture.image.scaled(at.size(), Qt::IgnoreAspectRatio,
+                                                           Qt::SmoothTransformation);
+            QBrush brush(tile);
+            brush.setTransform(QTransform::fromTranslate(at.x(), at.y()));
+            painter->fillRect(box, brush);
+        }
+        painter->restore();
         return;
     }
     if (bg.color.alpha == 0) return;

@@ -3,6 +3,7 @@
 #include <litehtml.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "page/PageFonts.h"
@@ -10,7 +11,8 @@
 class QPainter;
 
 // The engine's window on Qt: text measured and drawn in the page's face, boxes and borders
-// painted, pictures as boxes of their given size.
+// painted, pictures from the picture store once they have come, boxes of their given size until
+// then.
 namespace quorvel::page {
 
 class PageContainer final : public litehtml::document_container {
@@ -28,7 +30,8 @@ class PageContainer final : public litehtml::document_container {
     int get_default_font_size() const override;
     const litehtml::tchar_t* get_default_font_name() const override;
     void draw_list_marker(litehtml::uint_ptr hdc, const litehtml::list_marker& marker) override;
-    void load_image(const litehtml::tchar_t*, const litehtml::tchar_t*, bool) override {}
+    void load_image(const litehtml::tchar_t* src, const litehtml::tchar_t* baseurl,
+                    bool redraw_on_ready) override;
     void get_image_size(const litehtml::tchar_t* src, const litehtml::tchar_t* baseurl,
                         litehtml::size& sz) override;
     void draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint& bg) override;
@@ -59,6 +62,11 @@ class PageContainer final : public litehtml::document_container {
     void BeginPaint(QPainter* painter);
     void EndPaint();
 
+    // The pictures the page names, in the order first named.
+    const std::vector<std::string>& Pictures() const { return pictures_; }
+    // Those laid out as a placeholder, their own size unknown when the page was laid out.
+    const std::vector<std::string>& Placeheld() const { return placeheld_; }
+
     // The size a picture with no size of its own takes: a browser's broken-picture box.
     static constexpr int kPlaceholderPx = 16;
     static constexpr int kMaxPicturePx = 10000;
@@ -67,6 +75,8 @@ class PageContainer final : public litehtml::document_container {
     int cssWidth_;
     QPainter* painter_ = nullptr;
     int clipDepth_ = 0;
+    std::vector<std::string> pictures_;
+    std::vector<std::string> placeheld_;
 };
 
 }  // namespace quorvel::page

@@ -80,6 +80,16 @@ bool HasContent(const litehtml::element::ptr& element) {
     return false;
 }
 
+// The addresses of the IMGs under `element` that take a size of their own: not both WIDTH and
+// HEIGHT given.
+void SelfSizedPictures(const litehtml::element::ptr& element, std::vector<std::string>& out) {
+    if (IsTag(element, "img") && !(element->get_attr("width") && element->get_attr("height"))) {
+        if (const char* src = element->get_attr("src")) out.emplace_back(src);
+    }
+    for (std::size_t i = 0; i < element->get_children_count(); ++i)
+        SelfSizedPictures(element->get_child(static_cast<int>(i)), out);
+}
+
 }  // namespace
 
 std::vector<int> IncludedCellTags(const TDescriptionSheet& sheet) {
@@ -101,6 +111,7 @@ struct PageLayout::Impl {
     int pageHeight = 0;
     bool asText = false;
     std::vector<CellBox> cells;
+    std::vector<std::string> unsized;
 
     void Load(const std::string& html) {
         document =
@@ -160,6 +171,15 @@ void PageLayout::Layout(std::string_view tags, int cssWidth, const std::vector<i
     d.pageWidth = std::max(d.cssWidth, d.document->width());
     d.pageHeight = d.document->height();
     d.FindCells(d.asText ? std::vector<int>{} : cellTags);
+    d.unsized.clear();
+    if (!d.container->Placeheld().empty() && d.document->root()) {
+        std::vector<std::string> selfSized;
+        SelfSizedPictures(d.document->root(), selfSized);
+        for (const std::string& url : d.container->Placeheld()) {
+            if (std::find(selfSized.begin(), selfSized.end(), url) != selfSized.end())
+                d.unsized.push_back(url);
+        }
+    }
 }
 
 void PageLayout::LayoutSheet(const TDescriptionSheet& sheet, int cssWidth) {
@@ -192,6 +212,14 @@ void PageLayout::Paint(QPainter& painter, const QRect& clip) const {
     impl_->document->draw(reinterpret_cast<litehtml::uint_ptr>(&painter), 0, 0, &area);
     impl_->container->EndPaint();
     painter.restore();
+}
+
+std::vector<std::string> PageLayout::Pictures() const {
+    return impl_->container ? impl_->container->Pictures() : std::vector<std::string>{};
+}
+
+const std::vector<std::string>& PageLayout::UnsizedPictures() const {
+    return impl_->unsized;
 }
 
 const std::vector<CellBox>& PageLayout::Cells() const {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -50,6 +51,13 @@ class PageLayout {
 
     // Paints the part of the page inside `clip` (page coordinates) on a white ground.
     void Paint(QPainter& painter, const QRect& clip) const;
+
+    // The addresses of the pictures the page names; the store fetches them in the background.
+    std::vector<std::string> Pictures() const;
+    // Those whose own size decided nothing because it was not known when the page was laid
+    // out (still coming, failed or blocked) although an IMG without both WIDTH and HEIGHT
+    // needs it: the page's width may change once they come.
+    const std::vector<std::string>& UnsizedPictures() const;
 
     const std::vector<CellBox>& Cells() const;
     std::optional<CellBox> Cell(int tag) const;

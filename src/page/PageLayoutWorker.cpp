@@ -2,6 +2,8 @@
 
 #include <QMetaObject>
 
+#include "page/PagePictures.h"
+
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -201,6 +203,9 @@ PageLayoutWorker::PageLayoutWorker(QObject* parent, Priority priority)
     : QObject(parent), priority_(priority) {
     // The face is loaded on the window's thread: Qt registers application fonts there.
     PageLayout warmUp;
+    // The pictures' store lives on the window's thread too: the layouts ask it from the page
+    // thread, and it fetches from the window's event loop.
+    PagePictures::Ensure();
     PageThread::Get().Add(this);
 }
 

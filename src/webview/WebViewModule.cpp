@@ -3,6 +3,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
 #include <utility>
@@ -24,13 +26,32 @@ constexpr char kMeasureScript[] = R"((function (w) {
   return Math.ceil(Math.max(w, right));
 })(%1))";
 
+// Of what the page names on other sites, only HTTPS pictures are loaded: no frames, styles or
+// fonts from elsewhere, and "http:" pictures are blocked as the marketplace's HTTPS page blocks
+// them.
+class PicturesOnly final : public QWebEngineUrlRequestInterceptor {
+  public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame) return;
+        const QString scheme = info.requestUrl().scheme().toLower();
+        const bool remote = scheme == QLatin1String("http") || scheme == QLatin1String("https");
+        if (!remote) return;
+        const bool picture = info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeImage;
+        if (!picture || scheme == QLatin1String("http")) info.block(true);
+    }
+};
+
 // Lives as a child of its view, so the view's parent owns both.
 class WebPreviewBrowser final : public QObject, public PreviewBrowser {
   public:
     explicit WebPreviewBrowser(QWebEngineView* view) : QObject(view), view_(view) {
         view_->setObjectName(QStringLiteral("WebBrowser1"));
-        // The page is the seller's own tag text; scripts in it are not run.
+        // The page is the seller's own tag text; scripts in it are not run, but its pictures on
+        // other sites are loaded, as the buyer's browser loads them.
         view_->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+        view_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+        view_->page()->setUrlRequestInterceptor(new PicturesOnly(view_));
         connect(view_, &QWebEngineView::loadStarted, this, [this] {
             if (started_) started_();
         });

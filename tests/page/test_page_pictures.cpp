@@ -1,0 +1,194 @@
+// Pictures on the page: fetched from a loopback HTTPS server in the background, laid out at their
+// own size once come, kept for the session, and shown as boxes when they fail or are blocked.
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+#include "PictureServer.h"
+#include "page/PageEngine.h"
+#include "page/PagePictures.h"
+
+using quorvel::page::PageLayout;
+using quorvel::page::PagePictures;
+using quorvel::page::PictureState;
+using namespace picture_test;
+
+namespace {
+
+constexpr QRgb kRed = 0xFFD02020;
+// The engine's box for a picture with no size of its own, as a browser's broken picture.
+constexpr int kPlaceholder = 16;
+
+class PagePicturesTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        certificate_ = new Certificate(MakeCertificate());
+        store_ = PagePictures::Ensure();
+        if (store_ && certificate_->error.isEmpty())
+            store_->AddTrustedCertificates({certificate_->certificate});
+    }
+    void SetUp() override {
+        // A missing openssl fails the run: the pictures would go untested.
+        ASSERT_TRUE(certificate_->error.isEmpty()) << certificate_->error.toStdString();
+        ASSERT_NE(store_, nullptr);
+        store_->Clear();
+        store_->SetLimits(PagePictures::kMaxPictureBytes, PagePictures::kTimeoutMs);
+        server_ = std::make_unique<PictureServer>(certificate_);
+        server_->Route("/wide.png", {200, Png(1200, 300, QColor(kRed))});
+        server_->Route("/small.png", {200, Png(40, 20, QColor(kRed))});
+        server_->Route("/text.png", {200, "not a picture at all"});
+    }
+
+    PictureState StateOf(const QString& url) const { return store_->Find(url).state; }
+    bool Settled(const QString& url) const {
+        const PictureState state = StateOf(url);
+        return state != PictureState::Loading && state != PictureState::Unknown;
+    }
+    // Lays `html` out once so that its pictures are asked for, waits for them, lays it out again.
+    std::unique_ptr<PageLayout> LayoutWhenSettled(const std::string& html, int width = 375) {
+        auto layout = std::make_unique<PageLayout>();
+        layout->Layout(html, width);
+        const auto urls = layout->Pictures();
+        EXPECT_TRUE(WaitUntil([&] {
+            return std::all_of(urls.begin(), urls.end(), [&](const std::string& u) {
+                return Settled(QString::fromStdString(u));
+            });
+        }));
+        layout->Layout(html, width);
+        return layout;
+    }
+    std::string Img(const QString& path, const std::string& size = {}) const {
+        return "<IMG SRC=\"" + server_->Url(path).toStdString() + "\"" + size + ">";
+    }
+
+    static inline Certificate* certificate_ = nullptr;
+    static inline PagePictures* store_ = nullptr;
+    std::unique_ptr<PictureServer> server_;
+};
+
+QImage Painted(const PageLayout& layout) {
+    QImage image(layout.PageWidth(), std::max(layout.PageHeight(), 1), QImage::Format_RGB32);
+    QPainter painter(&image);
+    layout.Paint(painter, image.rect());
+    return image;
+}
+
+// The IMG's box once its picture has come or failed, as a browser sizes it: the picture's own
+// size, scaled to a WIDTH or HEIGHT given alone; a placeholder or the given box for one that
+// failed. The page's width at 375 counts it.
+TEST_F(PagePicturesTest, PictureBoxesAtTheirOwnSizeOrTheGivenOne) {
+    struct Case {
+        const char* path;
+        std::string size;
+        int width, height;  // the picture's box
+    };
+    const Case cases[] = {
+        {"/wide.png", "", 1200, 300},
+        {"/wide.png", " WIDTH=\"600\"", 600, 150},
+        {"/wide.png", " HEIGHT=\"100\"", 400, 100},
+        {"/wide.png", " WIDTH=\"200\" HEIGHT=\"50\"", 200, 50},
+        {"/missing.png", "", kPlaceholder, kPlaceholder},
+        {"/missing.png", " WIDTH=\"600\" HEIGHT=\"40\"", 600, 40},
+        {"/text.png", " WIDTH=\"500\" HEIGHT=\"30\"", 500, 30},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.path) + c.size);
+        const auto layout = LayoutWhenSettled(Img(c.path, c.size));
+        // The body's 8-pixel margin left of the box (the page ends at its right edge), above
+        // and below it; a line's descent below it.
+        EXPECT_EQ(layout->PageWidth(), std::max(375, c.width + 8));
+        EXPECT_GE(layout->PageHeight(), c.height + 16);
+        EXPECT_LE(layout->PageHeight(), c.height + 16 + 8);
+        const bool loaded = StateOf(server_->Url(c.path)) == PictureState::Loaded;
+        EXPECT_EQ(loaded, std::string(c.path) == "/wide.png");
+        // Painted: the picture itself, else a light box.
+        const QImage painted = Painted(*layout);
+        const QRgb inside = painted.pixel(8 + c.width * 3 / 4, 8 + c.height * 3 / 4);
+        EXPECT_EQ(inside, loaded ? kRed : QColor(0xF0, 0xF0, 0xF0).rgb());
+        // Only an IMG that takes its own size and has none depends on a missing picture.
+        const bool unsized = !loaded && c.size.find("HEIGHT") == std::string::npos;
+        EXPECT_EQ(layout->UnsizedPictures().size(), unsized ? 1u : 0u);
+    }
+}
+
+// A picture is fetched once in the session, whichever page names it next.
+TEST_F(PagePicturesTest, FetchedOncePerSession) {
+    LayoutWhenSettled(Img("/small.png"));
+    EXPECT_EQ(StateOf(server_->Url("/small.png")), PictureState::Loaded);
+    PageLayout other;
+    other.Layout("<P>2</P>" + Img("/small.png", " WIDTH=\"80\""), 375);
+    EXPECT_TRUE(other.UnsizedPictures().empty());
+    // Another picture asked for after it, and come: any second request would have come first.
+    LayoutWhenSettled(Img("/wide.png"));
+    EXPECT_EQ(server_->Requests("/small.png"), 1);
+    EXPECT_EQ(server_->Requests("/wide.png"), 1);
+}
+
+// While the server holds a picture back, the event loop keeps turning and pages are laid out
+// with its placeholder; once it comes, it counts. One never answered fails at the timeout.
+TEST_F(PagePicturesTest, SlowPictureNeverBlocks) {
+    server_->Route("/slow.png", {200, Png(900, 10, QColor(kRed)), true});
+    server_->Route("/stuck.png", {200, Png(10, 10, QColor(kRed)), true});
+    const std::string html = Img("/slow.png");
+    PageLayout layout;
+    layout.Layout(html, 375);
+    ASSERT_TRUE(WaitUntil([&] { return server_->Held() == 1; }));
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(0);
+    ASSERT_TRUE(WaitUntil([&] { return ticks >= 100; }));
+    EXPECT_EQ(StateOf(server_->Url("/slow.png")), PictureState::Loading);
+    layout.Layout(html, 375);
+    EXPECT_EQ(layout.PageWidth(), 375);
+    EXPECT_EQ(layout.UnsizedPictures().size(), 1u);
+
+    server_->Release();
+    ASSERT_TRUE(WaitUntil([&] { return Settled(server_->Url("/slow.png")); }));
+    layout.Layout(html, 375);
+    EXPECT_EQ(layout.PageWidth(), 908);
+
+    store_->SetLimits(PagePictures::kMaxPictureBytes, 1500);
+    store_->Want(server_->Url("/stuck.png"));
+    ASSERT_TRUE(WaitUntil([&] { return Settled(server_->Url("/stuck.png")); }));
+    EXPECT_EQ(StateOf(server_->Url("/stuck.png")), PictureState::Failed);
+}
+
+// What is never shown: "http:" (no request leaves), a picture past the size limit, one that is
+// not a picture, a missing one, and one that is no address.
+TEST_F(PagePicturesTest, RefusedPictures) {
+    PictureServer plain;
+    plain.Route("/plain.png", {200, Png(10, 10, QColor(kRed))});
+    server_->Route("/large.png", {200, Png(600, 600, QColor(kRed))});
+    store_->SetLimits(Png(600, 600, QColor(kRed)).size() - 1, PagePictures::kTimeoutMs);
+    const struct {
+        QString url;
+        PictureState state;
+    } cases[] = {
+        {plain.Url("/plain.png"), PictureState::Blocked},
+        {server_->Url("/large.png"), PictureState::Failed},
+        {server_->Url("/text.png"), PictureState::Failed},
+        {server_->Url("/missing.png"), PictureState::Failed},
+        {QStringLiteral("picture.png"), PictureState::Failed},
+        {server_->Url("/small.png"), PictureState::Loaded},
+    };
+    std::vector<QString> changed;
+    QObject context;
+    QObject::connect(store_, &PagePictures::pictureChanged, &context,
+                     [&](const QString& url) { changed.push_back(url); });
+    for (const auto& c : cases) store_->Want(c.url);
+    ASSERT_TRUE(WaitUntil([&] { return changed.size() >= std::size(cases); }));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url.toStdString());
+        EXPECT_EQ(StateOf(c.url), c.state);
+        EXPECT_EQ(std::count(changed.begin(), changed.end(), c.url), 1);
+    }
+    EXPECT_EQ(plain.Connections(), 0);
+    // Blocked on the page too: a box, and the page's width does not wait for it.
+    const auto layout = LayoutWhenSettled("<IMG SRC=\"" + plain.Url("/plain.png").toStdString() +
+                                          "\" WIDTH=\"300\" HEIGHT=\"60\">");
+    EXPECT_EQ(Painted(*layout).pixel(8 + 150, 8 + 50), QColor(0xF0, 0xF0, 0xF0).rgb());
+    EXPECT_EQ(plain.Connections(), 0);
+}
+
+}  // namespace
