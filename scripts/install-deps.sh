@@ -21,7 +21,7 @@ test_packages=(
   clang libclang-rt-14-dev
   xvfb xauth ccache
   desktop-file-utils appstream shared-mime-info
-  openbox man-db locales
+  openbox man-db locales openssl
 )
 package_packages=(dpkg-dev file lintian)
 # The MinGW-w64 cross build of the core and its tests under wine (no Qt).
