@@ -30,15 +30,16 @@ std::string hex8(TColor colour) {
     return text;
 }
 
-std::optional<long> parseNumber(std::string_view text, int base) {
-    long value = 0;
+// long long: a system colour (0x80......) does not fit a 32-bit long, as on Windows.
+std::optional<long long> parseNumber(std::string_view text, int base) {
+    long long value = 0;
     const char* end = text.data() + text.size();
     auto [at, error] = std::from_chars(text.data(), end, value, base);
     if (text.empty() || error != std::errc() || at != end) return std::nullopt;
     return value;
 }
 
-std::optional<long> inRange(std::string_view text, long low, long high) {
+std::optional<long long> inRange(std::string_view text, long long low, long long high) {
     auto value = parseNumber(text, 10);
     if (!value || *value < low || *value > high) return std::nullopt;
     return value;
