@@ -105,6 +105,8 @@ editor_build=$root/build-windows-editor
 declare -A wine_skips=(
   [test_recovery_process]="kills a running editor with a POSIX signal (not built for Windows)"
   [test_startup]="starts editors with POSIX settings files (not built for Windows)"
+  [test_live_view_pictures]="fetches pictures with Qt Network, which the Windows Qt is built without (not built for Windows)"
+  [test_preview_pictures]="watches the browser module's requests, and Windows has no browser module (not built for Windows)"
 )
 # The live view is built only with the page engine, whose Windows cache needs Debian's sources.
 . scripts/lib/litehtml-windows-prefix.sh

@@ -233,8 +233,10 @@ PreviewBrowser* TFormPreview::ensureBrowser() {
     }
     delete noBrowserLine_;
     noBrowserLine_ = nullptr;
+#ifdef QUORVEL_HAVE_PAGE
     delete enginePage_;
     enginePage_ = nullptr;
+#endif
     browser_ = factory->create(TabSheet1);
     browser_->setPageFontFamily(PageFaceFamily());
     browser_->setLoadCallbacks([this] { emit pageLoadStarted(); },
