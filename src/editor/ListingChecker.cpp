@@ -121,15 +121,15 @@ const quorvel::ListingCheckResult& TListingChecker::CheckNow() {
     // A picture that could not be loaded counts as its placeholder; an "http:" one has its own
     // finding already.
     const auto* pictures = quorvel::page::PagePictures::Shared();
-    const std::vector<std::string> unsized =
-        pictures && measured(tags) ? measure_->unsizedPictures : std::vector<std::string>{};
-    for (const std::string& url : unsized) {
-        if (pictures->Find(QString::fromStdString(url)).state !=
-            quorvel::page::PictureState::Failed)
-            continue;
-        result_.findings.push_back({quorvel::CheckKind::PhoneWidth, quorvel::kWholePage, 0, 0,
-                                    "読み込めない画像があり、横幅にはその大きさが入っていません",
-                                    url});
+    if (pictures && measured(tags)) {
+        for (const std::string& url : measure_->unsizedPictures) {
+            if (pictures->Find(QString::fromStdString(url)).state !=
+                quorvel::page::PictureState::Failed)
+                continue;
+            result_.findings.push_back(
+                {quorvel::CheckKind::PhoneWidth, quorvel::kWholePage, 0, 0,
+                 "読み込めない画像があり、横幅にはその大きさが入っていません", url});
+        }
     }
 #endif
     emit checked(result_);

@@ -66,10 +66,6 @@ PagePictures* PagePictures::Ensure() {
 }
 
 PagePictures::PagePictures(QObject* parent) : QObject(parent) {
-#if QUORVEL_HAVE_PICTURES
-    network_ = new QNetworkAccessManager(this);
-    network_->setCookieJar(new NoCookies(network_));
-#endif
     decoders_.setMaxThreadCount(1);
 }
 
@@ -129,7 +125,8 @@ void PagePictures::Clear() {
         cachedBytes_ = 0;
     }
 #if QUORVEL_HAVE_PICTURES
-    for (QNetworkReply* reply : network_->findChildren<QNetworkReply*>()) reply->abort();
+    if (network_)
+        for (QNetworkReply* reply : network_->findChildren<QNetworkReply*>()) reply->abort();
 #endif
 }
 
@@ -144,6 +141,11 @@ void PagePictures::start(const QString& url) {
         QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
         tls.addCaCertificates(trusted_);
         request.setSslConfiguration(tls);
+    }
+    // Made at the first picture, not with the store: the store is made as the editor starts.
+    if (!network_) {
+        network_ = new QNetworkAccessManager(this);
+        network_->setCookieJar(new NoCookies(network_));
     }
     QNetworkReply* reply = network_->get(request);
     // A picture past the limit is dropped as soon as it says so or goes beyond it.
