@@ -43,7 +43,8 @@ if [ ! -f "$work/qtbase-build/.installed" ]; then
   # Debian's source drops the Wintab header, so tablet events go; the editor needs none of the
   # modules and widgets switched off here. Text is Shift_JIS only, which needs no shaping
   # engine (HarfBuzz was a tenth of the build). -Os instead of -O3: a smaller program and a
-  # quicker build, and nothing the editor does is bound by Qt's inner loops.
+  # quicker build, and nothing the editor does is bound by Qt's inner loops. Qt Network is in
+  # for the page's pictures, with TLS from the system (Schannel), so no OpenSSL ships.
   cmake -S "$src/qtbase" -B "$work/qtbase-build" "${common[@]}" \
     -DFEATURE_optimize_size=ON -DFEATURE_direct2d=OFF -DFEATURE_direct2d1_1=OFF \
     -DFEATURE_harfbuzz=OFF -DFEATURE_gif=OFF -DFEATURE_ico=OFF -DFEATURE_pdf=OFF \
@@ -57,7 +58,9 @@ if [ ! -f "$work/qtbase-build/.installed" ]; then
     -DFEATURE_datawidgetmapper=OFF -DFEATURE_syntaxhighlighter=OFF -DFEATURE_splashscreen=OFF \
     -DFEATURE_sharedmemory=OFF -DFEATURE_systemsemaphore=OFF \
     -DFEATURE_islamiccivilcalendar=OFF -DFEATURE_jalalicalendar=OFF \
-    -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF \
+    -DFEATURE_network=ON -DFEATURE_ssl=ON -DFEATURE_schannel=ON -DFEATURE_openssl=OFF \
+    -DFEATURE_gssapi=OFF -DFEATURE_sctp=OFF -DFEATURE_networklistmanager=OFF \
+    -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF \
     -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_printsupport=OFF \
     -DFEATURE_tabletevent=OFF -DFEATURE_testlib=ON -DFEATURE_widgets=ON \
     -DFEATURE_freetype=ON -DFEATURE_system_freetype=OFF \

@@ -14,6 +14,7 @@
 #ifdef QUORVEL_HAVE_PAGE
 #include "page/PageEngine.h"
 #include "ui/EnginePageView.h"
+#include "ui/PictureFollower.h"
 #endif
 
 QString PageFaceFamily() {
@@ -156,6 +157,9 @@ void TPreviewPhoneTab::measure() {
     auto layout = std::make_shared<quorvel::page::PageLayout>();
     layout->Layout(std::string_view(shown_.constData(), static_cast<std::size_t>(shown_.size())),
                    width_);
+    // A picture that comes later may widen the page, and the figure with it.
+    if (!pictures_) pictures_ = new ui::PictureFollower(this, this, [this] { measure(); });
+    pictures_->Follow(*layout);
     showWidth(width_, layout->PageWidth());
     if (enginePage_) enginePage_->ShowLayout(std::move(layout));
     return;

@@ -7,6 +7,9 @@
 
 class PreviewBrowser;
 class TEnginePageView;
+namespace ui {
+class PictureFollower;
+}
 class QComboBox;
 class QLabel;
 
@@ -53,6 +56,7 @@ class TPreviewPhoneTab : public QWidget {
 
     PreviewBrowser* browser_ = nullptr;
     TEnginePageView* enginePage_ = nullptr;
+    ui::PictureFollower* pictures_ = nullptr;
     QWidget* stage_ = nullptr;
     QLabel* noBrowserLine_ = nullptr;
     QByteArray shown_;

@@ -8,6 +8,7 @@
 #include "page/PageEngine.h"
 #include "page/PageLayoutWorker.h"
 #include "page/PagePictures.h"
+#include "ui/PictureFollower.h"
 #endif
 
 #include <algorithm>
@@ -21,18 +22,10 @@ TListingChecker::TListingChecker(TSheetDocument& document, QObject* parent)
     connect(&document, &TSheetDocument::changed, this, &TListingChecker::schedule);
 #ifdef QUORVEL_HAVE_PAGE
     // A picture the page's width waited for has come or failed: the width is measured again.
-    if (auto* pictures = quorvel::page::PagePictures::Ensure()) {
-        connect(
-            pictures, &quorvel::page::PagePictures::pictureChanged, this,
-            [this](const QString& url) {
-                if (!measure_) return;
-                const auto& unsized = measure_->unsizedPictures;
-                if (std::find(unsized.begin(), unsized.end(), url.toStdString()) == unsized.end())
-                    return;
-                measure_.reset();
-                schedule();
-            });
-    }
+    pictures_ = new ui::PictureFollower(this, nullptr, [this] {
+        measure_.reset();
+        schedule();
+    });
 #endif
 }
 
@@ -86,6 +79,7 @@ void TListingChecker::checkWhenMeasured() {
                         if (serial != pendingSerial_) return;
                         pendingSerial_ = 0;
                         measure_ = MeasureOf(pendingTags_, *layout);
+                        pictures_->Follow(*layout, ui::PictureFollower::Which::Unsized);
                         worker_->Dispose(std::move(layout));
                         // After a change since the request, its own delay brings the check.
                         if (measured(quorvel::BuildHtmlTags(document_.Sheet()))) CheckNow();
@@ -110,28 +104,17 @@ const quorvel::ListingCheckResult& TListingChecker::CheckNow() {
         quorvel::page::PageLayout layout;
         layout.Layout(tags, options.phoneWidth, quorvel::page::IncludedCellTags(document_.Sheet()));
         measure_ = MeasureOf(tags, layout);
+        pictures_->Follow(layout, ui::PictureFollower::Which::Unsized);
     }
 #endif
     if (measured(tags)) {
         options.measuredPageWidth = measure_->pageWidth;
         options.measuredWideCells = measure_->wideCells;
+#ifdef QUORVEL_HAVE_PAGE
+        options.unloadedPictures = quorvel::page::UnloadedPictures(measure_->unsizedPictures);
+#endif
     }
     result_ = quorvel::CheckListing(document_.Sheet(), tags, options);
-#ifdef QUORVEL_HAVE_PAGE
-    // A picture that could not be loaded counts as its placeholder; an "http:" one has its own
-    // finding already.
-    const auto* pictures = quorvel::page::PagePictures::Shared();
-    if (pictures && measured(tags)) {
-        for (const std::string& url : measure_->unsizedPictures) {
-            if (pictures->Find(QString::fromStdString(url)).state !=
-                quorvel::page::PictureState::Failed)
-                continue;
-            result_.findings.push_back(
-                {quorvel::CheckKind::PhoneWidth, quorvel::kWholePage, 0, 0,
-                 "読み込めない画像があり、横幅にはその大きさが入っていません", url});
-        }
-    }
-#endif
     emit checked(result_);
     return result_;
 }

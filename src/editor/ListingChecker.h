@@ -15,6 +15,9 @@ namespace quorvel::page {
 class PageLayout;
 class PageLayoutWorker;
 }  // namespace quorvel::page
+namespace ui {
+class PictureFollower;
+}
 
 // Runs the listing check on the sheet a moment after it changed, so a burst of typing or an
 // apply-to-all costs one check, and hands the result to whoever shows it. The page's width comes
@@ -72,6 +75,7 @@ class TListingChecker : public QObject {
     std::optional<Measure> measure_;
     QTimer* timer_ = nullptr;
     quorvel::page::PageLayoutWorker* worker_ = nullptr;
+    ui::PictureFollower* pictures_ = nullptr;
     // The measure asked of the worker and not yet come, and the tags it is of.
     quint64 pendingSerial_ = 0;
     std::string pendingTags_;

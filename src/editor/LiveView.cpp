@@ -23,10 +23,10 @@
 #include "editor/SheetDocument.h"
 #include "page/PageEngine.h"
 #include "page/PageLayoutWorker.h"
-#include "page/PagePictures.h"
 #include "store/Settings.h"
 #include "ui/Controls.h"
 #include "ui/Guarded.h"
+#include "ui/PictureFollower.h"
 
 namespace {
 
@@ -161,18 +161,8 @@ quorvel::page::PageLayoutWorker& TLiveView::Worker() {
                 shown_ = serial;
                 showLayout(std::move(layout));
             });
-        // A picture of the page shown that has come (or failed) changes its boxes: the page is
-        // laid out again, once for all that come together.
-        if (auto* pictures = quorvel::page::PagePictures::Shared()) {
-            ui::connectGuarded(
-                pictures, &quorvel::page::PagePictures::pictureChanged, this,
-                [this](const QString& url) {
-                    if (!layout_) return;
-                    const auto named = layout_->Pictures();
-                    if (std::find(named.begin(), named.end(), url.toStdString()) != named.end())
-                        schedule();
-                });
-        }
+        // A picture of the page shown that has come (or failed) changes its boxes.
+        pictures_ = new ui::PictureFollower(this, this, [this] { schedule(); });
     }
     return *worker_;
 }
@@ -185,6 +175,7 @@ void TLiveView::showLayout(std::shared_ptr<quorvel::page::PageLayout> layout) {
                      chosen > 0 ? QColor::fromRgb(TLiveViewCanvas::kGrey) : QColor(Qt::white));
     scroll_->viewport()->setPalette(palette);
     canvas_->ShowLayout(layout_, chosen > 0, scroll_->viewport()->width());
+    pictures_->Follow(*layout_);
     const int page = layout_->PageWidth();
     widthLabel_->setText(chosen == 0 ? QStringLiteral("横幅 %1 px").arg(page)
                                      : TPreviewPhoneTab::WidthLine(chosen, page));

@@ -17,8 +17,11 @@ class KeyStore;
 namespace page {
 class PageLayout;
 class PageLayoutWorker;
-}
+}  // namespace page
 }  // namespace quorvel
+namespace ui {
+class PictureFollower;
+}
 
 // The page beside the sheet, laid out by the page engine as the seller types: at the dock's own
 // width ("PC") or a phone's, following every change of the sheet on a thread of its own so
@@ -74,6 +77,7 @@ class TLiveView : public QDockWidget {
     QLabel* widthLabel_ = nullptr;
     QTimer* timer_ = nullptr;
     quorvel::page::PageLayoutWorker* worker_ = nullptr;
+    ui::PictureFollower* pictures_ = nullptr;
     std::shared_ptr<quorvel::page::PageLayout> layout_;
     // The serials of the newest request and of the layout shown.
     quint64 requested_ = 0;

@@ -146,14 +146,24 @@ void PageContainer::draw_list_marker(litehtml::uint_ptr hdc, const litehtml::lis
     painter->restore();
 }
 
+PictureSeen* PageContainer::seen(std::string_view url) {
+    const auto found = std::find_if(pictures_.begin(), pictures_.end(),
+                                    [url](const PictureSeen& p) { return p.url == url; });
+    return found == pictures_.end() ? nullptr : &*found;
+}
+
 // Called while the page is laid out, on whichever thread lays it out: the store fetches on its
 // own thread.
 void PageContainer::load_image(const litehtml::tchar_t* src, const litehtml::tchar_t*, bool) {
     if (!src || !*src) return;
     const std::string url(src);
-    if (std::find(pictures_.begin(), pictures_.end(), url) != pictures_.end()) return;
-    pictures_.push_back(url);
-    if (PagePictures* store = PagePictures::Shared()) store->Want(QString::fromUtf8(src));
+    if (seen(url)) return;
+    PictureSeen picture{url, PictureState::Unknown};
+    if (PagePictures* store = PagePictures::Shared()) {
+        store->Want(QString::fromUtf8(src));
+        picture.state = store->Find(QString::fromUtf8(src)).state;
+    }
+    pictures_.push_back(std::move(picture));
 }
 
 // A picture's own size once it has come; the engine scales it to a WIDTH or HEIGHT given alone
@@ -161,6 +171,7 @@ void PageContainer::load_image(const litehtml::tchar_t* src, const litehtml::tch
 void PageContainer::get_image_size(const litehtml::tchar_t* src, const litehtml::tchar_t*,
                                    litehtml::size& sz) {
     const Picture picture = PictureAt(src);
+    if (PictureSeen* known = src ? seen(src) : nullptr) known->state = picture.state;
     if (picture.state == PictureState::Loaded && !picture.image.isNull()) {
         sz.width = std::min(picture.image.width(), kMaxPicturePx);
         sz.height = std::min(picture.image.height(), kMaxPicturePx);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "page/PageFonts.h"
+#include "page/PictureState.h"
 
 class QPainter;
 
@@ -62,8 +63,9 @@ class PageContainer final : public litehtml::document_container {
     void BeginPaint(QPainter* painter);
     void EndPaint();
 
-    // The pictures the page names, in the order first named.
-    const std::vector<std::string>& Pictures() const { return pictures_; }
+    // The pictures the page names, in the order first named, each in the state it was laid out
+    // in.
+    const std::vector<PictureSeen>& Pictures() const { return pictures_; }
     // Those laid out as a placeholder, their own size unknown when the page was laid out.
     const std::vector<std::string>& Placeheld() const { return placeheld_; }
 
@@ -72,10 +74,12 @@ class PageContainer final : public litehtml::document_container {
     static constexpr int kMaxPicturePx = 10000;
 
   private:
+    PictureSeen* seen(std::string_view url);
+
     int cssWidth_;
     QPainter* painter_ = nullptr;
     int clipDepth_ = 0;
-    std::vector<std::string> pictures_;
+    std::vector<PictureSeen> pictures_;
     std::vector<std::string> placeheld_;
 };
 

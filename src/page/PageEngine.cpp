@@ -215,7 +215,13 @@ void PageLayout::Paint(QPainter& painter, const QRect& clip) const {
 }
 
 std::vector<std::string> PageLayout::Pictures() const {
-    return impl_->container ? impl_->container->Pictures() : std::vector<std::string>{};
+    std::vector<std::string> urls;
+    for (const PictureSeen& picture : PicturesSeen()) urls.push_back(picture.url);
+    return urls;
+}
+
+std::vector<PictureSeen> PageLayout::PicturesSeen() const {
+    return impl_->container ? impl_->container->Pictures() : std::vector<PictureSeen>{};
 }
 
 const std::vector<std::string>& PageLayout::UnsizedPictures() const {

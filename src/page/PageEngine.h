@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "page/PictureState.h"
 #include "sheet/DescriptionSheet.h"
 
 class QPainter;
@@ -54,6 +55,8 @@ class PageLayout {
 
     // The addresses of the pictures the page names; the store fetches them in the background.
     std::vector<std::string> Pictures() const;
+    // With the state each was in as it was laid out.
+    std::vector<PictureSeen> PicturesSeen() const;
     // Those whose own size decided nothing because it was not known when the page was laid
     // out (still coming, failed or blocked) although an IMG without both WIDTH and HEIGHT
     // needs it: the page's width may change once they come.

@@ -93,8 +93,7 @@ class PageThread {
 
     bool HasWorkNow(Clock::time_point now) const {
         if (Waiting(PageLayoutWorker::Priority::Shown)) return true;
-        if (Waiting(PageLayoutWorker::Priority::Background) && now >= BackgroundFrom())
-            return true;
+        if (Waiting(PageLayoutWorker::Priority::Background) && now >= BackgroundFrom()) return true;
         return std::any_of(clients_.begin(), clients_.end(),
                            [](PageLayoutWorker* c) { return !c->disposed_.empty(); });
     }
@@ -103,8 +102,7 @@ class PageThread {
     PageLayoutWorker* NextWithJob(Clock::time_point now) {
         for (const auto priority :
              {PageLayoutWorker::Priority::Shown, PageLayoutWorker::Priority::Background}) {
-            if (priority == PageLayoutWorker::Priority::Background && now < BackgroundFrom())
-                break;
+            if (priority == PageLayoutWorker::Priority::Background && now < BackgroundFrom()) break;
             for (std::size_t i = 0; i < clients_.size(); ++i) {
                 PageLayoutWorker* worker = clients_[(turn_ + i) % clients_.size()];
                 if (worker->next_ && worker->priority_ == priority) {
@@ -191,7 +189,6 @@ class PageThread {
     std::chrono::milliseconds backgroundQuiet{250};
 
   private:
-
     std::vector<PageLayoutWorker*> clients_;
     std::size_t turn_ = 0;
     bool stopping_ = false;
@@ -226,7 +223,8 @@ std::uint64_t PageLayoutWorker::Request(const TDescriptionSheet& sheet, int cssW
         std::lock_guard lock(thread.mutex);
         serial = ++serial_;
         next_ = Job{sheet, cssWidth, serial};
-        if (priority_ == Priority::Shown) thread.lastShownRequest_ = std::chrono::steady_clock::now();
+        if (priority_ == Priority::Shown)
+            thread.lastShownRequest_ = std::chrono::steady_clock::now();
     }
     thread.wake.notify_all();
     return serial;

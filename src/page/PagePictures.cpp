@@ -67,6 +67,11 @@ PagePictures* PagePictures::Ensure() {
 
 PagePictures::PagePictures(QObject* parent) : QObject(parent) {
     decoders_.setMaxThreadCount(1);
+#if QUORVEL_HAVE_PICTURES
+    // Authorities trusted besides the system's, as behind a company's inspecting proxy.
+    const QString extra = qEnvironmentVariable(kExtraAuthoritiesVariable);
+    if (!extra.isEmpty()) trusted_ += QSslCertificate::fromPath(extra, QSsl::Pem);
+#endif
 }
 
 PagePictures::~PagePictures() {
@@ -214,6 +219,16 @@ void PagePictures::evict(const QString& kept) {
         cachedBytes_ -= oldest->picture.image.sizeInBytes();
         entries_.erase(oldest);
     }
+}
+
+std::vector<std::string> UnloadedPictures(const std::vector<std::string>& unsized) {
+    std::vector<std::string> unloaded;
+    const PagePictures* store = PagePictures::Shared();
+    if (!store) return unloaded;
+    for (const std::string& url : unsized)
+        if (store->Find(QString::fromStdString(url)).state == PictureState::Failed)
+            unloaded.push_back(url);
+    return unloaded;
 }
 
 }  // namespace quorvel::page

@@ -12,6 +12,10 @@
 
 #include <cstdint>
 #include <mutex>
+#include <string>
+#include <vector>
+
+#include "page/PictureState.h"
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -22,14 +26,6 @@ class QSslCertificate;
 // own thread (the window's), from its event loop, so nothing ever waits for the network. A build
 // whose Qt has no network shows every picture as its box.
 namespace quorvel::page {
-
-enum class PictureState {
-    Unknown,  // never asked for
-    Loading,
-    Loaded,
-    Failed,   // refused, missing, too large, too slow or not a picture
-    Blocked,  // "http:": a marketplace's HTTPS page would not load it
-};
 
 struct Picture {
     PictureState state = PictureState::Unknown;
@@ -43,6 +39,8 @@ class PagePictures : public QObject {
     static constexpr int kTimeoutMs = 20000;
     static constexpr int kCacheCount = 128;
     static constexpr qint64 kCacheBytes = 128 * 1024 * 1024;
+    // Names a PEM file of certificate authorities trusted besides the system's.
+    static constexpr const char* kExtraAuthoritiesVariable = "QUORVEL_EXTRA_CA_CERTS";
 
     // The process's store, or null before one was made: the command-line tool has none and
     // shows every picture as its box.
@@ -94,5 +92,9 @@ class PagePictures : public QObject {
     // Pictures are decoded off the window's thread: a large photo takes a while.
     QThreadPool decoders_;
 };
+
+// Of the pictures laid out without their size, those that could not be loaded: a width can
+// never count them. An "http:" one is blocked, not failed, and is reported as such elsewhere.
+std::vector<std::string> UnloadedPictures(const std::vector<std::string>& unsized);
 
 }  // namespace quorvel::page

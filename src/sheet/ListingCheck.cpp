@@ -122,6 +122,11 @@ ListingCheckResult CheckListing(const TDescriptionSheet& sheet, std::string_view
     result.market = options.market;
     if (options.market != CheckMarket::Generic)
         AddMarketFindings(sheet, result.chars, options.market, findings);
+    for (const std::string& url : options.unloadedPictures) {
+        AddPageFinding(findings, CheckKind::PhoneWidth,
+                       "読み込めない画像があり、横幅にはその大きさが入っていません");
+        findings.back().text = url;
+    }
     return result;
 }
 

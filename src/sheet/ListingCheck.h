@@ -43,6 +43,9 @@ struct CheckOptions {
     // the estimate blamed that stays inside is then cleared.
     std::optional<std::vector<int>> measuredWideCells;
     CheckMarket market = CheckMarket::Generic;
+    // Pictures the measured width could not count (named without a size, and never loaded):
+    // their addresses, one finding each.
+    std::vector<std::string> unloadedPictures;
 };
 
 struct ListingCheckResult {

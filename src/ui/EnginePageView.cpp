@@ -11,6 +11,7 @@
 
 #include "editor/LiveViewCanvas.h"
 #include "page/PageEngine.h"
+#include "ui/PictureFollower.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ TEnginePageView::TEnginePageView(QWidget* parent, int cssWidth)
     scroll_->viewport()->setPalette(white);
     scroll_->viewport()->setAutoFillBackground(true);
     column->addWidget(scroll_, 1);
+    pictures_ = new ui::PictureFollower(this, this, [this] { relayout(); });
     fitWidth();
 }
 
@@ -89,6 +91,7 @@ void TEnginePageView::relayout() {
     auto layout = std::make_shared<quorvel::page::PageLayout>();
     layout->Layout(std::string_view(tags_.constData(), static_cast<std::size_t>(tags_.size())),
                    CssWidth());
+    pictures_->Follow(*layout);
     ShowLayout(std::move(layout));
 }
 

@@ -13,10 +13,14 @@ class TLiveViewCanvas;
 namespace quorvel::page {
 class PageLayout;
 }
+namespace ui {
+class PictureFollower;
+}
 
 // The page drawn by Quorvel's own page engine, for the preview's tabs where the browser module
 // is missing: the live view's canvas in a scroll area, under a line that says which engine
-// draws it. Laid out at the view's own width, or at a fixed one (a phone's) on grey.
+// draws it. Laid out at the view's own width, or at a fixed one (a phone's) on grey, and again
+// when a picture of the page comes.
 class TEnginePageView : public QWidget {
     Q_OBJECT
   public:
@@ -49,6 +53,7 @@ class TEnginePageView : public QWidget {
     QLabel* note_ = nullptr;
     QScrollArea* scroll_ = nullptr;
     TLiveViewCanvas* canvas_ = nullptr;
+    ui::PictureFollower* pictures_ = nullptr;
     QByteArray tags_;
     int cssWidth_ = 0;
 };

@@ -2,11 +2,17 @@
 // own size once come, kept for the session, and shown as boxes when they fail or are blocked.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QPainter>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
 
 #include "PictureServer.h"
 #include "page/PageEngine.h"
 #include "page/PagePictures.h"
+#include "sheet/HtmlGenerator.h"
+#include "store/DataFile.h"
 
 using quorvel::page::PageLayout;
 using quorvel::page::PagePictures;
@@ -189,6 +195,51 @@ TEST_F(PagePicturesTest, RefusedPictures) {
                                           "\" WIDTH=\"300\" HEIGHT=\"60\">");
     EXPECT_EQ(Painted(*layout).pixel(8 + 150, 8 + 50), QColor(0xF0, 0xF0, 0xF0).rgb());
     EXPECT_EQ(plain.Connections(), 0);
+}
+
+// The command-line check waits for the pictures that take their own size, so its figure is the
+// one the editor gives once they have come; one that never comes is named.
+TEST_F(PagePicturesTest, CommandLineCheckCountsPicturesOwnSize) {
+    QTemporaryDir dir;
+    // The tool trusts the test's authority as a company's proxy's would be.
+    const QString authority = dir.filePath(QStringLiteral("authority.pem"));
+    QFile pem(authority);
+    ASSERT_TRUE(pem.open(QIODevice::WriteOnly));
+    pem.write(certificate_->certificate.toPem());
+    pem.close();
+    const struct {
+        const char* path;
+        bool unloaded;
+    } cases[] = {{"/wide.png", false}, {"/missing.png", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        quorvel::TDescriptionSheet sheet;
+        sheet.Title.Text = "Title";
+        sheet.CellByTag(quorvel::DescriptionTag(1)).Text = Img(c.path);
+        const std::string file = dir.filePath(QStringLiteral("pictures.qvl")).toStdString();
+        ASSERT_FALSE(quorvel::SaveDataFile(sheet, file).has_value());
+        store_->Clear();
+        const auto layout = LayoutWhenSettled(quorvel::BuildHtmlTags(sheet));
+
+        QProcess tool;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(PagePictures::kExtraAuthoritiesVariable), authority);
+        tool.setProcessEnvironment(environment);
+        tool.start(
+            QStringLiteral(QVLTAGS_PATH),
+            {QStringLiteral("--check"), QStringLiteral("--utf8"), QString::fromStdString(file)});
+        // The server answers on this thread's event loop while the tool waits for it.
+        ASSERT_TRUE(WaitUntil([&] { return tool.state() == QProcess::NotRunning; }));
+        const QString out = QString::fromUtf8(tool.readAllStandardOutput());
+        EXPECT_EQ(tool.exitCode(), 1) << out.toStdString();
+        EXPECT_EQ(out.contains(QStringLiteral("読み込めない画像")), c.unloaded)
+            << out.toStdString();
+        if (!c.unloaded) {
+            ASSERT_GT(layout->PageWidth(), 1200);
+            EXPECT_TRUE(out.contains(QStringLiteral("ページの幅が %1 px").arg(layout->PageWidth())))
+                << out.toStdString();
+        }
+    }
 }
 
 }  // namespace

@@ -8,8 +8,10 @@
 #include "editor/LiveView.h"
 #include "editor/Mainunit.h"
 #include "editor/SheetDocument.h"
+#include "page/PageEngine.h"
 #include "page/PagePictures.h"
 #include "platform/Sjis.h"
+#include "ui/PictureFollower.h"
 
 using namespace picture_test;
 
@@ -87,6 +89,35 @@ class TestLiveViewPictures : public QObject {
         const QString lines = CheckLines(main);
         QVERIFY2(lines.contains(QString::number(live->PageWidth()) + " px"), qPrintable(lines));
         QCOMPARE(server.Requests("/photo.png"), 1);
+    }
+
+    // A layout made on the page thread reaches its view after a while: a picture that came in
+    // between changed nothing the view was following yet, and still brings it up to date.
+    void aPictureThatCameBeforeItsLayoutWasShownIsNotMissed() {
+        fixture->start();
+        QVERIFY(store());
+        PictureServer server(&certificate);
+        server.Route("/early.png", {200, Png(30, 30, Qt::darkGreen), true});
+        const std::string html = "<IMG SRC=\"" + server.Url("/early.png").toStdString() + "\">";
+        quorvel::page::PageLayout layout;
+        layout.Layout(html, 375);
+        QVERIFY(QTest::qWaitFor([&] { return server.Held() == 1; }, kWaitMs));
+        server.Release();
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return store()->Find(server.Url("/early.png")).state ==
+                       quorvel::page::PictureState::Loaded;
+            },
+            kWaitMs));
+        int calls = 0;
+        ui::PictureFollower follower(nullptr, nullptr, [&] { ++calls; });
+        follower.Follow(layout);
+        QVERIFY(QTest::qWaitFor([&] { return calls == 1; }, kWaitMs));
+        // Laid out again with it, there is nothing more to follow.
+        layout.Layout(html, 375);
+        follower.Follow(layout);
+        QCoreApplication::processEvents();
+        QCOMPARE(calls, 1);
     }
 
     // A picture that cannot be loaded is the check's note where the page's width needed its

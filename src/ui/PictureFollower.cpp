@@ -1,0 +1,56 @@
+#include "ui/PictureFollower.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+
+#include "page/PageEngine.h"
+#include "page/PagePictures.h"
+#include "ui/ErrorBox.h"
+
+namespace ui {
+
+PictureFollower::PictureFollower(QObject* parent, QWidget* context, std::function<void()> changed)
+    : QObject(parent), context_(context), changed_(std::move(changed)), soon_(new QTimer(this)) {
+    soon_->setSingleShot(true);
+    soon_->setInterval(0);
+    connect(soon_, &QTimer::timeout, this, [this] {
+        RunGuarded(context_ ? context_->window() : nullptr, [this] { changed_(); });
+    });
+    if (auto* pictures = quorvel::page::PagePictures::Ensure())
+        connect(pictures, &quorvel::page::PagePictures::pictureChanged, this,
+                [this](const QString& url) { check(url.toStdString()); });
+}
+
+void PictureFollower::Follow(const quorvel::page::PageLayout& layout, Which which) {
+    followed_ = layout.PicturesSeen();
+    if (which == Which::Unsized) {
+        const auto& unsized = layout.UnsizedPictures();
+        std::erase_if(followed_, [&](const quorvel::page::PictureSeen& picture) {
+            return std::find(unsized.begin(), unsized.end(), picture.url) == unsized.end();
+        });
+    }
+    soon_->stop();
+    if (std::any_of(followed_.begin(), followed_.end(),
+                    [this](const auto& picture) { return changedSince(picture); }))
+        soon_->start();
+}
+
+void PictureFollower::Forget() {
+    followed_.clear();
+    soon_->stop();
+}
+
+void PictureFollower::check(const std::string& url) {
+    const auto found = std::find_if(followed_.begin(), followed_.end(),
+                                    [&](const auto& picture) { return picture.url == url; });
+    if (found != followed_.end() && changedSince(*found)) soon_->start();
+}
+
+bool PictureFollower::changedSince(const quorvel::page::PictureSeen& picture) const {
+    const auto* pictures = quorvel::page::PagePictures::Shared();
+    return pictures && pictures->Find(QString::fromStdString(picture.url)).state != picture.state;
+}
+
+}  // namespace ui
