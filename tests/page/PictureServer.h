@@ -31,9 +31,30 @@ struct Certificate {
     QString error;  // why there is none
 };
 
-// A self-signed certificate for 127.0.0.1, made now.
-inline Certificate MakeCertificate() {
+inline Certificate Failed(const QString& why) {
+    Certificate none;
+    none.error = why;
+    return none;
+}
+
+inline Certificate ReadCertificate(const QString& folder) {
     Certificate made;
+    QFile cert(folder + QStringLiteral("/cert.pem"));
+    QFile key(folder + QStringLiteral("/key.pem"));
+    cert.open(QIODevice::ReadOnly);
+    key.open(QIODevice::ReadOnly);
+    made.certificate = QSslCertificate(cert.readAll(), QSsl::Pem);
+    made.key = QSslKey(key.readAll(), QSsl::Ec, QSsl::Pem);
+    if (made.certificate.isNull() || made.key.isNull())
+        made.error = QStringLiteral("openssl made a certificate Qt cannot read in ") + folder;
+    return made;
+}
+
+// A self-signed certificate for 127.0.0.1, made now; under wine, where no openssl command runs,
+// made by the test script and named by QUORVEL_TEST_CERT_DIR.
+inline Certificate MakeCertificate() {
+    const QString made = qEnvironmentVariable("QUORVEL_TEST_CERT_DIR");
+    if (!made.isEmpty()) return ReadCertificate(made);
     QTemporaryDir dir;
     QProcess openssl;
     openssl.start(
@@ -45,25 +66,14 @@ inline Certificate MakeCertificate() {
          dir.filePath(QStringLiteral("cert.pem")), QStringLiteral("-days"), QStringLiteral("2"),
          QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
          QStringLiteral("subjectAltName=IP:127.0.0.1")});
-    if (!openssl.waitForStarted()) {
-        made.error = QStringLiteral("the openssl command is missing: install the openssl package");
-        return made;
-    }
+    if (!openssl.waitForStarted())
+        return Failed(
+            QStringLiteral("the openssl command is missing: install the openssl package"));
     openssl.waitForFinished();
-    if (openssl.exitCode() != 0) {
-        made.error = QStringLiteral("openssl failed: ") +
-                     QString::fromLocal8Bit(openssl.readAllStandardError());
-        return made;
-    }
-    QFile cert(dir.filePath(QStringLiteral("cert.pem")));
-    QFile key(dir.filePath(QStringLiteral("key.pem")));
-    cert.open(QIODevice::ReadOnly);
-    key.open(QIODevice::ReadOnly);
-    made.certificate = QSslCertificate(cert.readAll(), QSsl::Pem);
-    made.key = QSslKey(key.readAll(), QSsl::Ec, QSsl::Pem);
-    if (made.certificate.isNull() || made.key.isNull())
-        made.error = QStringLiteral("openssl made a certificate Qt cannot read");
-    return made;
+    if (openssl.exitCode() != 0)
+        return Failed(QStringLiteral("openssl failed: ") +
+                      QString::fromLocal8Bit(openssl.readAllStandardError()));
+    return ReadCertificate(dir.path());
 }
 
 inline QByteArray Png(int width, int height, QColor colour) {
