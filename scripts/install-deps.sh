@@ -29,8 +29,9 @@ windows_packages=(cmake g++ make libgtest-dev g++-mingw-w64-x86-64-posix wine wi
   xvfb xauth openbox xdotool fonts-ipafont-gothic ccache)
 # Qt's own build tools (moc, rcc, uic) come from the host's Qt of the same version.
 windows_qt_packages=("${windows_packages[@]}" ninja-build dpkg-dev perl qt6-base-dev qt6-base-dev-tools)
-# The seller's zip and installer: NSIS, zip, and Qt's Japanese texts.
-windows_package_packages=("${windows_packages[@]}" nsis zip qt6-translations-l10n fonts-noto-cjk)
+# The seller's zip and installer: NSIS, zip, and Qt's Japanese texts; socat and openssl put
+# the picture tests' TLS in front of their server under wine.
+windows_package_packages=("${windows_packages[@]}" nsis zip qt6-translations-l10n fonts-noto-cjk socat openssl)
 case "${1:-tests}" in
   editor) packages=("${editor_packages[@]}") ;;
   tests) packages=("${editor_packages[@]}" "${test_packages[@]}") ;;

@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QSslCertificate>
+#include <QStringList>
 #include <QSslKey>
 #include <QSslSocket>
 #include <QTcpServer>
@@ -44,28 +45,27 @@ inline Certificate ReadCertificate(const QString& folder) {
     cert.open(QIODevice::ReadOnly);
     key.open(QIODevice::ReadOnly);
     made.certificate = QSslCertificate(cert.readAll(), QSsl::Pem);
-    made.key = QSslKey(key.readAll(), QSsl::Ec, QSsl::Pem);
+    made.key = QSslKey(key.readAll(), QSsl::Rsa, QSsl::Pem);
     if (made.certificate.isNull() || made.key.isNull())
         made.error = QStringLiteral("openssl made a certificate Qt cannot read in ") + folder;
     return made;
 }
 
 // A self-signed certificate for 127.0.0.1, made now; under wine, where no openssl command runs,
-// made by the test script and named by QUORVEL_TEST_CERT_DIR.
+// made by the test script and named by QUORVEL_TEST_CERT_DIR. RSA: wine's Schannel finds an
+// elliptic-curve certificate's signature invalid.
 inline Certificate MakeCertificate() {
     const QString made = qEnvironmentVariable("QUORVEL_TEST_CERT_DIR");
     if (!made.isEmpty()) return ReadCertificate(made);
     QTemporaryDir dir;
     QProcess openssl;
-    openssl.start(
-        QStringLiteral("openssl"),
-        {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-         QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
-         QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
-         QStringLiteral("-keyout"), dir.filePath(QStringLiteral("key.pem")), QStringLiteral("-out"),
-         dir.filePath(QStringLiteral("cert.pem")), QStringLiteral("-days"), QStringLiteral("2"),
-         QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
-         QStringLiteral("subjectAltName=IP:127.0.0.1")});
+    openssl.start(QStringLiteral("openssl"),
+                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                   QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-keyout"),
+                   dir.filePath(QStringLiteral("key.pem")), QStringLiteral("-out"),
+                   dir.filePath(QStringLiteral("cert.pem")), QStringLiteral("-days"),
+                   QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                   QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1")});
     if (!openssl.waitForStarted())
         return Failed(
             QStringLiteral("the openssl command is missing: install the openssl package"));
@@ -107,16 +107,25 @@ class PictureServer : public QTcpServer {
         bool held = false;  // answered only on Release()
     };
 
-    // `certificate` empty: plain HTTP.
+    // `certificate` empty: plain HTTP. Under wine, whose Schannel cannot serve, the test script
+    // puts a TLS front on the host (socat) before a fixed port, named by QUORVEL_TEST_TLS_FRONT
+    // as "FRONT:BACK": the HTTPS server then answers in plain on BACK behind it.
     explicit PictureServer(const Certificate* certificate = nullptr) : certificate_(certificate) {
-        listen(QHostAddress::LocalHost);
+        const QStringList front = qEnvironmentVariable("QUORVEL_TEST_TLS_FRONT").split(u':');
+        if (certificate_ && front.size() == 2) {
+            frontPort_ = front[0].toUShort();
+            // The last server's port may still be closing.
+            WaitUntil([&] { return listen(QHostAddress::LocalHost, front[1].toUShort()); });
+        } else {
+            listen(QHostAddress::LocalHost);
+        }
     }
 
     void Route(const QString& path, Answer answer) { answers_[path] = std::move(answer); }
     QString Url(const QString& path) const {
         return QStringLiteral("%1://127.0.0.1:%2%3")
             .arg(certificate_ ? QStringLiteral("https") : QStringLiteral("http"))
-            .arg(serverPort())
+            .arg(frontPort_ ? frontPort_ : serverPort())
             .arg(path);
     }
     int Requests(const QString& path) const { return requests_.value(path); }
@@ -135,7 +144,7 @@ class PictureServer : public QTcpServer {
         socket->setSocketDescriptor(descriptor);
         connect(socket, &QSslSocket::readyRead, this, [this, socket] { read(socket); });
         connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
-        if (certificate_) {
+        if (certificate_ && !frontPort_) {
             socket->setLocalCertificate(certificate_->certificate);
             socket->setPrivateKey(certificate_->key);
             socket->startServerEncryption();
@@ -170,6 +179,7 @@ class PictureServer : public QTcpServer {
     }
 
     const Certificate* certificate_;
+    quint16 frontPort_ = 0;
     QHash<QString, Answer> answers_;
     QHash<QString, int> requests_;
     QHash<QSslSocket*, QByteArray> buffers_;
