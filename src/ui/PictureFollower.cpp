@@ -48,9 +48,13 @@ void PictureFollower::check(const std::string& url) {
     if (found != followed_.end() && changedSince(*found)) soon_->start();
 }
 
+// One the store has let go of (a page of more pictures than it keeps) is no news: laying the
+// page out again would only fetch it again, and round and round.
 bool PictureFollower::changedSince(const quorvel::page::PictureSeen& picture) const {
     const auto* pictures = quorvel::page::PagePictures::Shared();
-    return pictures && pictures->Find(QString::fromStdString(picture.url)).state != picture.state;
+    if (!pictures) return false;
+    const auto now = pictures->Find(QString::fromStdString(picture.url)).state;
+    return now != quorvel::page::PictureState::Unknown && now != picture.state;
 }
 
 }  // namespace ui
