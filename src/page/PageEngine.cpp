@@ -214,12 +214,6 @@ void PageLayout::Paint(QPainter& painter, const QRect& clip) const {
     painter.restore();
 }
 
-std::vector<std::string> PageLayout::Pictures() const {
-    std::vector<std::string> urls;
-    for (const PictureSeen& picture : PicturesSeen()) urls.push_back(picture.url);
-    return urls;
-}
-
 std::vector<PictureSeen> PageLayout::PicturesSeen() const {
     return impl_->container ? impl_->container->Pictures() : std::vector<PictureSeen>{};
 }

@@ -53,9 +53,8 @@ class PageLayout {
     // Paints the part of the page inside `clip` (page coordinates) on a white ground.
     void Paint(QPainter& painter, const QRect& clip) const;
 
-    // The addresses of the pictures the page names; the store fetches them in the background.
-    std::vector<std::string> Pictures() const;
-    // With the state each was in as it was laid out.
+    // The pictures the page names, each in the state it was in as the page was laid out; the
+    // store fetches them in the background.
     std::vector<PictureSeen> PicturesSeen() const;
     // Those whose own size decided nothing because it was not known when the page was laid
     // out (still coming, failed or blocked) although an IMG without both WIDTH and HEIGHT

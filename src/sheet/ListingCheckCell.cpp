@@ -17,7 +17,6 @@
 namespace quorvel {
 namespace {
 
-using markup::IsDomain;
 using markup::IsMailLocal;
 
 // Elements whose end tag a cell must hold itself: left open they run into the generated markup.
@@ -366,14 +365,8 @@ class CellScanner {
     // A mail address written out in the visible text; one inside a mail link was reported with
     // the link.
     void mailAddress(std::size_t at) {
-        const std::size_t n = text_.size();
-        std::size_t end = at + 1;
-        while (end < n && IsDomain(static_cast<unsigned char>(text_[end]))) ++end;
-        while (end > at + 1 && text_[end - 1] == '.') --end;
-        const std::size_t lastDot = text_.rfind('.', end - 1);
-        // A name, a dot inside the domain and at least two letters after it.
-        if (lastDot == npos || lastDot <= at + 1 || end - lastDot < 3) return;
-        if (inMailLink_) return;
+        const std::size_t end = markup::MailDomainEnd(text_, at, text_.size());
+        if (end == npos || inMailLink_) return;
         add(CheckKind::Address, localStart_, end,
             "メールアドレスの記載は外部への連絡として規約違反になります");
     }

@@ -140,6 +140,15 @@ Target TargetOf(std::string_view value) {
     return target;
 }
 
+std::size_t MailDomainEnd(std::string_view text, std::size_t at, std::size_t to) {
+    std::size_t end = at + 1;
+    while (end < to && IsDomain(static_cast<unsigned char>(text[end]))) ++end;
+    while (end > at + 1 && text[end - 1] == '.') --end;
+    const std::size_t lastDot = text.rfind('.', end - 1);
+    if (lastDot == npos || lastDot <= at + 1 || end - lastDot < 3) return npos;
+    return end;
+}
+
 bool IsWeb(const Target& target) {
     return target.scheme == "http" || target.scheme == "https" ||
            (target.scheme.empty() && !target.host.empty());

@@ -45,5 +45,8 @@ inline bool IsDomain(unsigned char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '.' ||
            c == '-';
 }
+// Where the domain of a mail address whose "@" is at `at` ends, before `to`: a dot inside it and
+// at least two letters after the last one; npos when what follows is no domain.
+std::size_t MailDomainEnd(std::string_view text, std::size_t at, std::size_t to);
 
 }  // namespace quorvel::markup

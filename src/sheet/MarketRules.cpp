@@ -14,7 +14,6 @@ namespace {
 
 using markup::Attribute;
 using markup::Element;
-using markup::IsDomain;
 using markup::IsMailLocal;
 using markup::IsWeb;
 using markup::Target;
@@ -211,11 +210,8 @@ class MarketChecker {
                 }
             }
             if (c == '@' && localStart != npos && market_ == CheckMarket::Yahoo) {
-                std::size_t end = i + 1;
-                while (end < to && IsDomain(static_cast<unsigned char>(text_[end]))) ++end;
-                while (end > i + 1 && text_[end - 1] == '.') --end;
-                const std::size_t lastDot = text_.rfind('.', end - 1);
-                if (lastDot != npos && lastDot > i + 1 && end - lastDot >= 3) {
+                const std::size_t end = markup::MailDomainEnd(text_, i, to);
+                if (end != npos) {
                     add(CheckKind::Address, localStart, end,
                         "メールアドレスの記載はガイドラインで禁止されています（取引を外部へ誘導）",
                         true);
@@ -253,38 +249,41 @@ int OrderOf(const CheckFinding& finding) {
 
 }  // namespace
 
+namespace {
+
+struct MarketWords {
+    CheckMarket market;
+    const char* key;
+    const char* name;
+};
+
+constexpr MarketWords kMarketWords[] = {
+    {CheckMarket::Generic, "generic", "汎用"},
+    {CheckMarket::Yahoo, "yahoo", "Yahoo!オークション"},
+    {CheckMarket::Ebay, "ebay", "eBay"},
+    {CheckMarket::Text, "text", "テキストのみ (Yahoo!フリマ・メルカリ・ラクマ)"},
+};
+
+const MarketWords& WordsOf(CheckMarket market) {
+    for (const MarketWords& words : kMarketWords)
+        if (words.market == market) return words;
+    return kMarketWords[0];
+}
+
+}  // namespace
+
 const char* CheckMarketKey(CheckMarket market) {
-    switch (market) {
-        case CheckMarket::Generic:
-            return "generic";
-        case CheckMarket::Yahoo:
-            return "yahoo";
-        case CheckMarket::Ebay:
-            return "ebay";
-        case CheckMarket::Text:
-            return "text";
-    }
-    return "generic";
+    return WordsOf(market).key;
 }
 
 std::optional<CheckMarket> ParseCheckMarket(std::string_view key) {
-    for (CheckMarket market : kCheckMarkets)
-        if (key == CheckMarketKey(market)) return market;
+    for (const MarketWords& words : kMarketWords)
+        if (key == words.key) return words.market;
     return std::nullopt;
 }
 
 const char* CheckMarketName(CheckMarket market) {
-    switch (market) {
-        case CheckMarket::Generic:
-            return "汎用";
-        case CheckMarket::Yahoo:
-            return "Yahoo!オークション";
-        case CheckMarket::Ebay:
-            return "eBay";
-        case CheckMarket::Text:
-            return "テキストのみ (Yahoo!フリマ・メルカリ・ラクマ)";
-    }
-    return "汎用";
+    return WordsOf(market).name;
 }
 
 bool IsEbayHost(std::string_view host) {

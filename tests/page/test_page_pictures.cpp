@@ -28,10 +28,10 @@ class PagePicturesTest : public PictureStoreTest {
     std::unique_ptr<PageLayout> LayoutWhenSettled(const std::string& html, int width = 375) {
         auto layout = std::make_unique<PageLayout>();
         layout->Layout(html, width);
-        const auto urls = layout->Pictures();
+        const auto pictures = layout->PicturesSeen();
         EXPECT_TRUE(WaitUntil([&] {
-            return std::all_of(urls.begin(), urls.end(), [&](const std::string& u) {
-                return Settled(QString::fromStdString(u));
+            return std::all_of(pictures.begin(), pictures.end(), [&](const auto& picture) {
+                return Settled(QString::fromStdString(picture.url));
             });
         }));
         layout->Layout(html, width);
