@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh package
+bash scripts/build-litehtml.sh linux
+. scripts/lib/litehtml-prefix.sh
 source scripts/lib/compiler-cache.sh
 # A build of its own: release flags with Debian's hardening, the programs only, installed in /usr.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
@@ -11,7 +13,8 @@ eval "$(dpkg-buildflags --export=sh)"
 # CMake reads CFLAGS, CXXFLAGS and LDFLAGS but not CPPFLAGS (where the fortify flag is).
 export CFLAGS="$CFLAGS $CPPFLAGS" CXXFLAGS="$CXXFLAGS $CPPFLAGS"
 cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-  -DQUORVEL_BUILD_TESTS=OFF -DQUORVEL_BUILD_BENCH=OFF -DQUORVEL_DEBIAN_DOCS=ON "${launcher[@]}"
+  -DQUORVEL_BUILD_TESTS=OFF -DQUORVEL_BUILD_BENCH=OFF -DQUORVEL_DEBIAN_DOCS=ON "${launcher[@]}" \
+  -DQUORVEL_LITEHTML="$litehtml_linux"
 cmake --build build-package -j"${JOBS:-$(nproc)}"
 (cd build-package && cpack -G DEB)
 mkdir -p dist

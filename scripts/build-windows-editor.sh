@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Cross-builds quorvel.exe and its window tests (or only the targets named as arguments) for 64-bit
 # Windows against the static Qt made by
-# scripts/build-qt-windows.sh and the page engine made by scripts/build-litehtml-windows.sh, into
+# scripts/build-qt-windows.sh and the page engine made by scripts/build-litehtml.sh windows, into
 # build-windows-editor/. No browser module: Qt WebEngine does not build with MinGW, and the
 # preview's tabs show the page through the engine instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 . scripts/lib/qt-windows-prefix.sh
-. scripts/lib/litehtml-windows-prefix.sh
+. scripts/lib/litehtml-prefix.sh
 build=$root/build-windows-editor
 gtest_prefix=$root/build-windows/googletest-install
 if [ ! -f "$qt_windows/.quorvel-built" ]; then
@@ -16,20 +16,8 @@ if [ ! -f "$qt_windows/.quorvel-built" ]; then
   exit 1
 fi
 [ -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ] || bash scripts/build-windows-core.sh
-# Its own cache: adding or remaking it never rebuilds Qt. Where the archive does not serve its
-# sources (exit 2) the editor is built without the engine, and says so here.
-# QUORVEL_LITEHTML_TRIED=1: the caller ran it just before, and its cache is as it left it.
-engine=0
-if [ "${QUORVEL_LITEHTML_TRIED:-}" = 1 ]; then
-  [ -f "$litehtml_windows/.quorvel-built" ] || engine=2
-else
-  bash scripts/build-litehtml-windows.sh || engine=$?
-fi
-if [ "$engine" = 2 ]; then
-  echo "build-windows-editor: WITHOUT the page engine: no live view, and the preview's tabs say the view is missing" >&2
-elif [ "$engine" != 0 ]; then
-  exit "$engine"
-fi
+# Its own cache: adding or remaking it never rebuilds Qt.
+bash scripts/build-litehtml.sh windows
 jobs=$(nproc)
 [ "$jobs" -le 2 ] || jobs=2
 source scripts/lib/compiler-cache.sh
@@ -42,7 +30,7 @@ fi
 cmake -S . -B "$build" --toolchain "$qt_windows/lib/cmake/Qt6/qt.toolchain.cmake" "${launcher[@]}" \
   -DQT_CHAINLOAD_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
   -DQUORVEL_BUILD_UI=ON -DQUORVEL_BUILD_BENCH=OFF -DQUORVEL_BUILD_TESTS=ON \
-  -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" -DQUORVEL_LITEHTML_WINDOWS="$litehtml_windows" >/dev/null
+  -DGTest_DIR="$gtest_prefix/lib/cmake/GTest" -DQUORVEL_LITEHTML="$litehtml_windows" >/dev/null
 targets=()
 for target in "$@"; do targets+=(--target "$target"); done
 cmake --build "$build" -j"$jobs" "${targets[@]}"

@@ -20,9 +20,11 @@ cmake --build build-fuzz -j"$jobs" --target "${harnesses[@]}"
 # The page engine's harness links Qt and litehtml: a tree of its own with the editor's
 # libraries, run on Qt's headless platform.
 if [[ -f tests/fuzz/fuzz_page.cpp ]]; then
+  bash scripts/build-litehtml.sh linux
+  . scripts/lib/litehtml-prefix.sh
   CC=clang CXX=clang++ cmake -S . -B build-fuzz-page -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUORVEL_FUZZ=ON -DQUORVEL_BUILD_TESTS=OFF -DQUORVEL_BUILD_BENCH=OFF \
-    -DQUORVEL_BUILD_WEBVIEW=OFF "${launcher[@]}" >/dev/null
+    -DQUORVEL_BUILD_WEBVIEW=OFF -DQUORVEL_LITEHTML="$litehtml_linux" "${launcher[@]}" >/dev/null
   cmake --build build-fuzz-page -j"$jobs" --target fuzz_page
   ln -sf "$PWD/build-fuzz-page/fuzz_page" build-fuzz/fuzz_page
   harnesses+=(fuzz_page)

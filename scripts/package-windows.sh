@@ -11,9 +11,9 @@ root=$PWD
 bash scripts/install-deps.sh windows-package
 version=$(sed -n 's/^project(Quorvel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 editor=$root/build-windows-editor/quorvel.exe
-tool=$root/build-windows/qvltags.exe
-[ -f "$editor" ] || bash scripts/build-windows-editor.sh
-[ -f "$tool" ] || bash scripts/build-windows-core.sh
+# The tool built with the page engine, so that its width check is the editor's.
+tool=$root/build-windows-editor/qvltags.exe
+[ -f "$editor" ] && [ -f "$tool" ] || bash scripts/build-windows-editor.sh quorvel qvltags
 
 stage=$root/build-windows-editor/stage/Quorvel
 rm -rf "$stage"

@@ -14,8 +14,12 @@ if [ -z "$platform_chosen" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY
   exit 1
 fi
 bash scripts/install-deps.sh editor
+# The page engine, once, into its cache outside the clone.
+bash scripts/build-litehtml.sh linux
+. scripts/lib/litehtml-prefix.sh
 # Only the editor: no test or benchmark libraries are needed for it.
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_BUILD_TESTS=OFF -DQUORVEL_BUILD_BENCH=OFF
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_BUILD_TESTS=OFF -DQUORVEL_BUILD_BENCH=OFF \
+  -DQUORVEL_LITEHTML="$litehtml_linux"
 cmake --build build -j"$(nproc)" --target quorvel
 [ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
 exec ./build/quorvel "$@"

@@ -9,10 +9,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/skips.sh
 bash scripts/install-deps.sh
+bash scripts/build-litehtml.sh linux
+. scripts/lib/litehtml-prefix.sh
 jobs=$(nproc)
 source scripts/lib/compiler-cache.sh
 cmake -S . -B build "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_BUILD_TESTS=ON \
-  -DQUORVEL_BUILD_BENCH=ON
+  -DQUORVEL_BUILD_BENCH=ON -DQUORVEL_LITEHTML="$litehtml_linux"
 cmake --build build -j"$jobs"
 # Every fuzz harness for a few seconds each, seeded from tests/fuzz/corpus/<harness>/.
 bash scripts/fuzz-long.sh "${QUORVEL_FUZZ_SECONDS:-8}"

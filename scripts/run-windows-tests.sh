@@ -105,23 +105,9 @@ editor_build=$root/build-windows-editor
 declare -A wine_skips=(
   [test_recovery_process]="kills a running editor with a POSIX signal (not built for Windows)"
   [test_startup]="starts editors with POSIX settings files (not built for Windows)"
-  [test_preview_pictures]="its cases need the browser module, which MinGW cannot build, or the page engine, whose Windows cache needs Debian's sources"
 )
-# The live view is built only with the page engine, whose Windows cache needs Debian's sources.
-. scripts/lib/litehtml-windows-prefix.sh
-engine=0
-bash scripts/build-litehtml-windows.sh || engine=$?
-# 2: the archive did not serve the sources; anything else is a broken recipe.
-if [ "$engine" != 0 ] && [ "$engine" != 2 ]; then
-  echo "FAILED: the page engine for Windows did not build (exit $engine)"
-  status=1
-fi
-export QUORVEL_LITEHTML_TRIED=1
-if [ ! -f "$litehtml_windows/.quorvel-built" ]; then
-  for name in test_live_view test_live_view_pictures; do
-    wine_skips[$name]="needs the page engine, which could not be built for Windows (scripts/build-litehtml-windows.sh said why above)"
-  done
-fi
+# The page engine for Windows, into its cache beside the Qt cache (once).
+bash scripts/build-litehtml.sh windows || { echo "FAILED: the page engine for Windows did not build"; exit 1; }
 # Window tests that need real windows on a display rather than the headless platform.
 declare -A wine_display=([test_close_request]=1 [test_window_frame]=1)
 # QUORVEL_WINE_TESTS="test_a test_b" runs only those.
@@ -138,7 +124,7 @@ for name in "${wanted[@]}"; do
   [ -n "${wine_skips[$name]:-}" ] || runnable+=("$name")
 done
 # Only what runs is built: every window test links the whole static Qt.
-bash scripts/build-windows-editor.sh quorvel picture_tests "${runnable[@]}"
+bash scripts/build-windows-editor.sh quorvel qvltags picture_tests page_tests "${runnable[@]}"
 # NSIS and zip for the installer below, and Qt's Japanese texts, which the installed program
 # has beside it.
 bash scripts/install-deps.sh windows-package
@@ -176,12 +162,42 @@ set +e
   2>&1 | tr -d '\r' | tee "$editor_build/picture_tests.log"
 rc=${PIPESTATUS[0]}
 set -e
-kill "$tls_front" 2>/dev/null || true
 gtest_skips "$editor_build/picture_tests.log" "picture_tests.exe (wine)" >>"$skips"
 if [ "$rc" != 0 ]; then
   echo "FAILED picture_tests.exe (exit $rc)"
   status=1
 fi
+# The page engine: the fidelity fixtures against the same browser files as on Linux, the
+# designs, the pictures in the page, and the tool's figure.
+echo "== the page engine under wine"
+set +e
+(cd "$editor_build" && QUORVEL_TEST_CERT_DIR="Z:$(echo "$certificates" | tr / '\\')" \
+  QUORVEL_TEST_TLS_FRONT="$front:$back" "${japanese[@]}" timeout 300 wine ./page_tests.exe) \
+  2>&1 | tr -d '\r' | tee "$editor_build/page_tests.log"
+rc=${PIPESTATUS[0]}
+set -e
+gtest_skips "$editor_build/page_tests.log" "page_tests.exe (wine)" >>"$skips"
+if [ "$rc" != 0 ]; then
+  echo "FAILED page_tests.exe (exit $rc)"
+  status=1
+fi
+# qvltags.exe --check gives the Linux tool's figures for the fixture sheets, from the engine.
+echo "== qvltags.exe --check against the Linux tool"
+checked=0
+[ -x "$root/build/qvltags" ] || { echo "FAILED: no Linux qvltags with the page engine in build/"; status=1; }
+for sheet in tests/page/fidelity/*.qvl; do
+  [ -x "$root/build/qvltags" ] || break
+  linux_check=$("$root/build/qvltags" --check "$sheet" 2>&1 || true)
+  windows_check=$(cd "$editor_build" && "${japanese[@]}" wine ./qvltags.exe --check \
+    "Z:$(echo "$root/$sheet" | tr / '\\')" 2>&1 | tr -d '\r' || true)
+  if [ "$linux_check" != "$windows_check" ]; then
+    echo "FAILED: qvltags --check differs for $sheet:"
+    diff <(echo "$linux_check") <(echo "$windows_check") | head -10
+    status=1
+  fi
+  checked=$((checked + 1))
+done
+echo "qvltags.exe --check: $checked sheets compared with the Linux tool"
 passed=0 failed=0 skipped=0
 for name in "${wanted[@]}"; do
   if [ -n "${wine_skips[$name]:-}" ]; then
@@ -198,7 +214,9 @@ for name in "${wanted[@]}"; do
     display=(xvfb-run -a)
   fi
   set +e
-  (cd "$editor_build" &&
+  # The picture tests' servers sit behind the same TLS front as the store's.
+  (cd "$editor_build" && QUORVEL_TEST_CERT_DIR="Z:$(echo "$certificates" | tr / '\\')" \
+    QUORVEL_TEST_TLS_FRONT="$front:$back" \
     "${japanese[@]}" "${display[@]}" timeout 300 wine "./$name.exe" -o "$name.log,txt") \
     >/dev/null 2>&1
   rc=$?
@@ -214,6 +232,7 @@ for name in "${wanted[@]}"; do
     tr -d '\r' <"$editor_build/$name.log" | grep -E '^(FAIL|QFATAL|Totals)' | head -5 || true
   fi
 done
+kill "$tls_front" 2>/dev/null || true
 echo "window tests under wine: $passed passed, $failed failed, $skipped skipped"
 echo "== the seller's zip and installer, installed, started and removed under wine"
 if bash scripts/package-windows.sh; then

@@ -68,11 +68,11 @@ void PaintPictureBox(QPainter& painter, const QRect& box, const char* src, Pictu
 
 PageContainer::PageContainer(int cssWidth) : cssWidth_(cssWidth) {}
 
-litehtml::uint_ptr PageContainer::create_font(const litehtml::tchar_t*, int size, int weight,
+litehtml::uint_ptr PageContainer::create_font(const char*, int size, int weight,
                                               litehtml::font_style italic, unsigned int decoration,
                                               litehtml::font_metrics* fm) {
     const std::uint64_t key =
-        PageFonts::Key(size, weight, italic == litehtml::fontStyleItalic, decoration);
+        PageFonts::Key(size, weight, italic == litehtml::font_style_italic, decoration);
     const PageFont* font = FontOf(key);
     if (fm) {
         fm->ascent = font->ascent;
@@ -87,13 +87,12 @@ litehtml::uint_ptr PageContainer::create_font(const litehtml::tchar_t*, int size
 // The fonts belong to each thread's set.
 void PageContainer::delete_font(litehtml::uint_ptr) {}
 
-int PageContainer::text_width(const litehtml::tchar_t* text, litehtml::uint_ptr font) {
+int PageContainer::text_width(const char* text, litehtml::uint_ptr font) {
     return FontOf(font)->TextWidth(text);
 }
 
-void PageContainer::draw_text(litehtml::uint_ptr hdc, const litehtml::tchar_t* text,
-                              litehtml::uint_ptr font, litehtml::web_color color,
-                              const litehtml::position& pos) {
+void PageContainer::draw_text(litehtml::uint_ptr hdc, const char* text, litehtml::uint_ptr font,
+                              litehtml::web_color color, const litehtml::position& pos) {
     QPainter* painter = PainterOf(hdc);
     const PageFont* face = FontOf(font);
     painter->setFont(face->font);
@@ -109,7 +108,7 @@ int PageContainer::get_default_font_size() const {
     return 16;
 }
 
-const litehtml::tchar_t* PageContainer::get_default_font_name() const {
+const char* PageContainer::get_default_font_name() const {
     return "Noto Sans CJK JP";
 }
 
@@ -154,7 +153,7 @@ PictureSeen* PageContainer::seen(std::string_view url) {
 
 // Called while the page is laid out, on whichever thread lays it out: the store fetches on its
 // own thread.
-void PageContainer::load_image(const litehtml::tchar_t* src, const litehtml::tchar_t*, bool) {
+void PageContainer::load_image(const char* src, const char*, bool) {
     if (!src || !*src) return;
     const std::string url(src);
     if (seen(url)) return;
@@ -168,8 +167,7 @@ void PageContainer::load_image(const litehtml::tchar_t* src, const litehtml::tch
 
 // A picture's own size once it has come; the engine scales it to a WIDTH or HEIGHT given alone
 // and takes both when both are given. Until then, and for one that never comes, a placeholder.
-void PageContainer::get_image_size(const litehtml::tchar_t* src, const litehtml::tchar_t*,
-                                   litehtml::size& sz) {
+void PageContainer::get_image_size(const char* src, const char*, litehtml::size& sz) {
     const Picture picture = PictureAt(src);
     if (PictureSeen* known = src ? seen(src) : nullptr) known->state = picture.state;
     if (picture.state == PictureState::Loaded && !picture.image.isNull()) {
@@ -183,40 +181,47 @@ void PageContainer::get_image_size(const litehtml::tchar_t* src, const litehtml:
     sz.height = kPlaceholderPx;
 }
 
-void PageContainer::draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint& bg) {
-    QPainter* painter = PainterOf(hdc);
-    if (!bg.image.empty()) {
-        const QRect box = RectOf(bg.clip_box);
-        if (box.width() <= 0 || box.height() <= 0) return;
-        const Picture picture = PictureAt(bg.image.c_str());
-        if (picture.state != PictureState::Loaded || picture.image.isNull()) {
-            PaintPictureBox(*painter, box, bg.image.c_str(), picture.state);
-            return;
-        }
-        const QRect at(bg.position_x, bg.position_y, std::max(bg.image_size.width, 1),
-                       std::max(bg.image_size.height, 1));
-        painter->save();
-        painter->setClipRect(box, Qt::IntersectClip);
-        painter->setRenderHint(QPainter::SmoothPixmapTransform);
-        if (bg.repeat == litehtml::background_repeat_no_repeat) {
-            painter->drawImage(at, picture.image);
-        } else {
-            // Tiled from its position over the box, as a background is.
-            const QImage tile = picture.image.size() == at.size()
-                                    ? picture.image
-                                    : picture.image.scaled(at.size(), Qt::IgnoreAspectRatio,
-                                                           Qt::SmoothTransformation);
-            QBrush brush(tile);
-            brush.setTransform(QTransform::fromTranslate(at.x(), at.y()));
-            painter->fillRect(box, brush);
-        }
-        painter->restore();
+// One layer of a box's background: its colour (only the farthest layer has one), then its
+// picture over it.
+void PageContainer::draw_layer(QPainter* painter, const litehtml::background_paint& bg) {
+    if (bg.color.alpha != 0) {
+        // The root's colour fills the whole canvas, as a browser's does.
+        const QRect area = bg.is_root ? painter->window() : RectOf(bg.clip_box);
+        painter->fillRect(area, ColourOf(bg.color));
+    }
+    if (bg.image.empty()) return;
+    const QRect box = RectOf(bg.clip_box);
+    if (box.width() <= 0 || box.height() <= 0) return;
+    const Picture picture = PictureAt(bg.image.c_str());
+    if (picture.state != PictureState::Loaded || picture.image.isNull()) {
+        PaintPictureBox(*painter, box, bg.image.c_str(), picture.state);
         return;
     }
-    if (bg.color.alpha == 0) return;
-    // The root's colour fills the whole canvas, as a browser's does.
-    const QRect area = bg.is_root ? painter->window() : RectOf(bg.clip_box);
-    painter->fillRect(area, ColourOf(bg.color));
+    const QRect at(bg.position_x, bg.position_y, std::max(bg.image_size.width, 1),
+                   std::max(bg.image_size.height, 1));
+    painter->save();
+    painter->setClipRect(box, Qt::IntersectClip);
+    painter->setRenderHint(QPainter::SmoothPixmapTransform);
+    if (bg.repeat == litehtml::background_repeat_no_repeat) {
+        painter->drawImage(at, picture.image);
+    } else {
+        // Tiled from its position over the box, as a background is.
+        const QImage tile =
+            picture.image.size() == at.size()
+                ? picture.image
+                : picture.image.scaled(at.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QBrush brush(tile);
+        brush.setTransform(QTransform::fromTranslate(at.x(), at.y()));
+        painter->fillRect(box, brush);
+    }
+    painter->restore();
+}
+
+// The layers come nearest first; the farthest, which alone carries the colour, is painted first.
+void PageContainer::draw_background(litehtml::uint_ptr hdc,
+                                    const std::vector<litehtml::background_paint>& layers) {
+    QPainter* painter = PainterOf(hdc);
+    for (auto layer = layers.rbegin(); layer != layers.rend(); ++layer) draw_layer(painter, *layer);
 }
 
 void PageContainer::draw_borders(litehtml::uint_ptr hdc, const litehtml::borders& borders,
@@ -250,7 +255,7 @@ void PageContainer::draw_borders(litehtml::uint_ptr hdc, const litehtml::borders
                           shade(borders.right, false));
 }
 
-void PageContainer::transform_text(litehtml::tstring& text, litehtml::text_transform tt) {
+void PageContainer::transform_text(litehtml::string& text, litehtml::text_transform tt) {
     QString value = QString::fromUtf8(text.c_str());
     switch (tt) {
         case litehtml::text_transform_uppercase:
@@ -268,8 +273,7 @@ void PageContainer::transform_text(litehtml::tstring& text, litehtml::text_trans
     text = value.toStdString();
 }
 
-void PageContainer::set_clip(const litehtml::position& pos, const litehtml::border_radiuses&, bool,
-                             bool) {
+void PageContainer::set_clip(const litehtml::position& pos, const litehtml::border_radiuses&) {
     // Clips come without the painter: the one set for the current paint takes them.
     if (!painter_) return;
     painter_->save();
@@ -309,16 +313,15 @@ void PageContainer::get_media_features(litehtml::media_features& media) const {
     media.resolution = 96;
 }
 
-void PageContainer::get_language(litehtml::tstring& language, litehtml::tstring& culture) const {
+void PageContainer::get_language(litehtml::string& language, litehtml::string& culture) const {
     language = "ja";
     culture = "ja-JP";
 }
 
 // Lines may break wherever Unicode's line-breaking rules allow, kana included; each run of
 // collapsible spaces is handed on one character at a time.
-void PageContainer::split_text(const char* text,
-                               const std::function<void(const litehtml::tchar_t*)>& onWord,
-                               const std::function<void(const litehtml::tchar_t*)>& onSpace) {
+void PageContainer::split_text(const char* text, const std::function<void(const char*)>& onWord,
+                               const std::function<void(const char*)>& onSpace) {
     const QString value = QString::fromUtf8(text);
     QTextBoundaryFinder finder(QTextBoundaryFinder::Line, value);
     qsizetype start = 0;

@@ -20,44 +20,42 @@ class PageContainer final : public litehtml::document_container {
   public:
     explicit PageContainer(int cssWidth);
 
-    litehtml::uint_ptr create_font(const litehtml::tchar_t* faceName, int size, int weight,
+    litehtml::uint_ptr create_font(const char* faceName, int size, int weight,
                                    litehtml::font_style italic, unsigned int decoration,
                                    litehtml::font_metrics* fm) override;
     void delete_font(litehtml::uint_ptr font) override;
-    int text_width(const litehtml::tchar_t* text, litehtml::uint_ptr font) override;
-    void draw_text(litehtml::uint_ptr hdc, const litehtml::tchar_t* text, litehtml::uint_ptr font,
+    int text_width(const char* text, litehtml::uint_ptr font) override;
+    void draw_text(litehtml::uint_ptr hdc, const char* text, litehtml::uint_ptr font,
                    litehtml::web_color color, const litehtml::position& pos) override;
     int pt_to_px(int pt) const override;
     int get_default_font_size() const override;
-    const litehtml::tchar_t* get_default_font_name() const override;
+    const char* get_default_font_name() const override;
     void draw_list_marker(litehtml::uint_ptr hdc, const litehtml::list_marker& marker) override;
-    void load_image(const litehtml::tchar_t* src, const litehtml::tchar_t* baseurl,
-                    bool redraw_on_ready) override;
-    void get_image_size(const litehtml::tchar_t* src, const litehtml::tchar_t* baseurl,
-                        litehtml::size& sz) override;
-    void draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint& bg) override;
+    void load_image(const char* src, const char* baseurl, bool redraw_on_ready) override;
+    void get_image_size(const char* src, const char* baseurl, litehtml::size& sz) override;
+    void draw_background(litehtml::uint_ptr hdc,
+                         const std::vector<litehtml::background_paint>& layers) override;
     void draw_borders(litehtml::uint_ptr hdc, const litehtml::borders& borders,
                       const litehtml::position& draw_pos, bool root) override;
-    void set_caption(const litehtml::tchar_t*) override {}
-    void set_base_url(const litehtml::tchar_t*) override {}
+    void set_caption(const char*) override {}
+    void set_base_url(const char*) override {}
     void link(const std::shared_ptr<litehtml::document>&, const litehtml::element::ptr&) override {}
-    void on_anchor_click(const litehtml::tchar_t*, const litehtml::element::ptr&) override {}
-    void set_cursor(const litehtml::tchar_t*) override {}
-    void transform_text(litehtml::tstring& text, litehtml::text_transform tt) override;
-    void import_css(litehtml::tstring&, const litehtml::tstring&, litehtml::tstring&) override {}
-    void set_clip(const litehtml::position& pos, const litehtml::border_radiuses& radius,
-                  bool validX, bool validY) override;
+    void on_anchor_click(const char*, const litehtml::element::ptr&) override {}
+    void set_cursor(const char*) override {}
+    void transform_text(litehtml::string& text, litehtml::text_transform tt) override;
+    void import_css(litehtml::string&, const litehtml::string&, litehtml::string&) override {}
+    void set_clip(const litehtml::position& pos, const litehtml::border_radiuses& radius) override;
     void del_clip() override;
     void get_client_rect(litehtml::position& client) const override;
     std::shared_ptr<litehtml::element> create_element(
-        const litehtml::tchar_t*, const litehtml::string_map&,
+        const char*, const litehtml::string_map&,
         const std::shared_ptr<litehtml::document>&) override {
         return nullptr;
     }
     void get_media_features(litehtml::media_features& media) const override;
-    void get_language(litehtml::tstring& language, litehtml::tstring& culture) const override;
-    void split_text(const char* text, const std::function<void(const litehtml::tchar_t*)>& onWord,
-                    const std::function<void(const litehtml::tchar_t*)>& onSpace) override;
+    void get_language(litehtml::string& language, litehtml::string& culture) const override;
+    void split_text(const char* text, const std::function<void(const char*)>& onWord,
+                    const std::function<void(const char*)>& onSpace) override;
 
     // The painter of the paint in progress, for the engine's clips.
     void BeginPaint(QPainter* painter);
@@ -75,6 +73,7 @@ class PageContainer final : public litehtml::document_container {
 
   private:
     PictureSeen* seen(std::string_view url);
+    void draw_layer(QPainter* painter, const litehtml::background_paint& bg);
 
     int cssWidth_;
     QPainter* painter_ = nullptr;

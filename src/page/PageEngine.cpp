@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 
 #include "page/PageContainer.h"
 #include "page/PageMarkup.h"
@@ -18,14 +17,6 @@
 namespace quorvel::page {
 namespace {
 
-// The style sheet is parsed once and shared by every page.
-litehtml::context& SharedContext() {
-    static litehtml::context context;
-    static std::once_flag loaded;
-    std::call_once(loaded, [] { context.load_master_stylesheet(UserAgentStyleSheet().c_str()); });
-    return context;
-}
-
 bool IsTag(const litehtml::element::ptr& element, const char* name) {
     const char* tag = element->get_tagName();
     return tag && std::strcmp(tag, name) == 0;
@@ -35,8 +26,7 @@ bool IsTag(const litehtml::element::ptr& element, const char* name) {
 // of its anonymous or grouping boxes.
 void ChildrenNamed(const litehtml::element::ptr& parent, const char* name,
                    std::vector<litehtml::element::ptr>& out, int groupingDepth = 0) {
-    for (std::size_t i = 0; i < parent->get_children_count(); ++i) {
-        const litehtml::element::ptr child = parent->get_child(static_cast<int>(i));
+    for (const litehtml::element::ptr& child : parent->children()) {
         if (IsTag(child, name)) {
             out.push_back(child);
         } else if (groupingDepth < 2 &&
@@ -47,18 +37,23 @@ void ChildrenNamed(const litehtml::element::ptr& parent, const char* name,
     }
 }
 
+// The placement is the content box; padding and borders are the computed ones, in pixels.
 QRectF BorderBox(const litehtml::element::ptr& element) {
     const litehtml::position content = element->get_placement();
-    const litehtml::margins padding = element->get_paddings();
-    const litehtml::margins border = element->get_borders();
-    return QRectF(content.x - padding.left - border.left, content.y - padding.top - border.top,
-                  content.width + padding.width() + border.width(),
-                  content.height + padding.height() + border.height());
+    const litehtml::css_margins& padding = element->css().get_padding();
+    const litehtml::css_borders& border = element->css().get_borders();
+    const auto px = [](const litehtml::css_length& length) { return length.calc_percent(0); };
+    const int left = px(padding.left) + px(border.left.width);
+    const int top = px(padding.top) + px(border.top.width);
+    const int right = px(padding.right) + px(border.right.width);
+    const int bottom = px(padding.bottom) + px(border.bottom.width);
+    return QRectF(content.x - left, content.y - top, content.width + left + right,
+                  content.height + top + bottom);
 }
 
 // The first word of text shown inside `element`, depth first, skipping what is not drawn.
 std::optional<QPointF> FirstCharacter(const litehtml::element::ptr& element) {
-    if (element->get_display() == litehtml::display_none) return std::nullopt;
+    if (element->css().get_display() == litehtml::display_none) return std::nullopt;
     if (dynamic_cast<litehtml::el_text*>(element.get()) && !element->is_white_space()) {
         std::string text;
         element->get_text(text);
@@ -67,15 +62,15 @@ std::optional<QPointF> FirstCharacter(const litehtml::element::ptr& element) {
             return QPointF(at.x, at.y);
         }
     }
-    for (std::size_t i = 0; i < element->get_children_count(); ++i) {
-        if (auto found = FirstCharacter(element->get_child(static_cast<int>(i)))) return found;
+    for (const litehtml::element::ptr& child : element->children()) {
+        if (auto found = FirstCharacter(child)) return found;
     }
     return std::nullopt;
 }
 
 bool HasContent(const litehtml::element::ptr& element) {
-    for (std::size_t i = 0; i < element->get_children_count(); ++i) {
-        if (!element->get_child(static_cast<int>(i))->is_white_space()) return true;
+    for (const litehtml::element::ptr& child : element->children()) {
+        if (!child->is_white_space()) return true;
     }
     return false;
 }
@@ -86,8 +81,7 @@ void SelfSizedPictures(const litehtml::element::ptr& element, std::vector<std::s
     if (IsTag(element, "img") && !(element->get_attr("width") && element->get_attr("height"))) {
         if (const char* src = element->get_attr("src")) out.emplace_back(src);
     }
-    for (std::size_t i = 0; i < element->get_children_count(); ++i)
-        SelfSizedPictures(element->get_child(static_cast<int>(i)), out);
+    for (const litehtml::element::ptr& child : element->children()) SelfSizedPictures(child, out);
 }
 
 }  // namespace
@@ -114,8 +108,8 @@ struct PageLayout::Impl {
     std::vector<std::string> unsized;
 
     void Load(const std::string& html) {
-        document =
-            litehtml::document::createFromUTF8(html.c_str(), container.get(), &SharedContext());
+        document = litehtml::document::createFromString(html.c_str(), container.get(),
+                                                        UserAgentStyleSheet().c_str());
         document->render(cssWidth);
     }
 
@@ -128,8 +122,7 @@ struct PageLayout::Impl {
         const litehtml::element::ptr body = bodies.front();
         std::size_t next = 0;
         bool tableSeen = false;
-        for (std::size_t i = 0; i < body->get_children_count(); ++i) {
-            const litehtml::element::ptr child = body->get_child(static_cast<int>(i));
+        for (const litehtml::element::ptr& child : body->children()) {
             if (!tableSeen && IsTag(child, "table")) {
                 // The generator's table: its rows' own cells are the sheet's, in order.
                 tableSeen = true;
@@ -154,7 +147,7 @@ struct PageLayout::Impl {
 
 PageLayout::PageLayout() : impl_(std::make_unique<Impl>()) {
     PageFonts::Shared();
-    SharedContext();
+    UserAgentStyleSheet();
 }
 
 PageLayout::~PageLayout() = default;

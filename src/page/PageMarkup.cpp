@@ -115,10 +115,14 @@ std::string PageDocument(std::string_view tags) {
                 (tags.compare(i, 3, "<br") == 0 || tags.compare(i, 3, "<BR") == 0 ||
                  tags.compare(i, 3, "<Br") == 0 || tags.compare(i, 3, "<bR") == 0) &&
                 afterBreak;
-            if (isBreak && lineStart) out += kEmptyLineMark;
+            if (isBreak && lineStart) out += kEmptyLineStrut;
             if (BreaksLine(tags, i)) lineStart = true;
             if (IsPicture(tags, i)) lineStart = false;
             out.append(tags.substr(i, stop - i));
+            // A browser's every line stands at least on its block's face (the strut); the
+            // engine gives that only to a line holding nothing but a break, so the line after a
+            // break in smaller text is given it here.
+            if (isBreak && TextFollows(tags, stop)) out += kLineStrut;
             // The block's own face sets its first line's baseline in a browser, even when all
             // its text is in a smaller font; the mark stands in for it.
             if (StartsTextBlock(tags, i) && TextFollows(tags, stop)) out += kEmptyLineMark;

@@ -14,13 +14,19 @@ constexpr int kMaxSpan = 1000;
 constexpr std::size_t kMaxMarkupBytes = 512 * 1024;
 constexpr std::size_t kMaxTextBytes = 64 * 1024;
 
-// A zero-width space: what a line break that starts a line is given to stand on, so the engine
-// makes the empty line a browser makes.
+// A zero-width space in the block's own face: what the first line of a block of smaller text
+// stands on, as a browser's line does.
 constexpr const char* kEmptyLineMark = "\xE2\x80\x8B";
+// The block's face for a line that holds only a line break (the engine would give it the
+// break's face), and an empty box in it for a line after a break, which then stands on it without
+// a word of its own to wrap at.
+constexpr const char* kEmptyLineStrut = "<span style=\"font-size: 1rem\">\xE2\x80\x8B</span>";
+constexpr const char* kLineStrut = "<span style=\"font-size: 1rem\"></span>";
 
 // The page around UTF-8 tag text: a doctype (standards mode) and an empty head. White space
 // right before a block's start or end, or a line break, is left out: a browser does not count
-// it at the end of a line and the engine would. A line break at a line's start gets the mark.
+// it at the end of a line and the engine would. A block's first line and a line after a break
+// get the marks.
 std::string PageDocument(std::string_view utf8Tags);
 
 // True when the markup's tree stays within the bounds above.

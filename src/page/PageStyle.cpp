@@ -90,11 +90,8 @@ std::string Build() {
     ForSpellings(sheet, "img[align=\"@\"]", "right", "float: right;");
     // A browser drops VALIGN's "center"; the cell then inherits the row's middle.
     for (const char* tag : {"td", "tr"}) {
-        for (const auto& [word, value] :
-             std::array<std::pair<const char*, const char*>, 4>{{{"top", "top"},
-                                                                 {"middle", "middle"},
-                                                                 {"center", "middle"},
-                                                                 {"bottom", "bottom"}}}) {
+        for (const auto& [word, value] : std::array<std::pair<const char*, const char*>, 3>{
+                 {{"top", "top"}, {"middle", "middle"}, {"bottom", "bottom"}}}) {
             ForSpellings(sheet, std::string(tag) + "[valign=\"@\"]", word,
                          std::string("vertical-align: ") + value + " !important;");
         }
