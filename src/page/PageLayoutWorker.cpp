@@ -1,14 +1,15 @@
 #include "page/PageLayoutWorker.h"
 
 #include <QMetaObject>
+#include <QThread>
 
+#include "page/PageFonts.h"
 #include "page/PagePictures.h"
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -44,7 +45,8 @@ class PageThread {
             stopping_ = true;
         }
         wake.notify_all();
-        if (thread_.joinable()) thread_.detach();
+        // Left to end on its own: a QThread destroyed while running would abort the exit.
+        if (thread_) static_cast<void>(thread_.release());
     }
 
     std::mutex mutex;
@@ -54,16 +56,17 @@ class PageThread {
     void Add(PageLayoutWorker* worker) {
         std::lock_guard lock(mutex);
         clients_.push_back(worker);
-        if (!thread_.joinable()) {
+        if (!thread_) {
             stopping_ = false;
-            thread_ = std::thread([this] { Run(); });
+            thread_.reset(QThread::create([this] { Run(); }));
+            thread_->start();
         }
     }
 
     // Waits for the worker's layout under way; the last worker ends the thread.
     void Remove(PageLayoutWorker* worker) {
         std::vector<std::shared_ptr<PageLayout>> left;
-        std::thread ending;
+        std::unique_ptr<QThread> ending;
         {
             std::unique_lock lock(mutex);
             finished.wait(lock, [worker] { return !worker->running_; });
@@ -75,7 +78,7 @@ class PageThread {
             }
         }
         wake.notify_all();
-        if (ending.joinable()) ending.join();
+        if (ending) ending->wait();
     }
 
   private:
@@ -140,6 +143,9 @@ class PageThread {
     }
 
     void Run() {
+        struct FontsReleased {
+            ~FontsReleased() { PageFonts::ReleaseThreadFonts(); }
+        } releasedAtEnd;
         for (;;) {
             std::optional<PageLayoutWorker::Job> job;
             std::vector<std::shared_ptr<PageLayout>> disposed;
@@ -193,7 +199,10 @@ class PageThread {
     std::size_t turn_ = 0;
     bool stopping_ = false;
     bool untrimmed_ = false;
-    std::thread thread_;
+    // A Qt thread, not a plain one: Qt frees its font data for a thread of its own on that
+    // thread as it ends, where for a plain thread Windows frees it from another thread (and
+    // crashes in FreeType).
+    std::unique_ptr<QThread> thread_;
 };
 
 PageLayoutWorker::PageLayoutWorker(QObject* parent, Priority priority)
