@@ -99,21 +99,9 @@ std::uint64_t PageFonts::Key(int pixelSize, int weight, bool italic, unsigned de
            (italic ? 8u : 0u) | (decoration & 7u);
 }
 
-namespace {
-
-std::unordered_map<std::uint64_t, std::unique_ptr<PageFont>>& ThreadFonts() {
-    thread_local std::unordered_map<std::uint64_t, std::unique_ptr<PageFont>> fonts;
-    return fonts;
-}
-
-}  // namespace
-
-void PageFonts::ReleaseThreadFonts() {
-    ThreadFonts().clear();
-}
-
 PageFont* PageFonts::ByKey(std::uint64_t key) {
-    auto& slot = ThreadFonts()[key];
+    thread_local std::unordered_map<std::uint64_t, std::unique_ptr<PageFont>> fonts;
+    auto& slot = fonts[key];
     if (!slot) {
         const unsigned decoration = key & 7u;
         slot = Make(static_cast<int>(key >> 8), (key & 16u) ? 700 : 400, key & 8u);

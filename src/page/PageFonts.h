@@ -49,10 +49,6 @@ class PageFonts {
     // The calling thread's font for `key`, kept for the thread with its measured widths:
     // every layout asks for the same few. Qt's fonts may not be shared between threads.
     PageFont* ByKey(std::uint64_t key);
-    // Lets go of the calling thread's fonts. A thread that laid pages out calls it before it
-    // ends: left to the thread's exit, the fonts would be freed after Qt's own data for the
-    // thread, which on Windows crashes.
-    static void ReleaseThreadFonts();
 
   private:
     PageFonts();

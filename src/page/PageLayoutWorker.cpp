@@ -3,7 +3,6 @@
 #include <QMetaObject>
 #include <QThread>
 
-#include "page/PageFonts.h"
 #include "page/PagePictures.h"
 
 #include <algorithm>
@@ -28,25 +27,15 @@ void ReturnFreedMemory() {
 
 }  // namespace
 
-// The one thread that lays out every worker's pages: started with the first worker and ended
-// with the last, so that its fonts go while Qt's font system is still there.
+// The one thread that lays out every worker's pages: started with the first worker and kept
+// until the process ends. A thread that has measured text must not end while the program runs:
+// on Windows, Qt's FreeType data of an ended thread is freed after its font engines and
+// corrupts the heap. Never destroyed, so that nothing wakes it during the exit.
 class PageThread {
   public:
     static PageThread& Get() {
-        static PageThread thread;
-        return thread;
-    }
-
-    // A worker never destroyed leaves the thread running at exit: it is told to end, not waited
-    // for.
-    ~PageThread() {
-        {
-            std::lock_guard lock(mutex);
-            stopping_ = true;
-        }
-        wake.notify_all();
-        // Left to end on its own: a QThread destroyed while running would abort the exit.
-        if (thread_) static_cast<void>(thread_.release());
+        static PageThread* thread = new PageThread;
+        return *thread;
     }
 
     std::mutex mutex;
@@ -57,28 +46,21 @@ class PageThread {
         std::lock_guard lock(mutex);
         clients_.push_back(worker);
         if (!thread_) {
-            stopping_ = false;
             thread_.reset(QThread::create([this] { Run(); }));
             thread_->start();
         }
     }
 
-    // Waits for the worker's layout under way; the last worker ends the thread.
+    // Waits for the worker's layout under way.
     void Remove(PageLayoutWorker* worker) {
         std::vector<std::shared_ptr<PageLayout>> left;
-        std::unique_ptr<QThread> ending;
         {
             std::unique_lock lock(mutex);
             finished.wait(lock, [worker] { return !worker->running_; });
             clients_.erase(std::remove(clients_.begin(), clients_.end(), worker), clients_.end());
             left.swap(worker->disposed_);
-            if (clients_.empty()) {
-                stopping_ = true;
-                ending.swap(thread_);
-            }
         }
         wake.notify_all();
-        if (ending) ending->wait();
     }
 
   private:
@@ -118,13 +100,12 @@ class PageThread {
     }
 
     // Sleeps until there is work now; memory freed while the seller types is kept for the next
-    // page, and goes back to the system once typing has paused. False when the thread is to end.
-    bool WaitForWork(std::unique_lock<std::mutex>& lock) {
+    // page, and goes back to the system once typing has paused.
+    void WaitForWork(std::unique_lock<std::mutex>& lock) {
         const Clock::time_point idleSince = Clock::now();
         for (;;) {
-            if (stopping_) return false;
             const Clock::time_point now = Clock::now();
-            if (HasWorkNow(now)) return true;
+            if (HasWorkNow(now)) return;
             if (untrimmed_ && now >= idleSince + kTrimAfterIdle) {
                 untrimmed_ = false;
                 lock.unlock();
@@ -142,17 +123,14 @@ class PageThread {
         }
     }
 
-    void Run() {
-        struct FontsReleased {
-            ~FontsReleased() { PageFonts::ReleaseThreadFonts(); }
-        } releasedAtEnd;
+    [[noreturn]] void Run() {
         for (;;) {
             std::optional<PageLayoutWorker::Job> job;
             std::vector<std::shared_ptr<PageLayout>> disposed;
             PageLayoutWorker* worker = nullptr;
             {
                 std::unique_lock lock(mutex);
-                if (!WaitForWork(lock)) return;
+                WaitForWork(lock);
                 untrimmed_ = true;
                 for (PageLayoutWorker* client : clients_) {
                     std::move(client->disposed_.begin(), client->disposed_.end(),
@@ -197,7 +175,6 @@ class PageThread {
   private:
     std::vector<PageLayoutWorker*> clients_;
     std::size_t turn_ = 0;
-    bool stopping_ = false;
     bool untrimmed_ = false;
     // A Qt thread, not a plain one: Qt frees its font data for a thread of its own on that
     // thread as it ends, where for a plain thread Windows frees it from another thread (and
