@@ -19,10 +19,11 @@
 #endif
 
 #ifdef _WIN32
+#include <windows.h>
+// After windows.h, whose types it uses.
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <vector>
 
