@@ -364,6 +364,12 @@ std::size_t CountLeftOutPictures(const TDescriptionSheet& sheet) {
 std::size_t CountPlainTextChars(std::string_view s) {
     std::size_t count = 0;
     for (std::size_t i = 0; i < s.size(); ++count) {
+        // A reference is the one character the copied text carries.
+        std::size_t reference = 0;
+        if (s[i] == '&' && cellchars::ReadReference(s, i, reference)) {
+            i += reference;
+            continue;
+        }
         const bool pair = i + 1 < s.size() && (IsLead(s[i]) || (s[i] == '\r' && s[i + 1] == '\n'));
         i += pair ? 2 : 1;
     }

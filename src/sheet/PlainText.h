@@ -26,7 +26,7 @@ std::string PlainCellText(std::string_view cellText);
 std::size_t CountLeftOutPictures(const TDescriptionSheet& sheet);
 
 // Characters as the marketplaces count them: a double-byte character is one, and so is a line
-// break (CR LF).
+// break (CR LF) and a reference to a character code page 932 cannot hold (the copy's character).
 std::size_t CountPlainTextChars(std::string_view cp932);
 
 // A continuation line is indented under the description while the item and its "：" take at

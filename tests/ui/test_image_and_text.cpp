@@ -178,7 +178,8 @@ class ImageAndTextTest : public QObject {
 
     void textTabShowsCountsAndCopies() {
         TFormMain& main = fixture->start();
-        main.Sheet().Title.Text = sj(QStringLiteral("腕時計"));
+        // A character code page 932 cannot hold is one character of the text and of the copy.
+        main.Sheet().Title.Text = sj(QStringLiteral("腕時計")) + "&#x231A;";
         main.Sheet().Rows[0].Item.Text = sj(QStringLiteral("状態"));
         main.Sheet().Rows[0].Description.Text = sj(QStringLiteral("良好\r\n箱あり"));
         TFormPreview* preview = main.Preview();
@@ -186,10 +187,10 @@ class ImageAndTextTest : public QObject {
                  QStringLiteral("ﾃｷｽﾄ"));
         TPreviewTextTab* tab = preview->TextTab;
         tab->Refresh();
-        const QString text = QStringLiteral("腕時計\r\n状態：良好\r\n　　　箱あり\r\n");
+        const QString text = QStringLiteral("腕時計⌚\r\n状態：良好\r\n　　　箱あり\r\n");
         QCOMPARE(tab->Text(), text);
         QCOMPARE(tab->MemoText->toPlainText(), QString(text).remove(u'\r'));
-        QCOMPARE(tab->LabelCount->text(), QStringLiteral("17 文字（改行を含む）"));
+        QCOMPARE(tab->LabelCount->text(), QStringLiteral("18 文字（改行を含む）"));
         QVERIFY(tab->LabelPictures->text().isEmpty());
         // Pictures leave the text as it is and are counted beside it, an excluded cell's not.
         main.Sheet().Rows[0].Description.Text =
