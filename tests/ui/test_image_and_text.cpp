@@ -74,7 +74,7 @@ class ImageAndTextTest : public QObject {
 
         // Apply mode from the key: the selection is replaced and stands in for the empty text.
         TCellEdit* other = fixture->find<TCellEdit>("Memo2Left");
-        uitest::TypeInto(other, QStringLiteral("正面\"写\""));
+        uitest::TypeInto(other, QStringLiteral("正面\"写\"📷"));
         other->selectAll();
         auto* key = main.findChild<QShortcut*>("ShortcutImage");
         QCOMPARE(key->key(), QKeySequence(QStringLiteral("Ctrl+Shift+G")));
@@ -84,8 +84,10 @@ class ImageAndTextTest : public QObject {
         QCOMPARE(other->toPlainText(),
                  QStringLiteral("<A HREF=\"https://img.example/a/%222%22.jpg\" target=\"_blank\">"
                                 "<IMG SRC=\"https://img.example/a/%222%22.jpg\" "
-                                "ALT=\"正面&quot;写&quot;\" WIDTH=\"320\"") +
+                                "ALT=\"正面&quot;写&quot;📷\" WIDTH=\"320\"") +
                      kStyle + QStringLiteral("</A>"));
+        // The emoji is its reference in the cell, not "?".
+        QVERIFY(main.Sheet().Rows[1].Item.Text.find("&quot;&#x1F4F7;\"") != std::string::npos);
         QCOMPARE(cell->toPlainText(), QStringLiteral("写真：") + first);
         QCOMPARE(int(fixture->dialogs.unexpected), 0);
 
