@@ -178,7 +178,10 @@ std::string nativePath(const QString& path) {
 QString pathFromNative(std::string_view path) {
     const QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
 #ifdef _WIN32
-    return QString::fromUtf8(bytes);
+    // A recovery copy of an earlier release names its file in the ANSI code page.
+    const QString utf8 = QString::fromUtf8(bytes);
+    if (!utf8.contains(QChar::ReplacementCharacter) || bytes.contains("\xEF\xBF\xBD")) return utf8;
+    return QString::fromLocal8Bit(bytes);
 #else
     return QFile::decodeName(bytes);
 #endif
