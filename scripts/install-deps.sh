@@ -13,9 +13,9 @@ set -euo pipefail
 editor_packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-webengine-dev qt6-svg-dev libqt6svg6 libgl-dev libxcb1-dev
+  fonts-noto-color-emoji
   fonts-ipafont-gothic qt6-translations-l10n
   liblitehtml-dev libgumbo-dev fonts-noto-cjk libfontconfig-dev
-  fonts-noto-color-emoji
 )
 test_packages=(
   git libgtest-dev libgmock-dev libbenchmark-dev
