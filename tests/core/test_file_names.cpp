@@ -14,6 +14,7 @@
 #include "platform/PrivateFolder.h"
 #include "sheet/DescriptionSheet.h"
 #include "store/DataFile.h"
+#include "store/DesignStore.h"
 #include "store/FileError.h"
 
 using namespace quorvel;
@@ -102,3 +103,15 @@ TEST(FileNames, FoldersAndOutputsBeyondCodePage932) {
     EXPECT_EQ(ReadWholeFile(own + "/Pokémon.html"), "<B>x</B>");
     EXPECT_FALSE(std::filesystem::exists(FsPath(own + "/Pokemon.html")));
 }
+
+#ifdef _WIN32
+// A user folder named beyond the ANSI code page: the designs folder keeps its spelling.
+TEST(FileNames, FoldersFromTheEnvironmentKeepTheirSpelling) {
+    const wchar_t* old = _wgetenv(L"APPDATA");
+    const std::wstring kept = old ? old : L"";
+    _wputenv_s(L"APPDATA", L"C:\\Users\\Pok\u00E9mon\\AppData\\Roaming");
+    const std::string folder = DesignStore::DefaultFolder();
+    _wputenv_s(L"APPDATA", kept.c_str());
+    EXPECT_EQ(folder, "C:\\Users\\Pokémon\\AppData\\Roaming\\Merrow\\Quorvel\\designs");
+}
+#endif
