@@ -124,4 +124,21 @@ TEST(CellCharacters, FileTagsPlainTextAndMergeThroughTheTool) {
                                            folder);
         EXPECT_EQ(text.out.substr(0, text.out.find("\r\n")), c.plainText());
     }
+    // A UTF-8 table's plain-text column gives the characters; its tags keep the references.
+    const mergetest::ToolRun table =
+        mergetest::RunQvltags("--merge " + ShellQuote(folder.file("items.csv")) + " " +
+                                  ShellQuote(folder.file("template.qvl")) + " --csv " +
+                                  ShellQuote(folder.file("out.csv")) + " --text",
+                              folder);
+    ASSERT_EQ(table.status, 0) << table.err;
+    const auto rows = mergetest::ParseCsv(ReadWholeFile(folder.file("out.csv")));
+    ASSERT_GT(rows.size(), Cases().size());
+    for (std::size_t i = 0; i < Cases().size(); ++i) {
+        SCOPED_TRACE(Cases()[i].name);
+        ASSERT_EQ(rows[i + 1].size(), 3u);
+        TDescriptionSheet expected = Template();
+        expected.Title.Text = Cases()[i].bytes;
+        EXPECT_EQ(rows[i + 1][1], sjis::ToUtf8(BuildHtmlTags(expected)));
+        EXPECT_EQ(rows[i + 1][2].substr(0, rows[i + 1][2].find("\r\n")), Cases()[i].plainText());
+    }
 }
