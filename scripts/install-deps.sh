@@ -13,6 +13,7 @@ set -euo pipefail
 editor_packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-webengine-dev qt6-svg-dev libqt6svg6 libgl-dev libxcb1-dev
+  fonts-noto-color-emoji
   fonts-ipafont-gothic qt6-translations-l10n
   fonts-noto-cjk libfontconfig-dev
 )

@@ -121,7 +121,8 @@ void TImageForm::Prepare(const QString& selectedText, int roomBytes) {
 
 std::string TImageForm::tagBytes() const {
     const QString alt = EditAlt->text().isEmpty() ? selected_ : EditAlt->text();
-    return quorvel::BuildImageTag(ui::toSjis(EditAddress->text()), ui::toSjis(alt),
+    // In the cell's form: a character code page 932 cannot hold is its reference, never "?".
+    return quorvel::BuildImageTag(ui::boxTextToCell(EditAddress->text()), ui::boxTextToCell(alt),
                                   quorvel::ParseImageWidth(EditWidth->text().toStdString()),
                                   CheckBoxLink->isChecked());
 }

@@ -25,6 +25,7 @@
 #include "ui/JapaneseUi.h"
 #include "ui/PreviewBrowser.h"
 #include "ui/PreviewBrowserLoader.h"
+#include "ui/SjisText.h"
 #ifdef QUORVEL_HAVE_PAGE
 #include "ui/EnginePageView.h"
 #endif
@@ -248,8 +249,7 @@ PreviewBrowser* TFormPreview::ensureBrowser() {
 
 void TFormPreview::showContent(const std::string& path, const std::string& bytes) {
     PreviewBrowser* view = ensureBrowser();
-    const QUrl url = QUrl::fromLocalFile(
-        QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size())));
+    const QUrl url = QUrl::fromLocalFile(ui::pathFromNative(path));
     const QByteArray content(bytes.data(), static_cast<qsizetype>(bytes.size()));
     // The file declares no character set, and the view guesses wrongly for a file:// page.
     const QString type = QStringLiteral("text/html;charset=Shift_JIS");

@@ -80,7 +80,7 @@ void TPreviewTextTab::Refresh() {
     const std::string text = sheet_ ? quorvel::BuildPlainText(*sheet_) : std::string();
     count_ = quorvel::CountPlainTextChars(text);
     pictures_ = sheet_ ? quorvel::CountLeftOutPictures(*sheet_) : 0;
-    text_ = ui::fromSjis(text);
+    text_ = ui::cellTextToUnicode(text);
     MemoText->setPlainText(ui::cellTextToBox(text));
     showCount();
 }

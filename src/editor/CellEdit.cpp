@@ -143,24 +143,28 @@ TCellEdit::Admitted TCellEdit::admissible(const QString& input, int maxBytes) {
     Admitted result;
     int bytes = 0;
     bool full = false;
-    const QList<uint> characters = input.toUcs4();
-    for (qsizetype i = 0; i < characters.size(); ++i) {
-        char32_t ch = characters[i];
-        if (ch == U'\r') {
-            // CR LF and a lone CR are one line break each.
-            if (i + 1 < characters.size() && characters[i + 1] == U'\n') continue;
-            ch = U'\n';
+    bool afterCr = false;
+    ui::forEachBoxChar(input, [&](char32_t ch, int units) {
+        // CR LF and a lone CR are one line break each; a lone surrogate is no character.
+        const bool lf = ch == U'\n';
+        if (lf && afterCr) {
+            afterCr = false;
+            return;
         }
-        if (ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator) ch = U'\n';
-        const int length = full ? 0 : ui::inputCharBytes(ch);
+        afterCr = ch == U'\r';
+        if (ch == U'\r' || ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator)
+            ch = U'\n';
+        const bool lone = units == 1 && QChar::isSurrogate(ch);
+        ch = ui::inputCharForm(ch);
+        const int length = full || lone ? 0 : ui::inputCharBytes(ch);
         if (length > 0 && bytes + length > maxBytes) full = true;
         if (full || length == 0) {
             ++(full ? result.overLimit : result.refused);
-            continue;
+            return;
         }
         bytes += length;
         result.text += QString::fromUcs4(&ch, 1);
-    }
+    });
     return result;
 }
 
@@ -173,7 +177,8 @@ bool TCellEdit::InsertLikePaste(const QString& text) {
     const Admitted fitting = admissible(text, RemainingBytes());
     if (fitting.dropped() > 0) emit pasteCharactersDropped(fitting.refused, fitting.overLimit);
     if (fitting.text.isEmpty()) return text.isEmpty();
-    textCursor().insertText(fitting.text);
+    // A pasted reference takes the same bytes either way; the box shows what the buyer sees.
+    textCursor().insertText(ui::referencesAsCharacters(fitting.text));
     ensureCursorVisible();
     return true;
 }

@@ -12,7 +12,8 @@
 // The text box of one sheet cell. The sheet holds the truth: the box shows the cell's text and
 // format as its document reports them, and hands each of the user's own edits (as code page 932
 // with CR LF) to the document, whose history replays the box's own undo steps. Input that would
-// pass the cell's byte limit, or that code page 932 cannot hold, never gets in.
+// pass the cell's byte limit, or that no cell takes (control and private-use characters), never
+// gets in; a character code page 932 cannot hold shows as itself and is a reference in the cell.
 class TCellEdit : public QTextEdit {
     Q_OBJECT
   public:
@@ -59,7 +60,8 @@ class TCellEdit : public QTextEdit {
         int dropped() const { return refused + overLimit; }
     };
     // The part of input from outside that may enter the cell and fits in maxBytes: line breaks
-    // as LF, without the characters inputCharBytes refuses.
+    // as LF, Shift_JIS characters in their code page 932 form, without the characters
+    // inputCharBytes refuses.
     static Admitted admissible(const QString& input, int maxBytes);
     // True when the box's own handling would insert the key's text.
     static bool insertsText(const QKeyEvent& event);

@@ -15,21 +15,23 @@ void TCellEditMirror::Reset(const QString& boxText) {
 bool TCellEditMirror::linesUp() const {
     if (static_cast<std::size_t>(bytes_) != cell_.size()) return false;
     std::size_t at = 0;
-    for (QChar unit : text_) {
-        const int width = ui::boxUnitBytes(unit.unicode());
-        if (width == 0) return false;
-        const bool lineBreak = unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator;
-        if (lineBreak != (cell_.compare(at, 2, "\r\n") == 0)) return false;
-        if (!lineBreak && (cell_[at] == '\r' || cell_[at] == '\n')) return false;
+    bool lines = true;
+    ui::forEachBoxChar(text_, [&](char32_t ch, int) {
+        const int width = ui::boxCharBytes(ch);
+        if (!lines || width == 0) {
+            lines = false;
+            return;
+        }
+        const bool lineBreak = ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator;
+        if (lineBreak != (cell_.compare(at, 2, "\r\n") == 0)) lines = false;
+        if (!lineBreak && (cell_[at] == '\r' || cell_[at] == '\n')) lines = false;
         at += static_cast<std::size_t>(width);
-    }
-    return true;
+    });
+    return lines;
 }
 
 int TCellEditMirror::BytesBetween(int from, int to) const {
-    int bytes = 0;
-    for (int i = from; i < to; ++i) bytes += ui::boxUnitBytes(text_[i].unicode());
-    return bytes;
+    return ui::cellByteLength(QStringView(text_).mid(from, to - from));
 }
 
 int TCellEditMirror::byteOffset(int position) const {
@@ -50,14 +52,18 @@ bool TCellEditMirror::Replace(int position, int removed, const QString& reported
     int same = 0;
     while (same < removed && same < inserted.size() && text_[position + same] == inserted[same])
         ++same;
+    // A surrogate pair is one character of the cell: it is kept or replaced whole.
+    if (same > 0 && text_[position + same - 1].isHighSurrogate()) --same;
     position += same;
     removed -= same;
     inserted = inserted.mid(same);
-    while (removed > 0 && !inserted.isEmpty() &&
-           text_[position + removed - 1] == inserted[inserted.size() - 1]) {
-        --removed;
-        inserted.chop(1);
-    }
+    int kept = 0;
+    while (kept < removed && kept < inserted.size() &&
+           text_[position + removed - 1 - kept] == inserted[inserted.size() - 1 - kept])
+        ++kept;
+    if (kept > 0 && text_[position + removed - kept].isLowSurrogate()) --kept;
+    removed -= kept;
+    inserted.chop(kept);
     if (removed == 0 && inserted.isEmpty()) return false;
     const int removedBytes = BytesBetween(position, position + removed);
     const int insertedBytes = ui::cellByteLength(inserted);

@@ -1,7 +1,8 @@
 #include "editor/DocumentController.h"
 
+#include <algorithm>
+
 #include "editor/SheetDocument.h"
-#include "sheet/DisplayName.h"
 #include "sheet/Maker.h"
 #include "store/DataFile.h"
 #include "ui/DialogSeam.h"
@@ -20,9 +21,15 @@ TDocumentController::TDocumentController(TSheetDocument& document, QWidget* dial
                                          QObject* parent)
     : QObject(parent), document_(document), dialogParent_(dialogParent) {}
 
-// Qt writes Windows paths with "/" too (dialogs, drops), so "/" separates everywhere.
+// The core's rule, on the name as the system spells it: code page 932 may not hold it. Qt writes
+// Windows paths with "/" too (dialogs, drops), so "/" separates everywhere.
 QString TDocumentController::DisplayName(const QString& path) {
-    return ui::fromSjis(quorvel::DisplayName(ui::toSjis(path), true));
+    const qsizetype separator =
+        std::max({path.lastIndexOf(u'\\'), path.lastIndexOf(u':'), path.lastIndexOf(u'/')});
+    QString name = path.mid(separator + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot >= 0) name.truncate(dot);
+    return name;
 }
 
 QString TDocumentController::Title() const {

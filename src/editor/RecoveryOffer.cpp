@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QEvent>
-#include <QFile>
 #include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
@@ -13,6 +12,7 @@
 #include "editor/StatusNote.h"
 #include "ui/DialogSeam.h"
 #include "ui/ErrorBox.h"
+#include "ui/SjisText.h"
 
 QString TRecoveryOffer::OfferText(const QString& fileName, qint64 writtenAt,
                                   const QString& commandLineFile) {
@@ -46,7 +46,7 @@ bool TRecoveryOffer::Begin(TRecoveryKeeper& keeper, TDocumentController& documen
         const std::string aside = store.MoveAside(std::move(copy));
         if (!aside.empty())
             notes << QStringLiteral("読めない復元用データを %1 に移しました")
-                         .arg(QFile::decodeName(aside.c_str()));
+                         .arg(ui::pathFromNative(aside));
     }
     if (!notes.isEmpty()) note.Show(notes.join(QStringLiteral("　")));
     if (offer->copies_.empty()) {
@@ -83,7 +83,7 @@ void TRecoveryOffer::ask() {
     RunGuarded(&window_, [&] {
         for (std::size_t i = 0; i < copies_.size() && !restored; ++i) {
             quorvel::RecoveredSheet& sheet = sheets_[i];
-            const QString file = QFile::decodeName(sheet.fileName.c_str());
+            const QString file = ui::pathFromNative(sheet.fileName);
             const auto answer = dialogs().message(
                 &window_, OfferText(file, copies_[i].WrittenAt(), files_.value(0)),
                 QStringLiteral("復元確認"), QMessageBox::Question,

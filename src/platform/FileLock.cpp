@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/FileNames.h"
 #else
 #include <fcntl.h>
 #include <sys/file.h>
@@ -50,7 +52,9 @@ bool FileLock::TryLock(const std::string& path) {
     Release();
     // Sharing everything lets others open the marker to try it; the byte-range lock is what
     // excludes them. The handle is not inheritable, so a started program does not keep it.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+    const std::wstring wide = filenames::WidePath(path);
+    if (wide.empty()) return false;
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -80,7 +84,7 @@ void FileLock::Release() {
 void FileLock::ReleaseAndRemove() {
     if (!handle_) return;
     // Opened with FILE_SHARE_DELETE, so the name can go while the handle is still open.
-    DeleteFileA(path_.c_str());
+    DeleteFileW(filenames::WidePath(path_).c_str());
     Release();
 }
 

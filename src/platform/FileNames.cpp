@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <cstdlib>
 #endif
 
 namespace quorvel::filenames {
@@ -40,22 +42,32 @@ std::optional<std::string> Narrow(unsigned int codePage, unsigned long flags,
     return bytes;
 }
 
-std::string ToUtf8(std::string_view systemName) {
+std::wstring WidePath(std::string_view path) {
     bool ok = false;
-    // Without MB_ERR_INVALID_CHARS a stray byte becomes U+FFFD instead of failing the whole name.
-    const std::wstring wide = Widen(CP_ACP, 0, systemName, ok);
-    if (!ok) return {};
-    return Narrow(CP_UTF8, 0, wide).value_or(std::string());
+    std::wstring wide = Widen(CP_UTF8, MB_ERR_INVALID_CHARS, path, ok);
+    return ok ? wide : std::wstring();
+}
+
+std::string PathFromWide(std::wstring_view wide) {
+    // A lone surrogate in a name the system gave cannot be spelt in UTF-8: no name, rather than
+    // another file's.
+    return Narrow(CP_UTF8, WC_ERR_INVALID_CHARS, wide).value_or(std::string());
+}
+
+std::string PathFromEnvironment(const wchar_t* name) {
+    const wchar_t* value = _wgetenv(name);
+    return value ? PathFromWide(value) : std::string();
+}
+
+std::string ToUtf8(std::string_view systemName) {
+    return std::string(systemName);
 }
 
 std::optional<std::string> FromSjis(std::string_view sjisName) {
     bool ok = false;
     const std::wstring wide = Widen(932, MB_ERR_INVALID_CHARS, sjisName, ok);
     if (!ok) return std::nullopt;
-    if (GetACP() == 932) return std::string(sjisName);
-    // No best-fit: a character the code page lacks must not turn into a look-alike such as a
-    // backslash or a quote.
-    return Narrow(CP_ACP, GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS, wide);
+    return Narrow(CP_UTF8, 0, wide);
 }
 
 #else

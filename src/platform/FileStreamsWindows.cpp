@@ -10,11 +10,9 @@
 namespace quorvel::fileio {
 namespace {
 
-// File names reach the core in the system code page.
+// The core's names are UTF-8; the system gets them as UTF-16, so no name becomes a look-alike.
 std::wstring Wide(const std::string& path) {
-    bool ok = false;
-    std::wstring wide = filenames::Widen(CP_ACP, MB_ERR_INVALID_CHARS, path, ok);
-    return ok ? wide : std::wstring();
+    return filenames::WidePath(path);
 }
 
 std::wstring FolderOf(const std::wstring& path) {

@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/FileNames.h"
 #else
 #include <dirent.h>
 #include <sys/stat.h>
@@ -14,20 +16,24 @@ namespace quorvel {
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    const std::wstring wide = filenames::WidePath(folder);
+    if (wide.empty()) return names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((wide + L"\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return names;
     do {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(search, &found));
+        const std::string name = filenames::PathFromWide(found.cFileName);
+        if (!name.empty() && name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     return names;
 }
 
 std::optional<FileFacts> RegularFileFacts(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    const std::wstring wide = filenames::WidePath(path);
+    if (wide.empty() || !GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data))
+        return std::nullopt;
     if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
         return std::nullopt;
     FileFacts facts;
@@ -41,11 +47,15 @@ std::optional<FileFacts> RegularFileFacts(const std::string& path) {
 }
 
 bool DeleteFileAt(const std::string& path) {
-    return DeleteFileA(path.c_str()) != 0;
+    const std::wstring wide = filenames::WidePath(path);
+    return !wide.empty() && DeleteFileW(wide.c_str()) != 0;
 }
 
 bool RenameFileAt(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(), 0) != 0;
+    const std::wstring wideFrom = filenames::WidePath(from);
+    const std::wstring wideTo = filenames::WidePath(to);
+    return !wideFrom.empty() && !wideTo.empty() &&
+           MoveFileExW(wideFrom.c_str(), wideTo.c_str(), 0) != 0;
 }
 
 #else

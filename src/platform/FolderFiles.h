@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-// Plain file-system questions about one folder, with names as the system's own byte strings.
+// Plain file-system questions about one folder, with names as the core takes them (UTF-8).
 namespace quorvel {
 
 // The names in a folder, without "." and ".."; empty when it cannot be read.

@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/FileNames.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -29,17 +31,16 @@ std::string Refused(const std::string& path, const char* why) {
 
 namespace {
 
-std::string Env(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::string(value) : std::string();
+std::string Env(const wchar_t* name) {
+    return filenames::PathFromEnvironment(name);
 }
 
 }  // namespace
 
 std::string UserStateFolder() {
-    std::string folder = Env("LOCALAPPDATA");
+    std::string folder = Env(L"LOCALAPPDATA");
     if (folder.empty()) {
-        const std::string profile = Env("USERPROFILE");
+        const std::string profile = Env(L"USERPROFILE");
         if (profile.empty()) return {};
         folder = profile + "\\AppData\\Local";
     }
@@ -53,7 +54,9 @@ char PathSeparator() {
 
 PrivateFolderCheck CheckPrivateFolder(const std::string& path) {
     PrivateFolderCheck check;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const std::wstring wide = filenames::WidePath(path);
+    const DWORD attributes =
+        wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return check;
     check.exists = true;
     // The local application-data folder is already closed to other users by its access list;
@@ -67,10 +70,11 @@ PrivateFolderCheck CheckPrivateFolder(const std::string& path) {
 
 PrivateFolderCheck MakePrivateFolder(const std::string& path) {
     if (path.empty()) return {false, Refused(path, "場所がありません")};
-    for (std::size_t at = path.find_first_of("\\/", 3); at != std::string::npos;
-         at = path.find_first_of("\\/", at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-    CreateDirectoryA(path.c_str(), nullptr);
+    const std::wstring wide = filenames::WidePath(path);
+    for (std::size_t at = wide.find_first_of(L"\\/", 3); at != std::wstring::npos;
+         at = wide.find_first_of(L"\\/", at + 1))
+        CreateDirectoryW(wide.substr(0, at).c_str(), nullptr);
+    if (!wide.empty()) CreateDirectoryW(wide.c_str(), nullptr);
     PrivateFolderCheck check = CheckPrivateFolder(path);
     if (!check.exists) check.problem = Refused(path, "作成できません");
     return check;

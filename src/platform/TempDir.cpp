@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/FileNames.h"
 #else
 #include <pwd.h>
 #include <sys/stat.h>
@@ -37,10 +39,12 @@ std::string UnusableMessage(const std::string& dir, const char* why) {
 #ifdef _WIN32
 
 TempPathResult TempDirectory() {
-    char buffer[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathA(MAX_PATH, buffer);
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH, buffer);
     if (length == 0 || length > MAX_PATH) return {{}, "一時フォルダを取得できません"};
-    return {std::string(buffer, length), {}};
+    std::string dir = filenames::PathFromWide(std::wstring_view(buffer, length));
+    if (dir.empty()) return {{}, "一時フォルダを取得できません"};
+    return {std::move(dir), {}};
 }
 
 #else

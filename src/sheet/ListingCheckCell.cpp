@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/Sjis.h"
+#include "sheet/CellCharacters.h"
 #include "sheet/HtmlGenerator.h"
 #include "sheet/ListingCheck.h"
 #include "sheet/ListingCheckMarkup.h"
@@ -372,11 +373,21 @@ class CellScanner {
     }
 
     // A double-byte character is twice as wide as a single-byte one, so a line's width is its
-    // visible bytes' count times half the font's size.
+    // visible bytes' count times half the font's size. A reference a cell keeps for a character
+    // code page 932 cannot hold is one full-width character on the page.
     void visible(std::size_t at, std::size_t bytes) {
         if (bytes == 0) return;
         if (lineBytes_ == 0) lineStart_ = at;
         lineBytes_ += bytes;
+        const char* const end = text_.data() + at + bytes;
+        for (const char* amp = static_cast<const char*>(std::memchr(text_.data() + at, '&', bytes));
+             amp; amp = static_cast<const char*>(std::memchr(amp + 1, '&', end - amp - 1))) {
+            std::size_t length = 0;
+            const std::size_t from = static_cast<std::size_t>(amp - text_.data());
+            if (amp + 1 < end &&
+                cellchars::ReadReference(text_.substr(0, at + bytes), from, length))
+                lineBytes_ -= length - 2;
+        }
     }
 
     // Every cell is NOWRAP, so only a line break ends a line on the page.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Sjis.h"
+#include "sheet/CellCharacters.h"
 
 namespace quorvel {
 namespace {
@@ -162,8 +163,13 @@ std::optional<Reference> ReadReference(std::string_view s, std::size_t pos) {
     if (i == digitsStart || i >= rest.size() || rest[i] != ';') return std::nullopt;
     if (value < 0x20 || (value >= 0x7F && value < 0xA0) || value > 0x10FFFF) return std::nullopt;
     auto bytes = sjis::EncodeChar(value);
-    if (!bytes) return std::nullopt;
-    return Reference{std::move(*bytes), pos + i + 1};
+    if (bytes) return Reference{std::move(*bytes), pos + i + 1};
+    // Code page 932 has no form for it: the cells' own form of the reference, which the UTF-8
+    // renditions show as the character.
+    if (!cellchars::EntersAsReference(value)) return std::nullopt;
+    std::string reference;
+    cellchars::AppendReference(reference, value);
+    return Reference{std::move(reference), pos + i + 1};
 }
 
 std::string DecodeReferences(std::string_view s) {
@@ -358,6 +364,12 @@ std::size_t CountLeftOutPictures(const TDescriptionSheet& sheet) {
 std::size_t CountPlainTextChars(std::string_view s) {
     std::size_t count = 0;
     for (std::size_t i = 0; i < s.size(); ++count) {
+        // A reference is the one character the copied text carries.
+        std::size_t reference = 0;
+        if (s[i] == '&' && cellchars::ReadReference(s, i, reference)) {
+            i += reference;
+            continue;
+        }
         const bool pair = i + 1 < s.size() && (IsLead(s[i]) || (s[i] == '\r' && s[i + 1] == '\n'));
         i += pair ? 2 : 1;
     }

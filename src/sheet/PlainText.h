@@ -17,14 +17,16 @@ std::string BuildPlainText(const TDescriptionSheet& sheet);
 // One cell's text without its markup: <BR> becomes a line break, an anchor its visible text
 // followed by " (address)" unless that text is the address, a picture and any other tag nothing.
 // &amp; &lt; &gt; &quot; &nbsp; and numeric references to characters code page 932 holds are
-// decoded; anything else stays as written. Line breaks come out as CR LF.
+// decoded; one to a character it cannot hold is written in the cells' own form ("&#x1F4E6;"),
+// which the UTF-8 renditions show as the character; anything else stays as written. Line breaks
+// come out as CR LF.
 std::string PlainCellText(std::string_view cellText);
 
 // The pictures (IMG tags) in the included cells, which the plain text leaves out.
 std::size_t CountLeftOutPictures(const TDescriptionSheet& sheet);
 
 // Characters as the marketplaces count them: a double-byte character is one, and so is a line
-// break (CR LF).
+// break (CR LF) and a reference to a character code page 932 cannot hold (the copy's character).
 std::size_t CountPlainTextChars(std::string_view cp932);
 
 // A continuation line is indented under the description while the item and its "：" take at

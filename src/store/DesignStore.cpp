@@ -91,9 +91,9 @@ DesignStore::DesignStore(std::string folder)
 std::string DesignStore::DefaultFolder() {
 #ifdef _WIN32
     // Roaming, like the registry key under HKEY_CURRENT_USER the settings fall back to.
-    const char* appData = std::getenv("APPDATA");
-    if (!appData || !*appData) return {};
-    return std::string(appData) + "\\Merrow\\Quorvel\\designs";
+    const std::string appData = filenames::PathFromEnvironment(L"APPDATA");
+    if (appData.empty()) return {};
+    return appData + "\\Merrow\\Quorvel\\designs";
 #else
     const std::string root = FileKeyStore::DefaultUserRoot();
     if (root.empty()) return {};

@@ -40,6 +40,8 @@ struct MergeRendition {
     std::string suffix;
     std::string column;
     std::function<std::string(const TDescriptionSheet&)> render;
+    // Text for people, not markup: a UTF-8 table gets the characters of its references.
+    bool plainText = false;
 };
 
 // One data row as it is done, for progress and for per-row reports.

@@ -8,7 +8,7 @@ namespace quorvel {
 void ApplyMergeTextChoice(MergeOptions& options, MergeTextChoice choice) {
     options.tags = choice != MergeTextChoice::TextOnly;
     if (choice != MergeTextChoice::TagsOnly)
-        options.renditions.push_back({".txt", kMergeTextColumn, BuildPlainText});
+        options.renditions.push_back({".txt", kMergeTextColumn, BuildPlainText, true});
 }
 
 std::vector<std::string> MergeRowCheckLines(const MergeRowEvent& row, const CheckOptions& options) {

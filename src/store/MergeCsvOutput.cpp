@@ -2,6 +2,7 @@
 
 #include "platform/FileNames.h"
 #include "platform/Sjis.h"
+#include "sheet/CellCharacters.h"
 #include "sheet/HtmlGenerator.h"
 #include "store/MergeOutputs.h"
 
@@ -48,8 +49,12 @@ std::optional<std::string> CsvOutput::Produce(const CsvRecord& record, const Pre
                    record.fields.begin() +
                        static_cast<std::ptrdiff_t>(std::min(width_, record.fields.size())));
     fields_.resize(width_);  // only empty fields go beyond the heading
-    for (const MergeRendition& column : columns_)
-        fields_.push_back(ToTableEncoding(column.render(sheet), encoding_));
+    for (const MergeRendition& column : columns_) {
+        const std::string bytes = column.render(sheet);
+        fields_.push_back(column.plainText && encoding_ == CsvEncoding::Utf8
+                              ? cellchars::ToUtf8(bytes)
+                              : ToTableEncoding(bytes, encoding_));
+    }
     line_.clear();
     AppendCsvRecord(line_, fields_, lineEnd_, false);
     if (out_.Write(line_)) return std::nullopt;

@@ -5,6 +5,7 @@
 
 #include "platform/HexDigits.h"
 #include "platform/Sjis.h"
+#include "sheet/CellCharacters.h"
 #include "sheet/DescriptionSheet.h"
 
 namespace quorvel::merge {
@@ -73,18 +74,27 @@ struct Converted {
     std::string problem;
 };
 
-Converted ToSheetBytes(const std::string& field, CsvEncoding encoding) {
+// A cell's text takes the characters code page 932 cannot hold as references, as typing does; a
+// file name must be spelt exactly, so it does not.
+Converted ToSheetBytes(const std::string& field, CsvEncoding encoding, bool forCell) {
     if (encoding == CsvEncoding::Cp932) {
         std::string problem = Cp932Problem(field);
         if (!problem.empty()) return {{}, std::move(problem)};
         return {field, {}};
     }
-    auto result = sjis::FromUtf8(field);
-    if (result.ok()) return {std::move(result.bytes), {}};
-    if (result.badChar == U'\uFFFD' && !IsValidUtf8(field)) return {{}, kUtf8Problem};
+    char32_t bad = 0;
+    if (forCell) {
+        auto cell = cellchars::FromUtf8(field);
+        if (!cell.refused) return {std::move(cell.bytes), {}};
+        bad = *cell.refused;
+    } else {
+        auto result = sjis::FromUtf8(field);
+        if (result.ok()) return {std::move(result.bytes), {}};
+        bad = result.badChar;
+    }
+    if (bad == U'\uFFFD' && !IsValidUtf8(field)) return {{}, kUtf8Problem};
     return {{},
-            "Shift_JIS にない文字「" + Utf8Text(result.badChar) + "」(" +
-                CodePointText(result.badChar) + ") があります"};
+            "Shift_JIS にない文字「" + Utf8Text(bad) + "」(" + CodePointText(bad) + ") があります"};
 }
 
 std::string DecodeProblem(const std::string& field, CsvEncoding encoding) {
@@ -222,7 +232,7 @@ PreparedRow PrepareRow(CsvRecord& record, const std::vector<Column>& columns, Cs
             }
             continue;
         }
-        Converted converted = ToSheetBytes(field, encoding);
+        Converted converted = ToSheetBytes(field, encoding, !column.fileName);
         if (!converted.problem.empty()) {
             prepared.problem = column.label + ": " + converted.problem;
             return prepared;

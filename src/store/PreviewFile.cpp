@@ -9,6 +9,8 @@
 #include <share.h>
 #include <sys/stat.h>
 #include <windows.h>
+
+#include "platform/FileNames.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,19 +26,23 @@ namespace {
 // A link (reparse point) planted at the path is removed and the file created anew, never
 // written through.
 int OpenForWrite(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const std::wstring wide = filenames::WidePath(path);
+    if (wide.empty()) return -1;
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
     int flags = _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY;
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        if (!DeleteFileA(path.c_str())) return -1;
+        if (!DeleteFileW(wide.c_str())) return -1;
         flags |= _O_EXCL;
     }
     int fd = -1;
-    if (_sopen_s(&fd, path.c_str(), flags, _SH_DENYNO, _S_IREAD | _S_IWRITE) != 0) return -1;
+    if (_wsopen_s(&fd, wide.c_str(), flags, _SH_DENYNO, _S_IREAD | _S_IWRITE) != 0) return -1;
     return fd;
 }
 int OpenForRead(const std::string& path) {
+    const std::wstring wide = filenames::WidePath(path);
     int fd = -1;
-    if (_sopen_s(&fd, path.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYNO, 0) != 0) return -1;
+    if (wide.empty() || _wsopen_s(&fd, wide.c_str(), _O_RDONLY | _O_BINARY, _SH_DENYNO, 0) != 0)
+        return -1;
     return fd;
 }
 bool IsUsableFile(int fd) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Sjis.h"
+#include "sheet/CellCharacters.h"
 #include "sheet/HtmlGenerator.h"
 #include "sheet/ListingCheck.h"
 #include "sheet/Maker.h"
@@ -18,8 +19,15 @@
 #endif
 
 #ifdef _WIN32
+#include <windows.h>
+// After windows.h, whose types it uses.
 #include <fcntl.h>
 #include <io.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "platform/FileNames.h"
 #endif
 
 namespace {
@@ -77,12 +85,34 @@ int CheckFindings(const quorvel::TDescriptionSheet& sheet, quorvel::CheckMarket 
     return result.findings.empty() ? 0 : 1;
 }
 
+#ifdef _WIN32
+// The narrow arguments come in the ANSI code page, which spells few names exactly (é would be
+// e): the wide command line, in UTF-8 like every file name the core takes.
+std::vector<std::string> WideArguments() {
+    std::vector<std::string> arguments;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide) return arguments;
+    for (int i = 0; i < count; ++i) arguments.push_back(quorvel::filenames::PathFromWide(wide[i]));
+    LocalFree(wide);
+    return arguments;
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
     // The tag text is exact bytes: no LF to CR LF translation.
     _setmode(_fileno(stdout), _O_BINARY);
+    std::vector<std::string> arguments = WideArguments();
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+    if (!arguments.empty()) {
+        argc = static_cast<int>(arguments.size());
+        argv = pointers.data();
+    }
 #endif
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--merge") == 0) return RunMergeCommand(argc, argv);
@@ -124,9 +154,15 @@ int main(int argc, char** argv) {
     if (const std::size_t pictures = text ? quorvel::CountLeftOutPictures(sheet) : 0)
         PrintMessage("画像 " + std::to_string(pictures) + " 枚はテキストに含まれません\n");
     const std::string tags = text ? quorvel::BuildPlainText(sheet) : quorvel::BuildHtmlTags(sheet);
+    // The tags keep a cell's references, which a browser shows as their characters; the plain
+    // text in UTF-8 gives the characters themselves. Code page 932 cannot hold them, so its
+    // plain text keeps the references as written.
+    const auto toUtf8 = [text](const std::string& bytes) {
+        return text ? quorvel::cellchars::ToUtf8(bytes) : quorvel::sjis::ToUtf8(bytes);
+    };
     // A console shows characters, whichever form was asked for; anything else gets the bytes.
-    if (IsConsole(false) && WriteToConsole(false, quorvel::sjis::ToUtf8(tags))) return 0;
-    const std::string out = utf8 ? quorvel::sjis::ToUtf8(tags) : tags;
+    if (IsConsole(false) && WriteToConsole(false, toUtf8(tags))) return 0;
+    const std::string out = utf8 ? toUtf8(tags) : tags;
     if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0)
         return 1;
     return 0;

@@ -6,6 +6,7 @@
 #include <QList>
 
 #include "platform/Sjis.h"
+#include "sheet/CellCharacters.h"
 
 namespace ui {
 namespace {
@@ -17,8 +18,8 @@ bool isByteEscape(char32_t ch) {
 }
 
 // A text box's line breaks: a block break, a soft break, or LF in its plain text.
-bool isBoxLineBreak(char16_t unit) {
-    return unit == QChar::ParagraphSeparator || unit == QChar::LineSeparator || unit == u'\n';
+bool isBoxLineBreak(char32_t ch) {
+    return ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator || ch == U'\n';
 }
 
 }  // namespace
@@ -67,36 +68,88 @@ std::string toSjis(const QString& text) {
 std::string boxTextToCell(QStringView boxText) {
     std::string out;
     out.reserve(static_cast<std::size_t>(boxText.size()) * 2);
-    for (QChar unit : boxText) appendBoxUnit(out, unit.unicode());
+    forEachBoxChar(boxText, [&out](char32_t ch, int) { appendBoxChar(out, ch); });
     return out;
 }
 
+QString cellTextToUnicode(std::string_view cellText) {
+    QString text;
+    std::size_t plainStart = 0;
+    std::size_t pos = 0;
+    while (pos < cellText.size()) {
+        const auto byte = static_cast<unsigned char>(cellText[pos]);
+        std::size_t length = 0;
+        if (byte == '&') {
+            if (const auto ch = quorvel::cellchars::ReadReference(cellText, pos, length)) {
+                text += fromSjis(cellText.substr(plainStart, pos - plainStart));
+                text += QString::fromUcs4(&*ch, 1);
+                pos += length;
+                plainStart = pos;
+                continue;
+            }
+        }
+        // A second byte is never the start of a reference.
+        pos += quorvel::sjis::IsLeadByte(byte) && pos + 1 < cellText.size() ? 2 : 1;
+    }
+    text += fromSjis(cellText.substr(plainStart));
+    return text;
+}
+
 QString cellTextToBox(std::string_view cellText) {
-    QString text = fromSjis(cellText);
+    QString text = cellTextToUnicode(cellText);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return text;
 }
 
+QString referencesAsCharacters(const QString& text) {
+    if (!text.contains(QLatin1String("&#"))) return text;
+    // References are ASCII: the text around them goes through unchanged.
+    QString out;
+    qsizetype plainStart = 0;
+    for (qsizetype at = text.indexOf(QLatin1String("&#")); at >= 0;
+         at = text.indexOf(QLatin1String("&#"), at + 1)) {
+        if (at < plainStart) continue;
+        const std::string ascii = text.mid(at, 12).toLatin1().toStdString();
+        std::size_t length = 0;
+        const auto ch = quorvel::cellchars::ReadReference(ascii, 0, length);
+        if (!ch) continue;
+        out += QStringView(text).mid(plainStart, at - plainStart);
+        out += QString::fromUcs4(&*ch, 1);
+        plainStart = at + static_cast<qsizetype>(length);
+    }
+    out += QStringView(text).mid(plainStart);
+    return out;
+}
+
 int cellByteLength(QStringView boxText) {
     int length = 0;
-    for (QChar unit : boxText) length += boxUnitBytes(unit.unicode());
+    forEachBoxChar(boxText, [&length](char32_t ch, int) { length += boxCharBytes(ch); });
     return length;
 }
 
-int boxUnitBytes(char16_t unit) {
-    if (isBoxLineBreak(unit)) return 2;
-    if (isByteEscape(unit)) return 1;
-    return quorvel::sjis::EncodedLength(static_cast<char32_t>(unit));  // a surrogate gives 0
+int boxCharBytes(char32_t ch) {
+    if (isBoxLineBreak(ch)) return 2;
+    if (ch < 0x80 || isByteEscape(ch)) return 1;
+    ch = quorvel::cellchars::Cp932Form(ch);
+    if (const int bytes = quorvel::sjis::EncodedLength(ch)) return bytes;
+    if (quorvel::cellchars::EntersAsReference(ch))
+        return static_cast<int>(quorvel::cellchars::ReferenceLength(ch));
+    return 0;
 }
 
-void appendBoxUnit(std::string& out, char16_t unit) {
-    if (isBoxLineBreak(unit)) {
+void appendBoxChar(std::string& out, char32_t ch) {
+    if (isBoxLineBreak(ch)) {
         out += "\r\n";
-    } else if (isByteEscape(unit)) {
-        out += static_cast<char>(unit - kByteEscape);
-    } else {
-        quorvel::sjis::AppendEncoded(out, static_cast<char32_t>(unit));
+    } else if (isByteEscape(ch)) {
+        out += static_cast<char>(ch - kByteEscape);
+    } else if (ch = quorvel::cellchars::Cp932Form(ch); !quorvel::sjis::AppendEncoded(out, ch) &&
+                                                       quorvel::cellchars::EntersAsReference(ch)) {
+        quorvel::cellchars::AppendReference(out, ch);
     }
+}
+
+char32_t inputCharForm(char32_t ch) {
+    return quorvel::cellchars::Cp932Form(ch);
 }
 
 int inputCharBytes(char32_t ch) {
@@ -105,12 +158,33 @@ int inputCharBytes(char32_t ch) {
     if (ch < 0x20 || ch == 0x7F) return 0;
     const bool privateUse = (ch >= 0xE000 && ch <= 0xF8FF) || ch >= 0xF0000;
     if (privateUse) return 0;
-    return quorvel::sjis::EncodedLength(ch);
+    ch = inputCharForm(ch);
+    if (const int bytes = quorvel::sjis::EncodedLength(ch)) return bytes;
+    if (quorvel::cellchars::EntersAsReference(ch))
+        return static_cast<int>(quorvel::cellchars::ReferenceLength(ch));
+    return 0;
 }
 
 std::string nativePath(const QString& path) {
     // Qt writes "/" on Windows too; the system's own form is what messages show the seller.
-    return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
+    const QString native = QDir::toNativeSeparators(path);
+#ifdef _WIN32
+    return native.toUtf8().toStdString();
+#else
+    return QFile::encodeName(native).toStdString();
+#endif
+}
+
+QString pathFromNative(std::string_view path) {
+    const QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
+#ifdef _WIN32
+    // A recovery copy of an earlier release names its file in the ANSI code page.
+    const QString utf8 = QString::fromUtf8(bytes);
+    if (!utf8.contains(QChar::ReplacementCharacter) || bytes.contains("\xEF\xBF\xBD")) return utf8;
+    return QString::fromLocal8Bit(bytes);
+#else
+    return QFile::decodeName(bytes);
+#endif
 }
 
 }  // namespace ui

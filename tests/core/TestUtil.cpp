@@ -18,6 +18,15 @@
 
 namespace fs = std::filesystem;
 
+fs::path FsPath(const std::string& utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8Of(const fs::path& path) {
+    const std::u8string text = path.generic_u8string();
+    return std::string(text.begin(), text.end());
+}
+
 TempFolder::TempFolder() {
     std::random_device seed;
     std::mt19937_64 random(seed());
@@ -28,7 +37,7 @@ TempFolder::TempFolder() {
         // create_directory is false for a name already there, so two tests never share one.
         if (fs::create_directory(candidate, error)) {
             fs::permissions(candidate, fs::perms::owner_all, fs::perm_options::replace, error);
-            path_ = candidate.generic_string();
+            path_ = Utf8Of(candidate);
             return;
         }
     }
@@ -45,12 +54,12 @@ TempFolder::~TempFolder() {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(FsPath(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteWholeFile(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(FsPath(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
@@ -99,17 +108,18 @@ ProgramRun RunCommand(const std::string& commandLine, const TempFolder& scratch)
     HANDLE outRead = nullptr, outWrite = nullptr;
     if (!CreatePipe(&outRead, &outWrite, &inherit, 0)) return run;
     SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-    HANDLE err = CreateFileA(errFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+    HANDLE err = CreateFileW(FsPath(errFile).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = outWrite;
     startup.hStdError = err;
-    std::string line = commandLine;
+    // The line is UTF-8, as the program's own file names are: the wide call spells it exactly.
+    std::wstring line = FsPath(commandLine).wstring();
     PROCESS_INFORMATION info{};
-    const bool started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+    const bool started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                         nullptr, &startup, &info);
     CloseHandle(outWrite);
     if (started) {
@@ -148,9 +158,10 @@ ProgramRun RunCommand(const std::string& commandLine, const TempFolder& scratch)
 
 std::string ProgramFolder() {
 #ifdef _WIN32
-    char buffer[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    return fs::path(std::string(buffer, length)).parent_path().string() + "\\";
+    wchar_t buffer[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+    const std::u8string folder = fs::path(std::wstring(buffer, length)).parent_path().u8string();
+    return std::string(folder.begin(), folder.end()) + "\\";
 #else
     return fs::canonical("/proc/self/exe").parent_path().string() + "/";
 #endif

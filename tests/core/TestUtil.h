@@ -28,6 +28,12 @@ class TempFolder {
     std::string path_;
 };
 
+#include <filesystem>
+
+// File names in tests are UTF-8, as the core takes them on every system.
+std::filesystem::path FsPath(const std::string& utf8);
+std::string Utf8Of(const std::filesystem::path& path);
+
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, std::string_view bytes);
 

@@ -1,59 +1,117 @@
-// File names between the system's spelling, messages (UTF-8) and sheet text (code page 932).
+// File names between the system's spelling, messages (UTF-8) and sheet text (code page 932). The
+// core's names are UTF-8 on every system; on Windows they reach the system as UTF-16, so a name
+// code page 932 cannot spell is still only itself.
 #include <gtest/gtest.h>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include <algorithm>
+#include <filesystem>
 
 #include "TestUtil.h"
+#include "platform/FileLock.h"
 #include "platform/FileNames.h"
+#include "platform/FileStreams.h"
+#include "platform/FolderFiles.h"
+#include "platform/PrivateFolder.h"
+#include "sheet/DescriptionSheet.h"
+#include "store/DataFile.h"
+#include "store/DesignStore.h"
 #include "store/FileError.h"
 
 using namespace quorvel;
 
 namespace {
 
-// How the system spells a name given in UTF-8; nothing when its code page cannot.
-std::optional<std::string> SystemSpelling(const std::string& utf8) {
-#ifdef _WIN32
-    wchar_t wide[256] = {};
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide, 255);
-    char narrow[1024] = {};
-    BOOL lossy = FALSE;
-    const bool utf8System = GetACP() == CP_UTF8;
-    const int size =
-        WideCharToMultiByte(CP_ACP, utf8System ? 0 : WC_NO_BEST_FIT_CHARS, wide, length, narrow,
-                            sizeof narrow, nullptr, utf8System ? nullptr : &lossy);
-    if (size <= 0 || lossy) return std::nullopt;
-    return std::string(narrow, static_cast<std::size_t>(size));
-#else
-    return utf8;
-#endif
+// Beyond code page 932: a Latin letter with a look-alike, a kanji outside it, an emoji.
+const std::string kNames[] = {"Pokémon３号.qvl", "𠮷野家.qvl", "📦発送.qvl"};
+// What a best-fit mapping to code page 932 would make of the first.
+const std::string kLookAlike = "Pokemon３号.qvl";
+
+bool Listed(const std::string& folder, const std::string& name) {
+    const std::vector<std::string> entries = FolderEntries(folder);
+    return std::find(entries.begin(), entries.end(), name) != entries.end();
 }
 
 }  // namespace
 
-TEST(FileNames, MessagesShowTheNameInUtf8) {
-    for (const std::string utf8 : {"C:/出品/カメラ.qvl", "D:/Café/a.qvl", "/plain/name.qvl"}) {
-        const auto spelled = SystemSpelling(utf8);
-        if (!spelled) continue;  // this code page has no such name
-        EXPECT_EQ(filenames::ToUtf8(*spelled), utf8);
-        EXPECT_EQ(CannotOpenError(*spelled, "c").message, "ファイル " + utf8 + " は開けません");
-        EXPECT_EQ(CannotCreateError(*spelled, "c").message,
-                  "ファイル " + utf8 + " を作成できません");
+TEST(FileNames, MessagesShowTheNameAsTheSystemSpellsIt) {
+    for (const std::string path : {"C:/出品/カメラ.qvl", "D:/Café/Pokémon３号.qvl", "/𠮷/📦.qvl"}) {
+        EXPECT_EQ(filenames::ToUtf8(path), path);
+        EXPECT_EQ(CannotOpenError(path, "c").message, "ファイル " + path + " は開けません");
+        EXPECT_EQ(CannotCreateError(path, "c").message, "ファイル " + path + " を作成できません");
     }
     EXPECT_EQ(filenames::ToUtf8(""), "");
 }
 
-TEST(FileNames, SheetTextBecomesAFileNameOnlyWhenSpelledExactly) {
+TEST(FileNames, SheetTextBecomesAFileNameSpelledExactly) {
     for (const std::string utf8 : {"品番①.html", "abc.html", "ａ＼ｂ.html", "ﾃﾚﾋﾞ.qvl"}) {
         SCOPED_TRACE(utf8);
-        // Look-alikes do not count: a full-width backslash must never become a separator.
-        EXPECT_EQ(filenames::FromSjis(Sj(utf8)), SystemSpelling(utf8));
+        // A full-width backslash stays one, never a separator.
+        EXPECT_EQ(filenames::FromSjis(Sj(utf8)), utf8);
     }
 #ifdef _WIN32
     // A byte pair code page 932 has no character for names nothing.
     EXPECT_EQ(filenames::FromSjis("\x85\x40.html"), std::nullopt);
+    // Bytes that are no UTF-8 name no file, rather than another one.
+    EXPECT_TRUE(filenames::WidePath("a\xFF.qvl").empty());
 #endif
 }
+
+TEST(FileNames, NamesBeyondCodePage932SaveOpenAndReplaceOnlyThemselves) {
+    TempFolder folder;
+    WriteWholeFile(folder.file(kLookAlike), "another sheet");
+    TDescriptionSheet sheet;
+    sheet.ResetSheet();
+    sheet.Title.Text = Sj("カード");
+    for (const std::string& name : kNames) {
+        SCOPED_TRACE(name);
+        const std::string path = folder.file(name);
+        ASSERT_FALSE(SaveDataFile(sheet, path));
+        // Saved again over itself: the replacement finds the very file.
+        ASSERT_FALSE(SaveDataFile(sheet, path));
+        EXPECT_TRUE(std::filesystem::exists(FsPath(path)));
+        EXPECT_TRUE(Listed(folder.path(), name));
+        TDescriptionSheet loaded;
+        ASSERT_FALSE(LoadDataFile(loaded, path));
+        EXPECT_EQ(loaded.Title.Text, sheet.Title.Text);
+        const auto facts = RegularFileFacts(path);
+        ASSERT_TRUE(facts);
+        EXPECT_EQ(facts->size, std::filesystem::file_size(FsPath(path)));
+
+        FileLock lock, other;
+        ASSERT_TRUE(lock.TryLock(path + ".lock"));
+        EXPECT_FALSE(other.TryLock(path + ".lock"));
+        lock.ReleaseAndRemove();
+        EXPECT_FALSE(std::filesystem::exists(FsPath(path + ".lock")));
+
+        ASSERT_TRUE(RenameFileAt(path, path + ".old"));
+        EXPECT_TRUE(Listed(folder.path(), name + ".old"));
+        EXPECT_TRUE(DeleteFileAt(path + ".old"));
+        EXPECT_FALSE(std::filesystem::exists(FsPath(path + ".old")));
+    }
+    EXPECT_EQ(ReadWholeFile(folder.file(kLookAlike)), "another sheet");
+    EXPECT_EQ(FolderEntries(folder.path()), std::vector<std::string>{kLookAlike});
+}
+
+TEST(FileNames, FoldersAndOutputsBeyondCodePage932) {
+    TempFolder folder;
+    const std::string own = folder.file("Café𠮷/📦");
+    EXPECT_TRUE(MakePrivateFolder(own).usable()) << MakePrivateFolder(own).problem;
+    EXPECT_TRUE(std::filesystem::is_directory(FsPath(own)));
+    fileio::OutputFolder output;
+    ASSERT_TRUE(output.Open(own));
+    EXPECT_EQ(output.Replace("Pokémon.html", "<B>x</B>"), fileio::EntryOutcome::Ok);
+    EXPECT_EQ(ReadWholeFile(own + "/Pokémon.html"), "<B>x</B>");
+    EXPECT_FALSE(std::filesystem::exists(FsPath(own + "/Pokemon.html")));
+}
+
+#ifdef _WIN32
+// A user folder named beyond the ANSI code page: the designs folder keeps its spelling.
+TEST(FileNames, FoldersFromTheEnvironmentKeepTheirSpelling) {
+    const wchar_t* old = _wgetenv(L"APPDATA");
+    const std::wstring kept = old ? old : L"";
+    _wputenv_s(L"APPDATA", L"C:\\Users\\Pok\u00E9mon\\AppData\\Roaming");
+    const std::string folder = DesignStore::DefaultFolder();
+    _wputenv_s(L"APPDATA", kept.c_str());
+    EXPECT_EQ(folder, "C:\\Users\\Pokémon\\AppData\\Roaming\\Merrow\\Quorvel\\designs");
+}
+#endif

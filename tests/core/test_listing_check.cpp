@@ -192,6 +192,12 @@ TEST(ListingCheck, LinesWiderThanAPhoneAreFound) {
     EXPECT_TRUE(InCell(twenty).empty());
     EXPECT_EQ(Kinds(InCell(twenty + "なにぬねの")), std::vector<CheckKind>{CheckKind::PhoneWidth});
     EXPECT_TRUE(InCell(twenty + "<BR>なにぬねの").empty());
+    // A character a cell keeps as its reference takes a full-width character's room.
+    std::string emoji;
+    for (int i = 0; i < 20; ++i) emoji += "&#x1F4E6;";
+    EXPECT_TRUE(InCell(emoji).empty());
+    EXPECT_EQ(Kinds(InCell(emoji + "&#x2728;&#x2728;&#x2728;&#x2728;&#x2728;")),
+              std::vector<CheckKind>{CheckKind::PhoneWidth});
     // Markup takes no room; a larger font takes more.
     EXPECT_TRUE(InCell("<B><FONT COLOR=\"#FF0000\">" + twenty + "</FONT></B>").empty());
     TDescriptionSheet big = SheetWith(DescriptionTag(1), twenty);

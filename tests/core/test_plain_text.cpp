@@ -164,6 +164,8 @@ TEST(PlainText, CountsCharactersWithALineBreakAsOne) {
     EXPECT_EQ(CountPlainTextChars(""), 0u);
     EXPECT_EQ(CountPlainTextChars(Sj("あa\r\nｶ")), 4u);
     EXPECT_EQ(CountPlainTextChars("\r\n\r\n"), 2u);
+    // A reference the copy gives as its character is one; one to "A" is text of six.
+    EXPECT_EQ(CountPlainTextChars(Sj("表") + "&#x1F4E6;&#x41;"), 8u);
     // Lone CR and LF are a character each; so is a lead byte cut off at the end.
     EXPECT_EQ(CountPlainTextChars("\n\r"), 2u);
     EXPECT_EQ(CountPlainTextChars(Sj("表") + "\x81"), 2u);

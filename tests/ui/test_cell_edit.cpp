@@ -113,12 +113,13 @@ class CellEditTest : public QObject {
         QCOMPARE(cell().Text, std::string(996, 'a') + sj("あい"));
     }
 
-    void charactersCodePage932CannotHoldAreRefused() {
+    void charactersCodePage932CannotHoldEnterAsReferences() {
         commit(*box, QStringLiteral("a😀b"));
         QApplication::clipboard()->setText(QStringLiteral("c\u00E9d"));
         box->paste();
         QTest::keyClick(box.get(), Qt::Key_Return);
-        QCOMPARE(cell().Text, std::string("abcd\r\n"));
+        QCOMPARE(box->toPlainText(), QStringLiteral("a😀bc\u00E9d\n"));
+        QCOMPARE(cell().Text, std::string("a&#x1F600;bc&#xE9;d\r\n"));
         QVERIFY(quorvel::sjis::FromUtf8(quorvel::sjis::ToUtf8(cell().Text)).ok());
     }
 

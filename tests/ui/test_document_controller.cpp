@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUndoStack>
@@ -10,6 +11,7 @@
 #include "ScriptedDialogs.h"
 #include "UiTestEnvironment.h"
 #include "editor/DocumentController.h"
+#include "editor/RecentFiles.h"
 #include "editor/SheetDocument.h"
 #include "sheet/DescriptionSheet.h"
 #include "store/DataFile.h"
@@ -155,6 +157,49 @@ class DocumentControllerTest : public QObject {
         QVERIFY(sheet->Title.Text.empty());
         QCOMPARE(document->CurrentFileName(), path);
         QCOMPARE(toTop.count(), 1);
+    }
+
+    // Names code page 932 cannot spell, beside a file that a best-fit mapping would take for
+    // them: each saves, opens and titles only itself.
+    void namesBeyondCodePage932AreOnlyThemselves_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("é") << QStringLiteral("Pokémon３号");
+        QTest::newRow("𠮷") << QStringLiteral("𠮷野家");
+        QTest::newRow("emoji") << QStringLiteral("📦発送");
+    }
+    void namesBeyondCodePage932AreOnlyThemselves() {
+        QFETCH(QString, name);
+        const QString lookAlike = files->filePath(QStringLiteral("Pokemon３号.qvl"));
+        {
+            QFile other(lookAlike);
+            QVERIFY(other.open(QIODevice::WriteOnly));
+            other.write("another sheet");
+        }
+        edit(quorvel::kTitleTag, "card");
+        const QString path = files->filePath(name + QStringLiteral(".qvl"));
+        dialogs->fileAnswers.push_back(path);
+        document->SaveAs();
+        QCOMPARE(document->Title(), QStringLiteral("Quorvel - ") + name);
+        QVERIFY(QFileInfo::exists(path));
+        QFile other(lookAlike);
+        QVERIFY(other.open(QIODevice::ReadOnly));
+        QCOMPARE(other.readAll(), QByteArray("another sheet"));
+        QCOMPARE(QDir(files->path()).entryList(QDir::Files).size(), 2);
+
+        document->New();
+        QVERIFY(sheet->Title.Text.empty());
+        document->OpenPath(path);
+        QCOMPARE(sheet->Title.Text, std::string("card"));
+        QCOMPARE(document->Title(), QStringLiteral("Quorvel - ") + name);
+        QCOMPARE(TRecentFiles::MenuLabels({path, lookAlike}),
+                 (QStringList{name, QStringLiteral("Pokemon３号")}));
+
+        // A file that is not there is named in the message as the system spells it.
+        const QString missing = files->filePath(name + QStringLiteral("カード.qvl"));
+        document->OpenPath(missing);
+        QCOMPARE(int(dialogs->messages.size()), 1);
+        QCOMPARE(dialogs->messages[0].text,
+                 QStringLiteral("ファイル %1 は開けません").arg(QDir::toNativeSeparators(missing)));
     }
 
   private:

@@ -74,7 +74,7 @@ class ImageAndTextTest : public QObject {
 
         // Apply mode from the key: the selection is replaced and stands in for the empty text.
         TCellEdit* other = fixture->find<TCellEdit>("Memo2Left");
-        uitest::TypeInto(other, QStringLiteral("正面\"写\""));
+        uitest::TypeInto(other, QStringLiteral("正面\"写\"📷"));
         other->selectAll();
         auto* key = main.findChild<QShortcut*>("ShortcutImage");
         QCOMPARE(key->key(), QKeySequence(QStringLiteral("Ctrl+Shift+G")));
@@ -84,8 +84,10 @@ class ImageAndTextTest : public QObject {
         QCOMPARE(other->toPlainText(),
                  QStringLiteral("<A HREF=\"https://img.example/a/%222%22.jpg\" target=\"_blank\">"
                                 "<IMG SRC=\"https://img.example/a/%222%22.jpg\" "
-                                "ALT=\"正面&quot;写&quot;\" WIDTH=\"320\"") +
+                                "ALT=\"正面&quot;写&quot;📷\" WIDTH=\"320\"") +
                      kStyle + QStringLiteral("</A>"));
+        // The emoji is its reference in the cell, not "?".
+        QVERIFY(main.Sheet().Rows[1].Item.Text.find("&quot;&#x1F4F7;\"") != std::string::npos);
         QCOMPARE(cell->toPlainText(), QStringLiteral("写真：") + first);
         QCOMPARE(int(fixture->dialogs.unexpected), 0);
 
@@ -178,7 +180,8 @@ class ImageAndTextTest : public QObject {
 
     void textTabShowsCountsAndCopies() {
         TFormMain& main = fixture->start();
-        main.Sheet().Title.Text = sj(QStringLiteral("腕時計"));
+        // A character code page 932 cannot hold is one character of the text and of the copy.
+        main.Sheet().Title.Text = sj(QStringLiteral("腕時計")) + "&#x231A;";
         main.Sheet().Rows[0].Item.Text = sj(QStringLiteral("状態"));
         main.Sheet().Rows[0].Description.Text = sj(QStringLiteral("良好\r\n箱あり"));
         TFormPreview* preview = main.Preview();
@@ -186,10 +189,10 @@ class ImageAndTextTest : public QObject {
                  QStringLiteral("ﾃｷｽﾄ"));
         TPreviewTextTab* tab = preview->TextTab;
         tab->Refresh();
-        const QString text = QStringLiteral("腕時計\r\n状態：良好\r\n　　　箱あり\r\n");
+        const QString text = QStringLiteral("腕時計⌚\r\n状態：良好\r\n　　　箱あり\r\n");
         QCOMPARE(tab->Text(), text);
         QCOMPARE(tab->MemoText->toPlainText(), QString(text).remove(u'\r'));
-        QCOMPARE(tab->LabelCount->text(), QStringLiteral("17 文字（改行を含む）"));
+        QCOMPARE(tab->LabelCount->text(), QStringLiteral("18 文字（改行を含む）"));
         QVERIFY(tab->LabelPictures->text().isEmpty());
         // Pictures leave the text as it is and are counted beside it, an excluded cell's not.
         main.Sheet().Rows[0].Description.Text =

@@ -161,11 +161,11 @@ class MergeCommandTest : public QObject {
     }
 
     void failedRowsAreListedAndTheOthersStillMade() {
-        // Row 3 holds a character code page 932 has no form for; row 4 leaves the folder.
+        // Row 3 holds a private-use character no cell takes; row 4 leaves the folder.
         writeFile(csv,
                   "タイトル,ファイル名,価格\n"
                   "一つ目,,100\n"
-                  "絵文字\xF0\x9F\x98\x80,,200\n"
+                  "私用\xF3\xB0\x80\x80,,200\n"
                   "外へ,../escape,300\n"
                   "四つ目,,400\n");
         dialogs->fileAnswers.push_back(csv);
