@@ -32,7 +32,8 @@ windows_packages=(cmake g++ make libgtest-dev g++-mingw-w64-x86-64-posix wine wi
 windows_qt_packages=("${windows_packages[@]}" ninja-build dpkg-dev perl qt6-base-dev qt6-base-dev-tools)
 # The seller's zip and installer: NSIS, zip, and Qt's Japanese texts; socat and openssl put
 # the picture tests' TLS in front of their server under wine.
-windows_package_packages=("${windows_packages[@]}" nsis zip qt6-translations-l10n fonts-noto-cjk socat openssl)
+windows_package_packages=("${windows_packages[@]}" nsis zip qt6-translations-l10n fonts-noto-cjk
+  fonts-noto-color-emoji socat openssl)
 case "${1:-tests}" in
   editor) packages=("${editor_packages[@]}") ;;
   tests) packages=("${editor_packages[@]}" "${test_packages[@]}") ;;

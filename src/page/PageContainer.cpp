@@ -94,10 +94,9 @@ int PageContainer::text_width(const char* text, litehtml::uint_ptr font) {
 void PageContainer::draw_text(litehtml::uint_ptr hdc, const char* text, litehtml::uint_ptr font,
                               litehtml::web_color color, const litehtml::position& pos) {
     QPainter* painter = PainterOf(hdc);
-    const PageFont* face = FontOf(font);
-    painter->setFont(face->font);
+    PageFont* face = FontOf(font);
     painter->setPen(ColourOf(color));
-    painter->drawText(QPointF(pos.x, pos.bottom() - face->descent), QString::fromUtf8(text));
+    face->Draw(*painter, QPointF(pos.x, pos.bottom() - face->descent), QString::fromUtf8(text));
 }
 
 int PageContainer::pt_to_px(int pt) const {

@@ -1,10 +1,14 @@
 #include "page/PageFonts.h"
 
+#include "page/EmojiRuns.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QPainter>
 #include <QRawFont>
+#include <QTextBoundaryFinder>
 #include <QtEndian>
 
 #include <algorithm>
@@ -44,11 +48,76 @@ int RoundScaled(int units, int pixelSize, int unitsPerEm) {
 
 }  // namespace
 
+qreal PageFont::EmojiAdvance(QStringView cluster) {
+    if (!emojiMetrics_) {
+        emojiMetrics_ = std::make_unique<QFontMetricsF>(emoji);
+        emojiRaw_ = QRawFont::fromFont(emoji);
+        const QByteArray head = emojiRaw_.fontTable("head");
+        const QByteArray hhea = emojiRaw_.fontTable("hhea");
+        emojiHmtx_ = emojiRaw_.fontTable("hmtx");
+        if (head.size() >= 20) emojiUnitsPerEm_ = qFromBigEndian<quint16>(head.constData() + 18);
+        if (hhea.size() >= 36) emojiMetricsCount_ = qFromBigEndian<quint16>(hhea.constData() + 34);
+    }
+    const QList<quint32> glyphs = emojiRaw_.glyphIndexesForString(
+        cluster.left(cluster.size() > 1 && QChar::isHighSurrogate(cluster[0].unicode()) ? 2 : 1)
+            .toString());
+    if (emojiUnitsPerEm_ > 0 && emojiMetricsCount_ > 0 && !glyphs.isEmpty() && glyphs[0] != 0) {
+        // Glyphs past the last long metric share its advance.
+        const int index = std::min<int>(static_cast<int>(glyphs[0]), emojiMetricsCount_ - 1);
+        if (emojiHmtx_.size() >= 4 * (index + 1)) {
+            const int units = qFromBigEndian<quint16>(emojiHmtx_.constData() + 4 * index);
+            return static_cast<qreal>(units) * emoji.pixelSize() / emojiUnitsPerEm_;
+        }
+    }
+    return emojiMetrics_->horizontalAdvance(cluster.toString());
+}
+
+qreal PageFont::Advance(QStringView run, bool inEmoji) {
+    if (inEmoji && hasEmoji) {
+        // One picture a cluster: a flag's two letters, a sequence joined by U+200D.
+        qreal advance = 0;
+        QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, run.toString());
+        qsizetype from = 0;
+        while (clusters.toNextBoundary() != -1) {
+            const qsizetype to = clusters.position();
+            if (to > from) advance += EmojiAdvance(run.mid(from, to - from));
+            from = to;
+        }
+        return advance;
+    }
+    if (!metrics_) metrics_ = std::make_unique<QFontMetricsF>(font);
+    return metrics_->horizontalAdvance(run.toString());
+}
+
+void PageFont::Draw(QPainter& painter, QPointF baseline, const QString& text) {
+    ForEachEmojiRun(text, [&](QStringView run, bool inEmoji) {
+        if (!inEmoji || !hasEmoji) {
+            painter.setFont(font);
+            painter.drawText(baseline, run.toString());
+            baseline.rx() += Advance(run, false);
+            return;
+        }
+        // Each picture where the browser puts it.
+        painter.setFont(emoji);
+        QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, run.toString());
+        qsizetype from = 0;
+        while (clusters.toNextBoundary() != -1) {
+            const qsizetype to = clusters.position();
+            if (to <= from) continue;
+            const QStringView cluster = run.mid(from, to - from);
+            painter.drawText(baseline, cluster.toString());
+            baseline.rx() += EmojiAdvance(cluster);
+            from = to;
+        }
+    });
+}
+
 int PageFont::TextWidth(const std::string& utf8) {
     const auto found = widths_.find(utf8);
     if (found != widths_.end()) return found->second;
-    if (!metrics_) metrics_ = std::make_unique<QFontMetricsF>(font);
-    const qreal advance = metrics_->horizontalAdvance(QString::fromUtf8(utf8));
+    qreal advance = 0;
+    ForEachEmojiRun(QString::fromUtf8(utf8),
+                    [&](QStringView run, bool inEmoji) { advance += Advance(run, inEmoji); });
     const int width = static_cast<int>(std::lround(advance));
     // A pathological page must not grow the cache without bound.
     if (widths_.size() > 20000) widths_.clear();
@@ -76,6 +145,23 @@ PageFonts::PageFonts() {
                 found = true;
         }
         if (found) break;
+    }
+    // The system's colour emoji face, else Noto's from the folders the page's face may come from.
+    const QStringList families = QFontDatabase::families();
+    for (const char* emoji : {"Noto Color Emoji", "Segoe UI Emoji", "Apple Color Emoji"}) {
+        if (families.contains(QString::fromLatin1(emoji))) {
+            emojiFamily_ = QString::fromLatin1(emoji);
+            break;
+        }
+    }
+    for (const QString& folder : emojiFamily_.isEmpty() ? FontFolders() : QStringList()) {
+        const QString path = QDir(folder).filePath(QStringLiteral("NotoColorEmoji.ttf"));
+        if (!QFileInfo::exists(path)) continue;
+        const int id = QFontDatabase::addApplicationFont(path);
+        if (id >= 0 && !QFontDatabase::applicationFontFamilies(id).isEmpty()) {
+            emojiFamily_ = QFontDatabase::applicationFontFamilies(id).front();
+            break;
+        }
     }
     if (!found) return;
     family_ = kFamily;
@@ -111,6 +197,9 @@ PageFont* PageFonts::ByKey(std::uint64_t key) {
         slot->font.setUnderline(slot->underline);
         slot->font.setStrikeOut(slot->lineThrough);
         slot->font.setOverline(slot->overline);
+        slot->emoji.setUnderline(slot->underline);
+        slot->emoji.setStrikeOut(slot->lineThrough);
+        slot->emoji.setOverline(slot->overline);
     }
     return slot.get();
 }
@@ -125,6 +214,12 @@ std::unique_ptr<PageFont> PageFonts::Make(int pixelSize, int weight, bool italic
     font.setItalic(italic);
     // Unhinted advances, as the browser positions glyphs at fractions of a pixel.
     font.setHintingPreference(QFont::PreferNoHinting);
+    if (!emojiFamily_.isEmpty()) {
+        made->emoji = QFont(emojiFamily_);
+        made->emoji.setPixelSize(pixelSize);
+        made->emoji.setHintingPreference(QFont::PreferNoHinting);
+        made->hasEmoji = true;
+    }
     made->ascent = RoundScaled(hheaAscent_, pixelSize, unitsPerEm_);
     made->descent = RoundScaled(hheaDescent_, pixelSize, unitsPerEm_);
     made->lineGap = RoundScaled(hheaLineGap_, pixelSize, unitsPerEm_);

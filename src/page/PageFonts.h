@@ -2,6 +2,8 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QPointF>
+#include <QRawFont>
 #include <QString>
 
 #include <cstdint>
@@ -11,11 +13,16 @@
 
 // The face a buyer's phone draws Japanese in, loaded from its own files rather than found by
 // fallback, and the fonts the page asks for, measured as a browser measures them.
+class QPainter;
+
 namespace quorvel::page {
 
 // One size, weight and style of the page's face.
 struct PageFont {
     QFont font;
+    // The colour emoji face at the same size, where the system has one.
+    QFont emoji;
+    bool hasEmoji = false;
     int ascent = 0;
     int descent = 0;
     int lineGap = 0;
@@ -26,9 +33,21 @@ struct PageFont {
 
     // Word widths rounded to whole pixels, remembered: the same words come back on every layout.
     int TextWidth(const std::string& utf8);
+    // Draws `text` from `baseline` on, its emoji in the emoji face.
+    void Draw(QPainter& painter, QPointF baseline, const QString& text);
 
   private:
+    qreal Advance(QStringView run, bool emoji);
+    // An emoji's advance as the browser's shaper gives it, from the face's own table: Qt 6.4
+    // scales the colour bitmap face's advances otherwise.
+    qreal EmojiAdvance(QStringView cluster);
+
     std::unique_ptr<QFontMetricsF> metrics_;
+    std::unique_ptr<QFontMetricsF> emojiMetrics_;
+    QRawFont emojiRaw_;
+    QByteArray emojiHmtx_;
+    int emojiMetricsCount_ = 0;
+    int emojiUnitsPerEm_ = 0;
     std::unordered_map<std::string, int> widths_;
 };
 
@@ -55,6 +74,7 @@ class PageFonts {
     std::unique_ptr<PageFont> Make(int pixelSize, int weight, bool italic) const;
 
     QString family_;
+    QString emojiFamily_;
     // The face's vertical metrics in font units, from its hhea and head tables.
     int unitsPerEm_ = 1000;
     int hheaAscent_ = 880;

@@ -343,6 +343,23 @@ TDescriptionSheet Listing() {
     return s;
 }
 
+// Characters code page 932 lacks, kept as the references a cell stores for them: emoji with
+// and without a variation selector, a flag, a heart and a kanji beyond JIS X 0208.
+TDescriptionSheet Emoji() {
+    TDescriptionSheet s;
+    s.Style.CellPadding = 2;
+    Put(s, kTitleTag, "&#x1F381;【送料無料】&#x1F4E6;&#x2728;新品&#x2661;&#x2B50;",
+        {.FontSize = 14, .Bold = true, .HAlign = kHAlignCenter});
+    Put(s, ItemTag(1), "サイズ");
+    Put(s, DescriptionTag(1), "L（身長175～185cm目安）&#x1F60A;");
+    Put(s, ItemTag(2), "&#x1F1EF;&#x1F1F5;発送");
+    Put(s, DescriptionTag(2),
+        "&#x2764;&#xFE0F;大切に使いました&#x2705; &#x20BB7;野家の袋&#x1F6CD;&#xFE0F;");
+    ExcludeRowsAfter(s, 2);
+    Put(s, kNoteTag, "&#x26A0;&#xFE0F;ノークレーム&#x1F64F;", {.FontSize = 12});
+    return s;
+}
+
 }  // namespace
 
 std::vector<ReferenceSheet> ReferenceSheets() {
@@ -360,7 +377,8 @@ std::vector<ReferenceSheet> ReferenceSheets() {
             {"multiline", Multiline()},
             {"markup", Markup()},
             {"alignments", Alignments()},
-            {"listing", Listing()}};
+            {"listing", Listing()},
+            {"emoji", Emoji()}};
 }
 
 std::vector<int> IncludedTags(const TDescriptionSheet& sheet) {
