@@ -152,6 +152,8 @@ front=47443 back=47444
 socat "OPENSSL-LISTEN:$front,bind=127.0.0.1,reuseaddr,fork,cert=$certificates/cert.pem,key=$certificates/key.pem,verify=0" \
   "TCP:127.0.0.1:$back" 2>/dev/null &
 tls_front=$!
+# Ended however the script ends: one left behind would answer the next run with its old certificate.
+trap 'rm -rf "$alone"; kill "$tls_front" 2>/dev/null || true' EXIT
 until (exec 3<>"/dev/tcp/127.0.0.1/$front") 2>/dev/null; do
   kill -0 "$tls_front" 2>/dev/null || { echo "FAILED: socat did not listen on $front"; exit 1; }
   sleep 0.1
