@@ -342,3 +342,49 @@ TEST_F(PictureStoreTest, AddressBeingTypedIsFetchedOnceComplete) {
 }
 
 }  // namespace
+
+// ---- the end of the program -----------------------------------------------------------------
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+namespace {
+
+// A process whose window closes while a decode never ends and 200 fetches are under way ends
+// within a second, and cleanly.
+TEST_F(PictureStoreTest, EndsWithinASecondWhateverThePicturesDo) {
+    QTemporaryDir dir;
+    const QString authority = dir.filePath(QStringLiteral("authority.pem"));
+    QFile pem(authority);
+    ASSERT_TRUE(pem.open(QIODevice::WriteOnly));
+    pem.write(certificate_->certificate.toPem());
+    pem.close();
+    const QString marker = dir.filePath(QStringLiteral("decoding"));
+    QStringList urls{server_->Url("/small.png")};
+    for (int i = 0; i < 200; ++i) {
+        const QString path = QStringLiteral("/held%1.png").arg(i);
+        server_->Route(path, {200, Png(2, 2, QColor(kRed)), true});
+        urls << server_->Url(path);
+    }
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(PagePictures::kExtraAuthoritiesVariable), authority);
+    environment.insert(QString::fromLatin1(PagePictures::kStallDecodesVariable), marker);
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QStringLiteral(PICTURE_CLOSE_CHILD), urls);
+    // The server answers on this thread's event loop.
+    ASSERT_TRUE(
+        WaitUntil([&] { return child.state() == QProcess::NotRunning || server_->Held() > 0; }));
+    ASSERT_EQ(server_->Requests("/small.png"), 1);
+    QFile(marker + QStringLiteral(".quit")).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(WaitUntil([&] {
+        return child.state() == QProcess::NotRunning || child.readAll().contains("closing");
+    }));
+    EXPECT_TRUE(child.waitForFinished(1000));
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child.exitCode(), 0);
+    if (child.state() != QProcess::NotRunning) child.kill();
+}
+
+}  // namespace
