@@ -14,20 +14,23 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo 
 
 harnesses=()
 for source in tests/fuzz/fuzz_*.cpp; do
-  [[ "$source" == */fuzz_page.cpp ]] || harnesses+=("$(basename "$source" .cpp)")
+  [[ "$source" == */fuzz_page.cpp || "$source" == */fuzz_picture.cpp ]] ||
+    harnesses+=("$(basename "$source" .cpp)")
 done
 cmake --build build-fuzz -j"$jobs" --target "${harnesses[@]}"
-# The page engine's harness links Qt and litehtml: a tree of its own with the editor's
-# libraries, run on Qt's headless platform.
+# The page engine's and the pictures' harnesses link Qt (and litehtml): a tree of their own with
+# the editor's libraries, run on Qt's headless platform.
 if [[ -f tests/fuzz/fuzz_page.cpp ]]; then
   bash scripts/build-litehtml.sh linux
   . scripts/lib/litehtml-prefix.sh
   CC=clang CXX=clang++ cmake -S . -B build-fuzz-page -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUORVEL_FUZZ=ON -DQUORVEL_BUILD_TESTS=OFF -DQUORVEL_BUILD_BENCH=OFF \
     -DQUORVEL_BUILD_WEBVIEW=OFF -DQUORVEL_LITEHTML="$litehtml_linux" "${launcher[@]}" >/dev/null
-  cmake --build build-fuzz-page -j"$jobs" --target fuzz_page
-  ln -sf "$PWD/build-fuzz-page/fuzz_page" build-fuzz/fuzz_page
-  harnesses+=(fuzz_page)
+  cmake --build build-fuzz-page -j"$jobs" --target fuzz_page fuzz_picture
+  for harness in fuzz_page fuzz_picture; do
+    ln -sf "$PWD/build-fuzz-page/$harness" "build-fuzz/$harness"
+    harnesses+=("$harness")
+  done
 fi
 export QT_QPA_PLATFORM=offscreen
 
@@ -38,6 +41,8 @@ for harness in "${harnesses[@]}"; do
   if [[ -d "tests/fuzz/corpus/$harness" ]]; then cp -R "tests/fuzz/corpus/$harness/." "$corpus/"; fi
   options=()
   if [[ -f "tests/fuzz/$harness.options" ]]; then read -r -a options < "tests/fuzz/$harness.options"; fi
+  # A dictionary of the input's words (tags for the page), by its path from here.
+  if [[ -f "tests/fuzz/$harness.dict" ]]; then options+=("-dict=$PWD/tests/fuzz/$harness.dict"); fi
   log="$work/$harness.log"
   if ! (cd "$work" && "$OLDPWD/build-fuzz/$harness" -max_total_time="$seconds" \
       -print_final_stats=1 "${options[@]}" "$corpus" >"$log" 2>&1); then

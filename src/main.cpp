@@ -1,10 +1,12 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <chrono>
 #include <memory>
 
 #include "editor/AppWindows.h"
 #include "editor/BenchHook.h"
+#include "page/PagePictures.h"
 #include "platform/InstanceLock.h"
 #include "platform/KeyStore.h"
 #include "store/Settings.h"
@@ -14,7 +16,7 @@
 
 int main(int argc, char** argv) {
     // One instance unless the user allowed several; a refused start ends silently.
-    const quorvel::InstanceLock instanceLock;
+    quorvel::InstanceLock instanceLock;
     const std::unique_ptr<quorvel::KeyStore> settings = quorvel::DefaultKeyStore();
     const bool otherInstanceRunning = instanceLock.AlreadyExisted();
     if (otherInstanceRunning && !(settings && quorvel::ReadAllowMultiple(*settings))) return 0;
@@ -40,5 +42,9 @@ int main(int argc, char** argv) {
         ShowErrorBox(nullptr, QString::fromUtf8(error.what()));
         return 0;
     }
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    instanceLock.Release();
+    windows.reset();
+    // Settings are written by now: a picture's decode still running is left behind.
+    return quorvel::page::EndPictures(status, std::chrono::milliseconds(300));
 }

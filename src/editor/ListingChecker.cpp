@@ -112,6 +112,7 @@ const quorvel::ListingCheckResult& TListingChecker::CheckNow() {
         options.measuredWideCells = measure_->wideCells;
 #ifdef QUORVEL_HAVE_PAGE
         options.unloadedPictures = quorvel::page::UnloadedPictures(measure_->unsizedPictures);
+        quorvel::page::NotePicturesBeyond(measure_->unsizedPictures, options);
 #endif
     }
     result_ = quorvel::CheckListing(document_.Sheet(), tags, options);

@@ -27,6 +27,7 @@
 #include "ui/Controls.h"
 #include "ui/Guarded.h"
 #include "ui/PictureFollower.h"
+#include "ui/Placement.h"
 
 namespace {
 
@@ -279,9 +280,11 @@ void AttachLiveView(TFormMain& main, quorvel::KeyStore* settings) {
         view->ChooseWidth(stored->CssWidth);
         view->setFloating(stored->Floating);
         if (stored->Floating && stored->Width > 0 && stored->Height > 0)
-            view->setGeometry(stored->Left, stored->Top, stored->Width, stored->Height);
+            view->setGeometry(ui::FittedOnScreen(
+                QRect(stored->Left, stored->Top, stored->Width, stored->Height)));
         else if (stored->Width > 0)
-            main.resizeDocks({view}, {stored->Width}, Qt::Horizontal);
+            main.resizeDocks({view}, {ui::FittedToScreen(QSize(stored->Width, 1)).width()},
+                             Qt::Horizontal);
         view->setVisible(stored->Visible);
     }
     main.installEventFilter(new LiveViewKeeper(view, settings, view));

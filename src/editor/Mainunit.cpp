@@ -392,7 +392,8 @@ void TFormMain::LoadSettings() {
                                const std::optional<int>& height) {
         // Without a stored position the window system places the window.
         if (left || top) window->move(left.value_or(window->x()), top.value_or(window->y()));
-        window->resize(width.value_or(window->width()), height.value_or(window->height()));
+        window->resize(ui::FittedToScreen(
+            QSize(width.value_or(window->width()), height.value_or(window->height()))));
     };
     moveResize(this, stored->Left, stored->Top, stored->Width, stored->Height);
     moveResize(preview_, stored->Pv_Left, stored->Pv_Top, stored->Pv_Width, stored->Pv_Height);

@@ -10,6 +10,7 @@
 
 #include "page/PageContainer.h"
 #include "page/PageMarkup.h"
+#include "page/PagePictures.h"
 #include "page/PageStyle.h"
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
@@ -172,6 +173,11 @@ void PageLayout::Layout(std::string_view tags, int cssWidth, const std::vector<i
             if (std::find(selfSized.begin(), selfSized.end(), url) != selfSized.end())
                 d.unsized.push_back(url);
         }
+    }
+    if (PagePictures* store = PagePictures::Shared()) {
+        std::vector<std::string> named;
+        for (const PictureSeen& picture : d.container->Pictures()) named.push_back(picture.url);
+        store->PageNeeds(named);
     }
 }
 

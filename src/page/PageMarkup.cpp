@@ -6,6 +6,7 @@
 #include <array>
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -137,28 +138,112 @@ std::string PageDocument(std::string_view tags) {
     return out;
 }
 
-bool WithinBounds(const std::string& document) {
-    if (document.size() > kMaxMarkupBytes) return false;
+namespace {
+
+// How many times over the engine lays out what is inside one more table (measured).
+constexpr double kTableFactor = 2.5;
+// A text node weighs one box for every so many bytes: about a word.
+constexpr std::size_t kTextBytesPerBox = 8;
+// A table's grid costs little per cell, but its cells are many.
+constexpr double kGridCellsPerBox = 8;
+
+bool Named(const GumboNode* node, GumboTag tag) {
+    return node->type == GUMBO_NODE_ELEMENT && node->v.element.tag == tag;
+}
+
+long Span(const GumboElement& element, const char* name) {
+    const GumboAttribute* attribute = gumbo_get_attribute(&element.attributes, name);
+    return attribute ? std::atol(attribute->value) : 1;
+}
+
+// The cells a table's grid holds: its rows times its widest row, spans counted.
+std::int64_t GridCells(const GumboNode* table) {
+    std::int64_t rows = 0;
+    std::int64_t columns = 0;
+    const auto row = [&](const GumboNode* tr) {
+        std::int64_t width = 0;
+        std::int64_t tallest = 1;
+        const GumboVector& cells = tr->v.element.children;
+        for (unsigned i = 0; i < cells.length; ++i) {
+            const auto* cell = static_cast<const GumboNode*>(cells.data[i]);
+            if (!Named(cell, GUMBO_TAG_TD) && !Named(cell, GUMBO_TAG_TH)) continue;
+            width += std::clamp<long>(Span(cell->v.element, "colspan"), 1, kMaxSpan);
+            tallest = std::max<std::int64_t>(
+                tallest, std::clamp<long>(Span(cell->v.element, "rowspan"), 1, kMaxSpan));
+        }
+        columns = std::max(columns, width);
+        rows += 1;
+        rows = std::max(rows, tallest);
+    };
+    const GumboVector& children = table->v.element.children;
+    for (unsigned i = 0; i < children.length; ++i) {
+        const auto* child = static_cast<const GumboNode*>(children.data[i]);
+        if (Named(child, GUMBO_TAG_TR)) row(child);
+        if (Named(child, GUMBO_TAG_TBODY) || Named(child, GUMBO_TAG_THEAD) ||
+            Named(child, GUMBO_TAG_TFOOT)) {
+            const GumboVector& rowsOf = child->v.element.children;
+            for (unsigned j = 0; j < rowsOf.length; ++j) {
+                const auto* tr = static_cast<const GumboNode*>(rowsOf.data[j]);
+                if (Named(tr, GUMBO_TAG_TR)) row(tr);
+            }
+        }
+    }
+    return rows * columns;
+}
+
+}  // namespace
+
+MarkupCost MeasureMarkup(const std::string& document) {
+    MarkupCost cost;
     GumboOutput* output =
         gumbo_parse_with_options(&kGumboDefaultOptions, document.data(), document.size());
-    bool within = true;
-    std::vector<std::pair<const GumboNode*, int>> pending{{output->root, 1}};
-    while (!pending.empty() && within) {
-        const auto [node, depth] = pending.back();
+    struct Pending {
+        const GumboNode* node;
+        int depth;
+        int tables;
+    };
+    std::vector<Pending> pending{{output->root, 1, 0}};
+    // The weight stops growing past the table bound: such a page is refused anyway.
+    double weights[kMaxTableDepth + 2];
+    weights[0] = 1;
+    for (int i = 1; i < kMaxTableDepth + 2; ++i) weights[i] = weights[i - 1] * kTableFactor;
+    while (!pending.empty()) {
+        const auto [node, depth, tables] = pending.back();
         pending.pop_back();
+        const double weight = weights[std::min(tables, kMaxTableDepth + 1)];
+        if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE) {
+            cost.work += static_cast<std::int64_t>(
+                weight *
+                static_cast<double>(1 + std::strlen(node->v.text.text) / kTextBytesPerBox));
+            continue;
+        }
         if (node->type != GUMBO_NODE_ELEMENT && node->type != GUMBO_NODE_TEMPLATE) continue;
-        if (depth > kMaxDepth) within = false;
+        cost.depth = std::max(cost.depth, depth);
+        cost.work += static_cast<std::int64_t>(weight);
         const GumboElement& element = node->v.element;
-        for (const char* span : {"colspan", "rowspan"}) {
-            const GumboAttribute* attribute = gumbo_get_attribute(&element.attributes, span);
-            if (attribute && std::atol(attribute->value) > kMaxSpan) within = false;
+        for (const char* span : {"colspan", "rowspan"})
+            if (Span(element, span) > kMaxSpan) cost.spanTooWide = true;
+        int inner = tables;
+        if (element.tag == GUMBO_TAG_TABLE) {
+            inner = tables + 1;
+            cost.tableDepth = std::max(cost.tableDepth, inner);
+            cost.work +=
+                static_cast<std::int64_t>(weights[std::min(inner, kMaxTableDepth + 1)] *
+                                          static_cast<double>(GridCells(node)) / kGridCellsPerBox);
         }
         for (unsigned i = 0; i < element.children.length; ++i)
-            pending.emplace_back(static_cast<const GumboNode*>(element.children.data[i]),
-                                 depth + 1);
+            pending.push_back(
+                {static_cast<const GumboNode*>(element.children.data[i]), depth + 1, inner});
     }
     gumbo_destroy_output(&kGumboDefaultOptions, output);
-    return within;
+    return cost;
+}
+
+bool WithinBounds(const std::string& document) {
+    if (document.size() > kMaxMarkupBytes) return false;
+    const MarkupCost cost = MeasureMarkup(document);
+    return cost.depth <= kMaxDepth && cost.tableDepth <= kMaxTableDepth && !cost.spanTooWide &&
+           cost.work <= kMaxLayoutWork;
 }
 
 std::string TextDocument(std::string_view tags) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -7,10 +8,13 @@
 // with it.
 namespace quorvel::page {
 
-// Deeper nesting than this, or a table span wider than this, is not laid out: the page is then
-// shown as its text.
+// Deeper nesting than this, tables nested deeper than this, a table span wider than this, or
+// more layout work than this is not laid out: the page is then shown as its text.
 constexpr int kMaxDepth = 128;
+constexpr int kMaxTableDepth = 8;
 constexpr int kMaxSpan = 1000;
+// About half a second of the engine's time on a busy machine, at the most.
+constexpr std::int64_t kMaxLayoutWork = 100'000;
 constexpr std::size_t kMaxMarkupBytes = 512 * 1024;
 constexpr std::size_t kMaxTextBytes = 64 * 1024;
 
@@ -28,6 +32,16 @@ constexpr const char* kLineStrut = "<span style=\"font-size: 1rem\"></span>";
 // it at the end of a line and the engine would. A block's first line and a line after a break
 // get the marks.
 std::string PageDocument(std::string_view utf8Tags);
+
+// What laying a document out would cost: the engine lays a table's cells out several times over,
+// once for each table around them, so each box weighs more the deeper in tables it is.
+struct MarkupCost {
+    int depth = 0;
+    int tableDepth = 0;
+    std::int64_t work = 0;
+    bool spanTooWide = false;
+};
+MarkupCost MeasureMarkup(const std::string& document);
 
 // True when the markup's tree stays within the bounds above.
 bool WithinBounds(const std::string& document);

@@ -25,7 +25,13 @@ InstanceLock::InstanceLock(std::string name, std::string) {
 }
 
 InstanceLock::~InstanceLock() {
+    Release();
+}
+
+void InstanceLock::Release() {
     if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
+    handle_ = nullptr;
+    held_ = false;
 }
 
 std::string InstanceLock::DefaultDirectory() {
@@ -101,7 +107,13 @@ InstanceLock::InstanceLock(std::string name, std::string directory) {
 }
 
 InstanceLock::~InstanceLock() {
+    Release();
+}
+
+void InstanceLock::Release() {
     if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    held_ = false;
 }
 
 #endif

@@ -24,6 +24,10 @@ class InstanceLock {
     // start counts as the only one rather than being refused.
     bool Held() const { return held_; }
 
+    // Gives the marker back before the process ends: a process whose window has closed is no
+    // instance a later start should yield to, however long it takes to end.
+    void Release();
+
     // The folder used when none is given; empty when no safe folder can be had.
     static std::string DefaultDirectory();
 

@@ -127,6 +127,16 @@ ListingCheckResult CheckListing(const TDescriptionSheet& sheet, std::string_view
                        "読み込めない画像があり、横幅にはその大きさが入っていません");
         findings.back().text = url;
     }
+    const auto beyond = [&](int count, const std::string& bound) {
+        if (count <= 0) return;
+        AddPageFinding(findings, CheckKind::PhoneWidth,
+                       "画像が" + bound + "を超え、" + std::to_string(count) +
+                           " 枚を読み込んでいません。横幅にはその大きさが入っていません");
+        findings.back().text = options.firstPictureBeyond;
+    };
+    beyond(options.picturesBeyondCount, " " + std::to_string(kPicturesKept) + " 枚");
+    beyond(options.picturesBeyondBytes,
+           "合わせて " + std::to_string(kPictureMegabytesKept) + " MB ");
     return result;
 }
 

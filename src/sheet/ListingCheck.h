@@ -24,6 +24,9 @@ constexpr int kWholePage = 0;
 constexpr int kFooterTag = -1;
 constexpr std::size_t kDefaultCheckMaxChars = 500000;
 constexpr int kDefaultPhoneWidth = 375;
+// What the page's picture store keeps at the most, in pictures and in megabytes.
+constexpr int kPicturesKept = 128;
+constexpr int kPictureMegabytesKept = 128;
 
 struct CheckFinding {
     CheckKind kind = CheckKind::Markup;
@@ -46,6 +49,11 @@ struct CheckOptions {
     // Pictures the measured width could not count (named without a size, and never loaded):
     // their addresses, one finding each.
     std::vector<std::string> unloadedPictures;
+    // Of those named without a size, how many lie beyond the number or the bytes of pictures
+    // kept in all, and the first of them: one finding for them all.
+    int picturesBeyondCount = 0;
+    int picturesBeyondBytes = 0;
+    std::string firstPictureBeyond;
 };
 
 struct ListingCheckResult {

@@ -37,7 +37,13 @@ void AwaitPictures(PagePictures& store, const std::vector<std::string>& urls) {
     loop.exec();
 }
 
+bool picturesLeftRunning = false;
+
 }  // namespace
+
+bool PicturesLeftRunning() {
+    return picturesLeftRunning;
+}
 
 void MeasureWithEngine(const quorvel::TDescriptionSheet& sheet, quorvel::CheckOptions& options) {
     // The fonts need a GUI application; a command-line tool never wants a display, nor Qt's
@@ -49,8 +55,11 @@ void MeasureWithEngine(const quorvel::TDescriptionSheet& sheet, quorvel::CheckOp
     static char name[] = "qvltags";
     static char* argv[] = {name, nullptr};
     {
-        QGuiApplication app(argc, argv);
+        // Left alone while a decode still runs on it; the tool then ends without tearing down.
+        auto* app = new QGuiApplication(argc, argv);
         PagePictures& pictures = *PagePictures::Ensure();
+        // Nothing is being typed: what the page names is fetched at once.
+        pictures.SetFetchDelay(0);
         quorvel::page::PageLayout layout;
         layout.LayoutSheet(sheet, options.phoneWidth);
         // A picture without its size takes its own once it has come, as in the buyer's
@@ -65,6 +74,10 @@ void MeasureWithEngine(const quorvel::TDescriptionSheet& sheet, quorvel::CheckOp
         options.unloadedPictures = quorvel::page::UnloadedPictures(layout.UnsizedPictures());
         for (const std::string& url : layout.UnsizedPictures())
             if (Loading(pictures, url)) options.unloadedPictures.push_back(url);
+        quorvel::page::NotePicturesBeyond(layout.UnsizedPictures(), options);
+        // A decode that never ends is not waited for: the tool ends at once after its report.
+        picturesLeftRunning = !PagePictures::Shutdown(std::chrono::milliseconds(200));
+        if (!picturesLeftRunning) delete app;
     }
     qInstallMessageHandler(previous);
 }

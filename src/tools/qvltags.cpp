@@ -1,5 +1,6 @@
 // qvltags: writes the tag text of a stored sheet to standard output.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -81,8 +82,17 @@ int CheckFindings(const quorvel::TDescriptionSheet& sheet, quorvel::CheckMarket 
     std::string lines;
     for (const quorvel::CheckFinding& finding : result.findings)
         lines += quorvel::FindingLine(finding) + "\n";
-    if (!lines.empty() && !WriteText(lines, utf8)) return 1;
-    return result.findings.empty() ? 0 : 1;
+    const int status = !lines.empty() && !WriteText(lines, utf8) ? 1
+                       : result.findings.empty()                 ? 0
+                                                                 : 1;
+#ifdef QUORVEL_HAVE_PAGE
+    // A picture's decode that never ended is not waited for, nor is anything torn down under it.
+    if (PicturesLeftRunning()) {
+        std::fflush(stdout);
+        std::_Exit(status);
+    }
+#endif
+    return status;
 }
 
 #ifdef _WIN32

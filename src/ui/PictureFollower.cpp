@@ -48,13 +48,16 @@ void PictureFollower::check(const std::string& url) {
     if (found != followed_.end() && changedSince(*found)) soon_->start();
 }
 
-// One the store has let go of (a page of more pictures than it keeps) is no news: laying the
-// page out again would only fetch it again, and round and round.
+// One the store has let go of, for a later page, is no news: laying this page out again would
+// only fetch it again. One forgotten before it was fetched (it looked like an address being
+// typed) is: laid out again, this page names it anew.
 bool PictureFollower::changedSince(const quorvel::page::PictureSeen& picture) const {
+    using quorvel::page::PictureState;
     const auto* pictures = quorvel::page::PagePictures::Shared();
     if (!pictures) return false;
     const auto now = pictures->Find(QString::fromStdString(picture.url)).state;
-    return now != quorvel::page::PictureState::Unknown && now != picture.state;
+    if (now == PictureState::Unknown) return picture.state == PictureState::Loading;
+    return now != picture.state;
 }
 
 }  // namespace ui

@@ -1,5 +1,7 @@
 #include "ui/Placement.h"
 
+#include <algorithm>
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -18,6 +20,37 @@ QRect KeptOnScreen(QRect window, QSize screen) {
     if (left + window.width() > screen.width()) left = screen.width() - window.width();
     if (top + window.height() > screen.height()) top = screen.height() - window.height();
     window.moveTo(left, top);
+    return window;
+}
+
+namespace {
+
+// Far beyond any screen: the bound where there is no screen to ask.
+constexpr int kMaxSide = 8192;
+// Room left for the frame the window system puts around a window.
+constexpr int kFrameRoom = 48;
+
+QRect FreeArea() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, kMaxSide, kMaxSide);
+}
+
+}  // namespace
+
+QSize FittedToScreen(QSize size, QSize minimum) {
+    const QSize area = FreeArea().size() - QSize(kFrameRoom, kFrameRoom);
+    return QSize(
+        std::clamp(size.width(), std::min(minimum.width(), area.width()), area.width()),
+        std::clamp(size.height(), std::min(minimum.height(), area.height()), area.height()));
+}
+
+QRect FittedOnScreen(QRect window, QSize minimum) {
+    const QRect area = FreeArea();
+    window.setSize(FittedToScreen(window.size(), minimum));
+    window.moveTo(
+        std::clamp(window.left(), area.left(), area.right() + 1 - window.width() - kFrameRoom / 2),
+        std::clamp(window.top(), area.top() + kFrameRoom / 2,
+                   area.bottom() + 1 - window.height() - kFrameRoom / 2));
     return window;
 }
 

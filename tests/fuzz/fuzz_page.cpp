@@ -1,8 +1,8 @@
 // libFuzzer harness for the page engine: tags made from random cell text (deep nesting, unclosed
 // tables, huge sizes, long lines, invalid code page 932) are laid out and painted without a crash
-// or a hang, within the engine's bounds. Input: a byte choosing the width and the sizes, then
-// cell texts separated by 0x00; bytes 0x01..0x1F stand for markup, so short inputs make deep and
-// tangled pages.
+// or a hang, within the engine's bounds. Input (up to 64 KB, words from fuzz_page.dict): a byte
+// choosing the width and the sizes, then cell texts separated by 0x00; bytes 0x01..0x1F stand
+// for markup, so short inputs make deep and tangled pages.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -50,9 +50,12 @@ constexpr const char* kMarkup[] = {
     "WWWWWWWWWWWWWWWW",
     "<H1>"};
 
+constexpr std::size_t kMaxCellBytes = 3 * quorvel::kCellMaxInputBytes;
+
 std::string Expand(const std::uint8_t* data, std::size_t size) {
     std::string out;
-    for (std::size_t i = 0; i < size && out.size() < quorvel::kCellMaxInputBytes; ++i) {
+    // A cell of a thousand double-byte characters, and some.
+    for (std::size_t i = 0; i < size && out.size() < kMaxCellBytes; ++i) {
         const std::uint8_t byte = data[i];
         if (byte >= 1 && byte <= 31) {
             out += kMarkup[byte - 1];

@@ -15,9 +15,9 @@
 #include <QPointer>
 #include <QProcess>
 #include <QSslCertificate>
-#include <QStringList>
 #include <QSslKey>
 #include <QSslSocket>
+#include <QStringList>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -87,11 +87,11 @@ inline QByteArray Png(int width, int height, QColor colour) {
 }
 
 // Turns the event loop until `done` holds; false if it never did within a generous guard.
-inline bool WaitUntil(const std::function<bool()>& done) {
+inline bool WaitUntil(const std::function<bool()>& done, int guardMs = 60000) {
     QElapsedTimer guard;
     guard.start();
     while (!done()) {
-        if (guard.hasExpired(60000)) return false;
+        if (guard.hasExpired(guardMs)) return false;
         QEventLoop loop;
         QTimer::singleShot(5, &loop, &QEventLoop::quit);
         loop.exec();

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "PictureServer.h"
 #include "page/PagePictures.h"
@@ -31,12 +33,22 @@ class PictureStoreTest : public ::testing::Test {
         ASSERT_NE(store_, nullptr);
         store_->Clear();
         store_->SetLimits(PagePictures::kMaxPictureBytes, PagePictures::kTimeoutMs);
+        store_->SetFetchDelay(0);
         server_ = std::make_unique<PictureServer>(certificate_);
         server_->Route("/wide.png", {200, Png(1200, 300, QColor(kRed))});
         server_->Route("/small.png", {200, Png(40, 20, QColor(kRed))});
         server_->Route("/text.png", {200, "not a picture at all"});
     }
 
+    // As a layout asks: each picture met, then the page's list.
+    void Ask(const std::vector<QString>& urls) const {
+        std::vector<std::string> page;
+        for (const QString& url : urls) {
+            store_->Want(url);
+            page.push_back(url.toStdString());
+        }
+        store_->PageNeeds(page);
+    }
     PictureState StateOf(const QString& url) const { return store_->Find(url).state; }
     bool Settled(const QString& url) const {
         const PictureState state = StateOf(url);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "page/PageEngine.h"
+#include "page/PageMarkup.h"
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
 #include "store/DataFile.h"
@@ -204,6 +205,41 @@ TEST(PageEngine, HostileMarkupIsShownAsText) {
         QPainter painter(&screen);
         layout.Paint(painter, screen.rect());
     }
+}
+
+// "<TABLE>" left open in cell after cell nests each next cell one table deeper, and the engine
+// lays each table's inside out several times over: the work grows by that factor per cell. At
+// every count the page is laid out only while its estimated work stays within the bound, and
+// past it is shown as text; sixteen such cells never reach the engine. A page of many tables
+// side by side, the same bytes and more, is laid out.
+TEST(PageEngine, NestedTablesAreBoundedWork) {
+    using namespace quorvel::page;
+    std::int64_t last = 0;
+    for (int cells = 1; cells <= 16; ++cells) {
+        SCOPED_TRACE(cells);
+        TDescriptionSheet sheet;
+        for (int i = 0; i < cells; ++i) sheet.CellAt(1 + i).Text = "<TABLE>";
+        const MarkupCost cost =
+            MeasureMarkup(PageDocument(quorvel::sjis::ToUtf8(quorvel::BuildHtmlTags(sheet))));
+        EXPECT_GT(cost.work, last);
+        last = cost.work;
+        PageLayout layout;
+        layout.LayoutSheet(sheet, 375);
+        const bool within = cost.tableDepth <= kMaxTableDepth && cost.work <= kMaxLayoutWork;
+        EXPECT_EQ(layout.ShownAsText(), !within);
+        if (cells == 16) {
+            EXPECT_TRUE(layout.ShownAsText());
+        }
+    }
+    TDescriptionSheet flat;
+    for (int i = 0; i < 20; ++i) {
+        std::string text;
+        for (int k = 0; k < 25; ++k) text += "<TABLE><TR><TD>x</TD></TR></TABLE>";
+        flat.CellAt(1 + i).Text = text;
+    }
+    PageLayout layout;
+    layout.LayoutSheet(flat, 375);
+    EXPECT_FALSE(layout.ShownAsText());
 }
 
 }  // namespace

@@ -135,16 +135,41 @@ TEST_F(PagePicturesTest, BlockedPictureIsABox) {
     EXPECT_EQ(plain.Connections(), 0);
 }
 
+// The command-line tool's check of `sheet`, trusting the test's authority as a company's
+// proxy's would be; the server answers on this thread's event loop while the tool waits for it.
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+};
+
+class CommandLineCheckTest : public PagePicturesTest {
+  protected:
+    ToolRun Check(const quorvel::TDescriptionSheet& sheet,
+                  const QProcessEnvironment& extra = QProcessEnvironment()) {
+        const QString authority = dir_.filePath(QStringLiteral("authority.pem"));
+        QFile pem(authority);
+        EXPECT_TRUE(pem.open(QIODevice::WriteOnly));
+        pem.write(certificate_->certificate.toPem());
+        pem.close();
+        const std::string file = dir_.filePath(QStringLiteral("pictures.qvl")).toStdString();
+        EXPECT_FALSE(quorvel::SaveDataFile(sheet, file).has_value());
+        QProcess tool;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(PagePictures::kExtraAuthoritiesVariable), authority);
+        for (const QString& name : extra.keys()) environment.insert(name, extra.value(name));
+        tool.setProcessEnvironment(environment);
+        tool.start(
+            QStringLiteral(QVLTAGS_PATH),
+            {QStringLiteral("--check"), QStringLiteral("--utf8"), QString::fromStdString(file)});
+        EXPECT_TRUE(WaitUntil([&] { return tool.state() == QProcess::NotRunning; }));
+        return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput())};
+    }
+    QTemporaryDir dir_;
+};
+
 // The command-line check waits for the pictures that take their own size, so its figure is the
 // one the editor gives once they have come; one that never comes is named.
-TEST_F(PagePicturesTest, CommandLineCheckCountsPicturesOwnSize) {
-    QTemporaryDir dir;
-    // The tool trusts the test's authority as a company's proxy's would be.
-    const QString authority = dir.filePath(QStringLiteral("authority.pem"));
-    QFile pem(authority);
-    ASSERT_TRUE(pem.open(QIODevice::WriteOnly));
-    pem.write(certificate_->certificate.toPem());
-    pem.close();
+TEST_F(CommandLineCheckTest, CountsPicturesOwnSize) {
     const struct {
         const char* path;
         bool unloaded;
@@ -154,30 +179,59 @@ TEST_F(PagePicturesTest, CommandLineCheckCountsPicturesOwnSize) {
         quorvel::TDescriptionSheet sheet;
         sheet.Title.Text = "Title";
         sheet.CellByTag(quorvel::DescriptionTag(1)).Text = Img(c.path);
-        const std::string file = dir.filePath(QStringLiteral("pictures.qvl")).toStdString();
-        ASSERT_FALSE(quorvel::SaveDataFile(sheet, file).has_value());
         store_->Clear();
         const auto layout = LayoutWhenSettled(quorvel::BuildHtmlTags(sheet));
-
-        QProcess tool;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QString::fromLatin1(PagePictures::kExtraAuthoritiesVariable), authority);
-        tool.setProcessEnvironment(environment);
-        tool.start(
-            QStringLiteral(QVLTAGS_PATH),
-            {QStringLiteral("--check"), QStringLiteral("--utf8"), QString::fromStdString(file)});
-        // The server answers on this thread's event loop while the tool waits for it.
-        ASSERT_TRUE(WaitUntil([&] { return tool.state() == QProcess::NotRunning; }));
-        const QString out = QString::fromUtf8(tool.readAllStandardOutput());
-        EXPECT_EQ(tool.exitCode(), 1) << out.toStdString();
-        EXPECT_EQ(out.contains(QStringLiteral("読み込めない画像")), c.unloaded)
-            << out.toStdString();
+        const ToolRun run = Check(sheet);
+        EXPECT_EQ(run.exitCode, 1) << run.out.toStdString();
+        EXPECT_EQ(run.out.contains(QStringLiteral("読み込めない画像")), c.unloaded)
+            << run.out.toStdString();
         if (!c.unloaded) {
             ASSERT_GT(layout->PageWidth(), 1200);
-            EXPECT_TRUE(out.contains(QStringLiteral("ページの幅が %1 px").arg(layout->PageWidth())))
-                << out.toStdString();
+            EXPECT_TRUE(
+                run.out.contains(QStringLiteral("ページの幅が %1 px").arg(layout->PageWidth())))
+                << run.out.toStdString();
         }
     }
+}
+
+// More pictures than the store keeps: every one that loaded counts, those beyond are told once
+// as too many, and none is fetched twice.
+TEST_F(CommandLineCheckTest, PicturesBeyondTheStoreAreToldOnce) {
+    for (const int count : {PagePictures::kCacheCount + 1, 500}) {
+        SCOPED_TRACE(count);
+        quorvel::TDescriptionSheet sheet;
+        for (int i = 0; i < count; ++i) {
+            // Short, so that 500 fit in the cells.
+            const QString path = QStringLiteral("/%1/%2").arg(count).arg(i);
+            server_->Route(path, {200, Png(3, 3, QColor(kRed))});
+            sheet.CellAt(i % quorvel::kCellCount).Text += Img(path);
+        }
+        const ToolRun run = Check(sheet);
+        EXPECT_FALSE(run.out.contains(QStringLiteral("読み込めない画像"))) << run.out.toStdString();
+        EXPECT_EQ(run.out.count(QStringLiteral("枚を読み込んでいません")), 1)
+            << run.out.toStdString();
+        EXPECT_TRUE(run.out.contains(
+            QStringLiteral("%1 枚を読み込んでいません").arg(count - PagePictures::kCacheCount)))
+            << run.out.toStdString();
+        int requests = 0;
+        for (int i = 0; i < count; ++i)
+            requests += server_->Requests(QStringLiteral("/%1/%2").arg(count).arg(i));
+        EXPECT_EQ(requests, PagePictures::kCacheCount);
+    }
+}
+
+// A picture whose decode never ends holds the check up no longer than the decode's limit: the
+// tool ends, naming it as not loaded.
+TEST_F(CommandLineCheckTest, DecodeThatNeverEndsIsGivenUp) {
+    quorvel::TDescriptionSheet sheet;
+    sheet.CellByTag(quorvel::DescriptionTag(1)).Text = Img("/small.png");
+    QProcessEnvironment stall;
+    const QString marker = dir_.filePath(QStringLiteral("decoding"));
+    stall.insert(QString::fromLatin1(PagePictures::kStallDecodesVariable), marker);
+    const ToolRun run = Check(sheet, stall);
+    EXPECT_TRUE(QFile::exists(marker));
+    EXPECT_EQ(run.exitCode, 1) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("読み込めない画像"))) << run.out.toStdString();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
@@ -26,6 +27,7 @@
 #include "page/PageEngine.h"
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
+#include "store/Settings.h"
 
 namespace {
 
@@ -57,8 +59,7 @@ class TestLiveView : public QObject {
     // Waits until the view has laid out what the sheet holds now.
     bool current() {
         TLiveView* v = view();
-        return QTest::qWaitFor([v] { return v->Current(); }, kWaitMs) &&
-               v->PageWidth() > 0;
+        return QTest::qWaitFor([v] { return v->Current(); }, kWaitMs) && v->PageWidth() > 0;
     }
 
   private slots:
@@ -259,6 +260,53 @@ class TestLiveView : public QObject {
         QVERIFY(current());
         QCOMPARE(view()->LaidOutWidth(), 390);
         Shoot(view(), "live-restored-390");
+    }
+
+    // Geometry read back from the settings, whatever it says, puts the floating view and the
+    // main window on the screen at no more than its size; the close then stores those.
+    void hostileStoredGeometryStaysOnTheScreen() {
+        const struct {
+            std::uint32_t left, top, width, height;
+        } cases[] = {
+            {static_cast<std::uint32_t>(-5000), static_cast<std::uint32_t>(-5000), 300, 400},
+            {4294962296u, 4294962296u, 45, 60},
+            {100, 100, 30000, 30000},
+            {0, 0, 2000000000, 2000000000},
+        };
+        fixture->start();
+        fixture->main().close();
+        fixture->stop();
+        for (const auto& c : cases) {
+            const QString name =
+                QStringLiteral("%1,%2 %3x%4").arg(c.left).arg(c.top).arg(c.width).arg(c.height);
+            {
+                auto key = fixture->store().Open(true);
+                QVERIFY(key);
+                key->WriteDword("LiveVisible", 1);
+                key->WriteDword("LiveFloating", 1);
+                key->WriteDword("LiveLeft", c.left);
+                key->WriteDword("LiveTop", c.top);
+                key->WriteDword("LiveWidth", c.width);
+                key->WriteDword("LiveHeight", c.height);
+                key->WriteDword("Width", c.width);
+                key->WriteDword("Height", c.height);
+                QVERIFY(key->Commit());
+            }
+            fixture->start();
+            QVERIFY(QTest::qWaitFor([&] { return view()->isVisible(); }, kWaitMs));
+            const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+            QVERIFY2(view()->isFloating(), qPrintable(name));
+            QVERIFY2(area.contains(view()->geometry()), qPrintable(name));
+            QVERIFY2(view()->width() >= 120 && view()->height() >= 80, qPrintable(name));
+            QVERIFY2(fixture->main().width() <= area.width(), qPrintable(name));
+            QVERIFY2(fixture->main().height() <= area.height(), qPrintable(name));
+            fixture->main().close();
+            fixture->stop();
+            const auto stored = quorvel::ReadLiveViewSettings(fixture->store());
+            QVERIFY(stored);
+            QVERIFY2(stored->Width <= area.width() && stored->Height <= area.height(),
+                     qPrintable(name));
+        }
     }
 };
 
