@@ -1,8 +1,8 @@
 #include "editor/LiveView.h"
 
 #include <QAction>
-#include <QEvent>
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
@@ -267,9 +267,8 @@ void PutToggleAfterMerge(TFormMain& main, TLiveView* view) {
     auto* key = new QShortcut(QKeySequence(Qt::Key_F12), &main);
     key->setObjectName(QStringLiteral("ShortcutLiveView"));
     key->setContext(Qt::WindowShortcut);
-    ui::connectGuarded(key, &QShortcut::activated, view, [view] {
-        ShowBesideSheet(view, !view->toggleViewAction()->isChecked());
-    });
+    ui::connectGuarded(key, &QShortcut::activated, view,
+                       [view] { ShowBesideSheet(view, !view->toggleViewAction()->isChecked()); });
 }
 
 }  // namespace

@@ -139,7 +139,6 @@ std::optional<LiveViewSettings> ReadLiveViewSettings(KeyStore& store) {
     return s;
 }
 
-
 bool WriteSettings(KeyStore& store, const SettingsSnapshot& s) {
     auto key = store.Open(true);
     if (!key) return false;
