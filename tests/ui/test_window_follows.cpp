@@ -2,6 +2,7 @@
 #include <QDockWidget>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QToolBar>
@@ -14,6 +15,8 @@
 #include "MainWindowFixture.h"
 #include "UiTestEnvironment.h"
 #include "UiTestHelpers.h"
+#include "dialogs/Imageunit.h"
+#include "dialogs/Linkunit.h"
 #include "dialogs/Preview.h"
 #include "dialogs/PreviewCheckTab.h"
 #include "dialogs/PreviewTextTab.h"
@@ -201,6 +204,28 @@ class WindowFollowsTest : public QObject {
 #ifdef QUORVEL_HAVE_PAGE
         QVERIFY(quorvel::ReadLiveViewSettings(fixture->store())->Visible);
 #endif
+    }
+
+    // Each showing is for a new address: typing replaces the last one.
+    void theAddressDialogsOpenWithTheAddressSelected() {
+        fixture->start();
+        const std::pair<QDialog*, QLineEdit*> forms[] = {
+            {fixture->windows->link.get(), fixture->windows->link->EditAddress},
+            {fixture->windows->image.get(), fixture->windows->image->EditAddress}};
+        for (const auto& [dialog, address] : forms) {
+            address->setText(QStringLiteral("http://old.example/"));
+            for (int showing = 0; showing < 2; ++showing) {
+                QString typed;
+                fixture->dialogs.modalScripts.push_back([&typed](QDialog& shown) {
+                    QTest::keyClicks(shown.focusWidget(), "http://new.example/");
+                    typed = static_cast<QLineEdit*>(shown.focusWidget())->text();
+                    return int(QDialog::Rejected);
+                });
+                dialogs().execModal(*dialog);
+                QCOMPARE(typed, QStringLiteral("http://new.example/"));
+                QCOMPARE(address->text(), typed);
+            }
+        }
     }
 
   private:
