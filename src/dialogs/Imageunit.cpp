@@ -108,10 +108,11 @@ TImageForm::TImageForm(QWidget* parent) : QDialog(parent), roomBytes_(quorvel::k
 }
 
 void TImageForm::FormCreate(quorvel::KeyStore* settings) {
-    settings_ = settings;
-    if (!settings_) return;
-    const auto stored = quorvel::ReadTextAndImageSettings(*settings_);
-    if (stored.ImageAddressBase) EditAddress->setText(ui::fromSjis(*stored.ImageAddressBase));
+    if (!settings) return;
+    const auto stored = quorvel::ReadTextAndImageSettings(*settings);
+    if (!stored.ImageAddressBase) return;
+    addressBase_ = *stored.ImageAddressBase;
+    EditAddress->setText(ui::fromSjis(addressBase_));
 }
 
 void TImageForm::Prepare(const QString& selectedText, int roomBytes) {
@@ -160,7 +161,7 @@ bool TImageForm::FormCloseQuery(int result) {
         return false;
     }
     const std::string folder = quorvel::AddressFolder(address);
-    if (settings_ && !folder.empty()) quorvel::WriteImageAddressBase(*settings_, folder);
+    if (!folder.empty()) addressBase_ = folder;
     return true;
 }
 
@@ -171,6 +172,11 @@ void TImageForm::done(int result) {
 }
 
 void TImageForm::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) ui::CentreOnScreen(*this);
+    if (!event->spontaneous()) {
+        ui::CentreOnScreen(*this);
+        // Each showing is for a new address: what is typed replaces the last one.
+        EditAddress->setFocus(Qt::OtherFocusReason);
+        EditAddress->selectAll();
+    }
     QDialog::showEvent(event);
 }

@@ -26,9 +26,11 @@ class TImageForm : public QDialog {
   public:
     explicit TImageForm(QWidget* parent = nullptr);
 
-    // Takes the settings store (may be null; it must outlive the dialog): a stored address folder
-    // starts the address.
+    // Reads the settings store (may be null): a stored address folder starts the address.
     void FormCreate(quorvel::KeyStore* settings);
+    // The folder of the last address accepted (or the stored one), kept with the settings at the
+    // close; empty when there is none.
+    const std::string& AddressBase() const { return addressBase_; }
 
     // Before each showing: the target's selected text (empty: insert at the caret), which stands
     // in for an empty alternative text, and the bytes the tag may take in the cell.
@@ -58,7 +60,7 @@ class TImageForm : public QDialog {
   private:
     std::string tagBytes() const;
 
-    quorvel::KeyStore* settings_ = nullptr;
+    std::string addressBase_;  // code page 932 bytes
     QString selected_;
     int roomBytes_ = 0;
 };

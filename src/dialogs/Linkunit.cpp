@@ -312,6 +312,11 @@ bool TLinkForm::event(QEvent* event) {
 }
 
 void TLinkForm::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) ui::CentreOnScreen(*this);
+    if (!event->spontaneous()) {
+        ui::CentreOnScreen(*this);
+        // Each showing is for a new address: what is typed replaces the last one.
+        EditAddress->setFocus(Qt::OtherFocusReason);
+        EditAddress->selectAll();
+    }
     QDialog::showEvent(event);
 }

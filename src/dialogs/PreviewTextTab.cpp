@@ -67,9 +67,8 @@ TPreviewTextTab::TPreviewTextTab(QWidget* parent) : QWidget(parent) {
 
 void TPreviewTextTab::Attach(const quorvel::TDescriptionSheet* sheet, quorvel::KeyStore* settings) {
     sheet_ = sheet;
-    settings_ = settings;
-    if (!settings_) return;
-    const auto stored = quorvel::ReadTextAndImageSettings(*settings_);
+    if (!settings) return;
+    const auto stored = quorvel::ReadTextAndImageSettings(*settings);
     // A stored value that is none of the choices leaves the first.
     const int index = stored.TextMaxChars ? ComboBoxMaxChars->findData(*stored.TextMaxChars) : -1;
     if (index >= 0) ComboBoxMaxChars->setCurrentIndex(index);
@@ -92,7 +91,6 @@ void TPreviewTextTab::ButtonCopyTextClick() {
 
 void TPreviewTextTab::ComboBoxMaxCharsChange() {
     showCount();
-    if (settings_) quorvel::WriteTextMaxChars(*settings_, MaxChars());
 }
 
 int TPreviewTextTab::MaxChars() const {

@@ -24,15 +24,15 @@ class TPreviewTextTab : public QWidget {
   public:
     explicit TPreviewTextTab(QWidget* parent = nullptr);
 
-    // The sheet to render and the settings store that keeps the limit (either may be null; both
-    // must outlive the tab). Reads the stored limit.
+    // The sheet to render (it must outlive the tab) and the settings store the stored limit is
+    // read from (either may be null).
     void Attach(const quorvel::TDescriptionSheet* sheet, quorvel::KeyStore* settings);
 
     // Renders the sheet into the box and updates the count.
     void Refresh();
     // Puts the rendition on the clipboard (CR LF kept).
     void ButtonCopyTextClick();
-    // The chosen limit changed: recolours the count and stores the limit.
+    // The chosen limit changed: recolours the count.
     void ComboBoxMaxCharsChange();
 
     int MaxChars() const;
@@ -57,7 +57,6 @@ class TPreviewTextTab : public QWidget {
     void showCount();
 
     const quorvel::TDescriptionSheet* sheet_ = nullptr;
-    quorvel::KeyStore* settings_ = nullptr;
     QString text_;
     std::size_t count_ = 0;
     std::size_t pictures_ = 0;

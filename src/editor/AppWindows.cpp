@@ -11,6 +11,7 @@
 #include "editor/CheckMarketChoice.h"
 #include "editor/EditMenu.h"
 #include "editor/KeyShortcuts.h"
+#include "editor/ListingChecker.h"
 #include "store/Settings.h"
 
 namespace {
@@ -52,6 +53,11 @@ TQuorvelWindows::TQuorvelWindows(quorvel::KeyStore* settings, bool otherInstance
                          [window = main.get()] { return window->FocusedCell(); });
     main->Preview()->TextTab->Attach(&main->Sheet(), settings);
     AttachCheckMarket(*main->Preview()->TabSheet4, *main->Checker(), settings);
+    main->AddSettingsSource([window = main.get(), picture = image.get()](auto& snapshot) {
+        snapshot.Market = window->Checker()->Market();
+        snapshot.TextMaxChars = window->Preview()->TextTab->MaxChars();
+        if (!picture->AddressBase().empty()) snapshot.ImageAddressBase = picture->AddressBase();
+    });
     typeForTests(*main);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -11,6 +12,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "ui/FileDrops.h"
 #include "ui/Guarded.h"
 #include "ui/SjisText.h"
 #include "ui/WinColour.h"
@@ -288,6 +290,30 @@ void TCellEdit::inputMethodEvent(QInputMethodEvent* event) {
     trimmed.setCommitString(fitting.text, event->replacementStart(), event->replacementLength());
     QTextEdit::inputMethodEvent(&trimmed);
     if (fitting.dropped() > 0) QApplication::beep();
+}
+
+void TCellEdit::dragEnterEvent(QDragEnterEvent* event) {
+    if (!ui::DroppedFiles(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    QTextEdit::dragEnterEvent(event);
+}
+
+void TCellEdit::dragMoveEvent(QDragMoveEvent* event) {
+    if (!ui::DroppedFiles(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    QTextEdit::dragMoveEvent(event);
+}
+
+void TCellEdit::dropEvent(QDropEvent* event) {
+    if (!ui::DroppedFiles(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    QTextEdit::dropEvent(event);
 }
 
 bool TCellEdit::canInsertFromMimeData(const QMimeData* source) const {

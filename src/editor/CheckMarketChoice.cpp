@@ -15,10 +15,9 @@ void AttachCheckMarket(TPreviewCheckTab& tab, TListingChecker& checker,
         checker.CheckNow();
     }
     ui::connectGuarded(&tab, &TPreviewCheckTab::marketChosen, &tab,
-                       [&checker, settings](quorvel::CheckMarket market) {
+                       [&checker](quorvel::CheckMarket market) {
                            if (market == checker.Market()) return;
                            checker.SetMarket(market);
                            checker.CheckNow();
-                           if (settings) quorvel::WriteCheckMarket(*settings, market);
                        });
 }

@@ -160,6 +160,13 @@ void TDocumentController::OpenFirstOf(const QStringList& paths) {
     }
 }
 
+void TDocumentController::OpenDropped(const QStringList& paths) {
+    if (paths.isEmpty()) return;
+    // The sheet on screen may hold the only copy of an afternoon's work.
+    if (askToSave(QStringLiteral("確認")) == SaveQuestion::Stop) return;
+    OpenFirstOf(paths);
+}
+
 bool TDocumentController::QueryClose() {
     return askToSave(QStringLiteral("終了確認")) == SaveQuestion::Proceed;
 }

@@ -38,8 +38,10 @@ class TDocumentController : public QObject {
     void OpenPath(const QString& path);
     void Save();
     void SaveAs();
-    // Opens the first of `paths` that loads (dropped files, the command line).
+    // Opens the first of `paths` that loads (the command line).
     void OpenFirstOf(const QStringList& paths);
+    // Dropped files: the save question, as for Open, then the first of them that loads.
+    void OpenDropped(const QStringList& paths);
     // The saving part of closing: false when the user cancelled or the save failed.
     bool QueryClose();
     // Makes `sheet` the document, as a load does, under `fileName` (empty: untitled).

@@ -126,6 +126,17 @@ TFormatToolbar::TFormatToolbar(TSheetDocument& document, FocusedCellBox focusedC
                            {quorvel::kVAlignTop, quorvel::kVAlignCenter, quorvel::kVAlignBottom});
 
     if (linkButton_) linkButton_->setEnabled(false);
+    // A sheet replaced or a format changed under the focused cell (a new or loaded sheet, an
+    // undo, a design) leaves the focus where it was, so no enter reports it.
+    connect(
+        &document_, &TSheetDocument::changed, this, [this](TSheetDocument::Change what, int tag) {
+            if (what != TSheetDocument::Change::WholeSheet &&
+                what != TSheetDocument::Change::CellFormat)
+                return;
+            TCellEdit* focused = focusedCell_ ? focusedCell_() : nullptr;
+            if (focused && (what == TSheetDocument::Change::WholeSheet || tag == focused->Tag()))
+                CellEntered(focused);
+        });
 }
 
 void TFormatToolbar::AttachCell(TCellEdit* box) {

@@ -1,7 +1,8 @@
 #include "editor/LiveView.h"
 
-#include <QCloseEvent>
+#include <QAction>
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
@@ -25,6 +26,8 @@
 #include "page/PageLayoutWorker.h"
 #include "store/Settings.h"
 #include "ui/Controls.h"
+#include "ui/FileDrops.h"
+#include "ui/FirstShow.h"
 #include "ui/Guarded.h"
 #include "ui/PictureFollower.h"
 #include "ui/Placement.h"
@@ -186,52 +189,63 @@ void TLiveView::showLayout(std::shared_ptr<quorvel::page::PageLayout> layout) {
 
 namespace {
 
-// Writes the view's state when the main window closes, with the other settings.
-class LiveViewKeeper : public QObject {
+// The room the docked view takes is added to the window rather than taken from the sheet: the
+// window widens as the view comes into the dock, as far as the screen allows, and gives the room
+// back as the view leaves it, hidden or floated, so the window's own width stays the sheet's.
+class DockRoom : public QObject {
   public:
-    LiveViewKeeper(TLiveView* view, quorvel::KeyStore* settings, QObject* parent)
-        : QObject(parent), view_(view), settings_(settings) {}
+    // `taken`: the window's present width already holds the docked view's room (restored so).
+    DockRoom(TFormMain& main, TLiveView* view, bool taken)
+        : QObject(view), main_(main), view_(view), docked_(inDock()), taken_(taken && docked_) {
+        view->installEventFilter(this);
+        connect(view->toggleViewAction(), &QAction::toggled, this, [this] { follow(); });
+        connect(view, &QDockWidget::topLevelChanged, this, [this] { follow(); });
+    }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Close && settings_) {
-            quorvel::LiveViewSettings state;
-            state.Visible = view_->toggleViewAction()->isChecked();
-            state.Floating = view_->isFloating();
-            const QRect frame = view_->geometry();
-            state.Left = frame.x();
-            state.Top = frame.y();
-            state.Width = frame.width();
-            state.Height = frame.height();
-            state.CssWidth = view_->ChosenWidth();
-            quorvel::WriteLiveViewSettings(*settings_, state);
-        }
+        // The width it had in the dock, which a floated view no longer shows.
+        if (watched == view_ && event->type() == QEvent::Resize && inDock() && view_->isVisible())
+            dockedWidth_ = view_->width();
         return QObject::eventFilter(watched, event);
     }
 
   private:
+    bool inDock() const { return !view_->isHidden() && !view_->isFloating(); }
+    bool resizable() const {
+        return !(main_.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+    }
+    void follow() {
+        const bool docked = inDock();
+        if (docked == docked_) return;
+        docked_ = docked;
+        if (!docked) {
+            if (taken_ && resizable())
+                main_.resize(std::max(main_.width() - dockedWidth_, main_.minimumWidth()),
+                             main_.height());
+            taken_ = false;
+            return;
+        }
+        const int screen = main_.screen() ? main_.screen()->availableGeometry().width() : 1 << 16;
+        const int width = std::min(kDockWidth, std::max(screen - main_.width(), 0));
+        taken_ = resizable() && width > 0;
+        if (taken_) main_.resize(main_.width() + width, main_.height());
+        if (resizable())
+            main_.resizeDocks({view_}, {std::max(width, kDockWidth / 2)}, Qt::Horizontal);
+        dockedWidth_ = view_->width();
+    }
+
+    TFormMain& main_;
     TLiveView* view_;
-    quorvel::KeyStore* settings_;
+    bool docked_;
+    bool taken_;
+    int dockedWidth_ = kDockWidth;
 };
 
-// Docked, the view widens the window rather than narrowing the sheet, as far as the screen
-// allows, and gives the room back when it goes.
-void ShowBesideSheet(TFormMain& main, TLiveView* view, bool on) {
+void ShowBesideSheet(TLiveView* view, bool on) {
     if (on == view->toggleViewAction()->isChecked()) return;
-    const bool resizable =
-        !view->isFloating() && !(main.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
-    if (!on) {
-        const int room = view->width();
-        view->hide();
-        if (resizable)
-            main.resize(std::max(main.width() - room, main.minimumWidth()), main.height());
-        return;
-    }
-    const int screen = main.screen() ? main.screen()->availableGeometry().width() : 1 << 16;
-    const int width = std::min(kDockWidth, std::max(screen - main.width(), 0));
-    if (resizable && width > 0) main.resize(main.width() + width, main.height());
-    view->show();
-    if (resizable) main.resizeDocks({view}, {std::max(width, kDockWidth / 2)}, Qt::Horizontal);
+    view->setVisible(on);
+    if (on && view->isFloating()) view->raise();
 }
 
 void PutToggleAfterMerge(TFormMain& main, TLiveView* view) {
@@ -249,13 +263,12 @@ void PutToggleAfterMerge(TFormMain& main, TLiveView* view) {
     QAction* shown = view->toggleViewAction();
     QObject::connect(shown, &QAction::toggled, toggle, &QToolButton::setChecked);
     ui::connectGuarded(toggle, &QToolButton::clicked, view,
-                       [&main, view](bool on) { ShowBesideSheet(main, view, on); });
+                       [view](bool on) { ShowBesideSheet(view, on); });
     auto* key = new QShortcut(QKeySequence(Qt::Key_F12), &main);
     key->setObjectName(QStringLiteral("ShortcutLiveView"));
     key->setContext(Qt::WindowShortcut);
-    ui::connectGuarded(key, &QShortcut::activated, view, [&main, view] {
-        ShowBesideSheet(main, view, !view->toggleViewAction()->isChecked());
-    });
+    ui::connectGuarded(key, &QShortcut::activated, view,
+                       [view] { ShowBesideSheet(view, !view->toggleViewAction()->isChecked()); });
 }
 
 }  // namespace
@@ -275,8 +288,23 @@ void AttachLiveView(TFormMain& main, quorvel::KeyStore* settings) {
         const auto length = static_cast<int>(main.Sheet().CellByTag(tag).Text.size());
         main.GoToCellText(tag, length, 0);
     });
-    if (!settings) return;
-    if (const auto stored = quorvel::ReadLiveViewSettings(*settings)) {
+    ui::AcceptFileDrops(*view, [&main](const QStringList& paths) { main.FilesDropped(paths); });
+    main.AddSettingsSource([view](quorvel::SettingsSnapshot& snapshot) {
+        quorvel::LiveViewSettings state;
+        state.Visible = view->toggleViewAction()->isChecked();
+        state.Floating = view->isFloating();
+        const QRect frame = view->geometry();
+        state.Left = frame.x();
+        state.Top = frame.y();
+        state.Width = frame.width();
+        state.Height = frame.height();
+        state.CssWidth = view->ChosenWidth();
+        snapshot.LiveView = state;
+    });
+    bool shownInDock = false;
+    bool shownFloating = false;
+    if (const auto stored = settings ? quorvel::ReadLiveViewSettings(*settings)
+                                     : std::optional<quorvel::LiveViewSettings>()) {
         view->ChooseWidth(stored->CssWidth);
         view->setFloating(stored->Floating);
         if (stored->Floating && stored->Width > 0 && stored->Height > 0)
@@ -285,7 +313,21 @@ void AttachLiveView(TFormMain& main, quorvel::KeyStore* settings) {
         else if (stored->Width > 0)
             main.resizeDocks({view}, {ui::FittedToScreen(QSize(stored->Width, 1)).width()},
                              Qt::Horizontal);
-        view->setVisible(stored->Visible);
+        shownInDock = stored->Visible && !stored->Floating;
+        shownFloating = stored->Visible && stored->Floating;
+        view->setVisible(shownInDock);
     }
-    main.installEventFilter(new LiveViewKeeper(view, settings, view));
+    // The window's stored width holds the room of a view restored in the dock.
+    new DockRoom(main, view, shownInDock);
+    if (shownFloating) {
+        // A window of its own, shown once the main window is up so that it stands above it, and
+        // on the screen.
+        ui::AtFirstShow(main, [view] {
+            QTimer::singleShot(0, view, [view] {
+                ui::PlaceStoredOnScreen(*view);
+                view->show();
+                view->raise();
+            });
+        });
+    }
 }

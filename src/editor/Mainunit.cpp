@@ -6,12 +6,10 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QMimeData>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -52,6 +50,7 @@
 #include "ui/Controls.h"
 #include "ui/DialogSeam.h"
 #include "ui/ErrorBox.h"
+#include "ui/FileDrops.h"
 #include "ui/Placement.h"
 #include "ui/ToolButtons.h"
 #include "update/VersionCheck.h"
@@ -99,7 +98,7 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
     : QMainWindow(parent), settings_(settings) {
     setObjectName(QStringLiteral("FormMain"));
     resize(414, 432);
-    setAcceptDrops(true);
+    ui::AcceptFileDrops(*this, [this](const QStringList& paths) { FilesDropped(paths); });
 
     sheetDocument_ = new TSheetDocument(sheet_, this);
     buildFileToolbar();
@@ -156,7 +155,6 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
             [this](const quorvel::Design& design) { return document_->NewInDesign(design); },
             focused ? focused->Tag() : 0, this);
         dialogs().execModal(chooser);
-        if (TCellEdit* cell = FocusedCell()) formatToolbar_->CellEntered(cell);
     });
     recentFiles_ = new TRecentFiles(SpeedButtonOpen, this);
     connect(document_, &TDocumentController::fileUsed, recentFiles_, &TRecentFiles::Add);
@@ -240,6 +238,7 @@ TCellEdit* TFormMain::CellByTag(int tag) const {
 void TFormMain::FormCreate(const QStringList& arguments) {
     LoadSettings();
     ui::PlaceStoredOnScreen(*this);
+    normalPlacement_ = new ui::NormalPlacement(*this);
     ui::PlaceStoredOnScreen(*preview_);
     applyStayOnTop();
     for (const QString& argument : arguments)
@@ -296,18 +295,6 @@ void TFormMain::closeEvent(QCloseEvent* event) {
         event->ignore();
 }
 
-void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
-}
-
-void TFormMain::dropEvent(QDropEvent* event) {
-    QStringList paths;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile()) paths << url.toLocalFile();
-    event->acceptProposedAction();
-    RunGuarded(this, [&] { FilesDropped(paths); });
-}
-
 const QString& TFormMain::CurrentFileName() const {
     return document_->CurrentFileName();
 }
@@ -335,7 +322,7 @@ bool TFormMain::FormCloseQuery() {
 }
 
 void TFormMain::FilesDropped(const QStringList& paths) {
-    document_->OpenFirstOf(paths);
+    document_->OpenDropped(paths);
 }
 
 void TFormMain::LinkClick(QObject* sender) {
@@ -396,6 +383,8 @@ void TFormMain::LoadSettings() {
             QSize(width.value_or(window->width()), height.value_or(window->height()))));
     };
     moveResize(this, stored->Left, stored->Top, stored->Width, stored->Height);
+    // After the geometry, which is then the one it goes back to when restored.
+    if (stored->Maximized.value_or(false)) setWindowState(windowState() | Qt::WindowMaximized);
     moveResize(preview_, stored->Pv_Left, stored->Pv_Top, stored->Pv_Width, stored->Pv_Height);
     if (stored->PanelLeftWidth)
         rowsArea_->SetLeftColumnWidth(quorvel::ClampPanelLeftWidth(*stored->PanelLeftWidth));
@@ -421,10 +410,13 @@ void TFormMain::LoadSettings() {
 void TFormMain::SaveSettings() {
     if (!settings_) return;
     quorvel::SettingsSnapshot snapshot;
-    snapshot.Left = x();
-    snapshot.Top = y();
-    snapshot.Width = width();
-    snapshot.Height = height();
+    // Maximised, the window is stored as it comes back when restored, and marked.
+    const QRect frame = normalPlacement_ ? normalPlacement_->Placement() : QRect(pos(), size());
+    snapshot.Left = frame.x();
+    snapshot.Top = frame.y();
+    snapshot.Width = frame.width();
+    snapshot.Height = frame.height();
+    snapshot.Maximized = isMaximized();
     snapshot.Pv_Left = preview_->x();
     snapshot.Pv_Top = preview_->y();
     snapshot.Pv_Width = preview_->width();
@@ -448,5 +440,10 @@ void TFormMain::SaveSettings() {
     snapshot.CheckMaxChars = static_cast<int>(
         std::min<std::size_t>(Checker()->MaxChars(), std::numeric_limits<int>::max()));
     snapshot.PhoneWidth = preview_->PhoneWidth();
+    for (const auto& source : settingsSources_) source(snapshot);
     quorvel::WriteSettings(*settings_, snapshot);
+}
+
+void TFormMain::AddSettingsSource(std::function<void(quorvel::SettingsSnapshot&)> source) {
+    settingsSources_.push_back(std::move(source));
 }

@@ -8,14 +8,13 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "editor/PreviewCommand.h"
 #include "editor/SheetDocument.h"
 #include "sheet/DescriptionSheet.h"
 
 class QCloseEvent;
-class QDragEnterEvent;
-class QDropEvent;
 class QStatusBar;
 class QTimer;
 class QToolBar;
@@ -41,8 +40,12 @@ class TStyleStrip;
 class TTitleBar;
 class TVersionCheckDriver;
 
+namespace ui {
+class NormalPlacement;
+}
 namespace quorvel {
 class KeyStore;
+struct SettingsSnapshot;
 namespace update {
 class TVersionCheck;
 }
@@ -98,6 +101,8 @@ class TFormMain : public QMainWindow {
     void SpeedButtonSaveClick();
     void SpeedButtonSaveAsClick();
     bool FormCloseQuery();
+    // Files dropped anywhere on the window, cells and the live view included: Open's save
+    // question, then the first that loads.
     void FilesDropped(const QStringList& paths);
     // The sheet's history stands away from where it was saved.
     bool AnyCellModified() const { return sheetDocument_->IsModified(); }
@@ -123,6 +128,9 @@ class TFormMain : public QMainWindow {
 
     void LoadSettings();
     void SaveSettings();
+    // What a pane or dialog keeps with the settings, handed in by SaveSettings at the close so
+    // that everything is written at once.
+    void AddSettingsSource(std::function<void(quorvel::SettingsSnapshot&)> source);
 
     // File toolbar, status bar and menu.
     QToolBar* ToolBar1 = nullptr;
@@ -143,8 +151,6 @@ class TFormMain : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
   private:
     QStringList startFiles_;
@@ -155,6 +161,8 @@ class TFormMain : public QMainWindow {
 
     quorvel::TDescriptionSheet sheet_;
     quorvel::KeyStore* settings_;
+    std::vector<std::function<void(quorvel::SettingsSnapshot&)>> settingsSources_;
+    ui::NormalPlacement* normalPlacement_ = nullptr;
 
     TDocumentController* document_ = nullptr;
     TEditMenu* editMenu_ = nullptr;

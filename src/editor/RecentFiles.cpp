@@ -3,8 +3,10 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHash>
 #include <QMenu>
+#include <QScreen>
 #include <QToolButton>
 
 #include "editor/DocumentController.h"
@@ -16,8 +18,25 @@ QString canonicalForm(const QString& path) {
     return QDir::cleanPath(path);
 }
 
-QString withFolder(const QString& name, const QString& path) {
-    return name + QStringLiteral(" — ") + QDir::toNativeSeparators(QFileInfo(path).path());
+// A menu entry may be as wide as the screen; beyond this share of it the path is cut.
+constexpr int kScreenShare = 2;
+
+QString withFolder(const QString& name, const QString& path, const QFontMetrics* metrics,
+                   int maxWidth) {
+    const QString lead = name + QStringLiteral(" — ");
+    const QString folder = QDir::toNativeSeparators(QFileInfo(path).path());
+    if (!metrics || metrics->horizontalAdvance(lead + folder) <= maxWidth) return lead + folder;
+    const QChar separator = QDir::separator();
+    const QStringList parts = folder.split(separator);
+    // The folders nearest the root go last but the root itself: that and the last part tell
+    // where the file is.
+    QString cut;
+    for (qsizetype kept = parts.size() - 2; kept >= 1; --kept) {
+        cut = QStringList(parts.mid(0, kept)).join(separator) + separator + QStringLiteral("…") +
+              separator + parts.last();
+        if (metrics->horizontalAdvance(lead + cut) <= maxWidth) break;
+    }
+    return lead + (cut.isEmpty() ? folder : cut);
 }
 
 // Labels seen more than once.
@@ -29,18 +48,20 @@ QHash<QString, int> repeats(const QStringList& labels) {
 
 }  // namespace
 
-QStringList TRecentFiles::MenuLabels(const QStringList& paths) {
+QStringList TRecentFiles::MenuLabels(const QStringList& paths, const QFontMetrics* metrics,
+                                     int maxWidth) {
     QStringList names;
     for (const QString& path : paths) names << TDocumentController::DisplayName(path);
     const QHash<QString, int> nameCounts = repeats(names);
     QStringList labels;
     for (int i = 0; i < paths.size(); ++i)
-        labels << (nameCounts[names[i]] > 1 ? withFolder(names[i], paths[i]) : names[i]);
+        labels << (nameCounts[names[i]] > 1 ? withFolder(names[i], paths[i], metrics, maxWidth)
+                                            : names[i]);
     // "shoes.qvl" and "shoes.txt" in one folder: only the extension tells them apart.
     const QHash<QString, int> labelCounts = repeats(labels);
     for (int i = 0; i < paths.size(); ++i)
         if (labelCounts[labels[i]] > 1)
-            labels[i] = withFolder(QFileInfo(paths[i]).fileName(), paths[i]);
+            labels[i] = withFolder(QFileInfo(paths[i]).fileName(), paths[i], metrics, maxWidth);
     return labels;
 }
 
@@ -81,7 +102,10 @@ void TRecentFiles::Remove(const QString& path) {
 
 void TRecentFiles::rebuildMenu() {
     menu_->clear();
-    const QStringList labels = MenuLabels(paths_);
+    const QScreen* screen = menu_->screen();
+    const QFontMetrics metrics(menu_->font());
+    const QStringList labels = MenuLabels(
+        paths_, &metrics, screen ? screen->availableGeometry().width() / kScreenShare : 1 << 16);
     for (int i = 0; i < paths_.size(); ++i) {
         const QString& path = paths_[i];
         // A "&" in a file name is shown, not taken as a mnemonic.

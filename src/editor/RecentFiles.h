@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+class QFontMetrics;
 class QMenu;
 class QToolButton;
 
@@ -29,8 +30,11 @@ class TRecentFiles : public QObject {
 
     // The menu's texts for `paths`, in order: the display name, and where two entries share one
     // both name their folder after it ("shoes — /home/a/出品"); the full file name takes the
-    // display name's place when even the folder does not tell them apart.
-    static QStringList MenuLabels(const QStringList& paths);
+    // display name's place when even the folder does not tell them apart. With `metrics`, a text
+    // wider than `maxWidth` loses folders from the middle of its path ("shoes — /home/…/出品"),
+    // never the name nor the folder's last part.
+    static QStringList MenuLabels(const QStringList& paths, const QFontMetrics* metrics = nullptr,
+                                  int maxWidth = 0);
 
     // The menu as it is shown next (rebuilt each time it opens).
     QMenu* Menu() const { return menu_; }

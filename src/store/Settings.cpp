@@ -96,6 +96,7 @@ std::optional<StoredSettings> ReadStoredSettings(KeyStore& store) {
     }
     s.CheckMaxChars = ReadSize(*key, "CheckMaxChars");
     s.PhoneWidth = ReadSize(*key, "PhoneWidth");
+    s.Maximized = ReadFlag(*key, "Maximized");
     return s;
 }
 
@@ -117,32 +118,11 @@ TextAndImageSettings ReadTextAndImageSettings(KeyStore& store) {
     return settings;
 }
 
-bool WriteTextMaxChars(KeyStore& store, int maxChars) {
-    auto key = store.Open(true);
-    if (!key) return false;
-    WriteInt(*key, "TextMaxChars", maxChars);
-    return key->Commit();
-}
-
-bool WriteImageAddressBase(KeyStore& store, const std::string& base) {
-    auto key = store.Open(true);
-    if (!key) return false;
-    key->WriteString("ImageAddressBase", base);
-    return key->Commit();
-}
-
 CheckMarket ReadCheckMarket(KeyStore& store) {
     auto key = store.Open(false);
     if (!key || !key->Exists(kMarker)) return CheckMarket::Generic;
     const auto stored = key->ReadString("CheckMarket");
     return ParseCheckMarket(stored.value_or(std::string())).value_or(CheckMarket::Generic);
-}
-
-bool WriteCheckMarket(KeyStore& store, CheckMarket market) {
-    auto key = store.Open(true);
-    if (!key) return false;
-    key->WriteString("CheckMarket", CheckMarketKey(market));
-    return key->Commit();
 }
 
 std::optional<LiveViewSettings> ReadLiveViewSettings(KeyStore& store) {
@@ -157,19 +137,6 @@ std::optional<LiveViewSettings> ReadLiveViewSettings(KeyStore& store) {
     s.Height = ReadSize(*key, "LiveHeight").value_or(0);
     s.CssWidth = std::max(ReadInt(*key, "LiveCssWidth").value_or(0), 0);
     return s;
-}
-
-bool WriteLiveViewSettings(KeyStore& store, const LiveViewSettings& s) {
-    auto key = store.Open(true);
-    if (!key) return false;
-    key->WriteDword("LiveVisible", s.Visible ? 1 : 0);
-    key->WriteDword("LiveFloating", s.Floating ? 1 : 0);
-    WriteInt(*key, "LiveLeft", s.Left);
-    WriteInt(*key, "LiveTop", s.Top);
-    WriteInt(*key, "LiveWidth", s.Width);
-    WriteInt(*key, "LiveHeight", s.Height);
-    WriteInt(*key, "LiveCssWidth", s.CssWidth);
-    return key->Commit();
 }
 
 bool WriteSettings(KeyStore& store, const SettingsSnapshot& s) {
@@ -198,6 +165,19 @@ bool WriteSettings(KeyStore& store, const SettingsSnapshot& s) {
     }
     WriteInt(*key, "CheckMaxChars", s.CheckMaxChars);
     WriteInt(*key, "PhoneWidth", s.PhoneWidth);
+    if (s.Maximized) key->WriteDword("Maximized", *s.Maximized ? 1 : 0);
+    if (s.TextMaxChars) WriteInt(*key, "TextMaxChars", *s.TextMaxChars);
+    if (s.ImageAddressBase) key->WriteString("ImageAddressBase", *s.ImageAddressBase);
+    if (s.Market) key->WriteString("CheckMarket", CheckMarketKey(*s.Market));
+    if (const auto& live = s.LiveView) {
+        key->WriteDword("LiveVisible", live->Visible ? 1 : 0);
+        key->WriteDword("LiveFloating", live->Floating ? 1 : 0);
+        WriteInt(*key, "LiveLeft", live->Left);
+        WriteInt(*key, "LiveTop", live->Top);
+        WriteInt(*key, "LiveWidth", live->Width);
+        WriteInt(*key, "LiveHeight", live->Height);
+        WriteInt(*key, "LiveCssWidth", live->CssWidth);
+    }
     key->WriteDword(kMarker, 1);
     return key->Commit();
 }

@@ -56,6 +56,8 @@ struct StoredSettings {
     // The recently used files, newest first, as native path bytes; empty entries are skipped.
     std::vector<std::string> RecentFiles;
     std::optional<int> CheckMaxChars, PhoneWidth;
+    // The main window was maximised ("Maximized"): its geometry above is the one it goes back to.
+    std::optional<bool> Maximized;
 };
 
 // Nothing when the key cannot be opened or holds no "ParamExist". The link texts are not read.
@@ -69,23 +71,20 @@ struct LinkTexts {
 LinkTexts ReadLinkTexts(KeyStore& store);
 
 // The preview text tab's character limit and the image dialog's last address folder (code page
-// 932 bytes), each written as soon as it changes; absent without "ParamExist".
+// 932 bytes); absent without "ParamExist".
 struct TextAndImageSettings {
     std::optional<int> TextMaxChars;
     std::optional<std::string> ImageAddressBase;
 };
 TextAndImageSettings ReadTextAndImageSettings(KeyStore& store);
-bool WriteTextMaxChars(KeyStore& store, int maxChars);
-bool WriteImageAddressBase(KeyStore& store, const std::string& base);
 
-// The marketplace the listing check follows ("CheckMarket", its key as text), written as soon as
-// it is chosen. Generic when absent, without "ParamExist", or naming no marketplace.
+// The marketplace the listing check follows ("CheckMarket", its key as text). Generic when
+// absent, without "ParamExist", or naming no marketplace.
 CheckMarket ReadCheckMarket(KeyStore& store);
-bool WriteCheckMarket(KeyStore& store, CheckMarket market);
 
 // The live view beside the sheet: shown or not, docked or floating, its floating geometry (its
-// width also the docked width) and the width it lays the page out at (0: its own width). Written
-// when the main window closes, after the values above; absent without "ParamExist".
+// width also the docked width) and the width it lays the page out at (0: its own width); absent
+// without "ParamExist".
 struct LiveViewSettings {
     bool Visible = false;
     bool Floating = false;
@@ -93,7 +92,6 @@ struct LiveViewSettings {
     int CssWidth = 0;
 };
 std::optional<LiveViewSettings> ReadLiveViewSettings(KeyStore& store);
-bool WriteLiveViewSettings(KeyStore& store, const LiveViewSettings& settings);
 
 // Everything written when the main window closes.
 struct SettingsSnapshot {
@@ -113,9 +111,16 @@ struct SettingsSnapshot {
     std::vector<std::string> RecentFiles;
     int CheckMaxChars = 500000;
     int PhoneWidth = 375;
+    // The windows and panes that add to the table; each is written only when given.
+    std::optional<bool> Maximized;
+    std::optional<int> TextMaxChars;
+    std::optional<std::string> ImageAddressBase;
+    std::optional<CheckMarket> Market;
+    std::optional<LiveViewSettings> LiveView;
 };
 
-// Writes every value in table order, "ParamExist" = 1 last, creating the key where needed.
+// Writes every value in table order, then the additions, "ParamExist" = 1 last, in one opening
+// of the key, creating it where needed.
 // False when no root took the key or the write did not reach it; there is nothing to tell the
 // user, so callers may ignore it.
 bool WriteSettings(KeyStore& store, const SettingsSnapshot& snapshot);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -19,6 +20,16 @@ QRect KeptOnScreen(QRect window, QSize screen) {
     if (top < 0) top = 0;
     if (left + window.width() > screen.width()) left = screen.width() - window.width();
     if (top + window.height() > screen.height()) top = screen.height() - window.height();
+    // A window larger than the screen would have its title bar pushed off the top or left: it
+    // starts at the edge and is cut to the screen's size instead.
+    if (left < 0) {
+        left = 0;
+        window.setWidth(screen.width());
+    }
+    if (top < 0) {
+        top = 0;
+        window.setHeight(screen.height());
+    }
     window.moveTo(left, top);
     return window;
 }
@@ -56,6 +67,14 @@ QRect FittedOnScreen(QRect window, QSize minimum) {
 
 namespace {
 
+// Moves and sizes the window so that `rect`, which was `before` (its frame or itself), stands
+// where `placed` says: a cut of the outer size is a cut of the inner one.
+void applyPlacement(QWidget& window, const QRect& before, const QRect& placed) {
+    if (placed.size() != before.size())
+        window.resize(window.size() - (before.size() - placed.size()));
+    window.move(placed.topLeft());
+}
+
 // The window system reports the frame a moment after showing (on X11 once the window manager
 // has framed the window); a window without a frame after a second has none.
 void keepFrameOnScreen(QWidget& window, int attempt) {
@@ -67,10 +86,12 @@ void keepFrameOnScreen(QWidget& window, int attempt) {
                                [&window, attempt] { keepFrameOnScreen(window, attempt + 1); });
         return;
     }
+    // A maximised window is the window manager's to place.
+    if (window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) return;
     if (const QScreen* screen = window.screen()) {
         const QRect frame = window.frameGeometry();
         const QRect placed = KeptOnScreen(frame, screen->size());
-        if (placed != frame) window.move(placed.topLeft());
+        if (placed != frame) applyPlacement(window, frame, placed);
     }
 }
 
@@ -80,12 +101,34 @@ void PlaceStoredOnScreen(QWidget& window) {
     if (!window.testAttribute(Qt::WA_Moved)) return;
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return;
-    window.move(KeptOnScreen(QRect(window.pos(), window.size()), screen->size()).topLeft());
+    const QRect stored(window.pos(), window.size());
+    applyPlacement(window, stored, KeptOnScreen(stored, screen->size()));
     KeepFrameOnScreenWhenShown(window);
 }
 
 void KeepFrameOnScreenWhenShown(QWidget& window) {
     AtFirstShow(window, [&window] { keepFrameOnScreen(window, 0); });
+}
+
+NormalPlacement::NormalPlacement(QWidget& window)
+    : QObject(&window), window_(window), placement_(window.pos(), window.size()) {
+    window.installEventFilter(this);
+}
+
+bool NormalPlacement::normal() const {
+    return !(window_.windowState() &
+             (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+}
+
+QRect NormalPlacement::Placement() const {
+    return normal() && window_.isVisible() ? QRect(window_.pos(), window_.size()) : placement_;
+}
+
+bool NormalPlacement::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == &window_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+        normal() && window_.isVisible())
+        placement_ = QRect(window_.pos(), window_.size());
+    return QObject::eventFilter(watched, event);
 }
 
 void CentreOnScreen(QWidget& window) {

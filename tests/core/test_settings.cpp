@@ -285,38 +285,53 @@ TEST(Settings, RecentFilesKeepTheirOrderAndAShorterListLeavesNoStaleEntry) {
     EXPECT_EQ(ReadStoredSettings(s.store)->RecentFiles, std::vector<std::string>{"/a.qvl"});
 }
 
-TEST(Settings, TextLimitAndImageFolderAreWrittenAtOnceAndSurviveTheExitSave) {
+TEST(Settings, TheAdditionsAreWrittenWithTheRestAndOnlyWhenGiven) {
     Store s;
-    EXPECT_TRUE(WriteTextMaxChars(s.store, 3000));
-    EXPECT_TRUE(WriteImageAddressBase(s.store, Sj("https://img.example/商品/")));
-    // Before the first full save there is no marker, so nothing is read yet.
-    TextAndImageSettings read = ReadTextAndImageSettings(s.store);
-    EXPECT_FALSE(read.TextMaxChars || read.ImageAddressBase);
-
-    ASSERT_TRUE(WriteSettings(s.store, DistinctSnapshot()));
-    read = ReadTextAndImageSettings(s.store);
+    SettingsSnapshot snapshot = DistinctSnapshot();
+    snapshot.TextMaxChars = 3000;
+    snapshot.ImageAddressBase = Sj("https://img.example/商品/");
+    snapshot.Market = CheckMarket::Ebay;
+    snapshot.Maximized = true;
+    LiveViewSettings live;
+    live.Visible = live.Floating = true;
+    live.Left = -20;
+    live.Width = 300;
+    live.Height = 200;
+    live.CssWidth = 375;
+    snapshot.LiveView = live;
+    ASSERT_TRUE(WriteSettings(s.store, snapshot));
+    const TextAndImageSettings read = ReadTextAndImageSettings(s.store);
     EXPECT_EQ(read.TextMaxChars, 3000);
     EXPECT_EQ(read.ImageAddressBase, Sj("https://img.example/商品/"));
-    ASSERT_TRUE(ReadStoredSettings(s.store).has_value());
+    EXPECT_EQ(ReadCheckMarket(s.store), CheckMarket::Ebay);
+    EXPECT_EQ(ReadStoredSettings(s.store)->Maximized, true);
+    const auto liveRead = ReadLiveViewSettings(s.store);
+    ASSERT_TRUE(liveRead.has_value());
+    EXPECT_TRUE(liveRead->Visible && liveRead->Floating);
+    EXPECT_EQ(liveRead->Left, -20);
+    EXPECT_EQ(liveRead->CssWidth, 375);
 
-    // Changed again, and the wrong type reads as absent.
-    EXPECT_TRUE(WriteTextMaxChars(s.store, 5000));
-    EXPECT_EQ(ReadTextAndImageSettings(s.store).TextMaxChars, 5000);
+    // A save that is not given them leaves what was stored, and the marker stays last.
+    ASSERT_TRUE(WriteSettings(s.store, DistinctSnapshot()));
+    EXPECT_EQ(ReadTextAndImageSettings(s.store).TextMaxChars, 3000);
+    EXPECT_EQ(ReadCheckMarket(s.store), CheckMarket::Ebay);
+    EXPECT_EQ(s.home().Names().back(), "ParamExist");
+
+    // The wrong type reads as absent.
     s.home().SetText("TextMaxChars", "5000");
     s.home().SetDword("ImageAddressBase", 1);
-    read = ReadTextAndImageSettings(s.store);
-    EXPECT_FALSE(read.TextMaxChars || read.ImageAddressBase);
+    s.home().SetText("Maximized", "1");
+    EXPECT_FALSE(ReadTextAndImageSettings(s.store).TextMaxChars ||
+                 ReadTextAndImageSettings(s.store).ImageAddressBase);
+    EXPECT_FALSE(ReadStoredSettings(s.store)->Maximized.has_value());
 }
 
 TEST(Settings, CheckMarketIsKeptByItsKeyAndAnythingElseReadsAsGeneric) {
     Store s;
-    EXPECT_TRUE(WriteCheckMarket(s.store, CheckMarket::Ebay));
-    // Before the first full save nothing is read.
-    EXPECT_EQ(ReadCheckMarket(s.store), CheckMarket::Generic);
-    ASSERT_TRUE(WriteSettings(s.store, DistinctSnapshot()));
-    EXPECT_EQ(ReadCheckMarket(s.store), CheckMarket::Ebay);
-    for (CheckMarket market : {CheckMarket::Text, CheckMarket::Yahoo, CheckMarket::Generic}) {
-        EXPECT_TRUE(WriteCheckMarket(s.store, market));
+    for (CheckMarket market : {CheckMarket::Text, CheckMarket::Yahoo, CheckMarket::Ebay}) {
+        SettingsSnapshot snapshot = DistinctSnapshot();
+        snapshot.Market = market;
+        ASSERT_TRUE(WriteSettings(s.store, snapshot));
         EXPECT_EQ(ReadCheckMarket(s.store), market);
     }
     s.home().SetText("CheckMarket", "ebay");
@@ -327,8 +342,4 @@ TEST(Settings, CheckMarketIsKeptByItsKeyAndAnythingElseReadsAsGeneric) {
     }
     s.home().SetDword("CheckMarket", 2);
     EXPECT_EQ(ReadCheckMarket(s.store), CheckMarket::Generic);
-    // The exit save leaves the choice alone.
-    EXPECT_TRUE(WriteCheckMarket(s.store, CheckMarket::Text));
-    ASSERT_TRUE(WriteSettings(s.store, DistinctSnapshot()));
-    EXPECT_EQ(ReadCheckMarket(s.store), CheckMarket::Text);
 }

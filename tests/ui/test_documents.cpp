@@ -214,7 +214,7 @@ class DocumentsTest : public QObject {
         QCOMPARE(main.windowTitle(), QStringLiteral("Quorvel - 無題"));
     }
 
-    void droppedFilesLoadTheFirstThatLoadsWithoutAsking() {
+    void droppedFilesAskFirstThenLoadTheFirstThatLoads() {
         const QString bad = fixture->files.filePath("bad.qvl");
         QFile file(bad);
         file.open(QIODevice::WriteOnly);
@@ -229,9 +229,17 @@ class DocumentsTest : public QObject {
         quorvel::SaveDataFile(sheet, third.toStdString());
         TFormMain& main = fixture->start();
         uitest::TypeInto(fixture->find<TCellEdit>("Memo1Left"), QStringLiteral("unsaved"));
+        // Cancelled, nothing is read.
+        fixture->dialogs.messageAnswers.push_back(QMessageBox::Cancel);
         main.FilesDropped({bad, good, third});
         QCOMPARE(int(fixture->dialogs.messages.size()), 1);
-        QCOMPARE(fixture->dialogs.messages[0].text,
+        QCOMPARE(main.Sheet().Rows[0].Item.Text, std::string("unsaved"));
+        fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
+        main.FilesDropped({bad, good, third});
+        QCOMPARE(int(fixture->dialogs.messages.size()), 3);
+        QCOMPARE(fixture->dialogs.messages[1].text, QStringLiteral("変更を保存しますか？"));
+        QCOMPARE(fixture->dialogs.messages[1].caption, QStringLiteral("確認"));
+        QCOMPARE(fixture->dialogs.messages[2].text,
                  QStringLiteral("ストリームからの読み込みエラー"));
         QCOMPARE(main.CurrentFileName(), good);
         QCOMPARE(main.windowTitle(), QStringLiteral("Quorvel - good"));

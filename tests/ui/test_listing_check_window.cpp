@@ -245,7 +245,7 @@ class ListingCheckWindowTest : public QObject {
         QVERIFY(main.CheckField()->toolTip().contains(QStringLiteral("\nフッター: eBay: ")));
         QCOMPARE(tab->Result().market, quorvel::CheckMarket::Ebay);
         QCOMPARE(tab->Result().findings.size(), 2u);
-        // Stored at once, read at the next start.
+        // Stored with the other settings at the close, read at the next start.
         fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
         QVERIFY(main.FormCloseQuery());
         fixture->stop();

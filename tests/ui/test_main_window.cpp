@@ -200,6 +200,11 @@ class MainWindowTest : public QObject {
                  QPoint(524, 0));
         QCOMPARE(ui::KeptOnScreen(QRect(10, 700, 300, 200), QSize(1024, 768)).topLeft(),
                  QPoint(10, 568));
+        // Larger than the screen: its title bar stays on it, and it is cut to the screen.
+        QCOMPARE(ui::KeptOnScreen(QRect(-1, -1, 1100, 800), QSize(1024, 768)),
+                 QRect(0, 0, 1024, 768));
+        QCOMPARE(ui::KeptOnScreen(QRect(30, 40, 300, 900), QSize(1024, 768)),
+                 QRect(30, 0, 300, 768));
     }
 
     void commandLineOpensTheFirstFileThatLoads() {

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QToolButton>
 #include <QtTest>
@@ -80,17 +81,35 @@ class RecentFilesTest : public QObject {
 
         const QList<QAction*> actions = showMenu(main)->actions();
         QCOMPARE(actions.size(), 3);
-        QCOMPARE(actions[0]->text(), QStringLiteral("shoes — ") + QDir::toNativeSeparators(listed));
+        // The folder may lose its middle on a narrow screen, never its last part.
+        QVERIFY2(actions[0]->text().startsWith(QStringLiteral("shoes — ")) &&
+                     actions[0]->text().endsWith(QDir::toNativeSeparators(QStringLiteral("/出品"))),
+                 qPrintable(actions[0]->text()));
         QCOMPARE(actions[1]->text(), QStringLiteral("bag"));
         // The folder's "&" is shown too, not taken as a mnemonic.
-        QCOMPARE(actions[2]->text(),
-                 QStringLiteral("shoes — ") + QDir::toNativeSeparators(other).replace(
-                                                  QLatin1Char('&'), QStringLiteral("&&")));
+        QVERIFY2(actions[2]->text().startsWith(QStringLiteral("shoes — ")) &&
+                     actions[2]->text().endsWith(QStringLiteral("b&&c")),
+                 qPrintable(actions[2]->text()));
         QCOMPARE(actions[2]->toolTip(), QDir::toNativeSeparators(second));
 
         // Once only one is left, it is short again.
         main.RecentFiles()->Remove(first);
         QCOMPARE(showMenu(main)->actions()[1]->text(), QStringLiteral("shoes"));
+    }
+
+    void longFoldersLoseTheirMiddleButNeverTheNameNorTheLastFolder() {
+        const QString deep = QStringLiteral("/home/seller/documents/auctions/2026/winter/");
+        const QStringList paths{deep + QStringLiteral("革/shoes.qvl"),
+                                deep + QStringLiteral("布/shoes.qvl"),
+                                QStringLiteral("/a/shoes.qvl")};
+        const QFontMetrics metrics(QApplication::font());
+        const int width = metrics.horizontalAdvance(QStringLiteral("shoes — /home/seller/…/革"));
+        const QStringList labels = TRecentFiles::MenuLabels(paths, &metrics, width);
+        QCOMPARE(labels[0], QStringLiteral("shoes — /home/seller/…/革"));
+        QCOMPARE(labels[1], QStringLiteral("shoes — /home/seller/…/布"));
+        QCOMPARE(labels[2], QStringLiteral("shoes — /a"));
+        // Too narrow even for that: the root, the cut, the last folder and the name stay.
+        QCOMPARE(TRecentFiles::MenuLabels(paths, &metrics, 1)[0], QStringLiteral("shoes — /…/革"));
     }
 
     void namesTheFolderCannotTellApartShowTheWholeFileName() {

@@ -181,6 +181,7 @@ class RecoveryTest : public QObject {
             fixture->dialogs.fileAnswers.push_back(other);
             main.SpeedButtonOpenClick();
         } else if (how == "drop") {
+            fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
             main.FilesDropped({other});
         } else {
             fixture->dialogs.messageAnswers.push_back(QMessageBox::No);

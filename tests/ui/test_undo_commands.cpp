@@ -162,7 +162,9 @@ class UndoCommandsTest : public QObject {
         QVERIFY(main.Sheet().Rows[1].IncludeItem);
 
         find<QCheckBox>("CheckBoxKou2")->click();
+        fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
         main.FilesDropped({path});
+        QCOMPARE(int(fixture->dialogs.messages.size()), 2);
         QCOMPARE(main.SheetDocument()->History()->count(), 0);
         QVERIFY(!main.AnyCellModified());
         QVERIFY(main.Sheet().Rows[1].IncludeItem);

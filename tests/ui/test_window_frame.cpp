@@ -11,7 +11,12 @@
 
 #include <memory>
 
+#include <QDockWidget>
+#include <QMessageBox>
+
+#include "MainWindowFixture.h"
 #include "UiTestEnvironment.h"
+#include "editor/Mainunit.h"
 #include "ui/Placement.h"
 
 #ifdef QUORVEL_HAVE_XCB
@@ -203,6 +208,45 @@ class WindowFrameTest : public QObject {
         if (manager) QVERIFY(WindowManagerCaughtUp(window));
 #endif
         QCOMPARE(window.frameGeometry().topLeft(), framed);
+    }
+
+    // Across a restart: the main window maximised comes back maximised, with the place it had
+    // before to go back to, and a floating live view comes back shown, on the screen.
+    void windowsComeBackAsTheyWere() {
+        MainWindowFixture fixture;
+        TFormMain& main = fixture.start();
+        main.showNormal();
+        main.move(120, 90);
+        QTRY_VERIFY_WITH_TIMEOUT(main.windowHandle()->frameMargins().top() > 0, kCeilingMs);
+        QTRY_COMPARE_WITH_TIMEOUT(main.pos(), QPoint(120, 90), kCeilingMs);
+        const QSize normalSize = main.size();
+        main.showMaximized();
+        QTRY_VERIFY_WITH_TIMEOUT(main.isMaximized(), kCeilingMs);
+        QTRY_VERIFY_WITH_TIMEOUT(main.width() > normalSize.width(), kCeilingMs);
+#ifdef QUORVEL_HAVE_PAGE
+        auto* view = fixture.find<QDockWidget>("DockLiveView");
+        view->show();
+        view->setFloating(true);
+        view->setGeometry(-300, 2000, 300, 200);
+#endif
+        QVERIFY(main.close());
+        fixture.stop();
+
+        TFormMain& again = fixture.start();
+        QTRY_VERIFY_WITH_TIMEOUT(again.isMaximized(), kCeilingMs);
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QTRY_VERIFY_WITH_TIMEOUT(again.frameGeometry().top() >= 0, kCeilingMs);
+        QVERIFY(screen.contains(again.frameGeometry().topLeft()));
+#ifdef QUORVEL_HAVE_PAGE
+        auto* restored = fixture.find<QDockWidget>("DockLiveView");
+        QTRY_VERIFY_WITH_TIMEOUT(restored->isVisible(), kCeilingMs);
+        QVERIFY(restored->isFloating());
+        QTRY_VERIFY_WITH_TIMEOUT(screen.contains(restored->frameGeometry()), kCeilingMs);
+#endif
+        again.showNormal();
+        QTRY_VERIFY_WITH_TIMEOUT(!again.isMaximized(), kCeilingMs);
+        QTRY_COMPARE_WITH_TIMEOUT(again.size(), normalSize, kCeilingMs);
+        QTRY_COMPARE_WITH_TIMEOUT(again.pos(), QPoint(120, 90), kCeilingMs);
     }
 
   private:
