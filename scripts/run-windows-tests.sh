@@ -158,31 +158,27 @@ until (exec 3<>"/dev/tcp/127.0.0.1/$front") 2>/dev/null; do
   kill -0 "$tls_front" 2>/dev/null || { echo "FAILED: socat did not listen on $front"; exit 1; }
   sleep 0.1
 done
-set +e
-(cd "$editor_build" && QUORVEL_TEST_CERT_DIR="Z:$(echo "$certificates" | tr / '\\')" \
-  QUORVEL_TEST_TLS_FRONT="$front:$back" "${japanese[@]}" timeout 300 wine ./picture_tests.exe) \
-  2>&1 | tr -d '\r' | tee "$editor_build/picture_tests.log"
-rc=${PIPESTATUS[0]}
-set -e
-gtest_skips "$editor_build/picture_tests.log" "picture_tests.exe (wine)" >>"$skips"
-if [ "$rc" != 0 ]; then
-  echo "FAILED picture_tests.exe (exit $rc)"
-  status=1
-fi
+# The tests' servers sit behind the TLS front.
+tls_env=(env QUORVEL_TEST_CERT_DIR="Z:$(echo "$certificates" | tr / '\\')" QUORVEL_TEST_TLS_FRONT="$front:$back")
+# A GoogleTest program of the editor's build under wine, its skips listed and its failure counted.
+run_gtest() { # NAME
+  local rc
+  set +e
+  (cd "$editor_build" && "${tls_env[@]}" "${japanese[@]}" timeout 300 wine "./$1.exe") \
+    2>&1 | tr -d '\r' | tee "$editor_build/$1.log"
+  rc=${PIPESTATUS[0]}
+  set -e
+  gtest_skips "$editor_build/$1.log" "$1.exe (wine)" >>"$skips"
+  if [ "$rc" != 0 ]; then
+    echo "FAILED $1.exe (exit $rc)"
+    status=1
+  fi
+}
+run_gtest picture_tests
 # The page engine: the fidelity fixtures against the same browser files as on Linux, the
 # designs, the pictures in the page, and the tool's figure.
 echo "== the page engine under wine"
-set +e
-(cd "$editor_build" && QUORVEL_TEST_CERT_DIR="Z:$(echo "$certificates" | tr / '\\')" \
-  QUORVEL_TEST_TLS_FRONT="$front:$back" "${japanese[@]}" timeout 300 wine ./page_tests.exe) \
-  2>&1 | tr -d '\r' | tee "$editor_build/page_tests.log"
-rc=${PIPESTATUS[0]}
-set -e
-gtest_skips "$editor_build/page_tests.log" "page_tests.exe (wine)" >>"$skips"
-if [ "$rc" != 0 ]; then
-  echo "FAILED page_tests.exe (exit $rc)"
-  status=1
-fi
+run_gtest page_tests
 # qvltags.exe --check gives the Linux tool's figures for the fixture sheets, from the engine.
 echo "== qvltags.exe --check against the Linux tool"
 checked=0
@@ -217,8 +213,7 @@ for name in "${wanted[@]}"; do
   fi
   set +e
   # The picture tests' servers sit behind the same TLS front as the store's.
-  (cd "$editor_build" && QUORVEL_TEST_CERT_DIR="Z:$(echo "$certificates" | tr / '\\')" \
-    QUORVEL_TEST_TLS_FRONT="$front:$back" \
+  (cd "$editor_build" && "${tls_env[@]}" \
     "${japanese[@]}" "${display[@]}" timeout 300 wine "./$name.exe" -o "$name.log,txt") \
     >/dev/null 2>&1
   rc=$?

@@ -72,17 +72,26 @@ qreal PageFont::EmojiAdvance(QStringView cluster) {
     return emojiMetrics_->horizontalAdvance(cluster.toString());
 }
 
+namespace {
+
+// One picture a cluster: a flag's two letters, a sequence joined by U+200D.
+template <typename Each>
+void ForEachCluster(QStringView run, Each each) {
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, run.toString());
+    qsizetype from = 0;
+    while (clusters.toNextBoundary() != -1) {
+        const qsizetype to = clusters.position();
+        if (to > from) each(run.mid(from, to - from));
+        from = to;
+    }
+}
+
+}  // namespace
+
 qreal PageFont::Advance(QStringView run, bool inEmoji) {
     if (inEmoji && hasEmoji) {
-        // One picture a cluster: a flag's two letters, a sequence joined by U+200D.
         qreal advance = 0;
-        QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, run.toString());
-        qsizetype from = 0;
-        while (clusters.toNextBoundary() != -1) {
-            const qsizetype to = clusters.position();
-            if (to > from) advance += EmojiAdvance(run.mid(from, to - from));
-            from = to;
-        }
+        ForEachCluster(run, [&](QStringView cluster) { advance += EmojiAdvance(cluster); });
         return advance;
     }
     if (!metrics_) metrics_ = std::make_unique<QFontMetricsF>(font);
@@ -99,16 +108,10 @@ void PageFont::Draw(QPainter& painter, QPointF baseline, const QString& text) {
         }
         // Each picture where the browser puts it.
         painter.setFont(emoji);
-        QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, run.toString());
-        qsizetype from = 0;
-        while (clusters.toNextBoundary() != -1) {
-            const qsizetype to = clusters.position();
-            if (to <= from) continue;
-            const QStringView cluster = run.mid(from, to - from);
+        ForEachCluster(run, [&](QStringView cluster) {
             painter.drawText(baseline, cluster.toString());
             baseline.rx() += EmojiAdvance(cluster);
-            from = to;
-        }
+        });
     });
 }
 
@@ -134,7 +137,8 @@ PageFonts::PageFonts() {
     // Registering the face's files costs a fifth of a second (every face in the collections is
     // read), so where the system has the face already, as Debian's fonts-noto-cjk gives it, that
     // is the one used.
-    bool found = QFontDatabase::families().contains(kFamily);
+    const QStringList families = QFontDatabase::families();
+    bool found = families.contains(kFamily);
     for (const QString& folder : found ? QStringList() : FontFolders()) {
         for (const char* file : {"NotoSansCJK-Regular.ttc", "NotoSansCJK-Bold.ttc",
                                  "NotoSansCJKjp-Regular.otf", "NotoSansCJKjp-Bold.otf"}) {
@@ -147,7 +151,6 @@ PageFonts::PageFonts() {
         if (found) break;
     }
     // The system's colour emoji face, else Noto's from the folders the page's face may come from.
-    const QStringList families = QFontDatabase::families();
     for (const char* emoji : {"Noto Color Emoji", "Segoe UI Emoji", "Apple Color Emoji"}) {
         if (families.contains(QString::fromLatin1(emoji))) {
             emojiFamily_ = QString::fromLatin1(emoji);

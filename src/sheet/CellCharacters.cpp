@@ -94,9 +94,8 @@ std::optional<char32_t> ReadReference(std::string_view text, std::size_t pos, st
     return ch;
 }
 
-std::string ToUtf8(std::string_view cellBytes) {
-    std::string out;
-    out.reserve(cellBytes.size() * 3 / 2);
+void ForEachRun(std::string_view cellBytes, const std::function<void(std::string_view)>& plain,
+                const std::function<void(char32_t)>& referenced) {
     std::size_t plainStart = 0;
     std::size_t pos = 0;
     while (pos < cellBytes.size()) {
@@ -104,8 +103,8 @@ std::string ToUtf8(std::string_view cellBytes) {
         std::size_t length = 0;
         if (byte == '&') {
             if (const auto ch = ReadReference(cellBytes, pos, length)) {
-                out += sjis::ToUtf8(cellBytes.substr(plainStart, pos - plainStart));
-                sjis::AppendUtf8(out, *ch);
+                if (pos > plainStart) plain(cellBytes.substr(plainStart, pos - plainStart));
+                referenced(*ch);
                 pos += length;
                 plainStart = pos;
                 continue;
@@ -114,7 +113,15 @@ std::string ToUtf8(std::string_view cellBytes) {
         // A lead byte takes its second byte along: that byte is never the start of a reference.
         pos += sjis::IsLeadByte(byte) && pos + 1 < cellBytes.size() ? 2 : 1;
     }
-    out += sjis::ToUtf8(cellBytes.substr(plainStart));
+    if (plainStart < cellBytes.size()) plain(cellBytes.substr(plainStart));
+}
+
+std::string ToUtf8(std::string_view cellBytes) {
+    std::string out;
+    out.reserve(cellBytes.size() * 3 / 2);
+    ForEachRun(
+        cellBytes, [&out](std::string_view run) { out += sjis::ToUtf8(run); },
+        [&out](char32_t ch) { sjis::AppendUtf8(out, ch); });
     return out;
 }
 

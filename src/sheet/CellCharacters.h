@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,11 @@ std::size_t ReferenceLength(char32_t ch);
 // naming a character that EntersAsReference. `length` is then the reference's bytes, always
 // ReferenceLength of the character. Nothing for any other text.
 std::optional<char32_t> ReadReference(std::string_view text, std::size_t pos, std::size_t& length);
+
+// Walks a cell's bytes: `plain` for each stretch of code page 932 bytes, `referenced` for each
+// reference ReadReference takes, in order.
+void ForEachRun(std::string_view cellBytes, const std::function<void(std::string_view)>& plain,
+                const std::function<void(char32_t)>& referenced);
 
 // A cell's bytes (or any text in the cells' form, such as the plain text) as UTF-8, the
 // references ReadReference takes as their characters.

@@ -74,24 +74,9 @@ std::string boxTextToCell(QStringView boxText) {
 
 QString cellTextToUnicode(std::string_view cellText) {
     QString text;
-    std::size_t plainStart = 0;
-    std::size_t pos = 0;
-    while (pos < cellText.size()) {
-        const auto byte = static_cast<unsigned char>(cellText[pos]);
-        std::size_t length = 0;
-        if (byte == '&') {
-            if (const auto ch = quorvel::cellchars::ReadReference(cellText, pos, length)) {
-                text += fromSjis(cellText.substr(plainStart, pos - plainStart));
-                text += QString::fromUcs4(&*ch, 1);
-                pos += length;
-                plainStart = pos;
-                continue;
-            }
-        }
-        // A second byte is never the start of a reference.
-        pos += quorvel::sjis::IsLeadByte(byte) && pos + 1 < cellText.size() ? 2 : 1;
-    }
-    text += fromSjis(cellText.substr(plainStart));
+    quorvel::cellchars::ForEachRun(
+        cellText, [&text](std::string_view run) { text += fromSjis(run); },
+        [&text](char32_t ch) { text += QString::fromUcs4(&ch, 1); });
     return text;
 }
 

@@ -3,7 +3,6 @@
 // or a hang, within the engine's bounds. Input (up to 64 KB, words from fuzz_page.dict): a byte
 // choosing the width and the sizes, then cell texts separated by 0x00; bytes 0x01..0x1F stand
 // for markup, so short inputs make deep and tangled pages.
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -11,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "QtHarness.h"
 #include "page/PageEngine.h"
 #include "sheet/DescriptionSheet.h"
 #include "sheet/HtmlGenerator.h"
@@ -70,18 +70,6 @@ std::string Expand(const std::uint8_t* data, std::size_t size) {
 }
 
 }  // namespace
-
-// Qt's font caches live until the process ends.
-extern "C" const char* __asan_default_options() {
-    return "detect_leaks=0";
-}
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never destroyed: at exit Qt's own statics may already be gone.
-    new QGuiApplication(*argc, *argv);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;

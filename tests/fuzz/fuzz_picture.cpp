@@ -1,23 +1,12 @@
 // libFuzzer harness for a served picture's bytes: the sniff picks at most one raster reader, the
 // decode stays within the side and pixel bounds, and nothing else is read.
-#include <QGuiApplication>
 #include <QImage>
 
 #include <cstdint>
 #include <cstdlib>
 
+#include "QtHarness.h"
 #include "page/PictureDecoder.h"
-
-extern "C" const char* __asan_default_options() {
-    return "detect_leaks=0";
-}
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never destroyed: at exit Qt's own statics may already be gone.
-    new QGuiApplication(*argc, *argv);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace quorvel::page;
