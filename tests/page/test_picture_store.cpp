@@ -64,6 +64,7 @@ TEST_F(PictureStoreTest, NeverAnsweredFailsAtTheLimit) {
 
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -149,11 +150,15 @@ TEST_F(PictureStoreTest, OnlyRasterPicturesAreDecoded) {
         QByteArray body;
         PictureState state;
     };
+    // A Qt built without its GIF reader (the Windows one) fails a GIF as any unreadable picture.
+    const bool hasGif = QImageReader::supportedImageFormats().contains("gif");
+    if (!hasGif) std::printf("this Qt has no GIF reader: a GIF is expected to fail\n");
+    const PictureState gifState = hasGif ? PictureState::Loaded : PictureState::Failed;
     std::vector<Case> cases = {
         {"/a.png", Png(30, 10, QColor(kRed)), PictureState::Loaded},
         {"/a.jpg", Saved(small, "JPEG"), PictureState::Loaded},
         {"/a.bmp", Saved(small, "BMP"), PictureState::Loaded},
-        {"/a.gif", kGif, PictureState::Loaded},
+        {"/a.gif", kGif, gifState},
         {"/file.svg", SvgNaming(QUrl::fromLocalFile(local).toString()), PictureState::Failed},
         {"/path.svg", SvgNaming(local), PictureState::Failed},
         {"/stdin.svg", SvgNaming(QStringLiteral("/dev/stdin")), PictureState::Failed},

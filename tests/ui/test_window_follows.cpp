@@ -177,7 +177,8 @@ class WindowFollowsTest : public QObject {
     // all at once, the marker last.
     void settingsAreWrittenOnlyAtTheClose() {
         TFormMain& main = fixture->start();
-        const QString file = fixture->settingsDir.path() + "/user/Quorvel.conf";
+        // Nothing at all in the store (the file, or the registry key on Windows) until the close.
+        const auto nothingWritten = [&] { return fixture->store().Open(false) == nullptr; };
         auto* market = main.Preview()->TabSheet4->ComboBoxMarket;
         market->setCurrentIndex(market->findData(int(quorvel::CheckMarket::Ebay)));
         emit market->activated(market->currentIndex());
@@ -187,17 +188,20 @@ class WindowFollowsTest : public QObject {
         fixture->find<QDockWidget>("DockLiveView")->show();
 #endif
         QCOMPARE(main.Checker()->Market(), quorvel::CheckMarket::Ebay);
-        QVERIFY2(!QFile::exists(file), "a setting was written before the close");
+        QVERIFY2(nothingWritten(), "a setting was written before the close");
         fixture->dialogs.messageAnswers.push_back(QMessageBox::Cancel);
         uitest::TypeInto(fixture->find<TCellEdit>("MemoKey"), QStringLiteral("x"));
         QVERIFY(!main.close());
-        QVERIFY2(!QFile::exists(file), "a cancelled close wrote settings");
+        QVERIFY2(nothingWritten(), "a cancelled close wrote settings");
         fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
         QVERIFY(main.close());
-        QFile written(file);
+#ifndef _WIN32
+        // The marker last, so that a write cut short leaves no settings that look whole.
+        QFile written(fixture->settingsDir.path() + "/user/Quorvel.conf");
         QVERIFY(written.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = written.readAll().trimmed().split('\n');
         QVERIFY(lines.last().startsWith("ParamExist="));
+#endif
         QCOMPARE(quorvel::ReadCheckMarket(fixture->store()), quorvel::CheckMarket::Ebay);
         QVERIFY(quorvel::ReadTextAndImageSettings(fixture->store()).TextMaxChars.has_value());
         QCOMPARE(quorvel::ReadStoredSettings(fixture->store())->SpeedButtonAll, true);

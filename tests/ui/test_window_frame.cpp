@@ -213,6 +213,11 @@ class WindowFrameTest : public QObject {
     // Across a restart: the main window maximised comes back maximised, with the place it had
     // before to go back to, and a floating live view comes back shown, on the screen.
     void windowsComeBackAsTheyWere() {
+#ifdef _WIN32
+        QSKIP(
+            "maximising needs a window manager, which wine's private X display here lacks; the "
+            "case runs on Linux under openbox");
+#endif
         MainWindowFixture fixture;
         TFormMain& main = fixture.start();
         main.showNormal();
