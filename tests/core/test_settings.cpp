@@ -315,7 +315,10 @@ TEST(Settings, TheAdditionsAreWrittenWithTheRestAndOnlyWhenGiven) {
     ASSERT_TRUE(WriteSettings(s.store, DistinctSnapshot()));
     EXPECT_EQ(ReadTextAndImageSettings(s.store).TextMaxChars, 3000);
     EXPECT_EQ(ReadCheckMarket(s.store), CheckMarket::Ebay);
+#ifndef _WIN32
+    // In the file; the registry lists a value where it was first made, whenever it is written.
     EXPECT_EQ(s.home().Names().back(), "ParamExist");
+#endif
 
     // The wrong type reads as absent.
     s.home().SetText("TextMaxChars", "5000");
