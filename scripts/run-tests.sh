@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds everything and runs every test: a short fuzz run of every
 # harness, the core, the editor and their tests cross-built for Windows under wine (the static Qt
-# for Windows is built first when its cache is missing: once, about 25 minutes on 2 cores), then the core
+# for Windows is built first when its cache is missing: once, about 18 minutes on 2 cores), then the core
 # and window tests here. The last lines list every test or case that was skipped, with its reason.
 # QUORVEL_SKIP_WINDOWS=1 is the one way to leave out the Windows part (and so the cross compiler
 # and wine it installs); the CI never sets it.
