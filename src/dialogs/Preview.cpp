@@ -26,6 +26,7 @@
 #include "ui/PreviewBrowser.h"
 #include "ui/PreviewBrowserLoader.h"
 #include "ui/SjisText.h"
+#include "ui/StandardsPage.h"
 #ifdef QUORVEL_HAVE_PAGE
 #include "ui/EnginePageView.h"
 #endif
@@ -253,11 +254,8 @@ void TFormPreview::showContent(const std::string& path, const std::string& bytes
     const QByteArray content(bytes.data(), static_cast<qsizetype>(bytes.size()));
     // The file declares no character set, and the view guesses wrongly for a file:// page.
     const QString type = QStringLiteral("text/html;charset=Shift_JIS");
-    const bool inMemory = content.size() < kMaxInlineContent;
-    if (view && inMemory)
-        view->setContent(content, type, url);
-    else if (view)
-        view->load(url);
+    const bool inMemory = content.size() + ui::kDoctypeLength < kMaxInlineContent;
+    if (view) ui::ShowInStandardsMode(*view, content, type, url, inMemory);
 #ifdef QUORVEL_HAVE_PAGE
     if (!view && enginePage_) enginePage_->ShowTags(content);
 #endif

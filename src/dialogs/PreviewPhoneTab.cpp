@@ -11,6 +11,7 @@
 #include "ui/JapaneseUi.h"
 #include "ui/PreviewBrowser.h"
 #include "ui/PreviewBrowserLoader.h"
+#include "ui/StandardsPage.h"
 #ifdef QUORVEL_HAVE_PAGE
 #include "page/PageEngine.h"
 #include "ui/EnginePageView.h"
@@ -134,10 +135,7 @@ void TPreviewPhoneTab::ShowPage(const QByteArray& bytes, const QString& mimeType
     ++generation_;
     LabelPhoneWidth->setText(QStringLiteral("横幅を測っています…"));
 #endif
-    if (inMemory)
-        view->setContent(bytes, mimeType, url);
-    else
-        view->load(url);
+    ui::ShowInStandardsMode(*view, bytes, mimeType, url, inMemory);
 }
 
 QString TPreviewPhoneTab::WidthLine(int viewport, int pageWidth) {

@@ -51,6 +51,13 @@ QString PageText(PreviewBrowser* view) {
     if (!QTest::qWaitFor([&] { return done; }, 20000)) return QStringLiteral("<no reply>");
     return text;
 }
+
+int PageWidth(PreviewBrowser* view, int cssWidth) {
+    int width = -2;
+    view->measurePageWidth(cssWidth, [&](int result) { width = result; });
+    if (!QTest::qWaitFor([&] { return width != -2; }, 20000)) return -3;
+    return width;
+}
 #endif
 
 }  // namespace
@@ -334,6 +341,35 @@ class TestPreview : public QObject {
             expected = expected.remove(QRegularExpression(QStringLiteral("<[^>]*>"))).trimmed();
             QVERIFY2(text.contains(expected), qPrintable(text));
         }
+        form.hide();
+#endif
+    }
+
+    // A table inherits FONT SIZE only in standards mode (quirks mode resets it to the default),
+    // so the page's width tells which mode the browser laid the tags out in. The preview file
+    // itself keeps the tags' bytes.
+    void browserTabsLayOutTheTagsInStandardsModeAsTheLiveViewDoes() {
+#if !QUORVEL_HAVE_WEBVIEW
+        QSKIP("this build has no browser module");
+#else
+        ScriptedDialogs scripted;
+        TFormPreview form;
+        const std::string file = path("mode.htm");
+        const std::string tags = Sjis(
+            "<FONT SIZE=\"7\"><TABLE><TR><TD>MMMMMMMMMMMMMMMMMMMM</TD></TR></TABLE></FONT>\r\n");
+        write(file, tags);
+        form.setFilePath(file);
+        QSignalSpy finished(&form, &TFormPreview::pageLoaded);
+        form.show();
+        PreviewBrowser* view = form.browser();
+        QVERIFY(view);
+        QVERIFY(finished.wait(20000));
+        // Twenty unbreakable capitals at 48 px run far past 375 px; at the default 16 px they fit.
+        const int width = PageWidth(view, 375);
+        QVERIFY2(width > 500, qPrintable(QString::number(width)));
+        const quorvel::PreviewReadResult kept = quorvel::ReadPreviewFile(file);
+        QVERIFY(kept.ok());
+        QCOMPARE(kept.bytes, tags);
         form.hide();
 #endif
     }
