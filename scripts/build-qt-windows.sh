@@ -48,7 +48,7 @@ if [ ! -f "$work/qtbase-build/.installed" ]; then
   # for the page's pictures, with TLS from the system (Schannel), so no OpenSSL ships.
   cmake -S "$src/qtbase" -B "$work/qtbase-build" "${common[@]}" \
     -DFEATURE_optimize_size=ON -DFEATURE_direct2d=OFF -DFEATURE_direct2d1_1=OFF \
-    -DFEATURE_gif=OFF -DFEATURE_ico=OFF -DFEATURE_pdf=OFF \
+    -DFEATURE_ico=OFF -DFEATURE_pdf=OFF \
     -DFEATURE_textmarkdownreader=OFF -DFEATURE_textmarkdownwriter=OFF -DFEATURE_textodfwriter=OFF \
     -DFEATURE_movie=OFF -DFEATURE_sessionmanager=OFF -DFEATURE_vulkan=OFF \
     -DFEATURE_graphicsview=OFF -DFEATURE_graphicseffect=OFF -DFEATURE_mdiarea=OFF \
