@@ -80,7 +80,11 @@ TLiveView::TLiveView(TSheetDocument& document, QWidget* parent)
     timer_->setInterval(0);
     connect(timer_, &QTimer::timeout, this, &TLiveView::request);
     connect(&document_, &TSheetDocument::changed, this, &TLiveView::schedule);
-    ui::connectGuarded(widthBox_, &QComboBox::currentIndexChanged, this, [this] { schedule(); });
+    ui::connectGuarded(widthBox_, &QComboBox::currentIndexChanged, this, [this] {
+        keepRoomForWidth();
+        schedule();
+    });
+    keepRoomForWidth();
     connect(canvas_, &TLiveViewCanvas::cellClicked, this, &TLiveView::cellClicked);
 }
 
@@ -141,6 +145,23 @@ void TLiveView::schedule() {
     stale_ = true;
     // Hidden, it costs nothing: the page is laid out when it is shown again.
     if (isVisible() && !timer_->isActive()) timer_->start();
+}
+
+// The view is never narrower than the chosen phone's page and its width line, docked beside a
+// maximised window or floating: a cut view would hide the very edge it is there to show.
+void TLiveView::keepRoomForWidth() {
+    const int chosen = ChosenWidth();
+    const QMargins margins = widget()->layout()->contentsMargins();
+    const int around = margins.left() + margins.right();
+    const int page = chosen > 0 ? chosen + 1 + 2 * scroll_->frameWidth() +
+                                      scroll_->verticalScrollBar()->sizeHint().width()
+                                : kMinimumCssWidth;
+    const QString longest =
+        chosen > 0 ? TPreviewPhoneTab::WidthLine(chosen, 9999) : QStringLiteral("横幅 9999 px");
+    const int line = widthBox_->sizeHint().width() +
+                     widthLabel_->fontMetrics().horizontalAdvance(longest) +
+                     widget()->layout()->spacing() + 8;
+    widget()->setMinimumWidth(std::max(page, line) + around);
 }
 
 int TLiveView::WidthToLayOut() const {
@@ -227,11 +248,16 @@ class DockRoom : public QObject {
             return;
         }
         const int screen = main_.screen() ? main_.screen()->availableGeometry().width() : 1 << 16;
-        const int width = std::min(kDockWidth, std::max(screen - main_.width(), 0));
+        const int needed = view_->minimumSizeHint().width();
+        const int width =
+            std::min(std::max(kDockWidth, needed), std::max(screen - main_.width(), 0));
         taken_ = resizable() && width > 0;
         if (taken_) main_.resize(main_.width() + width, main_.height());
-        if (resizable())
-            main_.resizeDocks({view_}, {std::max(width, kDockWidth / 2)}, Qt::Horizontal);
+        // A maximised window, or one with no room left on the screen, gives the view the sheet's
+        // room: still the whole phone and its width line.
+        main_.resizeDocks({view_},
+                          {taken_ ? std::max(width, needed) : std::max(kDockWidth, needed)},
+                          Qt::Horizontal);
         dockedWidth_ = view_->width();
     }
 

@@ -65,6 +65,7 @@ class TLiveView : public QDockWidget {
 
   private:
     void schedule();
+    void keepRoomForWidth();
     void request();
     void showLayout(std::shared_ptr<quorvel::page::PageLayout> layout);
     int WidthToLayOut() const;

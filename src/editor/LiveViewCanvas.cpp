@@ -17,7 +17,8 @@ void TLiveViewCanvas::ShowLayout(std::shared_ptr<const quorvel::page::PageLayout
                                  bool phone, int minimumWidth) {
     layout_ = std::move(layout);
     phone_ = phone;
-    const int width = std::max(layout_ ? layout_->PageWidth() : 0, minimumWidth);
+    // A pixel more at a phone's width, for the edge's line when the page fills the phone.
+    const int width = std::max(layout_ ? layout_->PageWidth() + (phone ? 1 : 0) : 0, minimumWidth);
     setFixedSize(width, layout_ ? std::max(layout_->PageHeight(), 1) : 1);
     update();
 }
@@ -31,6 +32,11 @@ void TLiveViewCanvas::SetFocusedTag(int tag) {
 QPoint TLiveViewCanvas::PageOrigin() const {
     if (!layout_ || !phone_) return {};
     return QPoint(std::max((width() - layout_->PageWidth()) / 2, 0), 0);
+}
+
+int TLiveViewCanvas::PhoneEdge() const {
+    if (!layout_ || !phone_) return -1;
+    return PageOrigin().x() + layout_->CssWidth();
 }
 
 QRect TLiveViewCanvas::CellRect(int tag) const {
@@ -54,6 +60,13 @@ void TLiveViewCanvas::paintEvent(QPaintEvent* event) {
     painter.translate(origin);
     layout_->Paint(painter, dirty.intersected(page).translated(-origin));
     painter.restore();
+    if (const int edge = PhoneEdge(); edge >= 0) {
+        const int past = origin.x() + layout_->PageWidth() - edge;
+        if (past > 0)
+            painter.fillRect(QRect(edge, 0, past, height()), QColor::fromRgba(kPastTheEdge));
+        painter.setPen(QPen(QColor::fromRgb(kPhoneEdge), 1));
+        painter.drawLine(edge, 0, edge, height());
+    }
     const QRect focused = CellRect(focusedTag_);
     if (!focused.isEmpty()) {
         painter.setPen(QPen(QColor::fromRgb(kOutline), 2));

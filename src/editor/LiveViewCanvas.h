@@ -9,7 +9,8 @@ class PageLayout;
 }
 
 // The page as the engine laid it out, drawn at one CSS pixel a pixel: centred on grey when it is
-// laid out at a phone's width, with the focused cell outlined. A click on a cell names it.
+// laid out at a phone's width, with the phone's right edge marked by a line and what runs past
+// it shaded, and the focused cell outlined. A click on a cell names it.
 class TLiveViewCanvas : public QWidget {
     Q_OBJECT
   public:
@@ -27,8 +28,14 @@ class TLiveViewCanvas : public QWidget {
     // The cell `tag`'s box on this widget; empty when the page has none.
     QRect CellRect(int tag) const;
 
+    // Where the phone's right edge is on this widget; -1 when the page is not at a phone's width.
+    int PhoneEdge() const;
+
     static constexpr QRgb kGrey = 0xFF808080;
     static constexpr QRgb kOutline = 0xFFFF8C00;
+    static constexpr QRgb kPhoneEdge = 0xFFD03030;
+    // Laid over what the buyer's phone would have to scroll to.
+    static constexpr QRgb kPastTheEdge = 0x60404040;
 
   signals:
     void cellClicked(int tag);

@@ -247,6 +247,41 @@ class TestLiveView : public QObject {
                  qPrintable(phone->LabelPhoneWidth->text()));
     }
 
+    // Beside a maximised window the docked view still holds the whole phone and its width line;
+    // the phone's edge is a line, and what a page wider than the phone puts past it is shaded.
+    void thePhonesEdgeIsMarkedAndKeepsItsRoomBesideAMaximisedWindow() {
+        TFormMain& main = fixture->start();
+        main.showMaximized();
+        if (!QTest::qWaitFor([&] { return main.isMaximized(); }, kWaitMs))
+            QSKIP("this platform's windows are not maximised without a window manager");
+        quorvel::TDescriptionSheet listing = main.Sheet();
+        listing.Title.Text = std::string(48, 'M');  // one unbreakable word, wider than the phone
+        main.SheetDocument()->ReplaceSheet(listing, false);
+        TLiveView* live = view();
+        live->ChooseWidth(414);
+        fixture->find<QToolButton>("SpeedButtonLiveView")->click();
+        QVERIFY(current());
+        QVERIFY(!live->isFloating());
+        QVERIFY2(live->PageWidth() > 414, qPrintable(QString::number(live->PageWidth())));
+        const int viewport = live->ScrollArea()->viewport()->width();
+        QVERIFY2(viewport > 414, qPrintable(QString::number(viewport)));
+        QLabel* line = live->WidthLabel();
+        QVERIFY2(line->width() >= line->fontMetrics().horizontalAdvance(line->text()),
+                 qPrintable(QStringLiteral("%1 for %2").arg(line->width()).arg(line->text())));
+        Shoot(live, "live-maximised-414");
+
+        TLiveViewCanvas* canvas = live->Canvas();
+        const int edge = canvas->PhoneEdge();
+        QCOMPARE(edge, canvas->PageOrigin().x() + 414);
+        const QImage picture = canvas->grab().toImage();
+        QCOMPARE(picture.pixel(edge, 1), TLiveViewCanvas::kPhoneEdge);
+        const int y = canvas->height() - 1;  // the body's margin, white across the page
+        const QColor before = picture.pixelColor(edge - 3, y);
+        const QColor past = picture.pixelColor(edge + 3, y);
+        QCOMPARE(before, QColor(Qt::white));
+        QVERIFY2(past.lightness() < before.lightness(), qPrintable(past.name()));
+    }
+
     void itsStateIsKeptWithTheOtherSettings() {
         fixture->start();
         view()->show();
