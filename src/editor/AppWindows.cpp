@@ -36,7 +36,6 @@ TQuorvelWindows::TQuorvelWindows(quorvel::KeyStore* settings, bool otherInstance
                                  const QStringList& arguments) {
     main = std::make_unique<TFormMain>(settings, otherInstanceRunning);
     main->FormCreate(arguments);
-    about = std::make_unique<TAboutForm>(main.get());
     link = std::make_unique<TLinkForm>(main.get());
     if (settings) {
         const quorvel::LinkTexts texts = quorvel::ReadLinkTexts(*settings);
@@ -45,8 +44,8 @@ TQuorvelWindows::TQuorvelWindows(quorvel::KeyStore* settings, bool otherInstance
     }
     image = std::make_unique<TImageForm>(main.get());
     image->FormCreate(settings);
-    notice = std::make_unique<TNewVerForm>(main.get());
-    main->AttachWindows(about.get(), link.get(), notice.get());
+    main->AttachWindows([this]() -> TAboutForm& { return About(); }, link.get(),
+                        [this]() -> TNewVerForm& { return Notice(); });
     closing = std::make_unique<TCloseWithBoxes>(*main);
     main->EditMenu()->SetImageForm(image.get());
     InstallCellShortcuts(*main, *main->EditMenu(),
@@ -59,6 +58,16 @@ TQuorvelWindows::TQuorvelWindows(quorvel::KeyStore* settings, bool otherInstance
         if (!picture->AddressBase().empty()) snapshot.ImageAddressBase = picture->AddressBase();
     });
     typeForTests(*main);
+}
+
+TAboutForm& TQuorvelWindows::About() {
+    if (!about) about = std::make_unique<TAboutForm>(main.get());
+    return *about;
+}
+
+TNewVerForm& TQuorvelWindows::Notice() {
+    if (!notice) notice = std::make_unique<TNewVerForm>(main.get());
+    return *notice;
 }
 
 void TQuorvelWindows::Show() {

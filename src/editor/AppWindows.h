@@ -16,8 +16,9 @@ class KeyStore;
 }
 
 // The program's windows, created in their order: the main window (which runs its creation
-// handler), the about box, the link dialog (which reads its last entries), the image dialog
-// (which reads its last address folder), the update notice.
+// handler), the link dialog (which reads its last entries), the image dialog (which reads its last
+// address folder). The about box and the update notice are made when first shown: their fonts
+// and pictures are no part of the start-up.
 struct TQuorvelWindows {
     TQuorvelWindows(quorvel::KeyStore* settings, bool otherInstanceRunning,
                     const QStringList& arguments);
@@ -25,6 +26,9 @@ struct TQuorvelWindows {
     // Shows the main window, then what the start brings (a recovery offer over it or the
     // command-line file).
     void Show();
+
+    TAboutForm& About();
+    TNewVerForm& Notice();
 
     std::unique_ptr<TFormMain> main;
     std::unique_ptr<TAboutForm> about;

@@ -251,11 +251,12 @@ void TFormMain::OpenStartWork() {
         document_->OpenFirstOf(startFiles_);
 }
 
-void TFormMain::AttachWindows(TAboutForm* about, TLinkForm* link, TNewVerForm* notice) {
-    about_ = about;
+void TFormMain::AttachWindows(std::function<TAboutForm&()> about, TLinkForm* link,
+                              std::function<TNewVerForm&()> notice) {
+    about_ = std::move(about);
     link_ = link;
     editMenu_->SetLinkForm(link);
-    versionCheck_->SetNotice(notice);
+    versionCheck_->SetNotice(std::move(notice));
 }
 
 void TFormMain::SpeedButtonStayOnTopClick() {
@@ -331,7 +332,7 @@ void TFormMain::LinkClick(QObject* sender) {
 }
 
 void TFormMain::SpeedButtonHelpClick() {
-    if (about_) dialogs().execModal(*about_);
+    if (about_) dialogs().execModal(about_());
 }
 
 void TFormMain::StartVersionCheck(const std::string& host, std::function<bool()> isOnline) {

@@ -69,7 +69,9 @@ class TFormMain : public QMainWindow {
     // existing command-line file is opened.
     void OpenStartWork();
     // The secondary windows, created after the main window.
-    void AttachWindows(TAboutForm* about, TLinkForm* link, TNewVerForm* notice);
+    // The about box and the update notice are asked for when they are to be shown.
+    void AttachWindows(std::function<TAboutForm&()> about, TLinkForm* link,
+                       std::function<TNewVerForm&()> notice);
 
     // Read by the commands that only look at the sheet; the editor changes it only through
     // SheetDocument() (a test may set one up here before the panes are shown again).
@@ -181,6 +183,6 @@ class TFormMain : public QMainWindow {
     TStatusNote* statusNote_ = nullptr;
     std::array<TCellEdit*, quorvel::kCellCount> cells_{};
 
-    TAboutForm* about_ = nullptr;
+    std::function<TAboutForm&()> about_;
     TLinkForm* link_ = nullptr;
 };

@@ -40,8 +40,9 @@ void TVersionCheckDriver::Start(const std::string& host, std::function<bool()> i
     deps.fetcher = fetcher_.get();
     deps.showNotice = [this] {
         if (!notice_) return;
-        notice_->SetVersionText(versionCheck_->VersionText);
-        dialogs().execModal(*notice_);
+        TNewVerForm& notice = notice_();
+        notice.SetVersionText(versionCheck_->VersionText);
+        dialogs().execModal(notice);
     };
     deps.stopTimer = [this] { timer1_->stop(); };
     deps.url = quorvel::update::VersionFileUrl(host);

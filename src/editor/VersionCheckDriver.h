@@ -28,7 +28,8 @@ class TVersionCheckDriver : public QObject {
     TVersionCheckDriver(QWidget* window, bool otherInstanceRunning);
     ~TVersionCheckDriver() override;
 
-    void SetNotice(TNewVerForm* notice) { notice_ = notice; }
+    // The notice is asked for only when a newer release is to be announced.
+    void SetNotice(std::function<TNewVerForm&()> notice) { notice_ = std::move(notice); }
     // (Re)starts the check against `host` ("host[:port]"; empty: never asks).
     void Start(const std::string& host, std::function<bool()> isOnline);
     // One tick of the check; an error goes to the error box.
@@ -45,7 +46,7 @@ class TVersionCheckDriver : public QObject {
     QWidget* window_;
     bool otherInstanceRunning_;
     bool cancelled_ = false;
-    TNewVerForm* notice_ = nullptr;
+    std::function<TNewVerForm&()> notice_;
     QTimer* timer1_ = nullptr;
     std::unique_ptr<quorvel::net::THttpClient> httpClient_;
     std::unique_ptr<quorvel::update::VersionFetcher> fetcher_;

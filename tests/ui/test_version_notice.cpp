@@ -132,7 +132,7 @@ class VersionNoticeTest : public QObject {
         QVERIFY(run.closeTaken);
         QCOMPARE(run.result, int(QDialog::Rejected));
         QCOMPARE(run.questionsWhileOpen, std::size_t(0));
-        QVERIFY(!fixture->windows->notice->isVisible());
+        QVERIFY(!fixture->windows->Notice().isVisible());
 
         // Cancelled: the window stays, with its work, and the notice does not come back.
         QTRY_COMPARE_WITH_TIMEOUT(fixture->dialogs.messages.size(), std::size_t(1), 60000);
@@ -166,7 +166,7 @@ class VersionNoticeTest : public QObject {
         const std::string host = startNewerRelease(5);
         TFormMain& main = fixture->start();
         uitest::RecordingUrlOpener opener;
-        TNewVerForm& notice = *fixture->windows->notice;
+        TNewVerForm& notice = fixture->windows->Notice();
         const std::vector<std::function<void()>> before{
             [] {},
             [&] { notice.MemoInfo->setFocus(Qt::MouseFocusReason); },
