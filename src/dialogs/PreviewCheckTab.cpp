@@ -21,7 +21,7 @@ TPreviewCheckTab::TPreviewCheckTab(QWidget* parent) : QWidget(parent) {
     LabelCheckSummary->setContentsMargins(4, 3, 4, 3);
     SpinMaxChars = new QSpinBox(this);
     SpinMaxChars->setObjectName(QStringLiteral("SpinMaxChars"));
-    SpinMaxChars->setRange(1000, 10000000);
+    SpinMaxChars->setRange(kMaxCharsLowest, kMaxCharsHighest);
     SpinMaxChars->setSingleStep(1000);
     SpinMaxChars->setGroupSeparatorShown(true);
     SpinMaxChars->setValue(static_cast<int>(quorvel::kDefaultCheckMaxChars));

@@ -20,6 +20,13 @@ class TPreviewCheckTab : public QWidget {
 
     void ShowResult(const quorvel::ListingCheckResult& result);
     const quorvel::ListingCheckResult& Result() const { return result_; }
+    // The box's range: a stored value outside it is taken as its nearest end.
+    static constexpr int kMaxCharsLowest = 1000, kMaxCharsHighest = 10000000;
+    static constexpr int ClampMaxChars(int chars) {
+        return chars < kMaxCharsLowest    ? kMaxCharsLowest
+               : chars > kMaxCharsHighest ? kMaxCharsHighest
+                                          : chars;
+    }
     void SetMaxChars(int chars);
     // Shows `market` as chosen without telling anyone.
     void SetMarket(quorvel::CheckMarket market);

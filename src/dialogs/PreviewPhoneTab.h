@@ -24,6 +24,11 @@ class TPreviewPhoneTab : public QWidget {
     Q_OBJECT
   public:
     static constexpr int kWidths[] = {360, 375, 390, 414};
+    static constexpr bool Offers(int cssPixels) {
+        for (int width : kWidths)
+            if (width == cssPixels) return true;
+        return false;
+    }
     // The one line every view of the page gives for a page laid out at a phone's width.
     static QString WidthLine(int viewport, int pageWidth);
 

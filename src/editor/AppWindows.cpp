@@ -50,8 +50,12 @@ TQuorvelWindows::TQuorvelWindows(quorvel::KeyStore* settings, bool otherInstance
     main->EditMenu()->SetImageForm(image.get());
     InstallCellShortcuts(*main, *main->EditMenu(),
                          [window = main.get()] { return window->FocusedCell(); });
-    main->Preview()->TextTab->Attach(&main->Sheet(), settings);
-    AttachCheckMarket(*main->Preview()->TabSheet4, *main->Checker(), settings);
+    TListingChecker& checker = *main->Checker();
+    TakeStoredCheckMarket(checker, settings);
+    main->WhenPreviewMade([sheet = &main->Sheet(), &checker, settings](TFormPreview& preview) {
+        preview.TextTab->Attach(sheet, settings);
+        AttachCheckMarket(*preview.TabSheet4, checker);
+    });
     main->AddSettingsSource([window = main.get(), picture = image.get()](auto& snapshot) {
         snapshot.Market = window->Checker()->Market();
         snapshot.TextMaxChars = window->Preview()->TextTab->MaxChars();

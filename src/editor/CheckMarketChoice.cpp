@@ -5,15 +5,12 @@
 #include "store/Settings.h"
 #include "ui/Guarded.h"
 
-void AttachCheckMarket(TPreviewCheckTab& tab, TListingChecker& checker,
-                       quorvel::KeyStore* settings) {
-    const quorvel::CheckMarket stored =
-        settings ? quorvel::ReadCheckMarket(*settings) : quorvel::CheckMarket::Generic;
-    tab.SetMarket(stored);
-    if (stored != checker.Market()) {
-        checker.SetMarket(stored);
-        checker.CheckNow();
-    }
+void TakeStoredCheckMarket(TListingChecker& checker, quorvel::KeyStore* settings) {
+    if (settings) checker.SetMarket(quorvel::ReadCheckMarket(*settings));
+}
+
+void AttachCheckMarket(TPreviewCheckTab& tab, TListingChecker& checker) {
+    tab.SetMarket(checker.Market());
     ui::connectGuarded(&tab, &TPreviewCheckTab::marketChosen, &tab,
                        [&checker](quorvel::CheckMarket market) {
                            if (market == checker.Market()) return;

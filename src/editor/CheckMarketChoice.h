@@ -6,8 +6,9 @@ namespace quorvel {
 class KeyStore;
 }
 
-// Ties the check tab's "出品先" to the listing check: the stored choice is shown and checked for
-// at start, and a new choice checks the sheet again at once; the main window keeps the choice
+// The check tab's "出品先" and the listing check: the stored choice is taken by the check at the
+// start (its first check, once the window is up, is for it), the tab shows the check's choice when
+// it is made, and a new choice checks the sheet again at once; the main window keeps the choice
 // with its settings at the close. `settings` may be null (nothing is read then).
-void AttachCheckMarket(TPreviewCheckTab& tab, TListingChecker& checker,
-                       quorvel::KeyStore* settings);
+void TakeStoredCheckMarket(TListingChecker& checker, quorvel::KeyStore* settings);
+void AttachCheckMarket(TPreviewCheckTab& tab, TListingChecker& checker);

@@ -21,6 +21,8 @@
 #include "dialogs/DesignChooser.h"
 #include "dialogs/Linkunit.h"
 #include "dialogs/Preview.h"
+#include "dialogs/PreviewCheckTab.h"
+#include "dialogs/PreviewPhoneTab.h"
 #include "editor/CellEdit.h"
 #include "editor/CellHint.h"
 #include "editor/DocumentController.h"
@@ -144,8 +146,6 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
     connect(document_, &TDocumentController::saved, statusNote_, &TStatusNote::Clear);
     connect(document_, &TDocumentController::scrollToTopWanted, rowsArea_, &TRowsArea::ScrollToTop);
 
-    preview_ = new TFormPreview(this);
-    InstallCloseOnEscape(preview_);
     InstallFileShortcuts(*this, *document_);
     ui::connectGuarded(formatToolbar_, &TFormatToolbar::designRequested, this, [this] {
         TCellEdit* focused = FocusedCell();
@@ -169,8 +169,9 @@ TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWi
         *sheetDocument_, [this] { return document_->CurrentFileName(); }, {}, this);
     recovery_->Follow(*sheetDocument_);
     const auto cellByTag = [this](int tag) { return CellByTag(tag); };
-    previewCommand_ =
-        new TPreviewCommand(*sheetDocument_, *preview_, *StatusBar1, *rowsArea_, cellByTag, this);
+    previewCommand_ = new TPreviewCommand(
+        *sheetDocument_, [this]() -> TFormPreview& { return *Preview(); }, *StatusBar1, *rowsArea_,
+        cellByTag, this);
     new TUndoCommands(*sheetDocument_, SpeedButtonUndo, SpeedButtonRedo, cellByTag, *rowsArea_,
                       *formatToolbar_, *this);
 #ifdef QUORVEL_HAVE_PAGE
@@ -190,6 +191,34 @@ TFormMain::~TFormMain() {
     delete preview_;
     preview_ = nullptr;
     if (cellHint_) qApp->removeEventFilter(cellHint_);
+}
+
+TFormPreview* TFormMain::Preview() {
+    if (preview_) return preview_;
+    preview_ = new TFormPreview(this);
+    InstallCloseOnEscape(preview_);
+    const auto moveResize = [](QWidget* window, const std::optional<int>& left,
+                               const std::optional<int>& top, const std::optional<int>& width,
+                               const std::optional<int>& height) {
+        // Without a stored position the window system places the window.
+        if (left || top) window->move(left.value_or(window->x()), top.value_or(window->y()));
+        window->resize(ui::FittedToScreen(
+            QSize(width.value_or(window->width()), height.value_or(window->height()))));
+    };
+    moveResize(preview_, storedPvLeft_, storedPvTop_, storedPvWidth_, storedPvHeight_);
+    ui::PlaceStoredOnScreen(*preview_);
+    // The check's settings were taken at the start; the new window shows them.
+    preview_->SetMaxChars(static_cast<int>(
+        std::min<std::size_t>(Checker()->MaxChars(), std::numeric_limits<int>::max())));
+    preview_->SetPhoneWidth(Checker()->PhoneWidth());
+    previewCommand_->Follow(*preview_);
+    for (const auto& made : previewMade_) made(*preview_);
+    return preview_;
+}
+
+void TFormMain::WhenPreviewMade(std::function<void(TFormPreview&)> made) {
+    if (preview_) made(*preview_);
+    previewMade_.push_back(std::move(made));
 }
 
 void TFormMain::buildFileToolbar() {
@@ -239,7 +268,6 @@ void TFormMain::FormCreate(const QStringList& arguments) {
     LoadSettings();
     ui::PlaceStoredOnScreen(*this);
     normalPlacement_ = new ui::NormalPlacement(*this);
-    ui::PlaceStoredOnScreen(*preview_);
     applyStayOnTop();
     for (const QString& argument : arguments)
         if (QFileInfo::exists(argument)) startFiles_ << argument;
@@ -386,7 +414,10 @@ void TFormMain::LoadSettings() {
     moveResize(this, stored->Left, stored->Top, stored->Width, stored->Height);
     // After the geometry, which is then the one it goes back to when restored.
     if (stored->Maximized.value_or(false)) setWindowState(windowState() | Qt::WindowMaximized);
-    moveResize(preview_, stored->Pv_Left, stored->Pv_Top, stored->Pv_Width, stored->Pv_Height);
+    storedPvLeft_ = stored->Pv_Left;
+    storedPvTop_ = stored->Pv_Top;
+    storedPvWidth_ = stored->Pv_Width;
+    storedPvHeight_ = stored->Pv_Height;
     if (stored->PanelLeftWidth)
         rowsArea_->SetLeftColumnWidth(quorvel::ClampPanelLeftWidth(*stored->PanelLeftWidth));
     if (stored->SpeedButtonStayOnTop)
@@ -402,9 +433,14 @@ void TFormMain::LoadSettings() {
     for (const std::string& path : stored->RecentFiles)
         recent << QFile::decodeName(QByteArray::fromStdString(path));
     recentFiles_->SetPaths(recent);
-    if (stored->CheckMaxChars) preview_->SetMaxChars(*stored->CheckMaxChars);
+    // Taken by the check now and shown by the preview when it is made. The first check waits
+    // for the window to be up, so nothing is checked here.
+    if (stored->CheckMaxChars)
+        Checker()->SetMaxChars(
+            static_cast<std::size_t>(TPreviewCheckTab::ClampMaxChars(*stored->CheckMaxChars)));
     // A width the drop-down does not offer keeps the one it shows.
-    if (stored->PhoneWidth) preview_->SetPhoneWidth(*stored->PhoneWidth);
+    if (stored->PhoneWidth && TPreviewPhoneTab::Offers(*stored->PhoneWidth))
+        Checker()->SetPhoneWidth(*stored->PhoneWidth);
     rowsArea_->UpdateRowsScrollRange();
 }
 
@@ -418,10 +454,13 @@ void TFormMain::SaveSettings() {
     snapshot.Width = frame.width();
     snapshot.Height = frame.height();
     snapshot.Maximized = isMaximized();
-    snapshot.Pv_Left = preview_->x();
-    snapshot.Pv_Top = preview_->y();
-    snapshot.Pv_Width = preview_->width();
-    snapshot.Pv_Height = preview_->height();
+    // A preview never shown this session is made now, so that its stored state is written back
+    // as the preview itself would keep it.
+    TFormPreview* preview = Preview();
+    snapshot.Pv_Left = preview->x();
+    snapshot.Pv_Top = preview->y();
+    snapshot.Pv_Width = preview->width();
+    snapshot.Pv_Height = preview->height();
     snapshot.PanelLeftWidth = rowsArea_->LeftColumnWidth();
     snapshot.SpeedButtonStayOnTop = SpeedButtonStayOnTop->isChecked();
     snapshot.SpeedButtonMultiple = SpeedButtonMulti->isChecked();
@@ -440,7 +479,7 @@ void TFormMain::SaveSettings() {
     }
     snapshot.CheckMaxChars = static_cast<int>(
         std::min<std::size_t>(Checker()->MaxChars(), std::numeric_limits<int>::max()));
-    snapshot.PhoneWidth = preview_->PhoneWidth();
+    snapshot.PhoneWidth = preview->PhoneWidth();
     for (const auto& source : settingsSources_) source(snapshot);
     quorvel::WriteSettings(*settings_, snapshot);
 }

@@ -81,7 +81,10 @@ class TFormMain : public QMainWindow {
     TEditMenu* EditMenu() const { return editMenu_; }
     TCellEdit* FocusedCell() const;
     TCellEdit* CellByTag(int tag) const;
-    TFormPreview* Preview() const { return preview_; }
+    // Made when first asked for (a preview, a tag copy, the close's settings): its tabs are no
+    // part of the start-up. `made` runs on the new window, once.
+    TFormPreview* Preview();
+    void WhenPreviewMade(std::function<void(TFormPreview&)> made);
     TStyleStrip* StyleStrip() const { return styleStrip_; }
     TRowsArea* RowsArea() const { return rowsArea_; }
     TNoteBar* NoteBar() const { return noteBar_; }
@@ -171,6 +174,9 @@ class TFormMain : public QMainWindow {
     TVersionCheckDriver* versionCheck_ = nullptr;
     TRecoveryKeeper* recovery_ = nullptr;
     TFormPreview* preview_ = nullptr;
+    std::vector<std::function<void(TFormPreview&)>> previewMade_;
+    // The preview's stored place and size, used when it is made.
+    std::optional<int> storedPvLeft_, storedPvTop_, storedPvWidth_, storedPvHeight_;
     TStyleStrip* styleStrip_ = nullptr;
     TTitleBar* titleBar_ = nullptr;
     TRowsArea* rowsArea_ = nullptr;

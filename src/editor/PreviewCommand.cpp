@@ -25,12 +25,12 @@
 #include "ui/Guarded.h"
 #include "ui/SjisText.h"
 
-TPreviewCommand::TPreviewCommand(TSheetDocument& document, TFormPreview& preview,
+TPreviewCommand::TPreviewCommand(TSheetDocument& document, PreviewWindow preview,
                                  QStatusBar& statusBar, TRowsArea& rows, CellBoxForTag cellBox,
                                  QWidget* window)
     : QObject(window),
       document_(document),
-      preview_(preview),
+      preview_(std::move(preview)),
       statusBar_(statusBar),
       rows_(rows),
       cellBox_(std::move(cellBox)),
@@ -39,22 +39,8 @@ TPreviewCommand::TPreviewCommand(TSheetDocument& document, TFormPreview& preview
     checkField_ = new TCheckStatusField(&statusBar_);
     statusBar_.addPermanentWidget(checkField_);
     connect(checker_, &TListingChecker::checked, checkField_, &TCheckStatusField::ShowResult);
-    connect(checker_, &TListingChecker::checked, &preview_, &TFormPreview::ShowCheck);
     ui::connectGuarded(checkField_, &TCheckStatusField::clicked, window_,
                        [this] { ShowCheckList(); });
-    connect(&preview_, &TFormPreview::findingChosen, this, [this](int tag, int offset, int length) {
-        goTo_ = CellSpan{tag, offset, length};
-    });
-    connect(&preview_, &TFormPreview::phoneWidthChosen, checker_, &TListingChecker::SetPhoneWidth);
-    connect(&preview_, &TFormPreview::maxCharsChosen, checker_, [this](int chars) {
-        checker_->SetMaxChars(static_cast<std::size_t>(chars));
-        checker_->CheckNow();
-    });
-    connect(&preview_, &TFormPreview::phoneWidthMeasured, checker_,
-            [this](const QByteArray& tags, int viewport, int pageWidth) {
-                checker_->SetMeasuredWidth(tags.toStdString(), viewport, pageWidth);
-                checker_->CheckNow();
-            });
     // The first check lays the page out and loads the page's face: it waits until the window is
     // up, so that start-up does neither.
     checker_->CheckSoon();
@@ -63,7 +49,25 @@ TPreviewCommand::TPreviewCommand(TSheetDocument& document, TFormPreview& preview
     });
 }
 
+void TPreviewCommand::Follow(TFormPreview& preview) {
+    connect(checker_, &TListingChecker::checked, &preview, &TFormPreview::ShowCheck);
+    connect(&preview, &TFormPreview::findingChosen, this, [this](int tag, int offset, int length) {
+        goTo_ = CellSpan{tag, offset, length};
+    });
+    connect(&preview, &TFormPreview::phoneWidthChosen, checker_, &TListingChecker::SetPhoneWidth);
+    connect(&preview, &TFormPreview::maxCharsChosen, checker_, [this](int chars) {
+        checker_->SetMaxChars(static_cast<std::size_t>(chars));
+        checker_->CheckNow();
+    });
+    connect(&preview, &TFormPreview::phoneWidthMeasured, checker_,
+            [this](const QByteArray& tags, int viewport, int pageWidth) {
+                checker_->SetMeasuredWidth(tags.toStdString(), viewport, pageWidth);
+                checker_->CheckNow();
+            });
+}
+
 void TPreviewCommand::Run(bool showPreview) {
+    TFormPreview& preview = preview_();
     const quorvel::TempPathResult path = quorvel::PreviewFilePath();
     bool written = path.ok();
     if (!path.ok()) {
@@ -74,19 +78,19 @@ void TPreviewCommand::Run(bool showPreview) {
         showFileError(window_, *error);
         written = false;
     }
-    preview_.setFilePath(path.path);
+    preview.setFilePath(path.path);
     if (showPreview) {
         goTo_.reset();
         checker_->CheckNow();
-        dialogs().execModal(preview_);
+        dialogs().execModal(preview);
         // Only after the window has gone can a cell of this window take the focus.
         if (const auto span = std::exchange(goTo_, std::nullopt))
             GoToCellText(span->tag, span->offset, span->length);
         return;
     }
-    const bool loaded = preview_.FormShow();
+    const bool loaded = preview.FormShow();
     if (written && loaded) {
-        preview_.ButtonCopyClick();
+        preview.ButtonCopyClick();
         statusBar_.showMessage(QStringLiteral("コピー完了！"));
     } else {
         // Never leave an older text on the clipboard that the seller would take for this one.
@@ -96,7 +100,7 @@ void TPreviewCommand::Run(bool showPreview) {
 }
 
 void TPreviewCommand::ShowCheckList() {
-    preview_.ChooseCheckTab();
+    preview_().ChooseCheckTab();
     Run(true);
 }
 

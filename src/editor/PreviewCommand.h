@@ -21,9 +21,14 @@ class TPreviewCommand : public QObject {
     Q_OBJECT
   public:
     using CellBoxForTag = std::function<TCellEdit*(int tag)>;
+    // The preview window, made when first asked for.
+    using PreviewWindow = std::function<TFormPreview&()>;
 
-    TPreviewCommand(TSheetDocument& document, TFormPreview& preview, QStatusBar& statusBar,
+    TPreviewCommand(TSheetDocument& document, PreviewWindow preview, QStatusBar& statusBar,
                     TRowsArea& rows, CellBoxForTag cellBox, QWidget* window);
+
+    // Connects the check with the preview window once it is made.
+    void Follow(TFormPreview& preview);
 
     // The preview shown (`showPreview`), or the tag text copied without it.
     void Run(bool showPreview);
@@ -37,7 +42,7 @@ class TPreviewCommand : public QObject {
 
   private:
     TSheetDocument& document_;
-    TFormPreview& preview_;
+    PreviewWindow preview_;
     QStatusBar& statusBar_;
     TRowsArea& rows_;
     CellBoxForTag cellBox_;

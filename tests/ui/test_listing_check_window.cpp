@@ -206,10 +206,21 @@ class ListingCheckWindowTest : public QObject {
         QCOMPARE(stored->CheckMaxChars, std::optional<int>(chars - 1));
         QCOMPARE(stored->PhoneWidth, std::optional<int>(414));
 
+        // A session that never opens the preview keeps them as they were.
+        TFormMain& unopened = fixture->start();
+        QCOMPARE(unopened.Checker()->MaxChars(), static_cast<std::size_t>(chars - 1));
+        QCOMPARE(unopened.Checker()->PhoneWidth(), 414);
+        QVERIFY(!unopened.findChild<TFormPreview*>());
+        QVERIFY(unopened.FormCloseQuery());
+        fixture->stop();
+        const auto kept = quorvel::ReadStoredSettings(fixture->store());
+        QVERIFY(kept);
+        QCOMPARE(kept->CheckMaxChars, std::optional<int>(chars - 1));
+        QCOMPARE(kept->PhoneWidth, std::optional<int>(414));
+
         TFormMain& again = fixture->start();
-        QCOMPARE(again.Checker()->MaxChars(), static_cast<std::size_t>(chars - 1));
-        QCOMPARE(again.Checker()->PhoneWidth(), 414);
         QCOMPARE(again.Preview()->PhoneWidth(), 414);
+        QCOMPARE(again.Preview()->TabSheet4->SpinMaxChars->value(), chars - 1);
     }
 
     void theMarketChoiceChecksAgainAndIsKept() {
@@ -253,7 +264,9 @@ class ListingCheckWindowTest : public QObject {
         TFormMain& again = fixture->start();
         QCOMPARE(again.Preview()->TabSheet4->ComboBoxMarket->currentText(), QStringLiteral("eBay"));
         QCOMPARE(again.Checker()->Market(), quorvel::CheckMarket::Ebay);
-        QCOMPARE(again.CheckField()->text(), QStringLiteral("注意 1 件"));
+        // The first check comes once the window is up, for the stored market.
+        QTRY_COMPARE_WITH_TIMEOUT(again.CheckField()->text(), QStringLiteral("注意 1 件"),
+                                  MainWindowFixture::kWindowCeilingMs);
         QVERIFY(again.CheckField()->toolTip().startsWith(QStringLiteral("出品先：eBay\n")));
     }
 
