@@ -1,9 +1,8 @@
 #include "editor/ListingChecker.h"
 
-#include <QTimer>
-
 #include "editor/SheetDocument.h"
 #include "sheet/HtmlGenerator.h"
+#include "ui/Delay.h"
 #ifdef QUORVEL_HAVE_PAGE
 #include "page/PageEngine.h"
 #include "page/PageLayoutWorker.h"
@@ -14,11 +13,11 @@
 #include <algorithm>
 
 TListingChecker::TListingChecker(TSheetDocument& document, QObject* parent)
-    : QObject(parent), document_(document), timer_(new QTimer(this)) {
+    : QObject(parent),
+      document_(document),
+      timer_(new ui::Delay(std::chrono::milliseconds(kDelayMs), this)) {
     timer_->setObjectName(QStringLiteral("ListingCheckTimer"));
-    timer_->setSingleShot(true);
-    timer_->setInterval(kDelayMs);
-    connect(timer_, &QTimer::timeout, this, &TListingChecker::checkWhenMeasured);
+    connect(timer_, &ui::Delay::due, this, &TListingChecker::checkWhenMeasured);
     connect(&document, &TSheetDocument::changed, this, &TListingChecker::schedule);
 #ifdef QUORVEL_HAVE_PAGE
     // A picture the page's width waited for has come or failed: the width is measured again.
@@ -52,7 +51,7 @@ void TListingChecker::SetMeasuredWidth(const std::string& tags, int viewport, in
 // A running timer is kept, not restarted: steady typing still sees the check a few times a
 // second.
 void TListingChecker::schedule() {
-    if (!timer_->isActive()) timer_->start();
+    if (!timer_->IsActive()) timer_->Start();
 }
 
 bool TListingChecker::measured(const std::string& tags) const {
@@ -94,7 +93,7 @@ void TListingChecker::checkWhenMeasured() {
 }
 
 const quorvel::ListingCheckResult& TListingChecker::CheckNow() {
-    timer_->stop();
+    timer_->Stop();
     pendingSerial_ = 0;
     const std::string tags = quorvel::BuildHtmlTags(document_.Sheet());
     quorvel::CheckOptions options = options_;

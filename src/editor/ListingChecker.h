@@ -9,15 +9,15 @@
 
 #include "sheet/ListingCheck.h"
 
-class QTimer;
 class TSheetDocument;
 namespace quorvel::page {
 class PageLayout;
 class PageLayoutWorker;
 }  // namespace quorvel::page
 namespace ui {
+class Delay;
 class PictureFollower;
-}
+}  // namespace ui
 
 // Runs the listing check on the sheet a moment after it changed, so a burst of typing or an
 // apply-to-all costs one check, and hands the result to whoever shows it. The page's width comes
@@ -46,8 +46,8 @@ class TListingChecker : public QObject {
     // Checks the sheet as it is now and tells the result, laying the page out here if need be.
     const quorvel::ListingCheckResult& CheckNow();
     const quorvel::ListingCheckResult& Result() const { return result_; }
-    // The single-shot timer that runs the check after a change.
-    QTimer* Timer() const { return timer_; }
+    // The delay after a change, counted on the product's clock.
+    ui::Delay* Timer() const { return timer_; }
 
   signals:
     void checked(const quorvel::ListingCheckResult& result);
@@ -73,7 +73,7 @@ class TListingChecker : public QObject {
     // The engine's figures for `tags` as laid out in `layout`.
     static Measure MeasureOf(const std::string& tags, const quorvel::page::PageLayout& layout);
     std::optional<Measure> measure_;
-    QTimer* timer_ = nullptr;
+    ui::Delay* timer_ = nullptr;
     quorvel::page::PageLayoutWorker* worker_ = nullptr;
     ui::PictureFollower* pictures_ = nullptr;
     // The measure asked of the worker and not yet come, and the tags it is of.

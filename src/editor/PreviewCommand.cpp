@@ -19,6 +19,7 @@
 #include "platform/TempDir.h"
 #include "sheet/HtmlGenerator.h"
 #include "store/PreviewFile.h"
+#include "ui/Delay.h"
 #include "ui/DialogSeam.h"
 #include "ui/ErrorBox.h"
 #include "ui/FirstShow.h"
@@ -45,7 +46,7 @@ TPreviewCommand::TPreviewCommand(TSheetDocument& document, PreviewWindow preview
     // up, so that start-up does neither.
     checker_->CheckSoon();
     ui::AtFirstShow(*window_, [this] {
-        if (checker_->Timer()->isActive()) checker_->Timer()->start();
+        if (checker_->Timer()->IsActive()) checker_->Timer()->Start();
     });
 }
 

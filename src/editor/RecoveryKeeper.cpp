@@ -1,19 +1,11 @@
 #include "editor/RecoveryKeeper.h"
 
-#include <QTimer>
-
 #include "editor/SheetDocument.h"
+#include "ui/Delay.h"
 #include "ui/DialogSeam.h"
 #include "ui/SjisText.h"
 
 namespace {
-
-// Only for end-to-end tests that cannot wait five seconds per run; hidden from users.
-int writeDelayMs() {
-    bool ok = false;
-    const int delay = qEnvironmentVariableIntValue("QUORVEL_RECOVERY_DELAY_MS", &ok);
-    return ok && delay > 0 ? delay : TRecoveryKeeper::kWriteDelayMs;
-}
 
 std::string folderBytes(const QString& folder) {
     return folder.isEmpty() ? std::string() : ui::nativePath(folder);
@@ -28,11 +20,9 @@ TRecoveryKeeper::TRecoveryKeeper(const TSheetDocument& document,
       document_(document),
       currentFileName_(std::move(currentFileName)),
       store_(folderBytes(folder.isEmpty() ? RecoveryFolder() : folder)),
-      timer_(new QTimer(this)) {
+      timer_(new ui::Delay(std::chrono::milliseconds(kWriteDelayMs), this)) {
     timer_->setObjectName(QStringLiteral("RecoveryTimer"));
-    timer_->setSingleShot(true);
-    timer_->setInterval(writeDelayMs());
-    connect(timer_, &QTimer::timeout, this, &TRecoveryKeeper::writeNow);
+    connect(timer_, &ui::Delay::due, this, &TRecoveryKeeper::writeNow);
 }
 
 QString TRecoveryKeeper::RecoveryFolder() {
@@ -57,7 +47,7 @@ void TRecoveryKeeper::SheetChanged() {
 
 // A running timer is kept, not restarted: steady typing must not put the copy off for ever.
 void TRecoveryKeeper::schedule() {
-    if (!timer_->isActive()) timer_->start();
+    if (!timer_->IsActive()) timer_->Start();
 }
 
 void TRecoveryKeeper::writeNow() {
@@ -71,11 +61,11 @@ void TRecoveryKeeper::writeNow() {
 }
 
 void TRecoveryKeeper::WorkSettled() {
-    timer_->stop();
+    timer_->Stop();
     store_.Remove();
 }
 
 void TRecoveryKeeper::Adopt(quorvel::RecoveryCopy&& copy) {
-    timer_->stop();
+    timer_->Stop();
     store_.Adopt(std::move(copy));
 }

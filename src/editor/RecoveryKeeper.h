@@ -7,7 +7,9 @@
 
 #include "store/RecoveryStore.h"
 
-class QTimer;
+namespace ui {
+class Delay;
+}
 class TSheetDocument;
 
 // Keeps a recovery copy of the sheet while it holds unsaved changes; the copies of editors that
@@ -40,8 +42,8 @@ class TRecoveryKeeper : public QObject {
     // those copies is TRecoveryOffer).
     void Adopt(quorvel::RecoveryCopy&& copy);
 
-    // The debounce timer (single shot); its interval is the write delay.
-    QTimer* WriteTimer() const { return timer_; }
+    // The write delay, counted on the product's clock.
+    ui::Delay* WriteTimer() const { return timer_; }
     quorvel::RecoveryStore& Store() { return store_; }
 
   private:
@@ -51,5 +53,5 @@ class TRecoveryKeeper : public QObject {
     const TSheetDocument& document_;
     std::function<QString()> currentFileName_;
     quorvel::RecoveryStore store_;
-    QTimer* timer_ = nullptr;
+    ui::Delay* timer_ = nullptr;
 };

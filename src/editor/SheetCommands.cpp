@@ -1,5 +1,7 @@
 #include "editor/SheetCommands.h"
 
+#include <iterator>
+
 namespace {
 
 using Field = TSheetDocument::FormatField;
@@ -24,53 +26,62 @@ QString textStepName(TextKind kind) {
     return QStringLiteral("入力");
 }
 
-QString styleFieldName(StyleField field) {
-    switch (field) {
-        case StyleField::TableAlign:
-            return QStringLiteral("表の水平揃え");
-        case StyleField::BorderWidth:
-            return QStringLiteral("枠線の太さ");
-        case StyleField::BorderColorSet:
-            return QStringLiteral("枠線の色指定");
-        case StyleField::BorderColor:
-            return QStringLiteral("枠線色");
-        case StyleField::CellPadding:
-            return QStringLiteral("セル内部の余白");
-        case StyleField::BannerAlign:
-            break;
-    }
-    return QStringLiteral("広告水平揃え");
-}
-
-void copyStyleField(StyleField field, const quorvel::TTableStyle& from, quorvel::TTableStyle& to) {
-    switch (field) {
-        case StyleField::TableAlign:
-            to.TableAlign = from.TableAlign;
-            break;
-        case StyleField::BorderWidth:
-            to.BorderWidth = from.BorderWidth;
-            break;
-        case StyleField::BorderColorSet:
-            to.BorderColorSet = from.BorderColorSet;
-            break;
-        case StyleField::BorderColor:
-            to.BorderColor = from.BorderColor;
-            break;
-        case StyleField::CellPadding:
-            to.CellPadding = from.CellPadding;
-            break;
-        case StyleField::BannerAlign:
-            to.BannerAlign = from.BannerAlign;
-            break;
-    }
-}
-
 QString inCell(const QString& what, int tag) {
     return what + QStringLiteral("（") + TSheetDocument::CellCaption(tag) + QStringLiteral("）");
 }
 
-constexpr int kFormatIdBase = 100;
-constexpr int kStyleIdBase = 200;
+// A field of a value the sheet holds: the members it copies, written as one line each below.
+template <class Value>
+struct TField {
+    const char16_t* Name;
+    void (*Copy)(const Value& from, Value& to);
+};
+
+template <class Member>
+struct OwnerOf;
+template <class Value, class Type>
+struct OwnerOf<Type Value::*> {
+    using Owner = Value;
+};
+
+template <auto First, auto... Rest>
+constexpr auto field(const char16_t* name) {
+    using Value = typename OwnerOf<decltype(First)>::Owner;
+    return TField<Value>{name, [](const Value& from, Value& to) {
+                             to.*First = from.*First;
+                             ((to.*Rest = from.*Rest), ...);
+                         }};
+}
+
+using quorvel::TCellFormat;
+using quorvel::TTableStyle;
+
+// In the order of TSheetDocument::FormatField; the three style flags go together.
+constexpr TField<TCellFormat> kFormatFields[] = {
+    field<&TCellFormat::FontColor>(u"フォント色"),
+    field<&TCellFormat::FontSize>(u"フォントサイズ"),
+    field<&TCellFormat::Bold, &TCellFormat::Italic, &TCellFormat::Underline>(u"太字・斜体・下線"),
+    field<&TCellFormat::BackColor>(u"背景色"),
+    field<&TCellFormat::HAlign>(u"水平揃え"),
+    field<&TCellFormat::VAlign>(u"垂直揃え"),
+};
+static_assert(std::size(kFormatFields) == static_cast<std::size_t>(Field::VAlign) + 1);
+
+// In the order of TSheetDocument::StyleField.
+constexpr TField<TTableStyle> kStyleFields[] = {
+    field<&TTableStyle::TableAlign>(u"表の水平揃え"),
+    field<&TTableStyle::BorderWidth>(u"枠線の太さ"),
+    field<&TTableStyle::BorderColorSet>(u"枠線の色指定"),
+    field<&TTableStyle::BorderColor>(u"枠線色"),
+    field<&TTableStyle::CellPadding>(u"セル内部の余白"),
+    field<&TTableStyle::BannerAlign>(u"広告水平揃え"),
+};
+static_assert(std::size(kStyleFields) == static_cast<std::size_t>(StyleField::BannerAlign) + 1);
+
+template <class Value, class Enum, std::size_t N>
+const TField<Value>& fieldOf(const TField<Value> (&table)[N], Enum which) {
+    return table[static_cast<std::size_t>(which)];
+}
 
 }  // namespace
 
@@ -109,89 +120,66 @@ void TCellTextStep::undo() {
     show(before_);
 }
 
-TCellFormatStep::TCellFormatStep(TSheetDocument& document, int tag, Field field,
-                                 const quorvel::TCellFormat& value, QUndoCommand* parent)
-    : TSheetStep(document, TSheetDocument::Change::CellFormat, tag, inCell(FieldName(field), tag),
-                 parent),
+QString TCellFormatPlace::FieldName(Field field) {
+    return QString::fromUtf16(fieldOf(kFormatFields, field).Name);
+}
+
+QString TCellFormatPlace::StepName(Field field, int tag) {
+    return inCell(FieldName(field), tag);
+}
+
+void TCellFormatPlace::Copy(Field field, const Value& from, Value& to) {
+    fieldOf(kFormatFields, field).Copy(from, to);
+}
+
+QString TTableStylePlace::StepName(Field field, int) {
+    return QString::fromUtf16(fieldOf(kStyleFields, field).Name);
+}
+
+void TTableStylePlace::Copy(Field field, const Value& from, Value& to) {
+    fieldOf(kStyleFields, field).Copy(from, to);
+}
+
+template <class Place>
+TFieldStep<Place>::TFieldStep(TSheetDocument& document, int tag, Field field, const Value& value,
+                              QUndoCommand* parent)
+    : TSheetStep(document, Place::kChange, tag, Place::StepName(field, tag), parent),
       tag_(tag),
       field_(field),
       part_(parent != nullptr),
-      old_(document.Sheet().CellByTag(tag).Format),
+      old_(Place::In(document.Sheet(), tag)),
       new_(old_) {
-    CopyField(field, value, new_);
-}
-
-QString TCellFormatStep::FieldName(Field field) {
-    switch (field) {
-        case Field::FontColor:
-            return QStringLiteral("フォント色");
-        case Field::FontSize:
-            return QStringLiteral("フォントサイズ");
-        case Field::Style:
-            return QStringLiteral("太字・斜体・下線");
-        case Field::BackColor:
-            return QStringLiteral("背景色");
-        case Field::HAlign:
-            return QStringLiteral("水平揃え");
-        case Field::VAlign:
-            break;
-    }
-    return QStringLiteral("垂直揃え");
-}
-
-void TCellFormatStep::CopyField(Field field, const quorvel::TCellFormat& from,
-                                quorvel::TCellFormat& to) {
-    switch (field) {
-        case Field::FontColor:
-            to.FontColor = from.FontColor;
-            break;
-        case Field::FontSize:
-            to.FontSize = from.FontSize;
-            break;
-        case Field::Style:
-            to.Bold = from.Bold;
-            to.Italic = from.Italic;
-            to.Underline = from.Underline;
-            break;
-        case Field::BackColor:
-            to.BackColor = from.BackColor;
-            break;
-        case Field::HAlign:
-            to.HAlign = from.HAlign;
-            break;
-        case Field::VAlign:
-            to.VAlign = from.VAlign;
-            break;
-    }
+    Place::Copy(field, value, new_);
 }
 
 // Only a step of its own merges: a part of apply-to-all never does.
-int TCellFormatStep::id() const {
-    return part_ ? -1 : kFormatIdBase + static_cast<int>(field_);
+template <class Place>
+int TFieldStep<Place>::id() const {
+    return part_ ? -1 : Place::kIdBase + static_cast<int>(field_);
 }
 
-bool TCellFormatStep::mergeWith(const QUndoCommand* other) {
-    const auto* next = dynamic_cast<const TCellFormatStep*>(other);
+template <class Place>
+bool TFieldStep<Place>::mergeWith(const QUndoCommand* other) {
+    const auto* next = dynamic_cast<const TFieldStep*>(other);
     if (!next || next->tag_ != tag_ || next->field_ != field_) return false;
     new_ = next->new_;
     setObsolete(new_ == old_);
     return true;
 }
 
-void TCellFormatStep::redo() {
-    sheet().CellByTag(tag_).Format = new_;
+template <class Place>
+void TFieldStep<Place>::show(const Value& value) {
+    Place::In(sheet(), tag_) = value;
     report(tag_);
 }
 
-void TCellFormatStep::undo() {
-    sheet().CellByTag(tag_).Format = old_;
-    report(tag_);
-}
+template class TFieldStep<TCellFormatPlace>;
+template class TFieldStep<TTableStylePlace>;
 
 TApplyToAllStep::TApplyToAllStep(TSheetDocument& document, int focusTag, Field field,
                                  const quorvel::TCellFormat& value)
     : TSheetStep(document, TSheetDocument::Change::CellFormat, focusTag,
-                 TCellFormatStep::FieldName(field) + QStringLiteral("（全セル）")) {
+                 TCellFormatPlace::FieldName(field) + QStringLiteral("（全セル）")) {
     // The focused cell first, then the row cells in the sheet's order; each cell once.
     new TCellFormatStep(document, focusTag, field, value, this);
     for (int tag : quorvel::TDescriptionSheet::ApplyToAllTags())
@@ -219,35 +207,4 @@ void TIncludeStep::redo() {
 void TIncludeStep::undo() {
     sheet().IncludedByTag(tag_) = was_;
     report(tag_);
-}
-
-TTableStyleStep::TTableStyleStep(TSheetDocument& document, StyleField field,
-                                 const quorvel::TTableStyle& value)
-    : TSheetStep(document, TSheetDocument::Change::TableStyle, 0, styleFieldName(field)),
-      field_(field),
-      old_(document.Sheet().Style),
-      new_(old_) {
-    copyStyleField(field, value, new_);
-}
-
-int TTableStyleStep::id() const {
-    return kStyleIdBase + static_cast<int>(field_);
-}
-
-bool TTableStyleStep::mergeWith(const QUndoCommand* other) {
-    const auto* next = dynamic_cast<const TTableStyleStep*>(other);
-    if (!next || next->field_ != field_) return false;
-    new_ = next->new_;
-    setObsolete(new_ == old_);
-    return true;
-}
-
-void TTableStyleStep::redo() {
-    sheet().Style = new_;
-    report(0);
-}
-
-void TTableStyleStep::undo() {
-    sheet().Style = old_;
-    report(0);
 }

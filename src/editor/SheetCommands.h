@@ -56,30 +56,63 @@ class TCellTextStep : public TSheetStep {
     bool done_ = true;  // pushed after the box made the edit: the first redo only writes the cell
 };
 
-// One field of one cell's format. Changes of the same field of the same cell made one after the
-// other merge into one step.
-class TCellFormatStep : public TSheetStep {
+// Where a field step's value lives: a cell's format (by the cell's tag) or the table style.
+struct TCellFormatPlace {
+    using Value = quorvel::TCellFormat;
+    using Field = TSheetDocument::FormatField;
+    static constexpr TSheetDocument::Change kChange = TSheetDocument::Change::CellFormat;
+    static constexpr int kIdBase = 100;
+    template <class Sheet>
+    static auto& In(Sheet& sheet, int tag) {
+        return sheet.CellByTag(tag).Format;
+    }
+    static QString FieldName(Field field);
+    static QString StepName(Field field, int tag);
+    static void Copy(Field field, const Value& from, Value& to);
+};
+
+struct TTableStylePlace {
+    using Value = quorvel::TTableStyle;
+    using Field = TSheetDocument::StyleField;
+    static constexpr TSheetDocument::Change kChange = TSheetDocument::Change::TableStyle;
+    static constexpr int kIdBase = 200;
+    template <class Sheet>
+    static auto& In(Sheet& sheet, int) {
+        return sheet.Style;
+    }
+    static QString StepName(Field field, int tag);
+    static void Copy(Field field, const Value& from, Value& to);
+};
+
+// One field of a value the sheet holds changes (tag 0 for the table style). The same field of
+// the same place changed again in a row merges into one step; a part of apply-to-all never does.
+template <class Place>
+class TFieldStep : public TSheetStep {
   public:
-    TCellFormatStep(TSheetDocument& document, int tag, TSheetDocument::FormatField field,
-                    const quorvel::TCellFormat& value, QUndoCommand* parent = nullptr);
+    using Value = typename Place::Value;
+    using Field = typename Place::Field;
+
+    TFieldStep(TSheetDocument& document, int tag, Field field, const Value& value,
+               QUndoCommand* parent = nullptr);
 
     int id() const override;
     bool mergeWith(const QUndoCommand* other) override;
-    void redo() override;
-    void undo() override;
+    void redo() override { show(new_); }
+    void undo() override { show(old_); }
     bool ChangesSheet() const override { return new_ != old_; }
 
-    static QString FieldName(TSheetDocument::FormatField field);
-    static void CopyField(TSheetDocument::FormatField field, const quorvel::TCellFormat& from,
-                          quorvel::TCellFormat& to);
-
   private:
+    void show(const Value& value);
+
     int tag_;
-    TSheetDocument::FormatField field_;
+    Field field_;
     bool part_;  // one cell of apply-to-all
-    quorvel::TCellFormat old_;
-    quorvel::TCellFormat new_;
+    Value old_;
+    Value new_;
 };
+
+using TCellFormatStep = TFieldStep<TCellFormatPlace>;
+using TTableStyleStep = TFieldStep<TTableStylePlace>;
 
 // Apply-to-all: the focused cell and the twenty row cells as one step.
 class TApplyToAllStep : public TSheetStep {
@@ -100,21 +133,4 @@ class TIncludeStep : public TSheetStep {
     int tag_;
     bool included_;
     bool was_;
-};
-
-// One field of the table style; the same field changed again in a row merges.
-class TTableStyleStep : public TSheetStep {
-  public:
-    TTableStyleStep(TSheetDocument& document, TSheetDocument::StyleField field,
-                    const quorvel::TTableStyle& value);
-    int id() const override;
-    bool mergeWith(const QUndoCommand* other) override;
-    void redo() override;
-    void undo() override;
-    bool ChangesSheet() const override { return new_ != old_; }
-
-  private:
-    TSheetDocument::StyleField field_;
-    quorvel::TTableStyle old_;
-    quorvel::TTableStyle new_;
 };

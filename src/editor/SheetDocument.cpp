@@ -75,7 +75,7 @@ void TSheetDocument::SetIncluded(int tag, bool included) {
 }
 
 void TSheetDocument::SetTableStyle(StyleField field, const quorvel::TTableStyle& value) {
-    push(new TTableStyleStep(*this, field, value));
+    push(new TTableStyleStep(*this, 0, field, value));
 }
 
 void TSheetDocument::CellTextEdited(int tag, std::string bytes, QTextEdit* box, int boxSteps,

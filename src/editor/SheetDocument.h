@@ -87,9 +87,7 @@ class TSheetDocument : public QObject {
   private:
     friend class TSheetStep;
     friend class TCellTextStep;
-    friend class TCellFormatStep;
     friend class TIncludeStep;
-    friend class TTableStyleStep;
 
     void push(TSheetStep* step, int keepTypingTag = 0);
     void replay(bool undo);

@@ -4,6 +4,7 @@
 #include <QThread>
 
 #include "page/PagePictures.h"
+#include "platform/Clock.h"
 
 #include <algorithm>
 #include <chrono>
@@ -38,6 +39,14 @@ class PageThread {
         return *thread;
     }
 
+    // A manual clock moves only when told: the thread looks at its deadlines again then.
+    PageThread() {
+        Clock::Watch([this] {
+            { std::lock_guard lock(mutex); }
+            wake.notify_all();
+        });
+    }
+
     std::mutex mutex;
     std::condition_variable wake;
     std::condition_variable finished;
@@ -64,11 +73,12 @@ class PageThread {
     }
 
   private:
-    using Clock = std::chrono::steady_clock;
+    using Time = Clock::Time;
+    static Time Now() { return Clock::Product().Now(); }
 
     // When a background page may start: a while after the last shown page was asked for, so
     // that a check laid out between two keystrokes never makes the next one wait for it.
-    Clock::time_point BackgroundFrom() const { return lastShownRequest_ + backgroundQuiet; }
+    Time BackgroundFrom() const { return lastShownRequest_ + PageLayoutWorker::kBackgroundQuiet; }
 
     bool Waiting(PageLayoutWorker::Priority priority) const {
         return std::any_of(clients_.begin(), clients_.end(), [priority](PageLayoutWorker* c) {
@@ -76,7 +86,7 @@ class PageThread {
         });
     }
 
-    bool HasWorkNow(Clock::time_point now) const {
+    bool HasWorkNow(Time now) const {
         if (Waiting(PageLayoutWorker::Priority::Shown)) return true;
         if (Waiting(PageLayoutWorker::Priority::Background) && now >= BackgroundFrom()) return true;
         return std::any_of(clients_.begin(), clients_.end(),
@@ -84,7 +94,7 @@ class PageThread {
     }
 
     // The next worker with a page to lay out, shown pages first, taking turns; null when none.
-    PageLayoutWorker* NextWithJob(Clock::time_point now) {
+    PageLayoutWorker* NextWithJob(Time now) {
         for (const auto priority :
              {PageLayoutWorker::Priority::Shown, PageLayoutWorker::Priority::Background}) {
             if (priority == PageLayoutWorker::Priority::Background && now < BackgroundFrom()) break;
@@ -102,9 +112,9 @@ class PageThread {
     // Sleeps until there is work now; memory freed while the seller types is kept for the next
     // page, and goes back to the system once typing has paused.
     void WaitForWork(std::unique_lock<std::mutex>& lock) {
-        const Clock::time_point idleSince = Clock::now();
+        const Time idleSince = Now();
         for (;;) {
-            const Clock::time_point now = Clock::now();
+            const Time now = Now();
             if (HasWorkNow(now)) return;
             if (untrimmed_ && now >= idleSince + kTrimAfterIdle) {
                 untrimmed_ = false;
@@ -113,10 +123,10 @@ class PageThread {
                 lock.lock();
                 continue;
             }
-            Clock::time_point until = Clock::time_point::max();
+            Time until = Time::max();
             if (Waiting(PageLayoutWorker::Priority::Background)) until = BackgroundFrom();
             if (untrimmed_) until = std::min(until, idleSince + kTrimAfterIdle);
-            if (until == Clock::time_point::max())
+            if (until == Time::max() || Clock::Product().Manual())
                 wake.wait(lock);
             else
                 wake.wait_until(lock, until);
@@ -137,7 +147,7 @@ class PageThread {
                               std::back_inserter(disposed));
                     client->disposed_.clear();
                 }
-                worker = NextWithJob(Clock::now());
+                worker = NextWithJob(Now());
                 if (worker) {
                     job.swap(worker->next_);
                     worker->running_ = true;
@@ -167,10 +177,8 @@ class PageThread {
     static constexpr std::chrono::milliseconds kTrimAfterIdle{500};
 
   public:
-    // Guarded by `mutex`: when a shown page was last asked for, and how long after it a
-    // background page waits.
-    Clock::time_point lastShownRequest_{};
-    std::chrono::milliseconds backgroundQuiet{250};
+    // Guarded by `mutex`: when a shown page was last asked for.
+    Time lastShownRequest_{};
 
   private:
     std::vector<PageLayoutWorker*> clients_;
@@ -196,12 +204,6 @@ PageLayoutWorker::~PageLayoutWorker() {
     PageThread::Get().Remove(this);
 }
 
-void PageLayoutWorker::SetBackgroundQuiet(std::chrono::milliseconds quiet) {
-    PageThread& thread = PageThread::Get();
-    std::lock_guard lock(thread.mutex);
-    thread.backgroundQuiet = quiet;
-}
-
 std::uint64_t PageLayoutWorker::Request(const TDescriptionSheet& sheet, int cssWidth) {
     PageThread& thread = PageThread::Get();
     std::uint64_t serial = 0;
@@ -209,8 +211,7 @@ std::uint64_t PageLayoutWorker::Request(const TDescriptionSheet& sheet, int cssW
         std::lock_guard lock(thread.mutex);
         serial = ++serial_;
         next_ = Job{sheet, cssWidth, serial};
-        if (priority_ == Priority::Shown)
-            thread.lastShownRequest_ = std::chrono::steady_clock::now();
+        if (priority_ == Priority::Shown) thread.lastShownRequest_ = Clock::Product().Now();
     }
     thread.wake.notify_all();
     return serial;

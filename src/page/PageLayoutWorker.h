@@ -33,9 +33,9 @@ class PageLayoutWorker : public QObject {
     // milliseconds to free.
     void Dispose(std::shared_ptr<PageLayout> layout);
 
-    // How long after a shown page was asked for a background page waits (250 ms): between
-    // keystrokes the page thread stays free for the next one.
-    static void SetBackgroundQuiet(std::chrono::milliseconds quiet);
+    // How long after a shown page was asked for a background page waits, on the product's
+    // clock: between keystrokes the page thread stays free for the next one.
+    static constexpr std::chrono::milliseconds kBackgroundQuiet{250};
 
   signals:
     // On this object's thread, for each request laid out, in the order of their serials.

@@ -1,11 +1,13 @@
 #include "ui/ProgressWait.h"
 
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProgressDialog>
 #include <QTimer>
 
+#include <chrono>
 #include <climits>
+
+#include "platform/Clock.h"
 
 namespace {
 
@@ -32,12 +34,13 @@ bool waitShowingProgress(QWidget* parent, const QString& caption, const QString&
     dialog.setMinimumDuration(INT_MAX);
     dialog.hide();
     bool cancelled = false;
-    QElapsedTimer clock;
-    clock.start();
+    // The product's clock: tests move it to see the window come.
+    const quorvel::Clock& clock = quorvel::Clock::Product();
+    const quorvel::Clock::Time showAt = clock.Now() + std::chrono::milliseconds(delayMs);
     for (;;) {
         const DialogSeam::Progress progress = poll();
         if (progress.finished) break;
-        if (!dialog.isVisible() && clock.elapsed() >= delayMs) dialog.show();
+        if (!dialog.isVisible() && clock.Now() >= showAt) dialog.show();
         if (dialog.isVisible()) {
             if (progress.total > 0) dialog.setMaximum(static_cast<int>(progress.total));
             dialog.setValue(static_cast<int>(progress.done));

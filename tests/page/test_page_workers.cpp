@@ -7,6 +7,7 @@
 #include <string>
 
 #include "page/PageLayoutWorker.h"
+#include "platform/Clock.h"
 #include "sheet/BuiltinDesigns.h"
 
 namespace {
@@ -17,8 +18,9 @@ using page::PageLayoutWorker;
 // While shown pages are being asked for (the seller typing), a check asked for between them
 // waits: each keystroke's page goes first, the check's after typing pauses.
 TEST(PageWorkers, ACheckAskedForWhileTypingGoesAfterTheShownPages) {
-    // Long enough that a slow machine's event delivery cannot outlast it.
-    PageLayoutWorker::SetBackgroundQuiet(std::chrono::milliseconds(1500));
+    // Time moves only when told: the check can only come once the quiet time has passed.
+    ManualClock clock;
+    Clock::SetProduct(&clock);
     PageLayoutWorker shown(nullptr, PageLayoutWorker::Priority::Shown);
     PageLayoutWorker check(nullptr, PageLayoutWorker::Priority::Background);
     const TDescriptionSheet sheet = SampleListing();
@@ -28,10 +30,13 @@ TEST(PageWorkers, ACheckAskedForWhileTypingGoesAfterTheShownPages) {
     QObject::connect(&shown, &PageLayoutWorker::laidOut, [&](auto layout, quint64) {
         order += 's';
         shown.Dispose(layout);
-        // The next keystroke comes as soon as the page of the last one is there.
+        // The next keystroke comes as soon as the page of the last one is there, a little later.
         if (keystrokes < 3) {
             ++keystrokes;
+            clock.Advance(PageLayoutWorker::kBackgroundQuiet / 2);
             shown.Request(sheet, 375);
+        } else {
+            loop.quit();
         }
     });
     QObject::connect(&check, &PageLayoutWorker::laidOut, [&](auto layout, quint64) {
@@ -39,15 +44,25 @@ TEST(PageWorkers, ACheckAskedForWhileTypingGoesAfterTheShownPages) {
         check.Dispose(layout);
         loop.quit();
     });
-    QTimer::singleShot(60000, &loop, [&] {
-        ADD_FAILURE() << "the check's page never came";
-        loop.quit();
-    });
+    const auto waitForPage = [&] {
+        QTimer guard;  // a ceiling for a hung thread only
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [&] {
+            ADD_FAILURE() << "no page came";
+            loop.quit();
+        });
+        guard.start(60000);
+        loop.exec();
+    };
     shown.Request(sheet, 375);
     check.Request(sheet, 375);
-    loop.exec();
+    waitForPage();
+    EXPECT_EQ(order, "sss");
+    // Typing pauses: the check's page follows once the quiet time has passed.
+    clock.Advance(PageLayoutWorker::kBackgroundQuiet);
+    waitForPage();
     EXPECT_EQ(order, "sssc");
-    PageLayoutWorker::SetBackgroundQuiet(std::chrono::milliseconds(250));
+    Clock::SetProduct(nullptr);
 }
 
 }  // namespace

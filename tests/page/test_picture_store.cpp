@@ -294,8 +294,8 @@ TEST_F(PictureStoreTest, PicturesBeyondTheBoundsAreNotFetchedRoundAndRound) {
     }
 }
 
-// Pictures larger together than the store keeps: the one beyond is told as too large, and a page
-// laid out again fetches it no more.
+// Pictures larger together than the store keeps: the one beyond is told as too large, a page
+// laid out again fetches it no more, and the next page's picture takes the room.
 TEST_F(PictureStoreTest, PicturesBeyondTheBytesAreToldOnce) {
     const QByteArray large = Png(5000, 3000, QColor(kRed));  // 60 MB decoded
     std::vector<QString> page;
@@ -319,6 +319,11 @@ TEST_F(PictureStoreTest, PicturesBeyondTheBytesAreToldOnce) {
     for (const QString& url : page) named.push_back(url.toStdString());
     EXPECT_EQ(store_->Beyond(named).tooLarge, 1);
     EXPECT_EQ(RequestsFor(*server_, 3, QStringLiteral("/large%1.png")), 3);
+    // Another page: the bytes of the one before make room for it.
+    server_->Route("/next.png", {200, large});
+    Ask({server_->Url("/next.png")});
+    ASSERT_TRUE(WaitUntil([&] { return Settled(server_->Url("/next.png")); }));
+    EXPECT_EQ(StateOf(server_->Url("/next.png")), PictureState::Loaded);
 }
 
 // An address typed key by key is fetched once it stops changing: the partial ones never, and

@@ -22,6 +22,7 @@
 #include "editor/StyleStrip.h"
 #include "sheet/HtmlGenerator.h"
 #include "store/Settings.h"
+#include "ui/Delay.h"
 #include "ui/SjisText.h"
 
 namespace {
@@ -72,7 +73,7 @@ class ListingCheckWindowTest : public QObject {
         checks = 0;
         for (const QChar c : kDescription.mid(typist.Typed())) uitest::TypeInto(cell, c);
         QCOMPARE(checks, 0);
-        QVERIFY(main.Checker()->Timer()->isActive());
+        QVERIFY(main.Checker()->Timer()->IsActive());
         QSignalSpy checked(main.Checker(), &TListingChecker::checked);
         QVERIFY(checked.wait(MainWindowFixture::kWindowCeilingMs));
         QCOMPARE(checks, 1);
@@ -92,9 +93,9 @@ class ListingCheckWindowTest : public QObject {
     }
 
     void everyKindOfChangeReachesTheDocumentAndTheRecoveryKeeper() {
-        qputenv("QUORVEL_RECOVERY_DELAY_MS", "60000");
+        // The keeper's delay never runs out here: the test looks at it on the way.
+        uitest::TestClock clock;
         TFormMain& main = fixture->start();
-        qunsetenv("QUORVEL_RECOVERY_DELAY_MS");
         QSignalSpy changes(main.SheetDocument(), &TSheetDocument::changed);
 
         fixture->find<QCheckBox>("CheckBoxKou2")->click();
@@ -106,7 +107,7 @@ class ListingCheckWindowTest : public QObject {
         uitest::TypeInto(note, QStringLiteral("注"));
         QCOMPARE(Changes(changes), (QList<QPair<Change, int>>{{Change::CellText, 1021}}));
         // The keeper heard it: its copy is on the way.
-        QVERIFY(main.Recovery()->WriteTimer()->isActive());
+        QVERIFY(main.Recovery()->WriteTimer()->IsActive());
         changes.clear();
 
         main.FormatToolbar()->SpeedButtonBold->click();
@@ -127,22 +128,22 @@ class ListingCheckWindowTest : public QObject {
         fixture->dialogs.fileAnswers.push_back(fixture->files.filePath("kept.qvl"));
         main.SpeedButtonSaveAsClick();
         QCOMPARE(saved.size(), 1);
-        QVERIFY(!main.Recovery()->WriteTimer()->isActive());
+        QVERIFY(!main.Recovery()->WriteTimer()->IsActive());
         QCOMPARE(main.windowTitle(), QStringLiteral("Quorvel - kept"));
 
         uitest::TypeInto(note, QStringLiteral("記"));
-        QVERIFY(main.Recovery()->WriteTimer()->isActive());
+        QVERIFY(main.Recovery()->WriteTimer()->IsActive());
         changes.clear();
         fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
         main.SpeedButtonNewClick();
         // The document brings the new style into the lists' range itself: one report.
         QCOMPARE(Changes(changes), (QList<QPair<Change, int>>{{Change::WholeSheet, 0}}));
-        QVERIFY(!main.Recovery()->WriteTimer()->isActive());
+        QVERIFY(!main.Recovery()->WriteTimer()->IsActive());
         QCOMPARE(main.windowTitle(), QStringLiteral("Quorvel - 無題"));
 
         // A report alone, from no pane at all, reaches the keeper.
         main.SheetDocument()->CellTextChanged(quorvel::kTitleTag);
-        QVERIFY(main.Recovery()->WriteTimer()->isActive());
+        QVERIFY(main.Recovery()->WriteTimer()->IsActive());
     }
 
     void theCheckTabListsTheFindingsAndADoubleClickGoesToTheText() {

@@ -120,6 +120,39 @@ class TestLiveViewPictures : public QObject {
         QCOMPARE(calls, 1);
     }
 
+    // A picture the store let go of for a later page is no news: a page of more pictures than
+    // the store keeps would otherwise be laid out, and its pictures fetched, round and round.
+    void aPictureLetGoForALaterPageIsNoNews() {
+        fixture->start();
+        QVERIFY(store());
+        PictureServer server(&certificate);
+        const QByteArray tiny = Png(2, 2, Qt::darkGreen);
+        server.Route("/first.png", {200, tiny});
+        const QString first = server.Url("/first.png");
+        const auto stateOf = [&](const QString& url) { return store()->Find(url).state; };
+        const std::string html = "<IMG SRC=\"" + first.toStdString() + "\">";
+        quorvel::page::PageLayout layout;
+        layout.Layout(html, 375);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return stateOf(first) == quorvel::page::PictureState::Loaded; }, kWaitMs));
+        layout.Layout(html, 375);  // laid out with it
+        std::vector<std::string> later;
+        for (int i = 0; i < quorvel::page::PagePictures::kCacheCount; ++i) {
+            const QString name = QStringLiteral("/later%1.png").arg(i);
+            server.Route(name, {200, tiny});
+            store()->Want(server.Url(name));
+            later.push_back(server.Url(name).toStdString());
+        }
+        store()->PageNeeds(later);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return stateOf(first) == quorvel::page::PictureState::Unknown; }, kWaitMs));
+        int calls = 0;
+        ui::PictureFollower follower(nullptr, nullptr, [&] { ++calls; });
+        follower.Follow(layout);
+        QCoreApplication::processEvents();
+        QCOMPARE(calls, 0);
+    }
+
     // A picture that cannot be loaded is the check's note where the page's width needed its
     // size, and not where the IMG gives both.
     void theCheckNamesAPictureThatCouldNotBeLoaded() {

@@ -4,7 +4,6 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QStatusTipEvent>
-#include <QTimer>
 #include <QtTest>
 
 #include "MainWindowFixture.h"
@@ -17,14 +16,14 @@
 #include "editor/StatusNote.h"
 #include "store/DataFile.h"
 #include "store/RecoveryStore.h"
+#include "ui/Delay.h"
 #include "ui/SjisText.h"
 
 namespace {
 
 const QString kOfferCaption = QStringLiteral("復元確認");
-constexpr int kShortDelayMs = 300;
-// Only a hung event loop waits this long.
-constexpr int kCeilingMs = 60000;
+constexpr std::chrono::milliseconds kWriteDelay{TRecoveryKeeper::kWriteDelayMs};
+constexpr std::chrono::milliseconds kJustShort = kWriteDelay - std::chrono::milliseconds(1);
 
 // A sheet with `title` typed into its title cell, as a dead editor would have left it.
 quorvel::TDescriptionSheet sheetTitled(const QString& title) {
@@ -41,6 +40,7 @@ class RecoveryTest : public QObject {
     Q_OBJECT
   private slots:
     void init() {
+        clock = std::make_unique<uitest::TestClock>();
         recovery = std::make_unique<QTemporaryDir>();
         qputenv("QUORVEL_RECOVERY_DIR", recovery->path().toLocal8Bit());
         fixture = std::make_unique<MainWindowFixture>();
@@ -48,24 +48,30 @@ class RecoveryTest : public QObject {
     void cleanup() {
         fixture.reset();
         recovery.reset();
+        clock.reset();
     }
 
     // ---- the copy follows the typing --------------------------------------------------------
 
     void aBurstOfTypingGivesOneWriteAfterTheDelay() {
         TFormMain& main = startShort();
-        QCOMPARE(main.Recovery()->WriteTimer()->interval(), kShortDelayMs);
-        QSignalSpy writes(main.Recovery()->WriteTimer(), &QTimer::timeout);
+        QCOMPARE(main.Recovery()->WriteTimer()->Interval(), kWriteDelay);
+        QSignalSpy writes(main.Recovery()->WriteTimer(), &ui::Delay::due);
         TCellEdit* title = fixture->find<TCellEdit>("MemoTytle");
-        // Typed without the event loop running in between: one burst, whatever the clock says.
-        for (const char* piece : {"ｶ", "メ", "ラ"})
+        for (const char* piece : {"ｶ", "メ", "ラ"}) {
             uitest::TypeInto(title, QString::fromUtf8(piece));
+            clock->Advance(std::chrono::milliseconds(100));
+        }
         QVERIFY(copyFiles().isEmpty());  // nothing per keystroke
-        QVERIFY(main.Recovery()->WriteTimer()->isActive());
-        QVERIFY(writes.wait(kCeilingMs));
+        QVERIFY(main.Recovery()->WriteTimer()->IsActive());
+        // Counted from the first keystroke, not the last.
+        clock->Advance(kWriteDelay - std::chrono::milliseconds(400));
+        QVERIFY(copyFiles().isEmpty());
+        clock->Advance(std::chrono::milliseconds(100));
         QCOMPARE(copyFiles().size(), 1);
         // Nothing else is on the way: the burst cost one write.
-        QVERIFY(!main.Recovery()->WriteTimer()->isActive());
+        QVERIFY(!main.Recovery()->WriteTimer()->IsActive());
+        clock->Advance(kWriteDelay * 2);
         QCOMPARE(writes.size(), 1);
         const auto copy = readCopy();
         QVERIFY(copy);
@@ -75,12 +81,15 @@ class RecoveryTest : public QObject {
 
     void steadyTypingIsNotPutOffForEver() {
         startShort();
-        // Far more text than one delay's worth: a copy put off while typing goes on would only
-        // come after the last character.
-        uitest::SteadyTypist typist(fixture->find<TCellEdit>("MemoKey"), QString(300, u'あ'),
-                                    [this] { return !copyFiles().isEmpty(); });
-        QVERIFY(typist.Finish());
-        QVERIFY2(typist.Reached(), "no copy while the typing went on");
+        // A character every 100 ms for twice the delay: a copy put off while typing goes on would
+        // only come after the last character.
+        TCellEdit* key = fixture->find<TCellEdit>("MemoKey");
+        int typed = 0;
+        for (; typed < 2 * kWriteDelay.count() / 100 && copyFiles().isEmpty(); ++typed) {
+            uitest::TypeInto(key, QStringLiteral("あ"));
+            clock->Advance(std::chrono::milliseconds(100));
+        }
+        QCOMPARE(typed, kWriteDelay.count() / 100);
     }
 
     // A write that failed (here: a folder others may write, which is never used) is tried again
@@ -91,16 +100,18 @@ class RecoveryTest : public QObject {
 #endif
         TFormMain& main = startShort();
         QVERIFY(QFile::setPermissions(recovery->path(), QFile::Permissions(0x7777)));
-        QSignalSpy writes(main.Recovery()->WriteTimer(), &QTimer::timeout);
+        QSignalSpy writes(main.Recovery()->WriteTimer(), &ui::Delay::due);
         TCellEdit* title = fixture->find<TCellEdit>("MemoTytle");
         uitest::TypeInto(title, QStringLiteral("鞄"));
-        QVERIFY(writes.wait(kCeilingMs));
+        clock->Advance(kWriteDelay);
+        QCOMPARE(writes.size(), 1);
         QVERIFY(copyFiles().isEmpty());
         QVERIFY(!main.Recovery()->Store().HasCopy());
         QVERIFY(QFile::setPermissions(recovery->path(),
                                       QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         uitest::TypeInto(title, QStringLiteral("靴"));
-        QVERIFY(writes.wait(kCeilingMs));
+        clock->Advance(kWriteDelay);
+        QCOMPARE(writes.size(), 2);
         QCOMPARE(copyFiles().size(), 1);
         const auto copy = readCopy();
         QVERIFY(copy);
@@ -111,14 +122,15 @@ class RecoveryTest : public QObject {
         TFormMain& main = startShort();
         // A change of presentation is unsaved work too.
         fixture->find<QCheckBox>("CheckBoxKou2")->click();
-        QVERIFY(main.Recovery()->WriteTimer()->isActive());
-        QTRY_COMPARE_WITH_TIMEOUT(copyFiles().size(), 1, 60000);
+        QVERIFY(main.Recovery()->WriteTimer()->IsActive());
+        clock->Advance(kWriteDelay);
+        QCOMPARE(copyFiles().size(), 1);
 
         uitest::TypeInto(fixture->find<TCellEdit>("Memo2Left"), QStringLiteral("鞄"));
-        QTRY_COMPARE_WITH_TIMEOUT(copyFiles().size(), 1, 60000);
         fixture->find<QCheckBox>("CheckBoxKou3")->click();
-        QVERIFY(main.Recovery()->WriteTimer()->isActive());
-        QTRY_VERIFY_WITH_TIMEOUT(!main.Recovery()->WriteTimer()->isActive(), 60000);
+        QVERIFY(main.Recovery()->WriteTimer()->IsActive());
+        clock->Advance(kWriteDelay);
+        QCOMPARE(copyFiles().size(), 1);  // the same copy, written again
         const auto copy = readCopy();
         QVERIFY(copy);
         QVERIFY(!copy->sheet.Rows[1].IncludeItem);
@@ -203,9 +215,9 @@ class RecoveryTest : public QObject {
         TFormMain& main = startShort();
         uitest::TypeInto(fixture->find<TCellEdit>("MemoKey"), QStringLiteral("x"));
         fixture->dialogs.messageAnswers.push_back(QMessageBox::No);
-        QVERIFY(main.close());  // before the timer ran out: no late write after the close
-        QVERIFY(!main.Recovery()->WriteTimer()->isActive());
-        QCoreApplication::processEvents();
+        QVERIFY(main.close());  // before the delay ran out: no late write after the close
+        QVERIFY(!main.Recovery()->WriteTimer()->IsActive());
+        clock->Advance(kWriteDelay);
         QVERIFY(copyFiles().isEmpty());
         fixture->stop();
         quorvel::RecoveryStore later(recovery->path().toStdString());
@@ -264,8 +276,7 @@ class RecoveryTest : public QObject {
     }
 
     void copiesAreOfferedNewestFirstAndNoDeletesEach() {
-        leaveOrphan(QStringLiteral("古い"), QString());
-        QTest::qWait(1100);  // distinct write times
+        leaveOrphan(QStringLiteral("古い"), QString(), 3600);
         leaveOrphan(QStringLiteral("新しい"), QString());
         const QString commandLine = savedFile("other.qvl");
         fixture->dialogs.messageAnswers = {QMessageBox::No, QMessageBox::No};
@@ -278,8 +289,7 @@ class RecoveryTest : public QObject {
     }
 
     void yesToTheNewestLeavesTheOlderForLater() {
-        leaveOrphan(QStringLiteral("古い"), QString());
-        QTest::qWait(1100);
+        leaveOrphan(QStringLiteral("古い"), QString(), 3600);
         leaveOrphan(QStringLiteral("新しい"), QString());
         fixture->dialogs.messageAnswers = {QMessageBox::Yes};
         TFormMain& main = fixture->start();
@@ -360,12 +370,14 @@ class RecoveryTest : public QObject {
   private:
     TFormMain& startShort(const QStringList& arguments = {}) {
         TFormMain& main = fixture->start(arguments);
-        main.Recovery()->WriteTimer()->setInterval(kShortDelayMs);
         return main;
     }
     void typeAndWaitForCopy() {
         uitest::TypeInto(fixture->find<TCellEdit>("Memo1Right"), QStringLiteral("説明"));
-        QTRY_COMPARE_WITH_TIMEOUT(copyFiles().size(), 1, 60000);
+        clock->Advance(kJustShort);
+        QVERIFY(copyFiles().isEmpty());
+        clock->Advance(kWriteDelay - kJustShort);
+        QCOMPARE(copyFiles().size(), 1);
     }
     QStringList copyFiles() const {
         return QDir(recovery->path()).entryList({QStringLiteral("*.qvr")}, QDir::Files);
@@ -376,10 +388,21 @@ class RecoveryTest : public QObject {
         const QByteArray bytes = file.readAll();
         return quorvel::DecodeRecoveryCopy(std::string_view(bytes.constData(), bytes.size()));
     }
-    void leaveOrphan(const QString& title, const QString& path) {
+    // Written `ago` seconds before now (the copy's file time).
+    void leaveOrphan(const QString& title, const QString& path, int ago = 0) {
+        const QStringList before = copyFiles();
         {
             quorvel::RecoveryStore dead(recovery->path().toStdString());
             QVERIFY(dead.Write(sheetTitled(title), QFile::encodeName(path).toStdString()));
+        }
+        if (ago > 0) {
+            QStringList added = copyFiles();
+            for (const QString& name : before) added.removeOne(name);
+            QCOMPARE(added.size(), 1);
+            QFile written(QDir(recovery->path()).filePath(added[0]));
+            QVERIFY(written.open(QIODevice::ReadWrite));
+            QVERIFY(written.setFileTime(QDateTime::currentDateTime().addSecs(-ago),
+                                        QFileDevice::FileModificationTime));
         }
         quorvel::RecoveryStore reader(recovery->path().toStdString());
         const auto orphans = reader.ListOrphans();
@@ -396,6 +419,7 @@ class RecoveryTest : public QObject {
         return path;
     }
 
+    std::unique_ptr<uitest::TestClock> clock;
     std::unique_ptr<QTemporaryDir> recovery;
     std::unique_ptr<MainWindowFixture> fixture;
     QString orphanTime;  // of the newest copy left, as the question shows it

@@ -1,5 +1,6 @@
 // The sheet's history as a property: whatever the editor's commands did to a sheet, undoing all
-// of them gives back the data file's very bytes, and redoing all gives the bytes they made.
+// of them gives back the data file's very bytes, and redoing all gives the bytes they made; through
+// the real boxes, every step on the way back and forth as well.
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -12,6 +13,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "FormatToolbarHarness.h"
 #include "UiTestEnvironment.h"
@@ -85,12 +87,6 @@ int undoAll(TSheetDocument& document) {
     return steps;
 }
 
-int redoAll(TSheetDocument& document) {
-    int steps = 0;
-    for (; document.History()->canRedo(); ++steps) document.Redo();
-    return steps;
-}
-
 }  // namespace
 
 class SheetHistoryTest : public FormatToolbarTestBase {
@@ -152,10 +148,14 @@ class SheetHistoryTest : public FormatToolbarTestBase {
     }
 
     // Fewer, through the real boxes and buttons: typing, pastes, link and picture tags, each
-    // format button with and without apply-to-all, include flags and the style strip.
+    // format button with and without apply-to-all, include flags and the style strip. Walked back
+    // and forth one step at a time: after each, the sheet is what it was at that point and every
+    // box shows its cell (a box that parts from its cell in the middle may meet it again at the
+    // ends).
     void theRealWidgetsReplayTheirStepsExactly() {
         TStyleStrip strip(w->document);
         strip.show();
+        const QUndoStack* history = w->document.History();
         int replayed = 0;
         for (int sequence = 0; sequence < 60; ++sequence) {
             Random random(1000 + sequence);
@@ -164,15 +164,23 @@ class SheetHistoryTest : public FormatToolbarTestBase {
             for (int n = 1 + random.below(20); n > 0; --n) runOne(random, strip);
             const std::string after = image(w->sheet);
             const QSet<int> typedIn = cellsWithTextSteps();
-            const int steps = undoAll(w->document);
+            const int steps = history->index();
             replayed += steps;
+            for (int index = steps; index > 0; --index) {
+                w->document.Undo();
+                expectBoxesShowTheSheet(sequence, QStringLiteral("undo to %1").arg(index - 1));
+                if (QTest::currentTestFailed()) return;
+            }
             QVERIFY2(image(w->sheet) == before, qPrintable(QString("sequence %1").arg(sequence)));
             // Each box walked back through its own steps (showing the text anew would not).
-            expectBoxesShowTheSheet(typedIn, &QTextDocument::isRedoAvailable);
-            if (QTest::currentTestFailed()) return;
-            QCOMPARE(redoAll(w->document), steps);
+            expectBoxesHaveSteps(typedIn, &QTextDocument::isRedoAvailable);
+            for (int index = 1; index <= steps; ++index) {
+                w->document.Redo();
+                expectBoxesShowTheSheet(sequence, QStringLiteral("redo to %1").arg(index));
+                if (QTest::currentTestFailed()) return;
+            }
             QVERIFY2(image(w->sheet) == after, qPrintable(QString("sequence %1").arg(sequence)));
-            expectBoxesShowTheSheet(typedIn, &QTextDocument::isUndoAvailable);
+            expectBoxesHaveSteps(typedIn, &QTextDocument::isUndoAvailable);
         }
         QCOMPARE(script->unexpected, 0);
         // The sequences did reach the history: a widget that stopped reporting would not.
@@ -183,7 +191,7 @@ class SheetHistoryTest : public FormatToolbarTestBase {
     void runOne(Random& random, TStyleStrip& strip) {
         const int tag = random.tag();
         TCellEdit* box = w->box(tag);
-        switch (random.below(7)) {
+        switch (random.below(8)) {
             case 0: {
                 QVERIFY(enter(tag));
                 QTextCursor cursor = box->textCursor();
@@ -226,6 +234,11 @@ class SheetHistoryTest : public FormatToolbarTestBase {
             case 4:
                 w->document.SetIncluded(tag, random.coin());
                 break;
+            case 6:
+                // On where the cursor is, after whatever came between: a step of its own.
+                if (auto* focused = qobject_cast<TCellEdit*>(QApplication::focusWidget()))
+                    QTest::keyClicks(focused, "cd");
+                break;
             case 5:
                 strip.ComboBoxTableBorderWidth->setCurrentIndex(random.below(10));
                 break;
@@ -246,17 +259,23 @@ class SheetHistoryTest : public FormatToolbarTestBase {
         return tags;
     }
 
-    void expectBoxesShowTheSheet(const QSet<int>& typedIn,
-                                 bool (QTextDocument::*hasSteps)() const) {
+    void expectBoxesShowTheSheet(int sequence, const QString& where) {
         for (int index = 0; index < quorvel::kCellCount; ++index) {
             const quorvel::TSheetCell& cell = w->sheet.CellAt(index);
             // In bytes: a cell's bytes may have more than one box form (an odd lead byte).
             const std::string shown = ui::boxTextToCell(w->box(cell.Tag)->toPlainText());
-            QCOMPARE(shown, ui::boxTextToCell(ui::cellTextToBox(cell.Text)));
-            if (typedIn.contains(cell.Tag))
-                QVERIFY2((w->box(cell.Tag)->document()->*hasSteps)(),
-                         qPrintable(QStringLiteral("cell %1").arg(cell.Tag)));
+            QVERIFY2(shown == ui::boxTextToCell(ui::cellTextToBox(cell.Text)),
+                     qPrintable(QStringLiteral("sequence %1, %2: cell %3")
+                                    .arg(sequence)
+                                    .arg(where)
+                                    .arg(cell.Tag)));
         }
+    }
+
+    void expectBoxesHaveSteps(const QSet<int>& typedIn, bool (QTextDocument::*hasSteps)() const) {
+        for (const int tag : typedIn)
+            QVERIFY2((w->box(tag)->document()->*hasSteps)(),
+                     qPrintable(QStringLiteral("cell %1").arg(tag)));
     }
 };
 

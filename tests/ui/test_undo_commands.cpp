@@ -190,14 +190,16 @@ class UndoCommandsTest : public QObject {
     }
 
     void theRecoveryCopyKeepsAFormatChangeAndGoesWhenItIsUndone() {
-        qputenv("QUORVEL_RECOVERY_DELAY_MS", "1");
+        uitest::TestClock clock;
         TFormMain& main = fixture->start();
-        qunsetenv("QUORVEL_RECOVERY_DELAY_MS");
+        const std::chrono::milliseconds delay(TRecoveryKeeper::kWriteDelayMs);
         focus("Memo1Left");
         main.FormatToolbar()->SpeedButtonItalic->click();
-        QTRY_VERIFY_WITH_TIMEOUT(main.Recovery()->Store().HasCopy(), 60000);
+        clock.Advance(delay);
+        QVERIFY(main.Recovery()->Store().HasCopy());
         main.SheetDocument()->Undo();
-        QTRY_VERIFY_WITH_TIMEOUT(!main.Recovery()->Store().HasCopy(), 60000);
+        clock.Advance(delay);
+        QVERIFY(!main.Recovery()->Store().HasCopy());
     }
 
   private:

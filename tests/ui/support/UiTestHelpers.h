@@ -11,6 +11,7 @@
 
 #include <functional>
 
+#include "platform/Clock.h"
 #include "ui/UrlOpener.h"
 
 namespace uitest {
@@ -66,6 +67,14 @@ class SteadyTypist {
     QTimer timer_;
     qsizetype typed_ = 0;
     bool reached_ = false;
+};
+
+// The product's delays counted on a clock the test moves, while this lives. Made before the
+// windows that count on it, gone after them.
+class TestClock : public quorvel::ManualClock {
+  public:
+    TestClock() { quorvel::Clock::SetProduct(this); }
+    ~TestClock() override { quorvel::Clock::SetProduct(nullptr); }
 };
 
 // Records the addresses handed to the desktop instead of opening them.
