@@ -105,6 +105,8 @@ TDesignChooser::TDesignChooser(TSheetDocument& document, quorvel::DesignStore& s
     LabelProblems->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ScrollProblems->setWidget(LabelProblems);
     ScrollProblems->setMaximumHeight(fontMetrics().lineSpacing() * 7 + 4);
+    // As wide as the list above: a long name wraps rather than widening the window.
+    ScrollProblems->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     ScrollProblems->hide();
     left->addWidget(ScrollProblems);
     row->addLayout(left, 1);
