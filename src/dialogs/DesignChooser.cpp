@@ -6,6 +6,9 @@
 #include <QListWidget>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScrollArea>
+
+#include <algorithm>
 
 #include "dialogs/DesignThumbnails.h"
 #include "editor/SheetDocument.h"
@@ -14,6 +17,7 @@
 #include "store/DesignStore.h"
 #include "ui/DialogSeam.h"
 #include "ui/Guarded.h"
+#include "ui/Placement.h"
 
 namespace {
 
@@ -82,13 +86,29 @@ TDesignChooser::TDesignChooser(TSheetDocument& document, quorvel::DesignStore& s
     ListDesigns->setIconSize(TDesignThumbnails::Size());
     ListDesigns->setGridSize(TDesignThumbnails::Size() + QSize(16, 36));
     ListDesigns->setWordWrap(true);
-    ListDesigns->setMinimumSize(2 * (TDesignThumbnails::Size().width() + 16) + 24, 380);
+    // One column of designs at the least, so the window fits a small screen; two where there
+    // is room (below).
+    const int listColumn = TDesignThumbnails::Size().width() + 16;
+    ListDesigns->setMinimumSize(listColumn + 24, 240);
     left->addWidget(ListDesigns, 1);
-    LabelProblems = new QLabel(this);
+    // However many files the folder leaves out, their list scrolls within a few lines, so the
+    // window stays on the screen with its buttons.
+    ScrollProblems = new QScrollArea(this);
+    ScrollProblems->setObjectName(QStringLiteral("ScrollProblems"));
+    ScrollProblems->setWidgetResizable(true);
+    ScrollProblems->setFrameShape(QFrame::NoFrame);
+    LabelProblems = new QLabel(ScrollProblems);
     LabelProblems->setObjectName(QStringLiteral("LabelProblems"));
     LabelProblems->setWordWrap(true);
-    LabelProblems->hide();
-    left->addWidget(LabelProblems);
+    LabelProblems->setTextFormat(Qt::PlainText);
+    LabelProblems->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LabelProblems->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ScrollProblems->setWidget(LabelProblems);
+    ScrollProblems->setMaximumHeight(fontMetrics().lineSpacing() * 7 + 4);
+    // As wide as the list above: a long name wraps rather than widening the window.
+    ScrollProblems->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    ScrollProblems->hide();
+    left->addWidget(ScrollProblems);
     row->addLayout(left, 1);
 
     auto* column = new QVBoxLayout;
@@ -124,6 +144,9 @@ TDesignChooser::TDesignChooser(TSheetDocument& document, quorvel::DesignStore& s
             item->setIcon(QIcon(QPixmap::fromImage(image)));
     });
     reload({});
+    const QSize list = ListDesigns->sizeHint();
+    resize(ui::FittedToScreen(sizeHint() + QSize(std::max(0, 2 * listColumn + 24 - list.width()),
+                                                 std::max(0, 380 - list.height()))));
 }
 
 TDesignChooser::~TDesignChooser() = default;
@@ -136,26 +159,34 @@ void TDesignChooser::reload(const std::string& select) {
     for (const auto& own : listing.designs)
         entries_.push_back({own.name, own.design, own.fileName});
 
+    // Every file left out is named with its reason, under the folder it is in.
     QStringList problems;
-    for (const auto& problem : listing.problems)
-        problems << QString::fromStdString(quorvel::filenames::ToUtf8(problem.fileName)) +
-                        QStringLiteral("：") + QString::fromStdString(problem.message);
-    LabelProblems->setText(QStringLiteral("読み込めなかったデザインファイル\n") +
-                           problems.join(QLatin1Char('\n')));
-    LabelProblems->setVisible(!problems.isEmpty());
+    if (!listing.folderProblem.empty()) {
+        problems << QString::fromStdString(listing.folderProblem);
+    } else if (!listing.problems.empty()) {
+        problems << QString::fromUtf8(quorvel::kDesignFolderName) + QLatin1Char(' ') +
+                        QString::fromStdString(quorvel::filenames::ToUtf8(store_.Folder())) +
+                        QStringLiteral(" の読み込めなかったファイル");
+        for (const auto& problem : listing.problems)
+            problems << QString::fromStdString(quorvel::filenames::ToUtf8(problem.fileName)) +
+                            QStringLiteral("：") + QString::fromStdString(problem.message);
+    }
+    LabelProblems->setText(problems.join(QLatin1Char('\n')));
+    ScrollProblems->setVisible(!problems.isEmpty());
 
     // The swatches show at once; the pictures follow as they are drawn.
     ListDesigns->clear();
     std::vector<quorvel::Design> designs;
+    const qreal ratio = devicePixelRatioF();
     for (const Entry& entry : entries_) {
-        auto* item =
-            new QListWidgetItem(QIcon(QPixmap::fromImage(TDesignThumbnails::Swatch(entry.design))),
-                                QString::fromStdString(entry.name), ListDesigns);
+        auto* item = new QListWidgetItem(
+            QIcon(QPixmap::fromImage(TDesignThumbnails::Swatch(entry.design, ratio))),
+            QString::fromStdString(entry.name), ListDesigns);
         item->setData(kEntryRole, static_cast<int>(designs.size()));
         if (!entry.fileName.empty()) item->setToolTip(QStringLiteral("保存したデザイン"));
         designs.push_back(entry.design);
     }
-    thumbnails_->Draw(std::move(designs));
+    thumbnails_->Draw(std::move(designs), ratio);
     if (!select.empty()) Select(select);
     if (ListDesigns->currentRow() < 0) ListDesigns->setCurrentRow(0);
     showSelection();

@@ -13,6 +13,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QScrollArea;
 class TDesignThumbnails;
 class TSheetDocument;
 
@@ -36,6 +37,7 @@ class TDesignChooser : public QDialog {
     ~TDesignChooser() override;
 
     QListWidget* ListDesigns = nullptr;
+    QScrollArea* ScrollProblems = nullptr;
     QLabel* LabelProblems = nullptr;
     QPushButton* ButtonApply = nullptr;
     QPushButton* ButtonNewSheet = nullptr;

@@ -18,6 +18,15 @@ int scaled(int cssPixels) {
     return static_cast<int>(cssPixels * TDesignThumbnails::kScale + 0.5);
 }
 
+// A white picture of Size() logical pixels; painters on it draw in logical pixels.
+QImage blank(qreal pixelRatio) {
+    const qreal ratio = pixelRatio > 0 ? pixelRatio : 1;
+    QImage image((QSizeF(TDesignThumbnails::Size()) * ratio).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    return image;
+}
+
 }  // namespace
 
 QSize TDesignThumbnails::Size() {
@@ -33,14 +42,13 @@ TDesignThumbnails::TDesignThumbnails(QObject* parent) : QObject(parent) {
 
 TDesignThumbnails::~TDesignThumbnails() = default;
 
-QImage TDesignThumbnails::Swatch(const quorvel::Design& design) {
+QImage TDesignThumbnails::Swatch(const quorvel::Design& design, qreal pixelRatio) {
     const quorvel::TCellFormat& title = design.Formats[0];
     const quorvel::TCellFormat& item = design.Formats[1];
     const quorvel::TCellFormat& text = design.Formats[2];
-    QImage image(Size(), QImage::Format_RGB32);
-    image.fill(Qt::white);
+    QImage image = blank(pixelRatio);
     QPainter painter(&image);
-    const int width = image.width() - 20, band = 24, rows = 4, rowHeight = 18;
+    const int width = Size().width() - 20, band = 24, rows = 4, rowHeight = 18;
     const QRect table(10, 10, width, band + rows * rowHeight);
     painter.fillRect(QRect(table.left(), table.top(), width, band), qColorFromWin(title.BackColor));
     painter.fillRect(QRect(table.left() + 12, table.top() + 9, width / 2, 6),
@@ -66,8 +74,9 @@ QImage TDesignThumbnails::Swatch(const quorvel::Design& design) {
     return image;
 }
 
-void TDesignThumbnails::Draw(std::vector<quorvel::Design> designs) {
+void TDesignThumbnails::Draw(std::vector<quorvel::Design> designs, qreal pixelRatio) {
     designs_ = std::move(designs);
+    pixelRatio_ = pixelRatio;
     next_ = 0;
 #ifdef QUORVEL_HAVE_PAGE
     requestNext();
@@ -76,7 +85,7 @@ void TDesignThumbnails::Draw(std::vector<quorvel::Design> designs) {
     QTimer::singleShot(0, this, [this, count = designs_.size()] {
         if (designs_.size() != count || next_ != 0) return;
         for (std::size_t i = 0; i < designs_.size(); ++i)
-            emit drawn(static_cast<int>(i), Swatch(designs_[i]));
+            emit drawn(static_cast<int>(i), Swatch(designs_[i], pixelRatio_));
         next_ = designs_.size() * 2;
         emit finished();
     });
@@ -101,10 +110,7 @@ void TDesignThumbnails::paint(const std::shared_ptr<quorvel::page::PageLayout>& 
         return;
     }
     const bool pc = next_ % 2 == 0;
-    if (pc) {
-        current_ = QImage(Size(), QImage::Format_RGB32);
-        current_.fill(Qt::white);
-    }
+    if (pc) current_ = blank(pixelRatio_);
     {
         // The page's top, as much as the picture's height shows.
         const int cssHeight = static_cast<int>(kHeight / kScale);

@@ -30,11 +30,13 @@ class TDesignThumbnails : public QObject {
     explicit TDesignThumbnails(QObject* parent = nullptr);
     ~TDesignThumbnails() override;
 
-    // The design's colours: title band, item column, descriptions and border.
-    static QImage Swatch(const quorvel::Design& design);
+    // The design's colours: title band, item column, descriptions and border. Every picture is
+    // Size() in logical pixels, made at `pixelRatio` device pixels to one, so it stays sharp on a
+    // scaled screen.
+    static QImage Swatch(const quorvel::Design& design, qreal pixelRatio = 1);
 
     // Starts drawing; a call before the last finished drops what was left of it.
-    void Draw(std::vector<quorvel::Design> designs);
+    void Draw(std::vector<quorvel::Design> designs, qreal pixelRatio = 1);
     bool Finished() const { return next_ >= designs_.size() * 2; }
 
   signals:
@@ -50,5 +52,6 @@ class TDesignThumbnails : public QObject {
     QImage current_;
 #endif
     std::vector<quorvel::Design> designs_;
+    qreal pixelRatio_ = 1;
     std::size_t next_ = 0;  // two pages per design: PC, then phone
 };

@@ -29,6 +29,16 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
     return names;
 }
 
+EntryKind EntryKindAt(const std::string& path) {
+    const std::wstring wide = filenames::WidePath(path);
+    const DWORD attributes =
+        wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::Missing;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::Link;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryKind::Folder;
+    return EntryKind::Regular;
+}
+
 std::optional<FileFacts> RegularFileFacts(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     const std::wstring wide = filenames::WidePath(path);
@@ -70,6 +80,14 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
     }
     ::closedir(dir);
     return names;
+}
+
+EntryKind EntryKindAt(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return EntryKind::Missing;
+    if (S_ISLNK(info.st_mode)) return EntryKind::Link;
+    if (S_ISDIR(info.st_mode)) return EntryKind::Folder;
+    return S_ISREG(info.st_mode) ? EntryKind::Regular : EntryKind::Other;
 }
 
 std::optional<FileFacts> RegularFileFacts(const std::string& path) {

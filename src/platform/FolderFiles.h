@@ -22,6 +22,10 @@ struct FileFacts {
     bool ownedByUser = true;
 };
 
+// What a folder entry is, looked at without following a link.
+enum class EntryKind { Missing, Regular, Link, Folder, Other };
+EntryKind EntryKindAt(const std::string& path);
+
 // Size and last write of a regular file; nothing when there is no such file.
 std::optional<FileFacts> RegularFileFacts(const std::string& path);
 

@@ -21,8 +21,8 @@ namespace quorvel {
 
 namespace {
 
-std::string Refused(const std::string& path, const char* why) {
-    return "復元用フォルダ " + path + " は使えません（" + why + "）";
+std::string Refused(std::string_view folderName, const std::string& path, const char* why) {
+    return std::string(folderName) + " " + path + " は使えません（" + why + "）";
 }
 
 }  // namespace
@@ -52,7 +52,7 @@ char PathSeparator() {
     return '\\';
 }
 
-PrivateFolderCheck CheckPrivateFolder(const std::string& path) {
+PrivateFolderCheck CheckPrivateFolder(const std::string& path, std::string_view folderName) {
     PrivateFolderCheck check;
     const std::wstring wide = filenames::WidePath(path);
     const DWORD attributes =
@@ -62,21 +62,21 @@ PrivateFolderCheck CheckPrivateFolder(const std::string& path) {
     // The local application-data folder is already closed to other users by its access list;
     // new folders inherit it. A link could lead anywhere.
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        check.problem = Refused(path, "リンクです");
+        check.problem = Refused(folderName, path, "リンクです");
     else if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        check.problem = Refused(path, "フォルダではありません");
+        check.problem = Refused(folderName, path, "フォルダではありません");
     return check;
 }
 
-PrivateFolderCheck MakePrivateFolder(const std::string& path) {
-    if (path.empty()) return {false, Refused(path, "場所がありません")};
+PrivateFolderCheck MakePrivateFolder(const std::string& path, std::string_view folderName) {
+    if (path.empty()) return {false, Refused(folderName, path, "場所がありません")};
     const std::wstring wide = filenames::WidePath(path);
     for (std::size_t at = wide.find_first_of(L"\\/", 3); at != std::wstring::npos;
          at = wide.find_first_of(L"\\/", at + 1))
         CreateDirectoryW(wide.substr(0, at).c_str(), nullptr);
     if (!wide.empty()) CreateDirectoryW(wide.c_str(), nullptr);
-    PrivateFolderCheck check = CheckPrivateFolder(path);
-    if (!check.exists) check.problem = Refused(path, "作成できません");
+    PrivateFolderCheck check = CheckPrivateFolder(path, folderName);
+    if (!check.exists) check.problem = Refused(folderName, path, "作成できません");
     return check;
 }
 
@@ -128,22 +128,22 @@ PrivateFolderCheck InspectOwnFolder(const std::string& path, bool refuseOthersWr
     return check;
 }
 
-PrivateFolderCheck CheckPrivateFolder(const std::string& path) {
+PrivateFolderCheck CheckPrivateFolder(const std::string& path, std::string_view folderName) {
     // What others could have planted in a folder they may write is never ours.
     PrivateFolderCheck check = InspectOwnFolder(path, true);
-    if (!check.problem.empty()) check.problem = Refused(path, check.problem.c_str());
+    if (!check.problem.empty()) check.problem = Refused(folderName, path, check.problem.c_str());
     return check;
 }
 
-PrivateFolderCheck MakePrivateFolder(const std::string& path) {
-    if (path.empty() || path[0] != '/') return {false, Refused(path, "場所がありません")};
+PrivateFolderCheck MakePrivateFolder(const std::string& path, std::string_view folderName) {
+    if (path.empty() || path[0] != '/') return {false, Refused(folderName, path, "場所がありません")};
     // Missing parents are made private too, as the base folders of a user's state should be;
     // existing ones are left as they are.
     for (std::size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1))
         ::mkdir(path.substr(0, at).c_str(), 0700);
     ::mkdir(path.c_str(), 0700);
-    PrivateFolderCheck check = CheckPrivateFolder(path);
-    if (!check.exists && check.problem.empty()) check.problem = Refused(path, "作成できません");
+    PrivateFolderCheck check = CheckPrivateFolder(path, folderName);
+    if (!check.exists && check.problem.empty()) check.problem = Refused(folderName, path, "作成できません");
     return check;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Per-user folders for what must outlive a run but is nobody else's business.
 namespace quorvel {
@@ -22,8 +23,9 @@ struct PrivateFolderCheck {
 
 // Checks the folder without creating it. It must be a real folder, not a link, owned by this
 // user, and nobody else may write to it: what others could have planted there is not ours.
-// Read access for others on such a folder is taken away.
-PrivateFolderCheck CheckPrivateFolder(const std::string& path);
+// Read access for others on such a folder is taken away. `folderName` is what the user knows the
+// folder as ("復元用フォルダ"); the problem names it and the path.
+PrivateFolderCheck CheckPrivateFolder(const std::string& path, std::string_view folderName);
 
 #ifndef _WIN32
 // The folder at `path` looked at without following a link, as one private to this user: `exists`
@@ -35,6 +37,6 @@ PrivateFolderCheck InspectOwnFolder(const std::string& path, bool refuseOthersWr
 
 // Creates `path` and any missing parents, private to this user (mode 700 where the system has
 // modes), then checks it as above.
-PrivateFolderCheck MakePrivateFolder(const std::string& path);
+PrivateFolderCheck MakePrivateFolder(const std::string& path, std::string_view folderName);
 
 }  // namespace quorvel

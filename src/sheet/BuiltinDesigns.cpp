@@ -14,6 +14,9 @@ constexpr TColor Rgb(unsigned r, unsigned g, unsigned b) {
 
 constexpr TColor kWhite = Rgb(0xFF, 0xFF, 0xFF);
 constexpr TColor kBlack = Rgb(0x00, 0x00, 0x00);
+// Dark enough for white text on it, and for it as text on white (4.5:1); the sunset's bright
+// orange stays in the border.
+constexpr TColor kDeepOrange = Rgb(0xBA, 0x5A, 0x10);
 
 // One cell's look in a table row: colours, size, style and alignment.
 struct Look {
@@ -42,7 +45,7 @@ constexpr int Top = kVAlignTop, Mid = kVAlignCenter;
 const DesignRow kDesigns[] = {
     {"濃紺の見出し帯",
      {kAlignCenter, 1, Rgb(0x1F, 0x2F, 0x5F), true, 4, kAlignLeft},
-     {kWhite, 14, true, false, false, Rgb(0x1F, 0x2F, 0x5F), C, Mid},
+     {kWhite, 12, true, false, false, Rgb(0x1F, 0x2F, 0x5F), C, Mid},
      {Rgb(0x1F, 0x2F, 0x5F), 9, true, false, false, Rgb(0xE8, 0xEE, 0xF7), L, Mid},
      {kBlack, 9, false, false, false, kWhite, L, Top},
      {Rgb(0x1F, 0x2F, 0x5F), 9, false, false, false, kWhite, L, Top}},
@@ -57,16 +60,16 @@ const DesignRow kDesigns[] = {
      {Rgb(0x22, 0x22, 0x22), 12, true, false, true, kWhite, L, Top},
      {Rgb(0x55, 0x55, 0x55), 9, true, false, false, kWhite, R, Top},
      {Rgb(0x22, 0x22, 0x22), 9, false, false, false, kWhite, L, Top},
-     {Rgb(0x88, 0x88, 0x88), 8, false, true, false, kWhite, L, Top}},
+     {Rgb(0x75, 0x75, 0x75), 8, false, true, false, kWhite, L, Top}},
     {"大きな見出し",
      {kAlignCenter, 1, Rgb(0xCC, 0xCC, 0xCC), true, 2, kAlignCenter},
-     {Rgb(0xB0, 0x1E, 0x1E), 18, true, false, false, kWhite, C, Mid},
+     {Rgb(0xB0, 0x1E, 0x1E), 14, true, false, false, kWhite, C, Mid},
      {kBlack, 9, true, false, false, Rgb(0xF2, 0xF2, 0xF2), L, Top},
      {kBlack, 9, false, false, false, kWhite, L, Top},
      {Rgb(0xB0, 0x1E, 0x1E), 9, true, false, false, kWhite, C, Top}},
     {"桜色",
      {kAlignCenter, 2, Rgb(0xF4, 0xA7, 0xB9), true, 3, kAlignCenter},
-     {Rgb(0x8E, 0x24, 0x4B), 14, true, false, false, Rgb(0xFD, 0xE3, 0xEA), C, Mid},
+     {Rgb(0x8E, 0x24, 0x4B), 12, true, false, false, Rgb(0xFD, 0xE3, 0xEA), C, Mid},
      {Rgb(0x8E, 0x24, 0x4B), 9, false, false, false, Rgb(0xFF, 0xF0, 0xF4), C, Mid},
      {Rgb(0x33, 0x33, 0x33), 9, false, false, false, kWhite, L, Top},
      {Rgb(0x8E, 0x24, 0x4B), 9, false, false, false, kWhite, C, Top}},
@@ -78,16 +81,16 @@ const DesignRow kDesigns[] = {
      {Rgb(0x1B, 0x5E, 0x20), 9, false, false, false, kWhite, L, Top}},
     {"モノトーン",
      {kAlignCenter, 2, kBlack, true, 3, kAlignCenter},
-     {kWhite, 14, true, false, false, kBlack, C, Mid},
+     {kWhite, 12, true, false, false, kBlack, C, Mid},
      {kWhite, 9, true, false, false, Rgb(0x55, 0x55, 0x55), C, Mid},
      {kBlack, 9, false, false, false, kWhite, L, Top},
      {kBlack, 8, false, false, false, kWhite, L, Top}},
     {"夕焼けオレンジ",
      {kAlignCenter, 1, Rgb(0xE6, 0x7E, 0x22), true, 2, kAlignLeft},
-     {kWhite, 12, true, true, false, Rgb(0xE6, 0x7E, 0x22), C, Mid},
+     {kWhite, 12, true, true, false, kDeepOrange, C, Mid},
      {Rgb(0x7A, 0x3E, 0x00), 9, true, false, false, Rgb(0xFF, 0xF3, 0xE0), L, Top},
      {Rgb(0x33, 0x33, 0x33), 9, false, false, false, kWhite, L, Top},
-     {Rgb(0xE6, 0x7E, 0x22), 9, true, false, false, kWhite, R, Top}},
+     {kDeepOrange, 9, true, false, false, kWhite, R, Top}},
 };
 
 Design Expand(const DesignRow& row) {

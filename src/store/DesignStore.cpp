@@ -83,6 +83,34 @@ std::size_t characters(const std::string& utf8) {
     return count;
 }
 
+// Only plain files are read: a link may lead anywhere, and a FIFO or device would hold the read
+// or have effects of its own. Empty for a plain file.
+std::string notAPlainFile(EntryKind kind) {
+    switch (kind) {
+        case EntryKind::Link:
+            return "リンクです（リンク先は読み込みません）";
+        case EntryKind::Folder:
+            return "フォルダです";
+        case EntryKind::Other:
+            return "通常のファイルではありません";
+        case EntryKind::Missing:
+        case EntryKind::Regular:
+            break;
+    }
+    return {};
+}
+
+DesignFileRead readDesignAt(const std::string& path) {
+    const auto facts = RegularFileFacts(path);
+    std::string bytes;
+    if (!facts) return {std::nullopt, CannotOpenError(path, kLoadCaption).message};
+    if (!facts->ownedByUser) return {std::nullopt, "他のユーザーのファイルです"};
+    if (facts->size > kDesignFileMaxBytes) return {std::nullopt, "デザインファイルではありません"};
+    if (fileio::ReadFilePrefix(path, facts->size, bytes) != fileio::ReadOutcome::Ok)
+        return {std::nullopt, CannotOpenError(path, kLoadCaption).message};
+    return ReadDesignFile(bytes);
+}
+
 }  // namespace
 
 DesignStore::DesignStore(std::string folder)
@@ -106,7 +134,7 @@ std::string DesignStore::pathOf(const std::string& fileName) const {
 }
 
 std::optional<FileError> DesignStore::ensureFolder(const char* caption) const {
-    const PrivateFolderCheck check = MakePrivateFolder(folder_);
+    const PrivateFolderCheck check = MakePrivateFolder(folder_, kDesignFolderName);
     if (check.usable()) return std::nullopt;
     return FileError{check.problem, caption};
 }
@@ -136,19 +164,20 @@ DesignStore::NameCheck DesignStore::CheckName(const std::string& typedUtf8) {
 
 DesignStore::Listing DesignStore::List() const {
     Listing listing;
+    // What others could have planted in a folder not ours alone is not read at all.
+    const PrivateFolderCheck folder = CheckPrivateFolder(folder_, kDesignFolderName);
+    if (!folder.usable()) {
+        listing.folderProblem = folder.problem;
+        return listing;
+    }
     for (const std::string& fileName : FolderEntries(folder_)) {
         if (!endsWith(fileName, kDesignExtension)) continue;
         const std::string path = pathOf(fileName);
-        const auto facts = RegularFileFacts(path);
-        if (!facts) continue;
-        std::string bytes;
-        std::string problem;
-        if (facts->size > kDesignFileMaxBytes) {
-            problem = "デザインファイルではありません";
-        } else if (fileio::ReadFilePrefix(path, facts->size, bytes) != fileio::ReadOutcome::Ok) {
-            problem = CannotOpenError(path, kLoadCaption).message;
-        } else {
-            DesignFileRead read = ReadDesignFile(bytes);
+        const EntryKind kind = EntryKindAt(path);
+        if (kind == EntryKind::Missing) continue;  // gone since the folder was read
+        std::string problem = notAPlainFile(kind);
+        if (problem.empty()) {
+            DesignFileRead read = readDesignAt(path);
             if (read.contents) {
                 listing.designs.push_back(
                     {std::move(read.contents->name), fileName, read.contents->design});
@@ -183,12 +212,7 @@ std::optional<FileError> DesignStore::Rename(const std::string& fileName,
     const NameCheck check = CheckName(newNameUtf8);
     if (!check.ok()) return FileError{check.problem, kRenameCaption};
     const std::string from = pathOf(fileName);
-    std::string bytes;
-    const auto facts = RegularFileFacts(from);
-    if (!facts || facts->size > kDesignFileMaxBytes ||
-        fileio::ReadFilePrefix(from, facts->size, bytes) != fileio::ReadOutcome::Ok)
-        return CannotOpenError(from, kRenameCaption);
-    const DesignFileRead read = ReadDesignFile(bytes);
+    const DesignFileRead read = readDesignAt(from);
     if (!read.contents) return FileError{read.error, kRenameCaption};
     // The new file is written before the old one goes, so a failure loses nothing.
     if (auto error =

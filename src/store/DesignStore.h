@@ -15,6 +15,8 @@ namespace quorvel {
 inline constexpr const char* kDesignExtension = ".qvd";
 // Longer names would not fit a list nor, on some systems, a path.
 inline constexpr std::size_t kDesignNameMaxChars = 60;
+// What the folder is called in messages.
+inline constexpr const char* kDesignFolderName = "デザイン用フォルダ";
 
 class DesignStore {
   public:
@@ -31,7 +33,8 @@ class DesignStore {
         std::string fileName;  // the file's name in the folder (system bytes)
         Design design;
     };
-    // A file with the designs' extension that is not a design, with the reason.
+    // An entry with the designs' extension that is left out (a damaged or foreign file, a link,
+    // a folder, a device), with the reason.
     struct Problem {
         std::string fileName;
         std::string message;  // UTF-8
@@ -39,6 +42,9 @@ class DesignStore {
     struct Listing {
         std::vector<Entry> designs;  // by name
         std::vector<Problem> problems;
+        // Why nothing in the folder is read (another user's, a link...), naming the folder;
+        // empty when it is used or simply not there yet.
+        std::string folderProblem;
     };
     Listing List() const;
 

@@ -16,6 +16,8 @@
 namespace quorvel {
 namespace {
 
+constexpr std::string_view kFolderName = "復元用フォルダ";
+
 // Header: magic, format version, path length, CRC-32 of everything after the header. Copies are
 // written atomically, so a bad copy means outside damage; the checks make it show.
 constexpr char kMagic[16] = "QuorvelRecovery";  // 15 letters and the NUL
@@ -148,7 +150,7 @@ std::string RecoveryStore::PathOf(const std::string& id, const char* extension) 
 bool RecoveryStore::Write(const TDescriptionSheet& sheet, const std::string& fileName) {
     if (folder_.empty() || fileName.size() > kMaxPathBytes) return false;
     if (!lock_.Held()) {
-        const PrivateFolderCheck check = MakePrivateFolder(folder_);
+        const PrivateFolderCheck check = MakePrivateFolder(folder_, kFolderName);
         folderProblem_ = check.problem;
         if (!check.usable()) return false;
         // The lock comes first: a copy is never on disk without its owner's lock.
@@ -188,7 +190,7 @@ std::vector<RecoveryCopy> RecoveryStore::ListOrphans() {
     std::vector<RecoveryCopy> orphans;
     if (folder_.empty()) return orphans;
     // What another user could have put there is neither offered nor deleted.
-    const PrivateFolderCheck check = CheckPrivateFolder(folder_);
+    const PrivateFolderCheck check = CheckPrivateFolder(folder_, kFolderName);
     folderProblem_ = check.problem;
     if (!check.usable()) return orphans;
     std::set<std::string> ids;

@@ -2,6 +2,9 @@
 // them, and the built-in ones on the sample listing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <functional>
 #include <random>
 #include <set>
 #include <string>
@@ -14,6 +17,11 @@
 #include "sheet/HtmlGenerator.h"
 #include "sheet/ListingCheck.h"
 #include "store/DesignStore.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace quorvel;
 
@@ -198,22 +206,90 @@ TEST(DesignStoreFolder, SaveListRenameDelete) {
               "デザイン削除");
 }
 
-TEST(DesignStoreFolder, DamagedAndForeignFilesAreNamedNotListed) {
+// Every entry with the designs' extension that is not read is named with its reason; the good
+// designs still list, and a link is never followed, even to a good design.
+TEST(DesignStoreFolder, EveryEntryLeftOutIsNamedWithItsReason) {
     TempFolder temp;
     DesignStore store(temp.path());
     ASSERT_FALSE(store.Save("良い", Design{}));
     WriteWholeFile(temp.file("cut.qvd"), GoodFile().substr(0, 200));
     WriteWholeFile(temp.file("foreign.qvd"), "<html>not a design</html>");
     WriteWholeFile(temp.file("notes.txt"), "QuorvelDesign\n");  // other files are none of ours
-    const auto listing = store.List();
+    std::filesystem::create_directory(FsPath(temp.file("x.qvd")));
+    std::vector<std::pair<std::string, std::string>> expected = {
+        {"cut.qvd", "途中で切れています"},
+        {"foreign.qvd", "デザインファイルではありません"},
+        {"x.qvd", "フォルダです"},
+    };
+#ifdef _WIN32
+    std::printf("Links, FIFOs and other users' files: POSIX cases, not made on Windows\n");
+#else
+    const std::string good = store.List().designs.at(0).fileName;
+    ASSERT_EQ(::symlink(temp.file(good).c_str(), temp.file("link.qvd").c_str()), 0);
+    ASSERT_EQ(::mkfifo(temp.file("pipe.qvd").c_str(), 0600), 0);
+    expected.push_back({"link.qvd", "リンクです"});
+    expected.push_back({"pipe.qvd", "通常のファイルではありません"});
+    WriteWholeFile(temp.file("theirs.qvd"), GoodFile());
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(temp.file("theirs.qvd").c_str(), 4321, 4321), 0);
+        expected.push_back({"theirs.qvd", "他のユーザーのファイルです"});
+    } else {
+        std::printf("Not run as root: a file of another user's cannot be made\n");
+        std::filesystem::remove(FsPath(temp.file("theirs.qvd")));
+    }
+#endif
+    std::sort(expected.begin(), expected.end());
+    const auto listing = store.List();  // a FIFO held open here would hang the test
+    EXPECT_TRUE(listing.folderProblem.empty()) << listing.folderProblem;
     ASSERT_EQ(listing.designs.size(), 1u);
     EXPECT_EQ(listing.designs[0].name, "良い");
-    ASSERT_EQ(listing.problems.size(), 2u);
-    EXPECT_EQ(listing.problems[0].fileName, "cut.qvd");
-    EXPECT_NE(listing.problems[0].message.find("途中で切れています"), std::string::npos);
-    EXPECT_EQ(listing.problems[1].fileName, "foreign.qvd");
-    EXPECT_EQ(listing.problems[1].message, "デザインファイルではありません");
+    ASSERT_EQ(listing.problems.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(listing.problems[i].fileName, expected[i].first);
+        EXPECT_NE(listing.problems[i].message.find(expected[i].second), std::string::npos)
+            << expected[i].first << ": " << listing.problems[i].message;
+    }
 }
+
+#ifndef _WIN32
+// A folder others could have planted designs in is not read, and every message about it calls
+// it by its own name.
+TEST(DesignStoreFolder, AFolderNotTheUsersAloneIsNamedAsTheDesignsFolder) {
+    TempFolder temp;
+    const std::string folder = temp.file("designs");
+    DesignStore store(folder);
+    ASSERT_FALSE(store.Save("良い", Design{}));
+    const std::string named = std::string("デザイン用フォルダ ") + folder + " は使えません（";
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        const char* reason;
+    };
+    std::vector<Case> cases = {
+        {"others may write", [&] { ::chmod(folder.c_str(), 0777); }, "他のユーザーも書き込める"},
+    };
+    if (::geteuid() == 0)
+        cases.push_back({"another user's",
+                         [&] {
+                             ::chmod(folder.c_str(), 0700);
+                             ASSERT_EQ(::chown(folder.c_str(), 4321, 4321), 0);
+                         },
+                         "他のユーザーのフォルダです"});
+    else
+        std::printf("Not run as root: a folder of another user's cannot be made\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.make();
+        const auto listing = store.List();
+        EXPECT_TRUE(listing.designs.empty());
+        EXPECT_EQ(listing.folderProblem.rfind(named, 0), 0u) << listing.folderProblem;
+        EXPECT_NE(listing.folderProblem.find(c.reason), std::string::npos);
+        const auto saved = store.Save("別", Design{});
+        ASSERT_TRUE(saved.has_value());
+        EXPECT_EQ(saved->message.rfind(named, 0), 0u) << saved->message;
+    }
+}
+#endif
 
 TEST(DesignStoreFolder, TheFolderIsTheUsersBesideTheSettings) {
 #ifdef _WIN32

@@ -95,7 +95,8 @@ TEST(FileNames, NamesBeyondCodePage932SaveOpenAndReplaceOnlyThemselves) {
 TEST(FileNames, FoldersAndOutputsBeyondCodePage932) {
     TempFolder folder;
     const std::string own = folder.file("Café𠮷/📦");
-    EXPECT_TRUE(MakePrivateFolder(own).usable()) << MakePrivateFolder(own).problem;
+    const PrivateFolderCheck made = MakePrivateFolder(own, "フォルダ");
+    EXPECT_TRUE(made.usable()) << made.problem;
     EXPECT_TRUE(std::filesystem::is_directory(FsPath(own)));
     fileio::OutputFolder output;
     ASSERT_TRUE(output.Open(own));

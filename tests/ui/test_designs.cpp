@@ -7,6 +7,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -138,7 +141,7 @@ class DesignsTest : public QObject {
         QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("QuorvelDesign\n") > 0);
         damaged.close();
         TDesignChooser chooser(*document, *store, {}, 0);
-        QVERIFY(!chooser.LabelProblems->isHidden());
+        QVERIFY(!chooser.ScrollProblems->isHidden());
         QVERIFY(chooser.LabelProblems->text().contains(
             QStringLiteral("壊れた.qvd：デザインファイルが途中で切れています")));
         const int builtins = chooser.Names().size();
@@ -188,23 +191,70 @@ class DesignsTest : public QObject {
         QVERIFY(store->List().designs.empty());
     }
 
+    // Swatches and pictures alike are made at the screen's pixel ratio (the scaled run of this
+    // case sets QT_SCALE_FACTOR), so they are not blurred on a scaled screen.
     void everyDesignGetsItsPictureAfterTheChooserIsUp() {
         TDesignChooser chooser(*document, *store, {}, 0);
+        const qreal ratio = chooser.devicePixelRatioF();
+        if (ratio == 1) qInfo("at pixel ratio 1 here; test_designs_scaled runs this at 1.5");
+        const QSize device = (QSizeF(TDesignThumbnails::Size()) * ratio).toSize();
         QSignalSpy drawn(&chooser.Thumbnails(), &TDesignThumbnails::drawn);
         // The chooser is there before any picture: the swatches stand in.
         QCOMPARE(drawn.count(), 0);
         QVERIFY(!chooser.ListDesigns->item(0)->icon().isNull());
+        QVERIFY(chooser.ListDesigns->item(0)->icon().availableSizes().contains(device));
         QSignalSpy finished(&chooser.Thumbnails(), &TDesignThumbnails::finished);
         QVERIFY(finished.wait(60000));
         QCOMPARE(drawn.count(), chooser.Names().size());
+        for (const QList<QVariant>& each : drawn) {
+            const QImage picture = each[1].value<QImage>();
+            QCOMPARE(picture.size(), device);
+            QCOMPARE(picture.devicePixelRatio(), ratio);
+            QVERIFY(chooser.ListDesigns->item(each[0].toInt())->icon().availableSizes().contains(
+                device));
+        }
 #ifdef QUORVEL_HAVE_PAGE
         // The page engine's picture has taken the swatch's place.
-        const QImage picture = drawn[0][1].value<QImage>();
-        QVERIFY(picture != TDesignThumbnails::Swatch(Builtin("濃紺の見出し帯")));
-        QCOMPARE(picture.size(), TDesignThumbnails::Size());
+        QVERIFY(drawn[0][1].value<QImage>() !=
+                TDesignThumbnails::Swatch(Builtin("濃紺の見出し帯"), ratio));
 #else
         qInfo("no page engine in this build: the swatches are the pictures");
 #endif
+    }
+
+    // However many files the folder leaves out, each is named, and the chooser with its 閉じる
+    // stays on the screen.
+    void aThousandFilesLeftOutAreNamedInAWindowThatFitsTheScreen() {
+        const QString path = QString::fromStdString(store->Folder());
+        QVERIFY(QDir().mkpath(path));
+        for (int i = 0; i < 1000; ++i) {
+            QFile bad(path + QStringLiteral("/bad%1.qvd").arg(i, 4, 10, QLatin1Char('0')));
+            QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("not a design") > 0);
+        }
+        QVERIFY(QDir().mkpath(path + QStringLiteral("/x.qvd")));
+        TDesignChooser chooser(*document, *store, {}, 0);
+        chooser.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chooser));
+        const QStringList lines = chooser.LabelProblems->text().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 1 + 1001);
+        QCOMPARE(lines[0], QStringLiteral("デザイン用フォルダ ") + path +
+                               QStringLiteral(" の読み込めなかったファイル"));
+        QVERIFY(lines.contains(QStringLiteral("bad0999.qvd：デザインファイルではありません")));
+        QVERIFY(lines.contains(QStringLiteral("x.qvd：フォルダです")));
+        const QRect screen = chooser.screen()->availableGeometry();
+        QVERIFY2(screen.contains(chooser.frameGeometry()),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4 on a %5x%6 screen")
+                                .arg(chooser.frameGeometry().x())
+                                .arg(chooser.frameGeometry().y())
+                                .arg(chooser.frameGeometry().width())
+                                .arg(chooser.frameGeometry().height())
+                                .arg(screen.width())
+                                .arg(screen.height())));
+        const QRect close(chooser.ButtonClose->mapToGlobal(QPoint()),
+                          chooser.ButtonClose->size());
+        QVERIFY(chooser.ButtonClose->isVisible() && screen.contains(close));
+        // The list scrolls within the window.
+        QVERIFY(chooser.ScrollProblems->verticalScrollBar()->maximum() > 0);
     }
 
     // Through the main window: the toolbar's button, the real New path and its question.
