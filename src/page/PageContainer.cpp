@@ -5,7 +5,10 @@
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 
+#include "page/PageMarkup.h"
 #include "page/PagePictures.h"
 
 namespace quorvel::page {
@@ -31,6 +34,11 @@ QRect RectOf(const litehtml::position& pos) {
     return QRect(bound(pos.x), bound(pos.y), bound(pos.width), bound(pos.height));
 }
 
+bool StartsRun(const char* utf8) {
+    // kRunMark in UTF-8.
+    return std::strncmp(utf8, "\xEF\xB7\x91", 3) == 0;
+}
+
 // Collapsible white space in CSS: an ideographic space or a no-break space is a character.
 bool IsCollapsibleSpace(QChar ch) {
     return ch == u' ' || ch == u'\t' || ch == u'\n' || ch == u'\r' || ch == u'\f';
@@ -42,22 +50,37 @@ Picture PictureAt(const char* src) {
     return store->Find(QString::fromUtf8(src));
 }
 
+bool NeverComes(PictureState state) {
+    return state == PictureState::Failed || state == PictureState::Blocked ||
+           state == PictureState::TooMany || state == PictureState::TooLarge;
+}
+
 // A picture not (yet) shown: a light box with its address, and a word for one that is blocked.
-void PaintPictureBox(QPainter& painter, const QRect& box, const char* src, PictureState state) {
+// One that will not come and took a placeholder's size is drawn wide enough for its address,
+// over what follows it: the seller must see which picture it is.
+void PaintPictureBox(QPainter& painter, QRect box, const char* src, PictureState state) {
+    static constexpr int kLabelPx = 10;
+    static constexpr int kMaxLabelWidth = 320;
     painter.save();
+    QFont font = painter.font();
+    font.setPixelSize(kLabelPx);
+    QString text = QString::fromUtf8(src);
+    if (state == PictureState::Blocked) text = QStringLiteral("ブロック ") + text;
+    const QFontMetrics metrics(font);
+    if (NeverComes(state) && !text.isEmpty() && (box.width() < 30 || box.height() < 16)) {
+        const int wanted = std::min(metrics.horizontalAdvance(text) + 8, kMaxLabelWidth);
+        box.setSize(
+            QSize(std::max(box.width(), wanted), std::max(box.height(), metrics.height() + 4)));
+    }
     painter.fillRect(box, QColor(0xF0, 0xF0, 0xF0));
     painter.setPen(QColor(0xA0, 0xA0, 0xA0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(box.adjusted(0, 0, -1, -1));
     const QRect inside = box.adjusted(3, 2, -3, -2);
     if (inside.width() >= 24 && inside.height() >= 12) {
-        QFont font = painter.font();
-        font.setPixelSize(10);
         painter.setFont(font);
         painter.setPen(QColor(0x60, 0x60, 0x60));
-        QString text = QString::fromUtf8(src);
-        if (state == PictureState::Blocked) text = QStringLiteral("ブロック ") + text;
-        const QString shown = QFontMetrics(font).elidedText(text, Qt::ElideMiddle, inside.width());
+        const QString shown = metrics.elidedText(text, Qt::ElideMiddle, inside.width());
         painter.setClipRect(inside, Qt::IntersectClip);
         painter.drawText(inside, Qt::AlignLeft | Qt::AlignTop, shown);
     }
@@ -87,8 +110,17 @@ litehtml::uint_ptr PageContainer::create_font(const char*, int size, int weight,
 // The fonts belong to each thread's set.
 void PageContainer::delete_font(litehtml::uint_ptr) {}
 
+// The engine measures each word once, in the order of the page. A run's words share its whole
+// pixels: each word gets those its end adds, so a run's line is as wide as its exact advance
+// rounded once, as a browser lays text out in fractions and snaps the edge (a rounding a word
+// would add up over a line of Latin words).
 int PageContainer::text_width(const char* text, litehtml::uint_ptr font) {
-    return FontOf(font)->TextWidth(text);
+    const qreal exact = FontOf(font)->Width(text);
+    qreal& at = runAdvance_[font];
+    if (StartsRun(text)) at = 0;
+    const int width = static_cast<int>(std::lround(at + exact) - std::lround(at));
+    at += exact;
+    return width;
 }
 
 void PageContainer::draw_text(litehtml::uint_ptr hdc, const char* text, litehtml::uint_ptr font,
@@ -318,21 +350,39 @@ void PageContainer::get_language(litehtml::string& language, litehtml::string& c
 }
 
 // Lines may break wherever Unicode's line-breaking rules allow, kana included; each run of
-// collapsible spaces is handed on one character at a time.
+// collapsible spaces is handed on one character at a time. The words carry marks: where two
+// full-width marks stand half an em closer, and the run's first word.
 void PageContainer::split_text(const char* text, const std::function<void(const char*)>& onWord,
                                const std::function<void(const char*)>& onSpace) {
     const QString value = QString::fromUtf8(text);
+    const std::vector<bool> trims = HalfTrims(value);
     QTextBoundaryFinder finder(QTextBoundaryFinder::Line, value);
     qsizetype start = 0;
+    bool first = true;
+    const auto emitWord = [&](qsizetype from, qsizetype to) {
+        QString word;
+        word.reserve(to - from + 2);
+        const QStringView plain = QStringView(value).mid(from, to - from);
+        // The pre-pass's mark of an empty line stays as it is: the engine looks for it.
+        if (first && plain != QString::fromUtf8(kEmptyLineMark)) {
+            word += QChar(kRunMark);
+            first = false;
+        }
+        for (qsizetype i = from; i < to; ++i) {
+            if (trims[i]) word += QChar(kTrimMark);
+            word += value[i];
+        }
+        onWord(word.toUtf8().constData());
+    };
     const auto emitRange = [&](qsizetype from, qsizetype to) {
         qsizetype word = from;
         for (qsizetype i = from; i < to; ++i) {
             if (!IsCollapsibleSpace(value[i])) continue;
-            if (i > word) onWord(value.mid(word, i - word).toUtf8().constData());
+            if (i > word) emitWord(word, i);
             onSpace(QString(value[i]).toUtf8().constData());
             word = i + 1;
         }
-        if (to > word) onWord(value.mid(word, to - word).toUtf8().constData());
+        if (to > word) emitWord(word, to);
     };
     while (finder.toNextBoundary() != -1) {
         const qsizetype end = finder.position();

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "page/PageFonts.h"
@@ -80,6 +81,8 @@ class PageContainer final : public litehtml::document_container {
     int clipDepth_ = 0;
     std::vector<PictureSeen> pictures_;
     std::vector<std::string> placeheld_;
+    // Each font's advance so far in the run being measured, in fractions of a pixel.
+    std::unordered_map<litehtml::uint_ptr, qreal> runAdvance_;
 };
 
 }  // namespace quorvel::page

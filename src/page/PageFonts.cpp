@@ -98,34 +98,137 @@ qreal PageFont::Advance(QStringView run, bool inEmoji) {
     return metrics_->horizontalAdvance(run.toString());
 }
 
+namespace {
+
+// Calls `each` for the stretches of `text` between marks, with the number of trims before each.
+template <typename Each>
+void ForEachMarkedPiece(const QString& text, Each each) {
+    qsizetype from = 0;
+    int trims = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool end = i == text.size();
+        if (!end && text[i] != kTrimMark && text[i] != kRunMark) continue;
+        if (i > from || end) each(QStringView(text).mid(from, i - from), trims);
+        trims = !end && text[i] == kTrimMark ? 1 : 0;
+        from = i + 1;
+    }
+}
+
+}  // namespace
+
 void PageFont::Draw(QPainter& painter, QPointF baseline, const QString& text) {
-    ForEachEmojiRun(text, [&](QStringView run, bool inEmoji) {
-        if (!inEmoji || !hasEmoji) {
-            painter.setFont(font);
-            painter.drawText(baseline, run.toString());
-            baseline.rx() += Advance(run, false);
-            return;
-        }
-        // Each picture where the browser puts it.
-        painter.setFont(emoji);
-        ForEachCluster(run, [&](QStringView cluster) {
-            painter.drawText(baseline, cluster.toString());
-            baseline.rx() += EmojiAdvance(cluster);
+    const qreal half = font.pixelSize() / 2.0;
+    ForEachMarkedPiece(text, [&](QStringView piece, int trims) {
+        baseline.rx() -= trims * half;
+        ForEachEmojiRun(piece.toString(), [&](QStringView run, bool inEmoji) {
+            if (!inEmoji || !hasEmoji) {
+                painter.setFont(font);
+                painter.drawText(baseline, run.toString());
+                baseline.rx() += Advance(run, false);
+                return;
+            }
+            // Each picture where the browser puts it.
+            painter.setFont(emoji);
+            ForEachCluster(run, [&](QStringView cluster) {
+                painter.drawText(baseline, cluster.toString());
+                baseline.rx() += EmojiAdvance(cluster);
+            });
         });
     });
 }
 
-int PageFont::TextWidth(const std::string& utf8) {
+qreal PageFont::Width(const std::string& utf8) {
     const auto found = widths_.find(utf8);
     if (found != widths_.end()) return found->second;
     qreal advance = 0;
-    ForEachEmojiRun(QString::fromUtf8(utf8),
-                    [&](QStringView run, bool inEmoji) { advance += Advance(run, inEmoji); });
-    const int width = static_cast<int>(std::lround(advance));
+    const qreal half = font.pixelSize() / 2.0;
+    ForEachMarkedPiece(QString::fromUtf8(utf8), [&](QStringView piece, int trims) {
+        advance -= trims * half;
+        ForEachEmojiRun(piece.toString(),
+                        [&](QStringView run, bool inEmoji) { advance += Advance(run, inEmoji); });
+    });
     // A pathological page must not grow the cache without bound.
     if (widths_.size() > 20000) widths_.clear();
-    widths_.emplace(utf8, width);
-    return width;
+    widths_.emplace(utf8, advance);
+    return advance;
+}
+
+namespace {
+
+enum class Mark { Other, Open, Close, Middle, NarrowOpen, NarrowClose };
+
+Mark MarkOf(char16_t ch) {
+    switch (ch) {
+        case 0x3008:
+        case 0x300A:
+        case 0x300C:
+        case 0x300E:
+        case 0x3010:
+        case 0x3014:
+        case 0x3016:
+        case 0x3018:
+        case 0x301A:
+        case 0x301D:
+        case 0xFF08:
+        case 0xFF3B:
+        case 0xFF5B:
+        case 0xFF5F:
+            return Mark::Open;
+        case 0x3001:
+        case 0x3002:
+        case 0x3009:
+        case 0x300B:
+        case 0x300D:
+        case 0x300F:
+        case 0x3011:
+        case 0x3015:
+        case 0x3017:
+        case 0x3019:
+        case 0x301B:
+        case 0x301E:
+        case 0x301F:
+        case 0xFF09:
+        case 0xFF0C:
+        case 0xFF0E:
+        case 0xFF3D:
+        case 0xFF5D:
+        case 0xFF60:
+            return Mark::Close;
+        case 0x3000:
+        case 0x30FB:
+        case 0xFF1A:
+        case 0xFF1B:
+            return Mark::Middle;
+        // Quotation marks the face draws narrow: nothing of theirs to trim, but a neighbour's.
+        case 0x2018:
+        case 0x201C:
+        case 0xFF62:
+            return Mark::NarrowOpen;
+        case 0x2019:
+        case 0x201D:
+        case 0xFF63:
+            return Mark::NarrowClose;
+        default:
+            return Mark::Other;
+    }
+}
+
+}  // namespace
+
+std::vector<bool> HalfTrims(QStringView text) {
+    std::vector<bool> trims(text.size() + 1, false);
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        const Mark before = MarkOf(text[i - 1].unicode());
+        const Mark after = MarkOf(text[i].unicode());
+        const bool openTrimmed =
+            after == Mark::Open && (before == Mark::Open || before == Mark::NarrowOpen ||
+                                    before == Mark::Close || before == Mark::Middle);
+        const bool closeTrimmed =
+            before == Mark::Close &&
+            (after == Mark::Close || after == Mark::NarrowClose || after == Mark::Middle);
+        trims[i] = openTrimmed || closeTrimmed;
+    }
+    return trims;
 }
 
 PageFonts& PageFonts::Shared() {

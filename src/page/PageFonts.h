@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 // The face a buyer's phone draws Japanese in, loaded from its own files rather than found by
 // fallback, and the fonts the page asks for, measured as a browser measures them.
@@ -31,9 +32,11 @@ struct PageFont {
     bool lineThrough = false;
     bool overline = false;
 
-    // Word widths rounded to whole pixels, remembered: the same words come back on every layout.
-    int TextWidth(const std::string& utf8);
-    // Draws `text` from `baseline` on, its emoji in the emoji face.
+    // A word's advance in fractions of a pixel, each kTrimMark in it taking half an em off;
+    // remembered: the same words come back on every layout.
+    qreal Width(const std::string& utf8);
+    // Draws `text` from `baseline` on, its emoji in the emoji face, each kTrimMark drawing what
+    // follows half an em further left.
     void Draw(QPainter& painter, QPointF baseline, const QString& text);
 
   private:
@@ -48,7 +51,7 @@ struct PageFont {
     QByteArray emojiHmtx_;
     int emojiMetricsCount_ = 0;
     int emojiUnitsPerEm_ = 0;
-    std::unordered_map<std::string, int> widths_;
+    std::unordered_map<std::string, qreal> widths_;
 };
 
 class PageFonts {
@@ -81,6 +84,19 @@ class PageFonts {
     int hheaDescent_ = 120;
     int hheaLineGap_ = 0;
 };
+
+// Marks the container puts in the words it hands the engine. Code page 932 text never holds
+// these noncharacters, so they cannot come from a seller's text.
+// Half an em of blank trimmed between two full-width punctuation marks (kTrimMark), and the first
+// word of a run of text (kRunMark).
+constexpr char16_t kTrimMark = 0xFDD0;
+constexpr char16_t kRunMark = 0xFDD1;
+
+// Where a browser's default text spacing sets two adjacent full-width marks half an em closer:
+// an opening bracket after an opening or closing mark, a middle dot or colon or an ideographic
+// space; a closing mark before a closing mark, a middle dot or an ideographic space. The result
+// has one flag a character and one more: true at i when the blank between i - 1 and i goes.
+std::vector<bool> HalfTrims(QStringView text);
 
 constexpr int kMinFontPx = 1;
 constexpr int kMaxFontPx = 500;

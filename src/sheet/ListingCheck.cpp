@@ -93,6 +93,35 @@ void ApplyMeasuredWidth(std::vector<CheckFinding>& findings, const CheckOptions&
     if (!explained) AddPageFinding(findings, CheckKind::PhoneWidth, figure);
 }
 
+// A picture the width could not count, told at the first included cell that names its address
+// (in the cells' order, before the page's findings), else about the page.
+void AddPictureFinding(const TDescriptionSheet& sheet, const std::string& url,
+                       std::vector<CheckFinding>& findings) {
+    CheckFinding finding;
+    finding.kind = CheckKind::PhoneWidth;
+    finding.tag = kWholePage;
+    finding.message = "読み込めない画像があり、横幅にはその大きさが入っていません";
+    finding.text = url;
+    const auto bytes = sjis::FromUtf8(url);
+    for (int i = 0; bytes.ok() && !bytes.bytes.empty() && i < kCellCount; ++i) {
+        const TSheetCell& cell = sheet.CellAt(i);
+        if (!sheet.IncludedByTag(cell.Tag)) continue;
+        const std::size_t at = cell.Text.find(bytes.bytes);
+        if (at == std::string::npos) continue;
+        finding.tag = cell.Tag;
+        finding.offset = at;
+        finding.length = bytes.bytes.size();
+        break;
+    }
+    // Cell findings come in the cells' order, each cell's by its text, the page's last.
+    const auto after = std::find_if(findings.begin(), findings.end(), [&](const CheckFinding& f) {
+        if (finding.tag == kWholePage) return false;
+        if (f.tag == kWholePage || f.tag == kFooterTag) return true;
+        return f.tag > finding.tag || (f.tag == finding.tag && f.offset > finding.offset);
+    });
+    findings.insert(after, std::move(finding));
+}
+
 }  // namespace
 
 ListingCheckResult CheckListing(const TDescriptionSheet& sheet, std::string_view tags,
@@ -122,11 +151,7 @@ ListingCheckResult CheckListing(const TDescriptionSheet& sheet, std::string_view
     result.market = options.market;
     if (options.market != CheckMarket::Generic)
         AddMarketFindings(sheet, result.chars, options.market, findings);
-    for (const std::string& url : options.unloadedPictures) {
-        AddPageFinding(findings, CheckKind::PhoneWidth,
-                       "読み込めない画像があり、横幅にはその大きさが入っていません");
-        findings.back().text = url;
-    }
+    for (const std::string& url : options.unloadedPictures) AddPictureFinding(sheet, url, findings);
     const auto beyond = [&](int count, const std::string& bound) {
         if (count <= 0) return;
         AddPageFinding(findings, CheckKind::PhoneWidth,

@@ -360,6 +360,55 @@ TDescriptionSheet Emoji() {
     return s;
 }
 
+// Full-width brackets and punctuation side by side, which a browser sets closer together.
+TDescriptionSheet Brackets() {
+    TDescriptionSheet s;
+    s.Style.CellPadding = 2;
+    Put(s, kTitleTag, "【まとめ売り】「無地」Ｔシャツ（綿）", {.FontSize = 12, .Bold = true});
+    Put(s, ItemTag(1), "色");
+    Put(s, DescriptionTag(1), "「白」「黒」「紺」「赤」「灰」「緑」（各1枚）");
+    Put(s, ItemTag(2), "寸法");
+    Put(s, DescriptionTag(2), "（Ｓ）（Ｍ）（Ｌ）（XL）、（XXL）。");
+    Put(s, ItemTag(3), "状態");
+    Put(s, DescriptionTag(3), "未使用（タグ付き）。「箱」『袋』無し。");
+    Put(s, ItemTag(4), "発送");
+    Put(s, DescriptionTag(4),
+        "〔定形外〕・〔ゆうパケット〕：「送料込」。\r\n（土）（日）は休み、（祝）も。",
+        {.FontSize = 8});
+    ExcludeRowsAfter(s, 4);
+    Put(s, kNoteTag,
+        "「即決」「値下げ」「取り置き」「同梱」「評価」「受取連絡」「発送連絡」「質問」"
+        "「入札取消」「再出品」（各ご相談ください）。");
+    return s;
+}
+
+// A cell's words end a fraction of a pixel past a phone's width.
+TDescriptionSheet PhoneEdge() {
+    TDescriptionSheet s;
+    s.Style = {
+        .TableAlign = kAlignLeft, .BorderWidth = 2, .BorderColorSet = false, .CellPadding = 3};
+    Put(s, kTitleTag, "shipping i body lens shipping i rare camera mint");
+    ExcludeRowsAfter(s, 0);
+    Put(s, kNoteTag, "Edge");
+    return s;
+}
+
+// A table typed into a cell, wider than the cell would be.
+TDescriptionSheet NestedTable() {
+    TDescriptionSheet s;
+    s.Style.CellPadding = 2;
+    Put(s, kTitleTag, "表の中の表", {.FontSize = 12});
+    Put(s, ItemTag(1), "寸法");
+    Put(s, DescriptionTag(1),
+        "<TABLE WIDTH=\"420\" BORDER=\"1\"><TR><TD>着丈</TD><TD>70cm</TD></TR>"
+        "<TR><TD>身幅</TD><TD>52cm</TD></TR></TABLE>");
+    Put(s, ItemTag(2), "備考");
+    Put(s, DescriptionTag(2), "採寸は平置きです。");
+    ExcludeRowsAfter(s, 2);
+    Put(s, kNoteTag, "ご覧いただきありがとうございます。");
+    return s;
+}
+
 }  // namespace
 
 std::vector<ReferenceSheet> ReferenceSheets() {
@@ -378,7 +427,10 @@ std::vector<ReferenceSheet> ReferenceSheets() {
             {"markup", Markup()},
             {"alignments", Alignments()},
             {"listing", Listing()},
-            {"emoji", Emoji()}};
+            {"emoji", Emoji()},
+            {"brackets", Brackets()},
+            {"phone-edge", PhoneEdge()},
+            {"nested-table", NestedTable()}};
 }
 
 std::vector<int> IncludedTags(const TDescriptionSheet& sheet) {
