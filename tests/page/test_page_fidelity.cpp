@@ -156,6 +156,10 @@ TEST(PageFidelity, EverySheetWithinTheAimsAtBothWidths) {
                 << base.toStdString() << " at " << width << ", cell " << d.worstEdgeCell;
             EXPECT_LE(d.first, kFirstAim)
                 << base.toStdString() << " at " << width << ", cell " << d.worstFirstCell;
+            // Whatever the pixels, the seller's verdict: the page scrolls or it does not.
+            EXPECT_EQ(layout.PageWidth() > width, fixture->pageWidth > width)
+                << base.toStdString() << " at " << width << ": engine " << layout.PageWidth()
+                << ", browser " << fixture->pageWidth;
             ++compared;
         }
     }
