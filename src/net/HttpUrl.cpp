@@ -4,16 +4,11 @@
 #include <cctype>
 
 #include "net/HttpError.h"
+#include "platform/AsciiCase.h"
 
 namespace quorvel::net {
 
 namespace {
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 std::uint16_t ReadPort(const std::string& text) {
     if (text.empty() || text.size() > 5 ||
@@ -61,7 +56,7 @@ void ParseUrl(const std::string& rawUrl, HttpTarget& target) {
     if (path.size() > kMaxPathLength) path.resize(kMaxPathLength);
 
     if (const std::size_t colon = url.find(':'); colon != std::string::npos) {
-        const std::string scheme = Lower(url.substr(0, colon));
+        const std::string scheme = AsciiLower(url.substr(0, colon));
         if (scheme == "https") throw HttpError("HTTP Secure Socket is not supported");
         if (scheme == "gopher")
             port = 70;

@@ -10,74 +10,47 @@
 #include <utility>
 #include <vector>
 
+#include "sheet/CellMarkup.h"
+
 namespace quorvel::page {
 namespace {
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
-}
+using markup::IsBlank;
+using markup::Token;
+using markup::TokenKind;
 
-// The tags before (or after, for a start tag) which a browser would not show a space.
-// Whether the tag name at `at` is one of `names` (lower case), whole, in any case.
 template <std::size_t N>
-bool NamesOneOf(std::string_view markup, std::size_t at,
-                const std::array<std::string_view, N>& names) {
-    for (std::string_view name : names) {
-        if (markup.size() - at <= name.size()) continue;
-        bool same = true;
-        for (std::size_t i = 0; i < name.size() && same; ++i)
-            same = std::tolower(static_cast<unsigned char>(markup[at + i])) == name[i];
-        const char after = markup[at + name.size()];
-        if (same && (after == '>' || after == '/' || IsSpace(after))) return true;
-    }
-    return false;
+bool OneOf(const std::string& name, const std::array<std::string_view, N>& names) {
+    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-bool BreaksLine(std::string_view markup, std::size_t lt) {
+// The tags, start or end, before (or after, for a start tag) which a browser would not show a
+// space. A tag the text ends inside is dropped by a browser and breaks nothing.
+bool BreaksLine(const Token& token) {
     static constexpr std::array<std::string_view, 21> kNames = {
         "td", "th", "tr", "p",  "div", "li", "br", "table", "ul", "ol",        "center",
         "h1", "h2", "h3", "h4", "h5",  "h6", "dd", "dt",    "hr", "blockquote"};
-    std::size_t at = lt + 1;
-    if (at < markup.size() && markup[at] == '/') ++at;
-    return NamesOneOf(markup, at, kNames);
+    return token.IsTag() && token.closed && OneOf(token.name, kNames);
 }
 
 // Start tags of blocks whose lines hold text directly.
-bool StartsTextBlock(std::string_view markup, std::size_t lt) {
+bool StartsTextBlock(const Token& token) {
     static constexpr std::array<std::string_view, 14> kNames = {
         "td", "th", "p", "div", "li", "center", "dd", "dt", "h1", "h2", "h3", "h4", "h5", "h6"};
-    return NamesOneOf(markup, lt + 1, kNames);
+    return token.kind == TokenKind::StartTag && token.closed && OneOf(token.name, kNames);
 }
 
-bool IsPicture(std::string_view markup, std::size_t lt) {
-    if (markup.size() - lt < 5) return false;
-    const auto lower = [&](std::size_t k) {
-        return std::tolower(static_cast<unsigned char>(markup[lt + k]));
-    };
-    return lower(1) == 'i' && lower(2) == 'm' && lower(3) == 'g' && !std::isalnum(lower(4));
-}
-
-// True when text or a picture comes after `from` before anything that ends the line: the line
-// a browser would make there.
-bool TextFollows(std::string_view markup, std::size_t from) {
-    while (from < markup.size()) {
-        const char c = markup[from];
-        if (IsSpace(c)) {
-            ++from;
-        } else if (c != '<') {
-            return true;
-        } else if (markup.compare(from, 4, "<!--") == 0) {
-            const std::size_t end = markup.find("-->", from + 4);
-            if (end == std::string_view::npos) return false;
-            from = end + 3;
-        } else if (BreaksLine(markup, from)) {
-            return false;
-        } else if (IsPicture(markup, from)) {
-            return true;
-        } else {
-            const std::size_t close = markup.find('>', from);
-            if (close == std::string_view::npos) return false;
-            from = close + 1;
+// True when text or a picture comes next before anything that ends the line: the line a browser
+// would make there.
+bool TextFollows(markup::Reader reader) {
+    Token token;
+    while (reader.Next(token)) {
+        if (token.kind == TokenKind::Text) {
+            for (std::size_t i = token.start; i < token.end; ++i)
+                if (!IsBlank(reader.Text()[i])) return true;
+        } else if (token.IsTag()) {
+            if (!token.closed || BreaksLine(token)) return false;
+            if (token.Opens("img")) return true;
         }
     }
     return false;
@@ -88,51 +61,53 @@ bool TextFollows(std::string_view markup, std::size_t from) {
 std::string PageDocument(std::string_view tags) {
     std::string out = "<!DOCTYPE html><html><head></head><body>";
     out.reserve(out.size() + tags.size() + 16);
-    std::size_t i = 0;
     bool afterBreak = false;  // just after a tag that starts or ends a line
     bool lineStart = true;    // nothing shown on the line so far
-    while (i < tags.size()) {
-        if (tags.compare(i, 4, "<!--") == 0) {
-            // Comments go through whole, so their text is never taken for tags.
-            const std::size_t end = tags.find("-->", i + 4);
-            const std::size_t stop = end == std::string_view::npos ? tags.size() : end + 3;
-            out.append(tags.substr(i, stop - i));
-            i = stop;
+    markup::Reader reader(tags, markup::Encoding::Utf8);
+    Token token;
+    while (reader.Next(token)) {
+        const std::string_view bytes = tags.substr(token.start, token.end - token.start);
+        if (token.kind == TokenKind::Text) {
+            for (std::size_t i = token.start; i < token.end;) {
+                if (!IsBlank(tags[i])) {
+                    afterBreak = false;
+                    lineStart = false;
+                    out += tags[i++];
+                    continue;
+                }
+                std::size_t end = i;
+                while (end < token.end && IsBlank(tags[end])) ++end;
+                bool beforeBreak = false;
+                if (end == token.end) {
+                    markup::Reader next = reader;
+                    Token following;
+                    beforeBreak = next.Next(following) && BreaksLine(following);
+                }
+                if (!beforeBreak && !afterBreak) out.append(tags.substr(i, end - i));
+                i = end;
+            }
             continue;
         }
-        if (IsSpace(tags[i])) {
-            std::size_t end = i;
-            while (end < tags.size() && IsSpace(tags[end])) ++end;
-            const bool beforeBreak = end < tags.size() && tags[end] == '<' && BreaksLine(tags, end);
-            if (!beforeBreak && !afterBreak) out.append(tags.substr(i, end - i));
-            i = end;
+        // Comments go through whole, so their text is never taken for tags; so does a tag the
+        // text ends inside, which the engine drops as a browser does.
+        if (!token.IsTag() || !token.closed) {
+            out.append(bytes);
             continue;
         }
-        if (tags[i] == '<') {
-            const std::size_t close = tags.find('>', i);
-            const std::size_t stop = close == std::string_view::npos ? tags.size() : close + 1;
-            afterBreak = tags.compare(i, 2, "</") != 0 && BreaksLine(tags, i);
-            const bool isBreak =
-                (tags.compare(i, 3, "<br") == 0 || tags.compare(i, 3, "<BR") == 0 ||
-                 tags.compare(i, 3, "<Br") == 0 || tags.compare(i, 3, "<bR") == 0) &&
-                afterBreak;
-            if (isBreak && lineStart) out += kEmptyLineStrut;
-            if (BreaksLine(tags, i)) lineStart = true;
-            if (IsPicture(tags, i)) lineStart = false;
-            out.append(tags.substr(i, stop - i));
-            // A browser's every line stands at least on its block's face (the strut); the
-            // engine gives that only to a line holding nothing but a break, so the line after a
-            // break in smaller text is given it here.
-            if (isBreak && TextFollows(tags, stop)) out += kLineStrut;
-            // The block's own face sets its first line's baseline in a browser, even when all
-            // its text is in a smaller font; the mark stands in for it.
-            if (StartsTextBlock(tags, i) && TextFollows(tags, stop)) out += kEmptyLineMark;
-            i = stop;
-            continue;
-        }
-        afterBreak = false;
-        lineStart = false;
-        out += tags[i++];
+        const bool breaks = BreaksLine(token);
+        afterBreak = token.kind == TokenKind::StartTag && breaks;
+        const bool isBreak = token.Opens("br");
+        if (isBreak && lineStart) out += kEmptyLineStrut;
+        if (breaks) lineStart = true;
+        if (token.Opens("img")) lineStart = false;
+        out.append(bytes);
+        // A browser's every line stands at least on its block's face (the strut); the
+        // engine gives that only to a line holding nothing but a break, so the line after a
+        // break in smaller text is given it here.
+        if (isBreak && TextFollows(reader)) out += kLineStrut;
+        // The block's own face sets its first line's baseline in a browser, even when all
+        // its text is in a smaller font; the mark stands in for it.
+        if (StartsTextBlock(token) && TextFollows(reader)) out += kEmptyLineMark;
     }
     out += "</body></html>";
     return out;

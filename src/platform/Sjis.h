@@ -56,4 +56,10 @@ constexpr bool IsTrailByte(unsigned byte) {
     return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
 }
 
+// The bytes of the character at `pos` as ToUtf8 reads them: a lead byte takes the next byte with
+// it, whatever that byte is ("<" and a line break too), unless it is the last byte.
+constexpr std::size_t CharLength(std::string_view bytes, std::size_t pos) {
+    return IsLeadByte(static_cast<unsigned char>(bytes[pos])) && pos + 1 < bytes.size() ? 2 : 1;
+}
+
 }  // namespace quorvel::sjis

@@ -34,12 +34,35 @@ std::size_t CharCount(std::string_view cp932) {
                 continue;
             }
         }
-        const unsigned char c = static_cast<unsigned char>(cp932[i]);
-        i += sjis::IsLeadByte(c) && i + 1 < n ? 2 : 1;
+        i += sjis::CharLength(cp932, i);
         ++count;
     }
     return count;
 }
+
+}  // namespace
+
+CheckFinding CellFinding(CheckKind kind, int tag, std::string_view cellText, std::size_t start,
+                         std::size_t end, std::string message) {
+    CheckFinding finding;
+    finding.kind = kind;
+    finding.tag = tag;
+    finding.offset = start;
+    finding.length = end - start;
+    finding.message = std::move(message);
+    constexpr std::size_t kMaxBytes = 48;
+    std::size_t cut = start;
+    while (cut < end && cut - start < kMaxBytes) cut += sjis::CharLength(cellText, cut);
+    cut = std::min(cut, end);
+    std::string excerpt(cellText.substr(start, cut - start));
+    std::replace(excerpt.begin(), excerpt.end(), '\r', ' ');
+    excerpt.erase(std::remove(excerpt.begin(), excerpt.end(), '\n'), excerpt.end());
+    finding.text = sjis::ToUtf8(excerpt);
+    if (cut < end) finding.text += "…";
+    return finding;
+}
+
+namespace {
 
 void AddPageFinding(std::vector<CheckFinding>& out, CheckKind kind, std::string message) {
     CheckFinding finding;

@@ -77,6 +77,11 @@ std::string CheckSummary(const ListingCheckResult& result);
 // One line for a listing: caption, message and the offending text.
 std::string FindingLine(const CheckFinding& finding);
 
+// A finding about the bytes [start, end) of a cell's text, with its excerpt: long enough to
+// recognise, short enough for one row, never split inside a character, without line breaks.
+CheckFinding CellFinding(CheckKind kind, int tag, std::string_view cellText, std::size_t start,
+                         std::size_t end, std::string message);
+
 // The cell-by-cell part of the check, one cell at a time; findings in the order of the text.
 // `phoneWidth` 0 leaves out the width estimate.
 void CheckCell(const TSheetCell& cell, const TTableStyle& style, int phoneWidth,

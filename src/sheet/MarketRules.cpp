@@ -2,37 +2,39 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <string>
 
+#include "platform/AsciiCase.h"
 #include "platform/Sjis.h"
+#include "sheet/CellMarkup.h"
 #include "sheet/HtmlGenerator.h"
-#include "sheet/ListingCheckMarkup.h"
 #include "sheet/PlainText.h"
 
 namespace quorvel {
 namespace {
 
 using markup::Attribute;
-using markup::Element;
-using markup::IsMailLocal;
 using markup::IsWeb;
 using markup::Target;
 using markup::TargetOf;
+using markup::Token;
+using markup::TokenKind;
 
-constexpr std::size_t npos = std::string_view::npos;
-
-bool IsLead(std::string_view s, std::size_t i) {
-    return sjis::IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size();
-}
 // What an address written in text may hold: printable ASCII but the characters that end it.
 bool IsUrlChar(unsigned char c) {
     return c > ' ' && c < 0x7F && c != '<' && c != '>' && c != '"' && c != '\'';
 }
-bool StartsNoCase(std::string_view s, std::size_t at, std::string_view prefix) {
-    if (s.size() - at < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(s[at + i])) != prefix[i]) return false;
-    return true;
+
+// The closed start tags and the visible text of cell bytes, in order.
+template <typename OnText, typename OnElement>
+void ReadCell(std::string_view text, OnText onText, OnElement onElement) {
+    markup::Reader reader(text);
+    Token token;
+    while (reader.Next(token)) {
+        if (token.kind == TokenKind::Text) onText(token.start, token.end);
+        if (token.kind == TokenKind::StartTag && token.closed) onElement(token);
+    }
 }
 
 struct Rule {
@@ -48,18 +50,18 @@ class MarketChecker {
     void Cell(const TSheetCell& cell) {
         text_ = cell.Text;
         tag_ = cell.Tag;
-        markup::WalkCell(
+        ReadCell(
             text_, [this](std::size_t from, std::size_t to) { visibleText(from, to); },
-            [this](const Element& element) { this->element(element); });
+            [this](const Token& element) { this->element(element); });
     }
 
     // The footer's own links, which no cell holds and the seller cannot change.
     void Footer() {
         if (market_ != CheckMarket::Ebay) return;
         const std::string footer = FooterBlock();
-        markup::WalkCell(
+        ReadCell(
             footer, [](std::size_t, std::size_t) {},
-            [&](const Element& element) {
+            [&](const Token& element) {
                 for (const Attribute& attribute : element.attributes) {
                     if (attribute.name != "href") continue;
                     const Target target = TargetOf(attribute.value);
@@ -103,25 +105,8 @@ class MarketChecker {
 
     void add(CheckKind kind, std::size_t start, std::size_t end, std::string message,
              bool supersedes = false) {
-        Rule rule;
-        rule.supersedes = supersedes;
-        CheckFinding& finding = rule.finding;
-        finding.kind = kind;
-        finding.tag = tag_;
-        finding.offset = start;
-        finding.length = end - start;
-        finding.message = prefix_ + message;
-        // Long enough to recognise, short enough for one row; never split inside a character.
-        constexpr std::size_t kMaxBytes = 48;
-        std::size_t cut = start;
-        while (cut < end && cut - start < kMaxBytes) cut += IsLead(text_, cut) ? 2 : 1;
-        cut = std::min(cut, end);
-        std::string excerpt(text_.substr(start, cut - start));
-        std::replace(excerpt.begin(), excerpt.end(), '\r', ' ');
-        excerpt.erase(std::remove(excerpt.begin(), excerpt.end(), '\n'), excerpt.end());
-        finding.text = sjis::ToUtf8(excerpt);
-        if (cut < end) finding.text += "…";
-        rules_.push_back(std::move(rule));
+        rules_.push_back(
+            {CellFinding(kind, tag_, text_, start, end, prefix_ + message), supersedes});
     }
 
     void page(CheckKind kind, std::string message, int tag = kWholePage, bool supersedes = false) {
@@ -133,7 +118,7 @@ class MarketChecker {
         rules_.push_back(std::move(rule));
     }
 
-    void element(const Element& element) {
+    void element(const Token& element) {
         for (const Attribute& attribute : element.attributes) {
             if (market_ == CheckMarket::Ebay) ebayAttribute(element, attribute);
             // A link's address is written out beside its text in the plain rendition.
@@ -144,7 +129,7 @@ class MarketChecker {
         }
     }
 
-    void ebayAttribute(const Element& element, const Attribute& attribute) {
+    void ebayAttribute(const Token& element, const Attribute& attribute) {
         const std::string& name = attribute.name;
         if (name == "width" && element.name == "img") imageWidth(attribute);
         if (name != "href" && name != "src" && name != "background") return;
@@ -160,43 +145,45 @@ class MarketChecker {
                 true);
     }
 
+    // A percentage follows the page; only a fixed size can be too wide.
     void imageWidth(const Attribute& attribute) {
-        std::size_t i = 0;
-        long pixels = 0;
-        while (i < attribute.value.size() && attribute.value[i] >= '0' &&
-               attribute.value[i] <= '9') {
-            pixels = std::min(pixels * 10 + (attribute.value[i] - '0'), 1000000L);
-            ++i;
-        }
-        // A percentage follows the page; only a fixed size can be too wide.
-        if (i == 0 || (i < attribute.value.size() && attribute.value[i] == '%')) return;
-        if (pixels <= kEbayMaxImageWidth) return;
+        const std::optional<long> pixels = markup::DimensionPixels(attribute.value);
+        if (!pixels || *pixels <= kEbayMaxImageWidth) return;
         add(CheckKind::Size, attribute.start, attribute.end,
-            "画像の幅 " + std::to_string(pixels) + " px は上限 " +
+            "画像の幅 " + std::to_string(*pixels) + " px は上限 " +
                 std::to_string(kEbayMaxImageWidth) + " px を超えています");
     }
 
-    // Addresses written in the visible text, where a buyer reads them.
+    // Addresses written in the visible text, where a buyer reads them, from left to right: one
+    // reaches over what it holds (an "@" in a web address is the address's).
     void visibleText(std::size_t from, std::size_t to) {
         if (market_ != CheckMarket::Yahoo && market_ != CheckMarket::Text) return;
-        std::size_t localStart = npos;
+        const auto nextMail = [&](std::size_t at) {
+            return market_ == CheckMarket::Yahoo ? markup::NextMailAddress(text_, at, to)
+                                                 : std::nullopt;
+        };
+        std::optional<markup::MailAddress> mail = nextMail(from);
         bool afterWord = false;  // a double-byte character ends a word as a blank does
         for (std::size_t i = from; i < to;) {
-            if (IsLead(text_, i)) {
-                localStart = npos;
+            if (mail && i >= mail->at) {
+                add(CheckKind::Address, mail->start, mail->end,
+                    "メールアドレスの記載はガイドラインで禁止されています（取引を外部へ誘導）",
+                    true);
+                i = mail->end;
                 afterWord = false;
-                i += 2;
+                mail = nextMail(i);
                 continue;
             }
+            const std::size_t length = sjis::CharLength(text_, i);
             const unsigned char c = static_cast<unsigned char>(text_[i]);
             const bool wordStart = !afterWord;
-            afterWord = std::isalnum(c) != 0;
-            if (wordStart &&
+            afterWord = length == 1 && std::isalnum(c) != 0;
+            if (length == 1 && wordStart &&
                 (StartsNoCase(text_, i, "http://") || StartsNoCase(text_, i, "https://") ||
                  StartsNoCase(text_, i, "www."))) {
                 std::size_t end = i;
                 while (end < to && IsUrlChar(static_cast<unsigned char>(text_[end]))) ++end;
-                const std::size_t head = text_[i] == 'w' || text_[i] == 'W' ? 4 : 0;
+                const std::size_t head = c == 'w' || c == 'W' ? 4 : 0;
                 if (head == 0 ||
                     (end > i + head && std::isalnum(static_cast<unsigned char>(text_[i + head])))) {
                     add(CheckKind::Address, i, end,
@@ -204,28 +191,12 @@ class MarketChecker {
                             ? "URL の記載はガイドラインで禁止されています（取引を外部へ誘導）"
                             : "URL は書けません");
                     i = end;
-                    localStart = npos;
                     afterWord = false;
+                    if (mail && mail->start < end) mail = nextMail(end);
                     continue;
                 }
             }
-            if (c == '@' && localStart != npos && market_ == CheckMarket::Yahoo) {
-                const std::size_t end = markup::MailDomainEnd(text_, i, to);
-                if (end != npos) {
-                    add(CheckKind::Address, localStart, end,
-                        "メールアドレスの記載はガイドラインで禁止されています（取引を外部へ誘導）",
-                        true);
-                    i = end;
-                    localStart = npos;
-                    afterWord = false;
-                    continue;
-                }
-            }
-            if (!IsMailLocal(c))
-                localStart = npos;
-            else if (localStart == npos)
-                localStart = i;
-            ++i;
+            i += length;
         }
     }
 

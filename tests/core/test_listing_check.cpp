@@ -56,6 +56,8 @@ TEST(ListingCheck, MarkupThatBreaksThePageIsFoundWithItsText) {
         {"サイズ<M>です", "<M>"},
         {"説明<B 続き", "<B 続き"},
         {"前<!-- メモ", "<!-- メモ"},
+        {"太<b:x>字", "<b:x>"},  // a name runs to a blank, "/" or ">"
+        {"前<?xml 閉じない", "<?xml 閉じない"},
     };
     for (const Case& c : cases) {
         const auto findings = InCell(c.cell);
@@ -77,6 +79,7 @@ TEST(ListingCheck, MarkupThatABrowserShowsOrClosesIsNotFound) {
              "<B><I>交差</B></I>",                               // crossed, but every one closed
              "<BR><HR><IMG SRC=\"https://img.example/x.jpg\">",  // elements without end tags
              "<!-- メモ --> 本文",
+             "<!-->本文<!--->と<!DOCTYPE html></ x></>",  // empty and bogus comments
          })
         EXPECT_TRUE(InCell(cell).empty()) << cell << ": " << FindingLine(InCell(cell)[0]);
 }
@@ -92,7 +95,8 @@ TEST(ListingCheck, ActiveContentIsFoundInAnyCaseAndCell) {
          {"<iframe src=\"https://x.example\"></iframe>", "<form action=\"https://x.example\">",
           "<Input type=text>", "<EMBED src=\"https://x.example/a.swf\">",
           "<IMG SRC=\"https://x.example/a.jpg\" OnError='x()'>",
-          "<A HREF=\"JavaScript:go()\">押す</A>", "<A HREF=\" java\tscript:go()\">押す</A>"}) {
+          "<A HREF=\"JavaScript:go()\">押す</A>", "<A HREF=\" java\tscript:go()\">押す</A>",
+          "<A HREF=\"java&#115;cript:go()\">押す</A>"}) {
         findings = InCell(cell);
         ASSERT_EQ(findings.size(), 1u) << cell;
         EXPECT_EQ(findings[0].kind, CheckKind::ActiveContent) << cell;
@@ -122,10 +126,12 @@ TEST(ListingCheck, InsecureAndOffSiteAddressesAreFound) {
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(findings[0].kind, CheckKind::Address);
 
-    const std::string written = "連絡は　me.seller+a@mail.shop.example. まで";
+    const std::string written =
+        "連絡は　me.seller+a@mail.shop.example. まで\r\n漢字x@y.example@z.ex";
     findings = InCell(written);
-    ASSERT_EQ(findings.size(), 1u);
+    ASSERT_EQ(findings.size(), 2u);
     EXPECT_EQ(Offending(written, findings[0]), "me.seller+a@mail.shop.example");
+    EXPECT_EQ(Offending(written, findings[1]), "x@y.example");
 
     EXPECT_EQ(Kinds(InCell("<IMG SRC=\"data:image/png;base64,AAAA\">")),
               std::vector<CheckKind>{CheckKind::Address});
@@ -212,6 +218,15 @@ TEST(ListingCheck, LinesWiderThanAPhoneAreFound) {
               std::vector<CheckKind>{CheckKind::PhoneWidth});
     EXPECT_TRUE(InCell("<IMG SRC=\"https://x.example/a.jpg\" WIDTH=\"300\">").empty());
     EXPECT_TRUE(InCell("<TABLE WIDTH=\"800%\"><TR><TD>x</TD></TR></TABLE>").empty());
+    for (const char* width : {"800px", " 800", "800.5"})
+        EXPECT_EQ(Kinds(InCell("<TABLE WIDTH=\"" + std::string(width) + "\"></TABLE>")),
+                  std::vector<CheckKind>{CheckKind::PhoneWidth})
+            << width;
+    // A reference takes its character's room: forty "<" fit where their references' letters would
+    // not.
+    std::string lessThan;
+    for (int i = 0; i < 40; ++i) lessThan += "&lt;";
+    EXPECT_TRUE(InCell(lessThan).empty());
 }
 
 TEST(ListingCheck, ABrowsersWidthOverridesTheEstimate) {

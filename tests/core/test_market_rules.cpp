@@ -73,9 +73,16 @@ TEST(MarketRules, EachRuleFindsItsTextAndLeavesTheNearMiss) {
         {ebay, "<IMG SRC=\"https://img.example/a.jpg\" WIDTH=\"701\">", {"WIDTH=\"701\""}},
         {ebay, "<IMG SRC=\"https://img.example/a.jpg\" width=900px>", {"width=900px"}},
         {ebay, "<IMG SRC=\"https://img.example/a.jpg\" WIDTH=\"100%\">", {}},
+        {ebay, "<IMG SRC=\"https://img.example/a.jpg\" WIDTH=\"900%\">", {}},
+        {ebay, "<IMG SRC=\"https://img.example/a.jpg\" WIDTH=\" 900\">", {"WIDTH=\" 900\""}},
         {ebay, "<TABLE WIDTH=\"900\"><TR><TD>表</TD></TR></TABLE>", {}},
         {ebay, "連絡は shop@example.com へ https://shop.example/", {}},
         {yahoo, "連絡は shop@example.com まで", {"shop@example.com"}},
+        // A mail client takes the ASCII name before "@", not the double-byte text before it.
+        {yahoo, "連絡はabc漢字def@example.jp まで", {"def@example.jp"}},
+        {yahoo,
+         "https://a@shop.example/ と a@b.example@c.example",
+         {"https://a@shop.example/", "a@b.example"}},
         {yahoo, "詳細は https://shop.example/a?b=1 で", {"https://shop.example/a?b=1"}},
         {yahoo, "詳細はwww.shop.example/aで", {"www.shop.example/a"}},
         // A trail byte that is an ASCII letter ("ア" is 83 41) does not glue to the address.

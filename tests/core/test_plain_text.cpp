@@ -116,11 +116,13 @@ TEST(PlainText, MarkupIsRemoved) {
     EXPECT_EQ(Plain("<b>太字</b> <FONT COLOR=\"#FF0000\" SIZE=3>赤</FONT>"), "太字 赤");
     EXPECT_EQ(Plain("<IMG SRC=\"x.jpg\" ALT=\"a>b\">後"), "後");
     EXPECT_EQ(Plain("<!-- 隠す <b> -->見せる<!-- 閉じない"), "見せる");
-    EXPECT_EQ(Plain("<!DOCTYPE html><?x?>本文"), "本文");
-    // A "<" that starts no tag is text, and so is one no ">" ends.
+    EXPECT_EQ(Plain("<!DOCTYPE html><?x?></ x></><!-->本文"), "本文");
+    // A "<" that starts no tag is text; a tag no ">" ends is dropped with the rest, as a browser
+    // drops it.
     EXPECT_EQ(Plain("a < b > c"), "a < b > c");
     EXPECT_EQ(Plain("3<5 x<閉じない"), "3<5 x<閉じない");
-    EXPECT_EQ(Plain("<A HREF=\"x>"), "<A HREF=\"x>");
+    EXPECT_EQ(Plain("前<A HREF=\"x>後"), "前");
+    EXPECT_EQ(Plain("<br:x><IMG-X>"), "");
     // Typed line breaks of every kind come out as CR LF.
     EXPECT_EQ(Plain("1\r\n2\n3\r4"), "1\r\n2\r\n3\r\n4");
     // Trail bytes 0x5C and 0x7C and tags between double-byte characters.
