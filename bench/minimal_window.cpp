@@ -24,7 +24,7 @@
 #include <iterator>
 #include <string>
 
-#include "editor/BenchProbe.h"
+#include "hooks/BenchProbe.h"
 #include "platform/Sjis.h"
 
 namespace {

@@ -105,6 +105,7 @@ editor_build=$root/build-windows-editor
 declare -A wine_skips=(
   [test_recovery_process]="kills a running editor with a POSIX signal (not built for Windows)"
   [test_startup]="starts editors with POSIX settings files (not built for Windows)"
+  [test_close_process]="closes a real editor through the X server and watches it with POSIX calls (not built for Windows)"
 )
 # The page engine for Windows, into its cache beside the Qt cache (once).
 bash scripts/build-litehtml.sh windows || { echo "FAILED: the page engine for Windows did not build"; exit 1; }

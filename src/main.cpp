@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "editor/AppWindows.h"
-#include "editor/BenchHook.h"
+#include "hooks/BenchHook.h"
 #include "page/PagePictures.h"
 #include "platform/InstanceLock.h"
 #include "platform/KeyStore.h"

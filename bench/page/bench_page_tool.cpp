@@ -13,8 +13,8 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QTextCursor>
-#include <QWidget>
 #include <QTimer>
+#include <QWidget>
 
 #include <algorithm>
 #include <cstdio>
@@ -24,17 +24,17 @@
 #include <vector>
 
 #include "BenchSheets.h"
-#include "editor/BenchProbe.h"
-#include "editor/CellEdit.h"
+#include "document/SheetDocument.h"
 #include "editor/DocumentController.h"
-#include "editor/LiveView.h"
-#include "editor/LiveViewCanvas.h"
 #include "editor/Mainunit.h"
-#include "editor/SheetDocument.h"
+#include "hooks/BenchProbe.h"
+#include "liveview/LiveView.h"
 #include "page/PageEngine.h"
+#include "panes/CellEdit.h"
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
 #include "store/DataFile.h"
+#include "ui/LiveViewCanvas.h"
 
 namespace {
 
@@ -166,7 +166,8 @@ int Editor(bool shown, const char* sheetFile) {
                     QObject::connect(view, &TLiveView::laidOut, [&] { painted.armed = true; });
                 timer.start();
                 cell->textCursor().insertText(QStringLiteral("あ"));
-                while (!painted.seen) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+                while (!painted.seen)
+                    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
                 delays.push_back(timer.nsecsElapsed() / 1e6);
                 QObject::disconnect(watch);
             }

@@ -8,8 +8,8 @@
 
 #include "BenchSheets.h"
 #include "Ratios.h"
-#include "editor/CellEdit.h"
-#include "editor/SheetDocument.h"
+#include "document/SheetDocument.h"
+#include "panes/CellEdit.h"
 #include "ui/SjisText.h"
 
 namespace {

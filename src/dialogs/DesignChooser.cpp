@@ -11,7 +11,7 @@
 #include <algorithm>
 
 #include "dialogs/DesignThumbnails.h"
-#include "editor/SheetDocument.h"
+#include "document/SheetDocument.h"
 #include "platform/FileNames.h"
 #include "sheet/BuiltinDesigns.h"
 #include "store/DesignStore.h"

@@ -7,11 +7,11 @@
 #include "dialogs/Preview.h"
 #include "dialogs/PreviewCheckTab.h"
 #include "dialogs/PreviewTextTab.h"
-#include "editor/CellEdit.h"
 #include "editor/CheckMarketChoice.h"
 #include "editor/EditMenu.h"
 #include "editor/KeyShortcuts.h"
-#include "editor/ListingChecker.h"
+#include "followers/ListingChecker.h"
+#include "panes/CellEdit.h"
 #include "store/Settings.h"
 
 namespace {

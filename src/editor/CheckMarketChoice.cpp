@@ -1,7 +1,7 @@
 #include "editor/CheckMarketChoice.h"
 
 #include "dialogs/PreviewCheckTab.h"
-#include "editor/ListingChecker.h"
+#include "followers/ListingChecker.h"
 #include "store/Settings.h"
 #include "ui/Guarded.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "editor/SheetDocument.h"
+#include "document/SheetDocument.h"
 #include "sheet/Maker.h"
 #include "store/DataFile.h"
 #include "ui/DialogSeam.h"

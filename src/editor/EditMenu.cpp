@@ -9,8 +9,8 @@
 
 #include "dialogs/Imageunit.h"
 #include "dialogs/Linkunit.h"
-#include "editor/CellEdit.h"
-#include "editor/SheetDocument.h"
+#include "document/SheetDocument.h"
+#include "panes/CellEdit.h"
 #include "ui/DialogSeam.h"
 #include "ui/Guarded.h"
 #include "ui/SjisText.h"

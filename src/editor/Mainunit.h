@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "document/SheetDocument.h"
 #include "editor/PreviewCommand.h"
-#include "editor/SheetDocument.h"
 #include "sheet/DescriptionSheet.h"
 
 class QCloseEvent;

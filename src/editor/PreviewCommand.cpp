@@ -11,11 +11,11 @@
 #include <utility>
 
 #include "dialogs/Preview.h"
-#include "editor/CellEdit.h"
-#include "editor/CheckStatusField.h"
-#include "editor/ListingChecker.h"
-#include "editor/RowsArea.h"
-#include "editor/SheetDocument.h"
+#include "document/SheetDocument.h"
+#include "followers/ListingChecker.h"
+#include "panes/CellEdit.h"
+#include "panes/CheckStatusField.h"
+#include "panes/RowsArea.h"
 #include "platform/TempDir.h"
 #include "sheet/HtmlGenerator.h"
 #include "store/PreviewFile.h"

@@ -8,8 +8,8 @@
 #include <QWindow>
 
 #include "editor/DocumentController.h"
-#include "editor/RecoveryKeeper.h"
-#include "editor/StatusNote.h"
+#include "followers/RecoveryKeeper.h"
+#include "panes/StatusNote.h"
 #include "ui/DialogSeam.h"
 #include "ui/ErrorBox.h"
 #include "ui/SjisText.h"

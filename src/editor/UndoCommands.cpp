@@ -7,10 +7,10 @@
 
 #include <utility>
 
-#include "editor/CellEdit.h"
-#include "editor/FormatToolbar.h"
-#include "editor/RowsArea.h"
-#include "editor/SheetDocument.h"
+#include "document/SheetDocument.h"
+#include "panes/CellEdit.h"
+#include "panes/FormatToolbar.h"
+#include "panes/RowsArea.h"
 #include "ui/Controls.h"
 #include "ui/Guarded.h"
 

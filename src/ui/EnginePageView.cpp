@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <string_view>
 
-#include "editor/LiveViewCanvas.h"
 #include "page/PageEngine.h"
+#include "ui/LiveViewCanvas.h"
 #include "ui/PictureFollower.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <QtTest>
 
 #include "UiTestEnvironment.h"
-#include "editor/CellEdit.h"
-#include "editor/SheetDocument.h"
+#include "document/SheetDocument.h"
+#include "panes/CellEdit.h"
 #include "platform/Sjis.h"
 #include "ui/SjisText.h"
 

@@ -10,9 +10,9 @@
 #include <memory>
 
 #include "UiTestEnvironment.h"
-#include "editor/CellEdit.h"
-#include "editor/CellHint.h"
-#include "editor/SheetDocument.h"
+#include "document/SheetDocument.h"
+#include "panes/CellEdit.h"
+#include "panes/CellHint.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 
 #include "MainWindowFixture.h"
 #include "UiTestEnvironment.h"
-#include "editor/CellEdit.h"
+#include "document/SheetDocument.h"
 #include "editor/EditMenu.h"
-#include "editor/SheetDocument.h"
+#include "panes/CellEdit.h"
 #include "platform/Sjis.h"
 #include "ui/SjisText.h"
 

@@ -23,10 +23,10 @@
 #include "UiTestEnvironment.h"
 #include "dialogs/DesignChooser.h"
 #include "dialogs/DesignThumbnails.h"
-#include "editor/CellEdit.h"
-#include "editor/FormatToolbar.h"
+#include "document/SheetDocument.h"
 #include "editor/Mainunit.h"
-#include "editor/SheetDocument.h"
+#include "panes/CellEdit.h"
+#include "panes/FormatToolbar.h"
 #include "platform/Sjis.h"
 #include "sheet/BuiltinDesigns.h"
 #include "store/DesignStore.h"
@@ -210,8 +210,10 @@ class DesignsTest : public QObject {
             const QImage picture = each[1].value<QImage>();
             QCOMPARE(picture.size(), device);
             QCOMPARE(picture.devicePixelRatio(), ratio);
-            QVERIFY(chooser.ListDesigns->item(each[0].toInt())->icon().availableSizes().contains(
-                device));
+            QVERIFY(chooser.ListDesigns->item(each[0].toInt())
+                        ->icon()
+                        .availableSizes()
+                        .contains(device));
         }
 #ifdef QUORVEL_HAVE_PAGE
         // The page engine's picture has taken the swatch's place.
@@ -250,8 +252,7 @@ class DesignsTest : public QObject {
                                 .arg(chooser.frameGeometry().height())
                                 .arg(screen.width())
                                 .arg(screen.height())));
-        const QRect close(chooser.ButtonClose->mapToGlobal(QPoint()),
-                          chooser.ButtonClose->size());
+        const QRect close(chooser.ButtonClose->mapToGlobal(QPoint()), chooser.ButtonClose->size());
         QVERIFY(chooser.ButtonClose->isVisible() && screen.contains(close));
         // The list scrolls within the window.
         QVERIFY(chooser.ScrollProblems->verticalScrollBar()->maximum() > 0);

@@ -10,9 +10,9 @@
 
 #include "ScriptedDialogs.h"
 #include "UiTestEnvironment.h"
+#include "document/SheetDocument.h"
 #include "editor/DocumentController.h"
 #include "editor/RecentFiles.h"
-#include "editor/SheetDocument.h"
 #include "sheet/DescriptionSheet.h"
 #include "store/DataFile.h"
 

@@ -18,9 +18,9 @@
 #include "dialogs/Imageunit.h"
 #include "dialogs/Preview.h"
 #include "dialogs/PreviewTextTab.h"
-#include "editor/CellEdit.h"
+#include "document/SheetDocument.h"
 #include "editor/EditMenu.h"
-#include "editor/SheetDocument.h"
+#include "panes/CellEdit.h"
 #include "platform/Sjis.h"
 #include "store/Settings.h"
 

@@ -31,7 +31,7 @@
 #include "dialogs/Linkunit.h"
 #include "dialogs/Preview.h"
 #include "dialogs/PreviewPhoneTab.h"
-#include "editor/CellEdit.h"
+#include "panes/CellEdit.h"
 #include "ui/JapaneseUi.h"
 
 namespace {

@@ -17,17 +17,17 @@
 #include "UiTestHelpers.h"
 #include "dialogs/Preview.h"
 #include "dialogs/PreviewPhoneTab.h"
-#include "editor/CellEdit.h"
-#include "editor/CheckStatusField.h"
-#include "editor/ListingChecker.h"
-#include "editor/LiveView.h"
-#include "editor/LiveViewCanvas.h"
+#include "document/SheetDocument.h"
 #include "editor/Mainunit.h"
-#include "editor/SheetDocument.h"
+#include "followers/ListingChecker.h"
+#include "liveview/LiveView.h"
 #include "page/PageEngine.h"
+#include "panes/CellEdit.h"
+#include "panes/CheckStatusField.h"
 #include "platform/Sjis.h"
 #include "sheet/HtmlGenerator.h"
 #include "store/Settings.h"
+#include "ui/LiveViewCanvas.h"
 
 namespace {
 

@@ -22,10 +22,10 @@
 #ifdef QUORVEL_HAVE_PAGE
 #include <QScrollArea>
 
-#include "editor/LiveViewCanvas.h"
 #include "page/PageEngine.h"
 #include "sheet/HtmlGenerator.h"
 #include "ui/EnginePageView.h"
+#include "ui/LiveViewCanvas.h"
 #endif
 
 namespace {

@@ -9,9 +9,9 @@
 #include "MainWindowFixture.h"
 #include "UiTestEnvironment.h"
 #include "UiTestHelpers.h"
-#include "editor/CellEdit.h"
 #include "editor/DocumentController.h"
 #include "editor/RecentFiles.h"
+#include "panes/CellEdit.h"
 #include "store/DataFile.h"
 
 // The Open button's menu of the files last opened or saved.

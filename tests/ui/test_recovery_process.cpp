@@ -8,7 +8,7 @@
 
 #include "MainWindowFixture.h"
 #include "UiTestEnvironment.h"
-#include "editor/CellEdit.h"
+#include "panes/CellEdit.h"
 #include "store/DataFile.h"
 #include "store/RecoveryStore.h"
 #include "ui/SjisText.h"

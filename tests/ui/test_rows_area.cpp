@@ -12,10 +12,10 @@
 #include <memory>
 
 #include "UiTestEnvironment.h"
-#include "editor/CellEdit.h"
-#include "editor/RowsArea.h"
-#include "editor/SheetBars.h"
-#include "editor/SheetDocument.h"
+#include "document/SheetDocument.h"
+#include "panes/CellEdit.h"
+#include "panes/RowsArea.h"
+#include "panes/SheetBars.h"
 
 namespace {
 

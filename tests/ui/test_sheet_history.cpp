@@ -17,8 +17,8 @@
 
 #include "FormatToolbarHarness.h"
 #include "UiTestEnvironment.h"
-#include "editor/SheetCommands.h"
-#include "editor/StyleStrip.h"
+#include "document/SheetCommands.h"
+#include "panes/StyleStrip.h"
 #include "platform/Sjis.h"
 #include "store/DataFile.h"
 #include "ui/SjisText.h"

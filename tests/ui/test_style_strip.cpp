@@ -13,8 +13,8 @@
 #include "ScriptedDialogs.h"
 #include "StyleStripFixture.h"
 #include "UiTestEnvironment.h"
-#include "editor/SheetDocument.h"
-#include "editor/StyleStrip.h"
+#include "document/SheetDocument.h"
+#include "panes/StyleStrip.h"
 #include "sheet/DescriptionSheet.h"
 #include "ui/StyleMiniature.h"
 

@@ -9,8 +9,8 @@
 
 #include "StyleStripFixture.h"
 #include "UiTestEnvironment.h"
-#include "editor/SheetDocument.h"
-#include "editor/StyleStrip.h"
+#include "document/SheetDocument.h"
+#include "panes/StyleStrip.h"
 #include "sheet/DescriptionSheet.h"
 #include "ui/StyleMiniature.h"
 

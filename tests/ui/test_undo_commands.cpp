@@ -14,13 +14,13 @@
 #include "MainWindowFixture.h"
 #include "UiTestEnvironment.h"
 #include "UiTestHelpers.h"
-#include "editor/CellEdit.h"
+#include "document/SheetDocument.h"
 #include "editor/EditMenu.h"
-#include "editor/FormatToolbar.h"
 #include "editor/Mainunit.h"
-#include "editor/RecoveryKeeper.h"
-#include "editor/RowsArea.h"
-#include "editor/SheetDocument.h"
+#include "followers/RecoveryKeeper.h"
+#include "panes/CellEdit.h"
+#include "panes/FormatToolbar.h"
+#include "panes/RowsArea.h"
 #include "store/DataFile.h"
 
 namespace {

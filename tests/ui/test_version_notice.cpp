@@ -5,7 +5,7 @@
 #include "UiTestEnvironment.h"
 #include "UiTestHelpers.h"
 #include "dialogs/Unitnewver.h"
-#include "editor/CellEdit.h"
+#include "panes/CellEdit.h"
 #include "platform/Sjis.h"
 #include "update/VersionCheck.h"
 

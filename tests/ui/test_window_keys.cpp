@@ -8,9 +8,9 @@
 #include "UiTestEnvironment.h"
 #include "UiTestHelpers.h"
 #include "dialogs/Preview.h"
-#include "editor/CellEdit.h"
 #include "editor/DocumentController.h"
-#include "editor/FormatToolbar.h"
+#include "panes/CellEdit.h"
+#include "panes/FormatToolbar.h"
 #include "store/Settings.h"
 #include "ui/PreviewBrowser.h"
 

@@ -14,9 +14,9 @@
 #include <string>
 
 #include "ScriptedDialogs.h"
-#include "editor/CellEdit.h"
-#include "editor/FormatToolbar.h"
-#include "editor/SheetDocument.h"
+#include "document/SheetDocument.h"
+#include "panes/CellEdit.h"
+#include "panes/FormatToolbar.h"
 #include "sheet/DescriptionSheet.h"
 #include "sheet/HtmlGenerator.h"
 

@@ -2,8 +2,8 @@
 
 #include <QPoint>
 
-#include "editor/SheetDocument.h"
-#include "editor/StyleStrip.h"
+#include "document/SheetDocument.h"
+#include "panes/StyleStrip.h"
 #include "sheet/DescriptionSheet.h"
 #include "ui/StyleMiniature.h"
 
