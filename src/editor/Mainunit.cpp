@@ -94,6 +94,14 @@ const FileButton kFileToolbar[] = {
      &TFormMain::SpeedButtonHelpClick},
 };
 
+// A stored place and size; without a stored position the window system places the window.
+void MoveResize(QWidget* window, const std::optional<int>& left, const std::optional<int>& top,
+                const std::optional<int>& width, const std::optional<int>& height) {
+    if (left || top) window->move(left.value_or(window->x()), top.value_or(window->y()));
+    window->resize(ui::FittedToScreen(
+        QSize(width.value_or(window->width()), height.value_or(window->height()))));
+}
+
 }  // namespace
 
 TFormMain::TFormMain(quorvel::KeyStore* settings, bool otherInstanceRunning, QWidget* parent)
@@ -197,15 +205,7 @@ TFormPreview* TFormMain::Preview() {
     if (preview_) return preview_;
     preview_ = new TFormPreview(this);
     InstallCloseOnEscape(preview_);
-    const auto moveResize = [](QWidget* window, const std::optional<int>& left,
-                               const std::optional<int>& top, const std::optional<int>& width,
-                               const std::optional<int>& height) {
-        // Without a stored position the window system places the window.
-        if (left || top) window->move(left.value_or(window->x()), top.value_or(window->y()));
-        window->resize(ui::FittedToScreen(
-            QSize(width.value_or(window->width()), height.value_or(window->height()))));
-    };
-    moveResize(preview_, storedPvLeft_, storedPvTop_, storedPvWidth_, storedPvHeight_);
+    MoveResize(preview_, storedPvLeft_, storedPvTop_, storedPvWidth_, storedPvHeight_);
     ui::PlaceStoredOnScreen(*preview_);
     // The check's settings were taken at the start; the new window shows them.
     preview_->SetMaxChars(static_cast<int>(
@@ -403,15 +403,7 @@ void TFormMain::LoadSettings() {
     if (!settings_) return;
     const auto stored = quorvel::ReadStoredSettings(*settings_);
     if (!stored) return;
-    const auto moveResize = [](QWidget* window, const std::optional<int>& left,
-                               const std::optional<int>& top, const std::optional<int>& width,
-                               const std::optional<int>& height) {
-        // Without a stored position the window system places the window.
-        if (left || top) window->move(left.value_or(window->x()), top.value_or(window->y()));
-        window->resize(ui::FittedToScreen(
-            QSize(width.value_or(window->width()), height.value_or(window->height()))));
-    };
-    moveResize(this, stored->Left, stored->Top, stored->Width, stored->Height);
+    MoveResize(this, stored->Left, stored->Top, stored->Width, stored->Height);
     // After the geometry, which is then the one it goes back to when restored.
     if (stored->Maximized.value_or(false)) setWindowState(windowState() | Qt::WindowMaximized);
     storedPvLeft_ = stored->Pv_Left;

@@ -19,7 +19,7 @@
 #include "store/Settings.h"
 
 #ifdef QUORVEL_HAVE_XCB
-#include <xcb/xcb.h>
+#include "X11Atoms.h"
 #endif
 
 using namespace picture_test;
@@ -32,18 +32,6 @@ constexpr int kCeilingMs = 60000;
 constexpr int kCloseBoundMs = 1000;
 
 #ifdef QUORVEL_HAVE_XCB
-xcb_connection_t* connection() {
-    return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-}
-
-xcb_atom_t atomNamed(const char* name) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        connection(), xcb_intern_atom(connection(), 0, std::uint16_t(std::strlen(name)), name),
-        nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return atom;
-}
 
 QByteArray property(xcb_window_t window, xcb_atom_t name, xcb_atom_t type) {
     xcb_get_property_reply_t* reply = xcb_get_property_reply(
@@ -137,8 +125,8 @@ class CloseProcessTest : public QObject {
         QVERIFY(!quorvel::SaveDataFile(sheet, QFile::encodeName(listing).toStdString()));
 
         // The live view is up from the start, so the page's pictures are asked for.
-        quorvel::FileKeyStore store(std::string(),
-                                    QFile::encodeName(home.filePath("config/Merrow")).toStdString());
+        quorvel::FileKeyStore store(
+            std::string(), QFile::encodeName(home.filePath("config/Merrow")).toStdString());
         quorvel::SettingsSnapshot settings;
         settings.LiveView = quorvel::LiveViewSettings{true, false, 0, 0, 400, 400, 375};
         QVERIFY(quorvel::WriteSettings(store, settings));
@@ -151,8 +139,8 @@ class CloseProcessTest : public QObject {
         environment.insert("QUORVEL_RECOVERY_DIR", home.filePath("recovery"));
         environment.insert("TMPDIR", home.path());
         environment.insert("QT_QPA_PLATFORM", "xcb");
-        environment.insert(QString::fromLatin1(quorvel::page::PagePictures::kExtraAuthoritiesVariable),
-                           authority);
+        environment.insert(
+            QString::fromLatin1(quorvel::page::PagePictures::kExtraAuthoritiesVariable), authority);
         environment.insert(QString::fromLatin1(quorvel::page::PagePictures::kStallDecodesVariable),
                            decoding);
         QDir().mkpath(home.filePath("run"));

@@ -15,7 +15,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #elif defined(QUORVEL_HAVE_XCB)
-#include <xcb/xcb.h>
+#include "X11Atoms.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -64,17 +64,6 @@ std::optional<Sent> sentKind(const QByteArray& type, void* message) {
 }
 #elif defined(QUORVEL_HAVE_XCB)
 #define QUORVEL_NATIVE_CLOSE 1
-xcb_connection_t* connection() {
-    return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-}
-xcb_atom_t atomNamed(const char* name) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        connection(), xcb_intern_atom(connection(), 0, std::uint16_t(std::strlen(name)), name),
-        nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return atom;
-}
 
 // A client message to the window, delivered to the program that made it: what a window manager
 // sends when the close box or the task bar's close is used is a WM_PROTOCOLS one.
