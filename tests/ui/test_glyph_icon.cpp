@@ -1,4 +1,6 @@
+#include <QDir>
 #include <QImage>
+#include <QImageReader>
 #include <QPixmap>
 #include <QtTest>
 
@@ -21,6 +23,21 @@ class GlyphIconTest : public QObject {
         const QImage large = icon.pixmap(QSize(32, 32)).toImage();
         QCOMPARE(large.size(), QSize(32, 32));
         QCOMPARE(icon.pixmap(QSize(16, 16)).toImage(), normal);
+    }
+
+    // A build without Qt's SVG module draws the rendered pictures; a glyph without them is a
+    // blank button there.
+    void everyGlyphHasItsRenderedPicturesAtOneAndTwiceItsSize() {
+        const QDir glyphs(QStringLiteral(QUORVEL_SOURCE_DIR "/resources/icons"));
+        const QStringList names = glyphs.entryList({QStringLiteral("*.svg")}, QDir::Files);
+        QVERIFY2(names.size() > 20, qPrintable(glyphs.absolutePath()));
+        for (const QString& svg : names) {
+            const QString name = svg.chopped(4);
+            const QSize one = QImageReader(glyphs.filePath("png/" + name + ".png"), "png").size();
+            const QSize two =
+                QImageReader(glyphs.filePath("png/" + name + "@2x.png"), "png").size();
+            QVERIFY2(one.isValid() && two == one * 2, qPrintable(name));
+        }
     }
 
     void aMissingGlyphIsANullIcon() {
