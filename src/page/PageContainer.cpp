@@ -14,8 +14,8 @@
 namespace quorvel::page {
 namespace {
 
-QPainter* PainterOf(litehtml::uint_ptr hdc) {
-    return reinterpret_cast<QPainter*>(hdc);
+PageDrawing& DrawingOf(litehtml::uint_ptr hdc) {
+    return *reinterpret_cast<PageDrawing*>(hdc);
 }
 
 // A font handle is its key: the layout may have been made on another thread.
@@ -32,6 +32,11 @@ QRect RectOf(const litehtml::position& pos) {
     static constexpr int kFar = 1 << 24;
     const auto bound = [](int v) { return std::clamp(v, -kFar, kFar); };
     return QRect(bound(pos.x), bound(pos.y), bound(pos.width), bound(pos.height));
+}
+
+// Where drawing `pos` may paint: glyphs and picture labels may stand a little past their box.
+QRect ReachOf(const litehtml::position& pos, int margin) {
+    return RectOf(pos).adjusted(-margin, -margin, margin, margin);
 }
 
 bool StartsRun(const char* utf8) {
@@ -58,9 +63,10 @@ bool NeverComes(PictureState state) {
 // A picture not (yet) shown: a light box with its address, and a word for one that is blocked.
 // One that will not come and took a placeholder's size is drawn wide enough for its address,
 // over what follows it: the seller must see which picture it is.
+constexpr int kLabelPx = 10;
+constexpr int kMaxLabelWidth = 320;
+
 void PaintPictureBox(QPainter& painter, QRect box, const char* src, PictureState state) {
-    static constexpr int kLabelPx = 10;
-    static constexpr int kMaxLabelWidth = 320;
     painter.save();
     QFont font = painter.font();
     font.setPixelSize(kLabelPx);
@@ -125,10 +131,14 @@ int PageContainer::text_width(const char* text, litehtml::uint_ptr font) {
 
 void PageContainer::draw_text(litehtml::uint_ptr hdc, const char* text, litehtml::uint_ptr font,
                               litehtml::web_color color, const litehtml::position& pos) {
-    QPainter* painter = PainterOf(hdc);
-    PageFont* face = FontOf(font);
-    painter->setPen(ColourOf(color));
-    face->Draw(*painter, QPointF(pos.x, pos.bottom() - face->descent), QString::fromUtf8(text));
+    DrawingOf(hdc).Add(
+        ReachOf(pos, std::max(pos.height, 8)),
+        [text = std::string(text), font, colour = ColourOf(color), pos](QPainter& painter) {
+            PageFont* face = FontOf(font);
+            painter.setPen(colour);
+            face->Draw(painter, QPointF(pos.x, pos.bottom() - face->descent),
+                       QString::fromUtf8(text.c_str()));
+        });
 }
 
 int PageContainer::pt_to_px(int pt) const {
@@ -144,12 +154,21 @@ const char* PageContainer::get_default_font_name() const {
 }
 
 void PageContainer::draw_list_marker(litehtml::uint_ptr hdc, const litehtml::list_marker& marker) {
-    QPainter* painter = PainterOf(hdc);
     const QRect box = RectOf(marker.pos);
-    const QColor colour = ColourOf(marker.color);
+    // A number is drawn right-aligned in a line left of its box.
+    const QRect reach = box.adjusted(-200, -box.height(), 0, box.height());
+    DrawingOf(hdc).Add(reach, [box, colour = ColourOf(marker.color), type = marker.marker_type,
+                               font = marker.font, index = marker.index](QPainter& painter) {
+        DrawListMarker(&painter, box, colour, type, font, index);
+    });
+}
+
+void PageContainer::DrawListMarker(QPainter* painter, QRect box, QColor colour,
+                                   litehtml::list_style_type type, litehtml::uint_ptr font,
+                                   int index) {
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
-    switch (marker.marker_type) {
+    switch (type) {
         case litehtml::list_style_type_none:
             break;
         case litehtml::list_style_type_circle:
@@ -165,9 +184,9 @@ void PageContainer::draw_list_marker(litehtml::uint_ptr hdc, const litehtml::lis
             painter->drawEllipse(box);
             break;
         default: {
-            if (marker.font) painter->setFont(FontOf(marker.font)->font);
+            if (font) painter->setFont(FontOf(font)->font);
             painter->setPen(colour);
-            const QString number = QString::number(marker.index) + QLatin1Char('.');
+            const QString number = QString::number(index) + QLatin1Char('.');
             const QRect line(box.right() - 200, box.top() - box.height(), 200, 3 * box.height());
             painter->drawText(line, Qt::AlignRight | Qt::AlignVCenter, number);
             break;
@@ -214,7 +233,7 @@ void PageContainer::get_image_size(const char* src, const char*, litehtml::size&
 
 // One layer of a box's background: its colour (only the farthest layer has one), then its
 // picture over it.
-void PageContainer::draw_layer(QPainter* painter, const litehtml::background_paint& bg) {
+void PageContainer::DrawLayer(QPainter* painter, const litehtml::background_paint& bg) {
     if (bg.color.alpha != 0) {
         // The root's colour fills the whole canvas, as a browser's does.
         const QRect area = bg.is_root ? painter->window() : RectOf(bg.clip_box);
@@ -251,13 +270,27 @@ void PageContainer::draw_layer(QPainter* painter, const litehtml::background_pai
 // The layers come nearest first; the farthest, which alone carries the colour, is painted first.
 void PageContainer::draw_background(litehtml::uint_ptr hdc,
                                     const std::vector<litehtml::background_paint>& layers) {
-    QPainter* painter = PainterOf(hdc);
-    for (auto layer = layers.rbegin(); layer != layers.rend(); ++layer) draw_layer(painter, *layer);
+    // The root's colour fills the canvas; a picture box's label may stand past its box.
+    QRect reach;
+    bool anywhere = false;
+    for (const litehtml::background_paint& layer : layers) {
+        anywhere = anywhere || layer.is_root;
+        reach |= RectOf(layer.clip_box).adjusted(0, 0, kMaxLabelWidth, 2 * kLabelPx);
+    }
+    if (!anywhere && reach.isEmpty()) return;
+    DrawingOf(hdc).Add(anywhere ? QRect() : reach, [layers](QPainter& painter) {
+        for (auto at = layers.rbegin(); at != layers.rend(); ++at) DrawLayer(&painter, *at);
+    });
 }
 
 void PageContainer::draw_borders(litehtml::uint_ptr hdc, const litehtml::borders& borders,
                                  const litehtml::position& pos, bool) {
-    QPainter* painter = PainterOf(hdc);
+    DrawingOf(hdc).Add(RectOf(pos),
+                       [borders, pos](QPainter& painter) { DrawBorders(&painter, borders, pos); });
+}
+
+void PageContainer::DrawBorders(QPainter* painter, const litehtml::borders& borders,
+                                const litehtml::position& pos) {
     const auto visible = [](const litehtml::border& b) {
         return b.width > 0 && b.style != litehtml::border_style_none &&
                b.style != litehtml::border_style_hidden;
@@ -305,27 +338,26 @@ void PageContainer::transform_text(litehtml::string& text, litehtml::text_transf
 }
 
 void PageContainer::set_clip(const litehtml::position& pos, const litehtml::border_radiuses&) {
-    // Clips come without the painter: the one set for the current paint takes them.
-    if (!painter_) return;
-    painter_->save();
-    painter_->setClipRect(RectOf(pos), Qt::IntersectClip);
+    // Clips come without the drawing: the one being recorded takes them.
+    if (!drawing_) return;
+    drawing_->PushClip(RectOf(pos));
     ++clipDepth_;
 }
 
 void PageContainer::del_clip() {
-    if (!painter_ || clipDepth_ == 0) return;
-    painter_->restore();
+    if (!drawing_ || clipDepth_ == 0) return;
+    drawing_->PopClip();
     --clipDepth_;
 }
 
-void PageContainer::BeginPaint(QPainter* painter) {
-    painter_ = painter;
+void PageContainer::BeginRecording(PageDrawing* drawing) {
+    drawing_ = drawing;
     clipDepth_ = 0;
 }
 
-void PageContainer::EndPaint() {
+void PageContainer::EndRecording() {
     while (clipDepth_ > 0) del_clip();
-    painter_ = nullptr;
+    drawing_ = nullptr;
 }
 
 void PageContainer::get_client_rect(litehtml::position& client) const {

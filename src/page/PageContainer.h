@@ -7,8 +7,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include "page/PageDrawing.h"
 #include "page/PageFonts.h"
 #include "page/PictureState.h"
+
+#include <QColor>
+#include <QRect>
 
 class QPainter;
 
@@ -58,9 +62,10 @@ class PageContainer final : public litehtml::document_container {
     void split_text(const char* text, const std::function<void(const char*)>& onWord,
                     const std::function<void(const char*)>& onSpace) override;
 
-    // The painter of the paint in progress, for the engine's clips.
-    void BeginPaint(QPainter* painter);
-    void EndPaint();
+    // The drawing being recorded, for the engine's clips; the engine's draw calls are given it
+    // as their device.
+    void BeginRecording(PageDrawing* drawing);
+    void EndRecording();
 
     // The pictures the page names, in the order first named, each in the state it was laid out
     // in.
@@ -74,10 +79,15 @@ class PageContainer final : public litehtml::document_container {
 
   private:
     PictureSeen* seen(std::string_view url);
-    void draw_layer(QPainter* painter, const litehtml::background_paint& bg);
+    // The steps a recorded drawing replays.
+    static void DrawLayer(QPainter* painter, const litehtml::background_paint& bg);
+    static void DrawBorders(QPainter* painter, const litehtml::borders& borders,
+                            const litehtml::position& pos);
+    static void DrawListMarker(QPainter* painter, QRect box, QColor colour,
+                               litehtml::list_style_type type, litehtml::uint_ptr font, int index);
 
     int cssWidth_;
-    QPainter* painter_ = nullptr;
+    PageDrawing* drawing_ = nullptr;
     int clipDepth_ = 0;
     std::vector<PictureSeen> pictures_;
     std::vector<std::string> placeheld_;

@@ -107,11 +107,23 @@ struct PageLayout::Impl {
     bool asText = false;
     std::vector<CellBox> cells;
     std::vector<std::string> unsized;
+    PageDrawing drawing;
 
     void Load(const std::string& html) {
         document = litehtml::document::createFromString(html.c_str(), container.get(),
                                                         UserAgentStyleSheet().c_str());
         document->render(cssWidth);
+    }
+
+    // Everything the page draws, whatever part of it is shown later.
+    void Record() {
+        drawing = PageDrawing();
+        if (!document) return;
+        static constexpr int kEverywhere = 1 << 26;
+        const litehtml::position all(-kEverywhere, -kEverywhere, 2 * kEverywhere, 2 * kEverywhere);
+        container->BeginRecording(&drawing);
+        document->draw(reinterpret_cast<litehtml::uint_ptr>(&drawing), 0, 0, &all);
+        container->EndRecording();
     }
 
     void FindCells(const std::vector<int>& cellTags) {
@@ -179,6 +191,12 @@ void PageLayout::Layout(std::string_view tags, int cssWidth, const std::vector<i
         for (const PictureSeen& picture : d.container->Pictures()) named.push_back(picture.url);
         store->PageNeeds(named);
     }
+    d.Record();
+    if (!deferRelease_) ReleaseEngine();
+}
+
+void PageLayout::ReleaseEngine() {
+    impl_->document.reset();
 }
 
 void PageLayout::LayoutSheet(const TDescriptionSheet& sheet, int cssWidth) {
@@ -203,13 +221,9 @@ bool PageLayout::ShownAsText() const {
 
 void PageLayout::Paint(QPainter& painter, const QRect& clip) const {
     painter.fillRect(clip, Qt::white);
-    if (!impl_->document) return;
     painter.save();
     painter.setClipRect(clip, Qt::IntersectClip);
-    impl_->container->BeginPaint(&painter);
-    const litehtml::position area(clip.x(), clip.y(), clip.width(), clip.height());
-    impl_->document->draw(reinterpret_cast<litehtml::uint_ptr>(&painter), 0, 0, &area);
-    impl_->container->EndPaint();
+    impl_->drawing.Replay(painter, clip);
     painter.restore();
 }
 

@@ -42,6 +42,11 @@ class PageLayout {
     void Layout(std::string_view tags, int cssWidth, const std::vector<int>& cellTags = {});
     // The same for a sheet, made into tags as the generator makes them.
     void LayoutSheet(const TDescriptionSheet& sheet, int cssWidth);
+    // The engine's tree, a box per word and most of a page's memory, is freed as Layout ends.
+    // A caller that must hand the page on first says so before Layout, and calls ReleaseEngine
+    // after, when no other thread uses the layout's tree (no accessor below uses it).
+    void DeferEngineRelease() { deferRelease_ = true; }
+    void ReleaseEngine();
 
     int CssWidth() const;
     // The width a browser would scroll over: the window's, or the page's when wider.
@@ -69,6 +74,7 @@ class PageLayout {
   private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
+    bool deferRelease_ = false;
 };
 
 // The page's width laid out at `cssWidth`, for the listing check's phone-width finding.

@@ -156,6 +156,7 @@ class PageThread {
             // A new page first: freeing the old ones can wait.
             if (job) {
                 auto layout = std::make_shared<PageLayout>();
+                layout->DeferEngineRelease();
                 layout->LayoutSheet(job->sheet, job->cssWidth);
                 {
                     std::lock_guard lock(mutex);
@@ -169,6 +170,8 @@ class PageThread {
                     worker->running_ = false;
                 }
                 finished.notify_all();
+                // Once the page is on its way; the window's thread never touches the tree.
+                layout->ReleaseEngine();
             }
             disposed.clear();
         }

@@ -135,6 +135,33 @@ TEST_F(PagePicturesTest, BlockedPictureIsABox) {
     EXPECT_EQ(plain.Connections(), 0);
 }
 
+// A view draws the page a part at a time (a scroll, a repaint of what was covered): each part
+// must be the page as drawn whole up to the part's edge, whatever stands across it: slanted and
+// large text, list numbers left of their lines, a failed picture's address wider than its box.
+TEST_F(PagePicturesTest, ThePageDrawnPartByPartIsThePageDrawnWhole) {
+    const auto layout = LayoutWhenSettled(
+        "<TABLE BORDER=\"2\" CELLPADDING=\"3\"><TR><TD BGCOLOR=\"#FFE0C0\"><I>斜めgjpqyWWW</I>"
+        "</TD><TD><FONT SIZE=\"7\">大gy</FONT></TD></TR><TR><TD><OL><LI>一<LI>二</OL></TD><TD>" +
+        Img("/missing.png") + "後</TD></TR></TABLE>");
+    const QImage whole = Painted(*layout);
+    // Odd sizes, so that the parts' edges cut through text, borders and the picture's box.
+    for (const QSize part : {QSize(37, 29), QSize(11, 400), QSize(400, 7)}) {
+        SCOPED_TRACE(part.width() * 1000 + part.height());
+        QImage pieced(whole.size(), QImage::Format_RGB32);
+        pieced.fill(Qt::red);
+        QPainter painter(&pieced);
+        for (int y = 0; y < pieced.height(); y += part.height())
+            for (int x = 0; x < pieced.width(); x += part.width())
+                layout->Paint(painter, QRect(QPoint(x, y), part));
+        painter.end();
+        int differing = 0;
+        for (int y = 0; y < whole.height(); ++y)
+            for (int x = 0; x < whole.width(); ++x)
+                differing += whole.pixel(x, y) != pieced.pixel(x, y);
+        EXPECT_EQ(differing, 0);
+    }
+}
+
 // The command-line tool's check of `sheet`, trusting the test's authority as a company's
 // proxy's would be; the server answers on this thread's event loop while the tool waits for it.
 struct ToolRun {

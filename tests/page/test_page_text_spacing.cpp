@@ -114,15 +114,17 @@ TEST(PageTextSpacing, DrawnWhereMeasured) {
             container.create_font("", 32, 400, litehtml::font_style_normal, 0, nullptr);
         QImage image(600, 60, QImage::Format_RGB32);
         image.fill(Qt::white);
-        QPainter painter(&image);
+        quorvel::page::PageDrawing drawing;
         constexpr int kLeft = 100;
         int x = kLeft;
         for (const Piece& piece : pieces) {
-            container.draw_text(reinterpret_cast<litehtml::uint_ptr>(&painter), piece.text.c_str(),
+            container.draw_text(reinterpret_cast<litehtml::uint_ptr>(&drawing), piece.text.c_str(),
                                 font, litehtml::web_color(0, 0, 0),
                                 litehtml::position(x, 10, piece.width, 40));
             x += piece.width;
         }
+        QPainter painter(&image);
+        drawing.Replay(painter, image.rect());
         painter.end();
         int inkLeft = image.width(), inkRight = -1;
         for (int py = 0; py < image.height(); ++py)
