@@ -61,6 +61,8 @@ int Layout(int runs) {
         const double cpuStart = CpuMs();
         timer.start();
         quorvel::page::PageLayout layout;
+        // As the page thread does: the tree is freed after the page is handed on.
+        layout.DeferEngineRelease();
         layout.Layout(tags, kCssWidth, cells);
         const double ms = timer.nsecsElapsed() / 1e6;
         // The first runs fill the font caches, as the editor's first layout does.
