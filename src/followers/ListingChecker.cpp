@@ -101,6 +101,7 @@ const quorvel::ListingCheckResult& TListingChecker::CheckNow() {
     // The page engine's figure, the one the live view and the phone tab show.
     if (!measured(tags)) {
         quorvel::page::PageLayout layout;
+        layout.MeasureOnly();
         layout.Layout(tags, options.phoneWidth, quorvel::page::IncludedCellTags(document_.Sheet()));
         measure_ = MeasureOf(tags, layout);
         pictures_->Follow(layout, ui::PictureFollower::Which::Unsized);

@@ -117,7 +117,6 @@ struct PageLayout::Impl {
 
     // Everything the page draws, whatever part of it is shown later.
     void Record() {
-        drawing = PageDrawing();
         if (!document) return;
         static constexpr int kEverywhere = 1 << 26;
         const litehtml::position all(-kEverywhere, -kEverywhere, 2 * kEverywhere, 2 * kEverywhere);
@@ -191,7 +190,8 @@ void PageLayout::Layout(std::string_view tags, int cssWidth, const std::vector<i
         for (const PictureSeen& picture : d.container->Pictures()) named.push_back(picture.url);
         store->PageNeeds(named);
     }
-    d.Record();
+    d.drawing = PageDrawing();
+    if (!measureOnly_) d.Record();
     if (!deferRelease_) ReleaseEngine();
 }
 
@@ -262,6 +262,7 @@ std::vector<int> WideCells(const PageLayout& layout) {
 
 int MeasurePageWidth(const TDescriptionSheet& sheet, int cssWidth) {
     PageLayout layout;
+    layout.MeasureOnly();
     layout.LayoutSheet(sheet, cssWidth);
     return layout.PageWidth();
 }

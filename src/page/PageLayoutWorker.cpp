@@ -157,6 +157,9 @@ class PageThread {
             if (job) {
                 auto layout = std::make_shared<PageLayout>();
                 layout->DeferEngineRelease();
+                // A check's page is measured, never drawn.
+                if (worker->priority_ == PageLayoutWorker::Priority::Background)
+                    layout->MeasureOnly();
                 layout->LayoutSheet(job->sheet, job->cssWidth);
                 {
                     std::lock_guard lock(mutex);

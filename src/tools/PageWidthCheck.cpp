@@ -61,6 +61,7 @@ void MeasureWithEngine(const quorvel::TDescriptionSheet& sheet, quorvel::CheckOp
         // Nothing is being typed: what the page names is fetched at once.
         pictures.SetFetchDelay(0);
         quorvel::page::PageLayout layout;
+        layout.MeasureOnly();
         layout.LayoutSheet(sheet, options.phoneWidth);
         // A picture without its size takes its own once it has come, as in the buyer's
         // browser: those are fetched, and the page laid out again with them.
