@@ -99,7 +99,8 @@ void TEnginePageView::ShowLayout(std::shared_ptr<const quorvel::page::PageLayout
     // Below a short page the screen is the page's white, as in a browser; at a phone's width
     // the viewport is that wide, though a resize may still be on its way.
     const bool phone = cssWidth_ > 0;
-    canvas_->ShowLayout(std::move(layout), phone, phone ? cssWidth_ : scroll_->viewport()->width());
+    canvas_->ShowLayout(std::move(layout), phone, phone ? cssWidth_ : scroll_->viewport()->width(),
+                        phone);
 }
 
 bool TEnginePageView::eventFilter(QObject* watched, QEvent* event) {

@@ -14,11 +14,12 @@ TLiveViewCanvas::TLiveViewCanvas(QWidget* parent) : QWidget(parent) {
 TLiveViewCanvas::~TLiveViewCanvas() = default;
 
 void TLiveViewCanvas::ShowLayout(std::shared_ptr<const quorvel::page::PageLayout> layout,
-                                 bool phone, int minimumWidth) {
+                                 bool phone, int minimumWidth, bool viewIsThePhone) {
     layout_ = std::move(layout);
     phone_ = phone;
     // A pixel more at a phone's width, for the edge's line when the page fills the phone.
-    const int width = std::max(layout_ ? layout_->PageWidth() + (phone ? 1 : 0) : 0, minimumWidth);
+    const int edgeLine = phone && !viewIsThePhone ? 1 : 0;
+    const int width = std::max(layout_ ? layout_->PageWidth() + edgeLine : 0, minimumWidth);
     setFixedSize(width, layout_ ? std::max(layout_->PageHeight(), 1) : 1);
     update();
 }

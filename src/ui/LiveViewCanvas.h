@@ -17,9 +17,11 @@ class TLiveViewCanvas : public QWidget {
     explicit TLiveViewCanvas(QWidget* parent = nullptr);
     ~TLiveViewCanvas() override;
 
-    // Shows `layout`; `phone` puts it on grey, centred in `minimumWidth` when narrower.
+    // Shows `layout`; `phone` puts it on grey, centred in `minimumWidth` when narrower. Where
+    // the view around is the phone's screen itself (`viewIsThePhone`), its edge is the phone's,
+    // and a page that fills the phone must not scroll.
     void ShowLayout(std::shared_ptr<const quorvel::page::PageLayout> layout, bool phone,
-                    int minimumWidth);
+                    int minimumWidth, bool viewIsThePhone = false);
     const quorvel::page::PageLayout* Layout() const { return layout_.get(); }
     void SetFocusedTag(int tag);
     int FocusedTag() const { return focusedTag_; }

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -123,6 +125,13 @@ class TestPreviewWithoutModule : public QObject {
         QVERIFY(form.enginePage()->isVisible());
         QVERIFY(form.enginePage()->Note()->isVisible());
         QCOMPARE(form.TabSheet3->LabelPhoneWidth->text(), QStringLiteral("はみ出しなし"));
+        // A page that fits the phone does not scroll sideways there.
+        form.PageControl1->setCurrentWidget(form.TabSheet3);
+        auto* phoneScroll = form.TabSheet3->enginePage()->findChild<QScrollArea*>();
+        QVERIFY(phoneScroll);
+        QTRY_VERIFY(phoneScroll->viewport()->isVisible());
+        QTRY_COMPARE(phoneScroll->viewport()->width(), 375);
+        QCOMPARE(phoneScroll->horizontalScrollBar()->maximum(), 0);
 #else
         QCOMPARE(NoBrowserLines(form).size(), 1);
         QVERIFY(NoBrowserLines(form).first()->isVisible());
