@@ -63,6 +63,8 @@ bool NeverComes(PictureState state) {
 // A picture not (yet) shown: a light box with its address, and a word for one that is blocked.
 // One that will not come and took a placeholder's size is drawn wide enough for its address,
 // over what follows it: the seller must see which picture it is.
+// A list's number is drawn right-aligned in a line this wide, ending at its marker's box.
+constexpr int kMarkerLine = 200;
 constexpr int kLabelPx = 10;
 constexpr int kMaxLabelWidth = 320;
 
@@ -155,8 +157,7 @@ const char* PageContainer::get_default_font_name() const {
 
 void PageContainer::draw_list_marker(litehtml::uint_ptr hdc, const litehtml::list_marker& marker) {
     const QRect box = RectOf(marker.pos);
-    // A number is drawn right-aligned in a line left of its box.
-    const QRect reach = box.adjusted(-200, -box.height(), 0, box.height());
+    const QRect reach = box.adjusted(-kMarkerLine, -box.height(), 0, box.height());
     DrawingOf(hdc).Add(reach, [box, colour = ColourOf(marker.color), type = marker.marker_type,
                                font = marker.font, index = marker.index](QPainter& painter) {
         DrawListMarker(&painter, box, colour, type, font, index);
@@ -187,7 +188,8 @@ void PageContainer::DrawListMarker(QPainter* painter, QRect box, QColor colour,
             if (font) painter->setFont(FontOf(font)->font);
             painter->setPen(colour);
             const QString number = QString::number(index) + QLatin1Char('.');
-            const QRect line(box.right() - 200, box.top() - box.height(), 200, 3 * box.height());
+            const QRect line(box.right() - kMarkerLine, box.top() - box.height(), kMarkerLine,
+                             3 * box.height());
             painter->drawText(line, Qt::AlignRight | Qt::AlignVCenter, number);
             break;
         }

@@ -25,7 +25,6 @@ class PageDrawing {
 
     // Draws the steps that reach into `area`, leaving the painter as it found it.
     void Replay(QPainter& painter, const QRect& area) const;
-    std::size_t Size() const { return steps_.size(); }
 
   private:
     enum class Kind { Paint, PushClip, PopClip };
