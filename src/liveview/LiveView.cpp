@@ -123,10 +123,14 @@ void TLiveView::showEvent(QShowEvent* event) {
 }
 
 bool TLiveView::eventFilter(QObject* watched, QEvent* event) {
-    // At the dock's own width, the page follows the dock's size.
-    if (watched == scroll_->viewport() && event->type() == QEvent::Resize && ChosenWidth() == 0 &&
-        LaidOutWidth() != scroll_->viewport()->width())
-        schedule();
+    if (watched == scroll_->viewport() && event->type() == QEvent::Resize) {
+        // At the dock's own width, the page follows the dock's size.
+        if (ChosenWidth() == 0 && LaidOutWidth() != scroll_->viewport()->width()) schedule();
+        // At a phone's width the page stays as it is, but the grey around it follows the view:
+        // a vertical bar that comes with a taller page must not leave a sideways one behind.
+        if (ChosenWidth() > 0 && layout_)
+            canvas_->ShowLayout(layout_, true, scroll_->viewport()->width());
+    }
     return QDockWidget::eventFilter(watched, event);
 }
 

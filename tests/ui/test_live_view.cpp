@@ -282,6 +282,26 @@ class TestLiveView : public QObject {
         QVERIFY2(past.lightness() < before.lightness(), qPrintable(past.name()));
     }
 
+    // A page that grows taller than the view at a phone's width brings the vertical bar; the
+    // view it narrows must not scroll sideways for a page that fits the phone.
+    void aPhonePageThatGrowsTallScrollsOnlyDownward() {
+        TFormMain& main = fixture->start();
+        TLiveView* live = view();
+        live->show();
+        live->ChooseWidth(360);
+        QVERIFY(current());
+        QScrollArea* scroll = live->ScrollArea();
+        QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
+        quorvel::TDescriptionSheet listing = main.Sheet();
+        for (auto& row : listing.Rows) row.Description.Text = "a\r\nb\r\nc\r\nd\r\ne\r\nf";
+        main.SheetDocument()->ReplaceSheet(listing, false);
+        QVERIFY(current());
+        QVERIFY2(live->PageWidth() <= 360, qPrintable(QString::number(live->PageWidth())));
+        QVERIFY(QTest::qWaitFor([&] { return scroll->verticalScrollBar()->isVisible(); }, kWaitMs));
+        QCOMPARE(scroll->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(live->Canvas()->width() <= scroll->viewport()->width());
+    }
+
     void itsStateIsKeptWithTheOtherSettings() {
         fixture->start();
         view()->show();
