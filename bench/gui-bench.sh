@@ -25,7 +25,7 @@ work=$(mktemp -d /tmp/quorvel-guibench-XXXXXX)
 trap 'rm -rf "$work"' EXIT INT TERM
 # Private settings, runtime and temporary folders: the user's own are never touched, and no
 # running editor makes this one step aside as a second instance.
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work" TMPDIR="$work"
+export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" XDG_RUNTIME_DIR="$work" TMPDIR="$work"
 
 # One run of a program: its key=value lines, plus startup_ms from exec to the window settled.
 measure() {

@@ -17,7 +17,7 @@ browser=$(command -v chromium || command -v chromium-browser || true)
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 work=$(mktemp -d /tmp/quorvel-pagebench-XXXXXX)
 trap 'rm -rf "$work"' EXIT INT TERM
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work" TMPDIR="$work"
+export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" XDG_RUNTIME_DIR="$work" TMPDIR="$work"
 
 value() { sed -n "s/^$2=//p" "$1"; }
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)]; else print "-" }'; }

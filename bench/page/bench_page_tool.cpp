@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTimer>
 #include <QWidget>
@@ -195,6 +196,12 @@ int Editor(bool shown, const char* sheetFile) {
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The editor it starts keeps its settings, recovery copy, lock and temporary files in a
+    // folder of its own: a seller's next start must find nothing of the bench's sheet.
+    QTemporaryDir own(QDir::temp().filePath(QStringLiteral("quorvel-page-bench-XXXXXX")));
+    if (!own.isValid()) return 1;
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"})
+        qputenv(name, QFile::encodeName(own.path()));
     QApplication app(argc, argv);
     if (argc == 3 && std::strcmp(argv[1], "--layout") == 0) return Layout(std::atoi(argv[2]));
     if (argc == 4 && std::strcmp(argv[1], "--browser-page") == 0)
