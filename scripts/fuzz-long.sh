@@ -9,29 +9,16 @@ seconds=${1:-300}
 [[ "$seconds" =~ ^[0-9]+$ ]] || { echo "usage: $0 [SECONDS]" >&2; exit 2; }
 jobs=$(nproc)
 source scripts/lib/compiler-cache.sh
+# One tree for every harness: the page's and the pictures' link Qt and the page engine, so the
+# editor's libraries are in it too, and the core is instrumented once for all of them.
+bash scripts/build-litehtml.sh linux
+. scripts/lib/litehtml-prefix.sh
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQUORVEL_FUZZ=ON -DQUORVEL_BUILD_UI=OFF -DQUORVEL_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
-
+  -DQUORVEL_FUZZ=ON -DQUORVEL_BUILD_UI=ON -DQUORVEL_BUILD_TESTS=OFF -DQUORVEL_BUILD_BENCH=OFF \
+  -DQUORVEL_BUILD_WEBVIEW=OFF -DQUORVEL_LITEHTML="$litehtml_linux" "${launcher[@]}" >/dev/null
 harnesses=()
-for source in tests/fuzz/fuzz_*.cpp; do
-  [[ "$source" == */fuzz_page.cpp || "$source" == */fuzz_picture.cpp ]] ||
-    harnesses+=("$(basename "$source" .cpp)")
-done
+for source in tests/fuzz/fuzz_*.cpp; do harnesses+=("$(basename "$source" .cpp)"); done
 cmake --build build-fuzz -j"$jobs" --target "${harnesses[@]}"
-# The page engine's and the pictures' harnesses link Qt (and litehtml): a tree of their own with
-# the editor's libraries, run on Qt's headless platform.
-if [[ -f tests/fuzz/fuzz_page.cpp ]]; then
-  bash scripts/build-litehtml.sh linux
-  . scripts/lib/litehtml-prefix.sh
-  CC=clang CXX=clang++ cmake -S . -B build-fuzz-page -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQUORVEL_FUZZ=ON -DQUORVEL_BUILD_TESTS=OFF -DQUORVEL_BUILD_BENCH=OFF \
-    -DQUORVEL_BUILD_WEBVIEW=OFF -DQUORVEL_LITEHTML="$litehtml_linux" "${launcher[@]}" >/dev/null
-  cmake --build build-fuzz-page -j"$jobs" --target fuzz_page fuzz_picture
-  for harness in fuzz_page fuzz_picture; do
-    ln -sf "$PWD/build-fuzz-page/$harness" "build-fuzz/$harness"
-    harnesses+=("$harness")
-  done
-fi
 export QT_QPA_PLATFORM=offscreen
 
 work=$(mktemp -d)
