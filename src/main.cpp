@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QIcon>
 
 #include <chrono>
 #include <memory>
@@ -12,6 +11,7 @@
 #include "store/Settings.h"
 #include "ui/ErrorBox.h"
 #include "ui/JapaneseUi.h"
+#include "ui/PictureSetIcon.h"
 #include "ui/SystemPalette.h"
 
 int main(int argc, char** argv) {
@@ -26,11 +26,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     // Ties the windows to the installed menu entry and gives every window the program's icon.
     QApplication::setDesktopFileName(QStringLiteral("example.merrow.Quorvel"));
-    QIcon appIcon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
-        appIcon.addFile(QStringLiteral(":/app/%1x%1/apps/example.merrow.Quorvel.png").arg(size),
-                        QSize(size, size));
-    QApplication::setWindowIcon(appIcon);
+    QApplication::setWindowIcon(
+        ui::pictureSetIcon(QStringLiteral(":/app/%1x%1/apps/example.merrow.Quorvel.png"),
+                           {16, 24, 32, 48, 64, 128, 256}));
     ui::UseDesktopPaletteForSystemColours();
     std::unique_ptr<TQuorvelWindows> windows;
     try {

@@ -2,10 +2,12 @@
 #include <QImage>
 #include <QImageReader>
 #include <QPixmap>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "UiTestEnvironment.h"
 #include "ui/GlyphIcon.h"
+#include "ui/PictureSetIcon.h"
 
 class GlyphIconTest : public QObject {
     Q_OBJECT
@@ -38,6 +40,30 @@ class GlyphIconTest : public QObject {
                 QImageReader(glyphs.filePath("png/" + name + "@2x.png"), "png").size();
             QVERIFY2(one.isValid() && two == one * 2, qPrintable(name));
         }
+    }
+
+    // The window icon: each size from its own picture, read when first drawn (so a picture
+    // written after the icon was made is the one shown), a size between two taken from the
+    // larger one, and nothing scaled up past the largest.
+    void aPictureSetDrawsEachSizeFromItsOwnPictureWhenFirstAsked() {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QIcon icon = ui::pictureSetIcon(folder.filePath(QStringLiteral("%1.png")), {32, 16});
+        QCOMPARE(icon.availableSizes(), (QList<QSize>{QSize(16, 16), QSize(32, 32)}));
+        for (const auto& [side, colour] : {std::pair{16, Qt::red}, std::pair{32, Qt::blue}}) {
+            QImage picture(side, side, QImage::Format_ARGB32);
+            picture.fill(colour);
+            QVERIFY(picture.save(folder.filePath(QStringLiteral("%1.png").arg(side))));
+        }
+        const auto centre = [](const QPixmap& pixmap) {
+            return pixmap.toImage().pixelColor(pixmap.width() / 2, pixmap.height() / 2);
+        };
+        QCOMPARE(centre(icon.pixmap(16)), QColor(Qt::red));
+        QCOMPARE(centre(icon.pixmap(32)), QColor(Qt::blue));
+        QCOMPARE(icon.pixmap(24).size(), QSize(24, 24));
+        QCOMPARE(centre(icon.pixmap(24)), QColor(Qt::blue));
+        QCOMPARE(icon.pixmap(64).size(), QSize(32, 32));
+        QVERIFY(icon.pixmap(16, QIcon::Disabled).toImage() != icon.pixmap(16).toImage());
     }
 
     void aMissingGlyphIsANullIcon() {
