@@ -68,7 +68,7 @@ if [ ! -f "$work/qtbase-build/.installed" ]; then
     -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF \
     -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF -DFEATURE_sql_sqlite=OFF \
     >"$work/qtbase-configure.log" 2>&1 || { tail -40 "$work/qtbase-configure.log"; exit 1; }
-  say "building qtbase with $jobs jobs (about half an hour on 2 cores) after $(elapsed)"
+  say "building qtbase with $jobs jobs (10 to 30 minutes on 2 cores) after $(elapsed)"
   cmake --build "$work/qtbase-build" -j"$jobs" >"$work/qtbase-build.log" 2>&1 ||
     { grep -m20 -B2 -A8 'error' "$work/qtbase-build.log" | head -80; exit 1; }
   cmake --install "$work/qtbase-build" >/dev/null
