@@ -1,28 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds everything and runs every test: a short fuzz run of every
 # harness, the core, the editor and their tests cross-built for Windows under wine (the static Qt
-# for Windows is built first when its cache is missing: once, 15 to 30 minutes on 2 cores), then
-# the core and window tests here. The Windows part is built beside the Linux build and run after
-# it. The last lines list every test or case that was skipped, with its reason.
+# for Windows is built first when its cache is missing: once, 11 to 30 minutes on 2 cores), then the core
+# and window tests here. The last lines list every test or case that was skipped, with its reason.
 # QUORVEL_SKIP_WINDOWS=1 is the one way to leave out the Windows part (and so the cross compiler
 # and wine it installs); the CI never sets it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/skips.sh
 bash scripts/install-deps.sh
-windows_build=
-windows_log=build-windows/build.log
-if [ "${QUORVEL_SKIP_WINDOWS:-}" != 1 ]; then
-  # Every package first: two apt runs at once would wait on each other's lock.
-  bash scripts/install-deps.sh windows-qt
-  bash scripts/install-deps.sh windows-package
-  mkdir -p build-windows
-  # In a process group of its own, so that a run that stops early stops it too.
-  setsid bash scripts/build-windows-all.sh >"$windows_log" 2>&1 &
-  windows_build=$!
-  trap '[ -z "$windows_build" ] || kill -- "-$windows_build" 2>/dev/null || true' EXIT
-  echo "== the Windows part is being built beside this one (log: $windows_log)"
-fi
 bash scripts/build-litehtml.sh linux
 . scripts/lib/litehtml-prefix.sh
 jobs=$(nproc)
@@ -39,16 +25,7 @@ if [ "${QUORVEL_SKIP_WINDOWS:-}" = 1 ]; then
   echo "== Windows cross-build and wine tests skipped (QUORVEL_SKIP_WINDOWS=1)"
 else
   # Goes on to the tests here when the Windows part fails; the run fails at the end.
-  if wait "$windows_build"; then
-    windows_build=
-    grep '^build-' "$windows_log" || true
-    bash scripts/run-windows-tests.sh || status=1
-  else
-    windows_build=
-    echo "FAILED: the Windows build (the end of $windows_log):"
-    tail -n 60 "$windows_log"
-    status=1
-  fi
+  bash scripts/run-windows-tests.sh || status=1
 fi
 export QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 QTEST_FUNCTION_TIMEOUT=120000
 # The report keeps every test's output, so the cases a passing program skipped are found too.
