@@ -1,13 +1,8 @@
 #include "ui/GlyphIcon.h"
 
-#include <QApplication>
 #include <QFile>
-#include <QHash>
-#include <QIconEngine>
 #include <QPainter>
 #include <QPixmap>
-#include <QStyle>
-#include <QStyleOption>
 #if QUORVEL_HAVE_SVG
 #include <QSvgRenderer>
 #else
@@ -16,6 +11,8 @@
 
 #include <memory>
 #include <utility>
+
+#include "ui/CachedIconEngine.h"
 
 namespace ui {
 namespace {
@@ -73,16 +70,9 @@ class GlyphDrawing {
     QString glyph_;
 };
 
-class GlyphIconEngine final : public QIconEngine {
+class GlyphIconEngine final : public CachedIconEngine {
   public:
     explicit GlyphIconEngine(QString glyph) : glyph_(glyph), drawing_(std::move(glyph)) {}
-
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
-               QIcon::State state) override {
-        QSize size = rect.size();
-        if (painter->device()) size *= painter->device()->devicePixelRatio();
-        painter->drawPixmap(rect, pixmap(size, mode, state));
-    }
 
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
         QSize natural = drawing_.defaultSize();
@@ -91,39 +81,24 @@ class GlyphIconEngine final : public QIconEngine {
         return natural;
     }
 
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        const QString key =
-            QStringLiteral("%1x%2/%3").arg(size.width()).arg(size.height()).arg(int(mode));
-        if (const auto cached = pixmaps_.constFind(key); cached != pixmaps_.constEnd())
-            return *cached;
-        const QSize drawn = actualSize(size, mode, state);
-        if (drawn.isEmpty()) return {};
-        QPixmap pixmap(drawn);
-        pixmap.fill(Qt::transparent);
-        {
-            QPainter painter(&pixmap);
-            drawing_.render(&painter, drawn);
-        }
-        // Disabled and selected looks come from the style, as for any other icon.
-        if (mode != QIcon::Normal) {
-            QStyleOption option;
-            option.palette = QGuiApplication::palette();
-            const QPixmap styled =
-                QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
-            if (!styled.isNull()) pixmap = styled;
-        }
-        pixmaps_.insert(key, pixmap);
-        return pixmap;
-    }
-
     QString key() const override { return QStringLiteral("quorvel-glyph"); }
     QIconEngine* clone() const override { return new GlyphIconEngine(glyph_); }
     bool isNull() override { return !drawing_.exists(); }
 
+  protected:
+    QPixmap drawNormal(const QSize& size) override {
+        QPixmap pixmap(size);
+        pixmap.fill(Qt::transparent);
+        {
+            QPainter painter(&pixmap);
+            drawing_.render(&painter, size);
+        }
+        return pixmap;
+    }
+
   private:
     QString glyph_;
     GlyphDrawing drawing_;
-    QHash<QString, QPixmap> pixmaps_;
 };
 
 }  // namespace

@@ -1,12 +1,8 @@
 #include "ui/PictureSetIcon.h"
 
-#include <QApplication>
-#include <QHash>
-#include <QIconEngine>
-#include <QPainter>
+#include "ui/CachedIconEngine.h"
+
 #include <QPixmap>
-#include <QStyle>
-#include <QStyleOption>
 
 #include <algorithm>
 #include <utility>
@@ -14,18 +10,11 @@
 namespace ui {
 namespace {
 
-class PictureSetIconEngine final : public QIconEngine {
+class PictureSetIconEngine final : public CachedIconEngine {
   public:
     PictureSetIconEngine(QString pattern, QList<int> sizes)
         : pattern_(std::move(pattern)), sizes_(std::move(sizes)) {
         std::sort(sizes_.begin(), sizes_.end());
-    }
-
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
-               QIcon::State state) override {
-        QSize size = rect.size();
-        if (painter->device()) size *= painter->device()->devicePixelRatio();
-        painter->drawPixmap(rect, pixmap(size, mode, state));
     }
 
     // The asked size, or the largest picture when that is smaller: never scaled up.
@@ -41,37 +30,23 @@ class PictureSetIconEngine final : public QIconEngine {
         return sizes;
     }
 
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        const QSize drawn = actualSize(size, mode, state);
-        if (drawn.isEmpty()) return {};
-        const QString key = QStringLiteral("%1/%2").arg(drawn.width()).arg(int(mode));
-        if (const auto cached = pixmaps_.constFind(key); cached != pixmaps_.constEnd())
-            return *cached;
-        // The smallest picture at least as large, scaled down when it is larger.
-        const int side = *std::lower_bound(sizes_.begin(), sizes_.end(), drawn.width());
-        QPixmap pixmap(pattern_.arg(side));
-        if (pixmap.isNull()) return {};
-        if (pixmap.size() != drawn)
-            pixmap = pixmap.scaled(drawn, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        if (mode != QIcon::Normal) {
-            QStyleOption option;
-            option.palette = QGuiApplication::palette();
-            const QPixmap styled =
-                QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
-            if (!styled.isNull()) pixmap = styled;
-        }
-        pixmaps_.insert(key, pixmap);
-        return pixmap;
-    }
-
     QString key() const override { return QStringLiteral("quorvel-picture-set"); }
     QIconEngine* clone() const override { return new PictureSetIconEngine(pattern_, sizes_); }
     bool isNull() override { return sizes_.isEmpty(); }
 
+  protected:
+    // The smallest picture at least as large, scaled down when it is larger.
+    QPixmap drawNormal(const QSize& size) override {
+        const int side = *std::lower_bound(sizes_.begin(), sizes_.end(), size.width());
+        QPixmap pixmap(pattern_.arg(side));
+        if (!pixmap.isNull() && pixmap.size() != size)
+            pixmap = pixmap.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        return pixmap;
+    }
+
   private:
     QString pattern_;
     QList<int> sizes_;
-    QHash<QString, QPixmap> pixmaps_;
 };
 
 }  // namespace
