@@ -1,5 +1,6 @@
 #include "dialogs/PreviewCheckTab.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,6 +20,8 @@ TPreviewCheckTab::TPreviewCheckTab(QWidget* parent) : QWidget(parent) {
     LabelCheckSummary = new QLabel(this);
     LabelCheckSummary->setObjectName(QStringLiteral("LabelCheckSummary"));
     LabelCheckSummary->setContentsMargins(4, 3, 4, 3);
+    // The summary comes when the tab is first shown: it wraps rather than widen the window.
+    LabelCheckSummary->setWordWrap(true);
     SpinMaxChars = new QSpinBox(this);
     SpinMaxChars->setObjectName(QStringLiteral("SpinMaxChars"));
     SpinMaxChars->setRange(kMaxCharsLowest, kMaxCharsHighest);
@@ -32,6 +35,11 @@ TPreviewCheckTab::TPreviewCheckTab(QWidget* parent) : QWidget(parent) {
     for (quorvel::CheckMarket market : quorvel::kCheckMarkets)
         ComboBoxMarket->addItem(QString::fromUtf8(quorvel::CheckMarketName(market)),
                                 static_cast<int>(market));
+    // The longest market's name would widen the window by itself: the box keeps to a shorter
+    // one, and its list still shows every name whole.
+    ComboBoxMarket->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ComboBoxMarket->setMinimumContentsLength(12);
+    ComboBoxMarket->view()->setMinimumWidth(ComboBoxMarket->view()->sizeHintForColumn(0));
     auto* labelMarket = new QLabel(QStringLiteral("出品先"), this);
     labelMarket->setBuddy(ComboBoxMarket);
     auto* top = new QHBoxLayout;

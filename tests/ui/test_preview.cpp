@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -15,6 +17,7 @@
 #include "ScriptedDialogs.h"
 #include "UiTestEnvironment.h"
 #include "dialogs/Preview.h"
+#include "dialogs/PreviewCheckTab.h"
 #include "platform/Sjis.h"
 #include "platform/TempDir.h"
 #include "store/PreviewFile.h"
@@ -312,6 +315,32 @@ class TestPreview : public QObject {
         form.show();
         QCOMPARE(form.PageControl1->currentIndex(), 1);
         QCOMPARE(form.PageControl1->currentWidget(), form.TabSheet2);
+        form.hide();
+    }
+
+    // The check tab's summary comes when the tab is first shown, and the market box holds the
+    // longest market's name: neither may make the window wider than it opened.
+    void choosingTheCheckTabKeepsTheWindowsWidth() {
+        ScriptedDialogs scripted;
+        TFormPreview form;
+        const std::string file = path("check.htm");
+        write(file, Sjis(kTags));
+        form.setFilePath(file);
+        form.show();
+        form.layout()->activate();
+        const int width = form.width();
+        quorvel::ListingCheckResult result;
+        result.chars = 123456;
+        result.bytes = 234567;
+        form.ShowCheck(result);
+        form.TabSheet4->ComboBoxMarket->setCurrentIndex(form.TabSheet4->ComboBoxMarket->count() -
+                                                        1);
+        form.PageControl1->setCurrentWidget(form.TabSheet4);
+        // The new sizes go up the layouts as posted requests, one level at a time.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        form.layout()->activate();
+        QVERIFY(form.TabSheet4->LabelCheckSummary->text().contains(QStringLiteral("123456")));
+        QCOMPARE(form.width(), width);
         form.hide();
     }
 
