@@ -126,10 +126,7 @@ bool TLiveView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == scroll_->viewport() && event->type() == QEvent::Resize) {
         // At the dock's own width, the page follows the dock's size.
         if (ChosenWidth() == 0 && LaidOutWidth() != scroll_->viewport()->width()) schedule();
-        // At a phone's width the page stays as it is, but the grey around it follows the view:
-        // a vertical bar that comes with a taller page must not leave a sideways one behind.
-        if (ChosenWidth() > 0 && layout_)
-            canvas_->ShowLayout(layout_, true, scroll_->viewport()->width());
+        fitCanvas();
     }
     return QDockWidget::eventFilter(watched, event);
 }
@@ -185,6 +182,13 @@ quorvel::page::PageLayoutWorker& TLiveView::Worker() {
     return *worker_;
 }
 
+// The canvas is at least as wide as the view, which changes with the dock and with the
+// vertical bar a taller page brings: a phone's page stays centred on grey, with no sideways bar
+// for a page that fits.
+void TLiveView::fitCanvas() {
+    if (layout_) canvas_->ShowLayout(layout_, ChosenWidth() > 0, scroll_->viewport()->width());
+}
+
 void TLiveView::showLayout(std::shared_ptr<quorvel::page::PageLayout> layout) {
     std::shared_ptr<quorvel::page::PageLayout> old = std::exchange(layout_, std::move(layout));
     const int chosen = ChosenWidth();
@@ -192,7 +196,7 @@ void TLiveView::showLayout(std::shared_ptr<quorvel::page::PageLayout> layout) {
     palette.setColor(QPalette::Window,
                      chosen > 0 ? QColor::fromRgb(TLiveViewCanvas::kGrey) : QColor(Qt::white));
     scroll_->viewport()->setPalette(palette);
-    canvas_->ShowLayout(layout_, chosen > 0, scroll_->viewport()->width());
+    fitCanvas();
     pictures_->Follow(*layout_);
     const int page = layout_->PageWidth();
     widthLabel_->setText(chosen == 0 ? QStringLiteral("横幅 %1 px").arg(page)

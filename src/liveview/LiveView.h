@@ -66,6 +66,7 @@ class TLiveView : public QDockWidget {
     void keepRoomForWidth();
     void request();
     void showLayout(std::shared_ptr<quorvel::page::PageLayout> layout);
+    void fitCanvas();
     int WidthToLayOut() const;
     quorvel::page::PageLayoutWorker& Worker();
 

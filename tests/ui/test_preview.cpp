@@ -75,6 +75,12 @@ class TestPreview : public QObject {
     static void write(const std::string& file, const std::string& bytes) {
         QVERIFY(!quorvel::WritePreviewFile(file, bytes).has_value());
     }
+    // The sample tags in the preview file `name`, which the form is to show.
+    void loadSample(TFormPreview& form, const char* name) const {
+        const std::string file = path(name);
+        write(file, Sjis(kTags));
+        form.setFilePath(file);
+    }
 
   private slots:
     void controlsHaveTheirNamesAndTexts() {
@@ -180,9 +186,7 @@ class TestPreview : public QObject {
         form.ButtonCopyClick();
         QCOMPARE(clipboard->text(), QString());
 
-        const std::string file = path("copy.htm");
-        write(file, Sjis(kTags));
-        form.setFilePath(file);
+        loadSample(form, "copy.htm");
         QVERIFY(form.FormShow());
         clipboard->setText(QStringLiteral("stale"));
         form.ButtonCopy->click();
@@ -202,9 +206,7 @@ class TestPreview : public QObject {
     void enterOnFirstShowingCopiesAndCloses() {
         ScriptedDialogs scripted;
         TFormPreview form;
-        const std::string file = path("enter.htm");
-        write(file, Sjis(kTags));
-        form.setFilePath(file);
+        loadSample(form, "enter.htm");
         QApplication::clipboard()->setText(QStringLiteral("stale"));
         QWidget* focused = nullptr;
         scripted.modalScripts.push_back([&](QDialog& dialog) {
@@ -226,9 +228,7 @@ class TestPreview : public QObject {
     void altCCopiesAndKeepsTheWindowOpen() {
         ScriptedDialogs scripted;
         TFormPreview form;
-        const std::string file = path("altc.htm");
-        write(file, Sjis(kTags));
-        form.setFilePath(file);
+        loadSample(form, "altc.htm");
         form.show();
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -305,9 +305,7 @@ class TestPreview : public QObject {
     void chosenTabSurvivesHideAndShow() {
         ScriptedDialogs scripted;
         TFormPreview form;
-        const std::string file = path("tab.htm");
-        write(file, Sjis(kTags));
-        form.setFilePath(file);
+        loadSample(form, "tab.htm");
         form.show();
         QCOMPARE(form.PageControl1->currentIndex(), 0);
         form.PageControl1->setCurrentIndex(1);
@@ -323,9 +321,7 @@ class TestPreview : public QObject {
     void choosingTheCheckTabKeepsTheWindowsWidth() {
         ScriptedDialogs scripted;
         TFormPreview form;
-        const std::string file = path("check.htm");
-        write(file, Sjis(kTags));
-        form.setFilePath(file);
+        loadSample(form, "check.htm");
         form.show();
         form.layout()->activate();
         const int width = form.width();
